@@ -1,0 +1,81 @@
+// The command table and the dispatch of lettrica-cli.
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/io.h"
+
+namespace lettrica::cli {
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"to-latin", "to-latin [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+         "Rus -> Translit: Cyrillic to Latin", runToLatin},
+        {"to-cyrillic", "to-cyrillic [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+         "Rus <- Translit: Latin to Cyrillic", runToCyrillic},
+    };
+    return table;
+}
+
+namespace {
+
+void printHelp(std::FILE* to) {
+    std::fprintf(to,
+                 "Usage: lettrica-cli COMMAND [OPTIONS] [FILE...]\n"
+                 "Transliterates, recodes and counts Russian text; the engine of Lettrica.\n\n"
+                 "Commands:\n");
+    for (const Command& c : commands()) std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
+    std::fprintf(to, "\nUsage of each command:\n");
+    for (const Command& c : commands()) std::fprintf(to, "  lettrica-cli %s\n", c.usage);
+    std::fprintf(to,
+                 "\nWith no FILE, or with -, the standard input is read; the output goes to the\n"
+                 "standard output unless -o OUT is given (written atomically).\n"
+                 "--encoding auto (the default) reads valid UTF-8 as UTF-8 and anything else\n"
+                 "as Windows-1251, and writes the output in the input's encoding.\n"
+                 "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.\n");
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        std::fprintf(stderr, "lettrica-cli: no command given\n");
+        printHelp(stderr);
+        return 2;
+    }
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printHelp(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("lettrica-cli %s\n", LETTRICA_VERSION);
+        return 0;
+    }
+    for (const Command& c : commands()) {
+        if (name != c.name) continue;
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        for (const std::string& a : rest) {
+            if (a == "--help" || a == "-h") {
+                std::printf("Usage: lettrica-cli %s\n", c.usage);
+                return 0;
+            }
+        }
+        try {
+            return c.run(rest);
+        } catch (const UsageError& e) {
+            std::fprintf(stderr, "lettrica-cli %s: %s\nUsage: lettrica-cli %s\n", c.name, e.what(), c.usage);
+            return 2;
+        } catch (const IoError& e) {
+            std::fprintf(stderr, "lettrica-cli: %s\n", e.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "lettrica-cli: unknown command '%s'\n", name.c_str());
+    printHelp(stderr);
+    return 2;
+}
+
+}  // namespace lettrica::cli

@@ -1,0 +1,49 @@
+#pragma once
+// The conversion step: what every converter of the program promises the
+// drivers (the document driver of the desktop, the stream driver of the
+// command line). A step looks at the character at `pos` and maybe one or two
+// after it, and either keeps that character or replaces a span of one to three
+// characters by a text. Transliteration, recoding and case change all fulfil it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lettrica::translit {
+
+struct Step {
+    std::u16string_view replacement;  // what to write; empty is allowed
+    std::uint8_t span = 1;            // source characters replaced, 1..3
+    bool keep = false;                // true: the character stays unchanged
+
+    static Step keepOne() { return Step{{}, 1, true}; }
+    static Step replace(std::u16string_view text, std::uint8_t span = 1) { return Step{text, span, false}; }
+};
+
+class Converter {
+public:
+    virtual ~Converter() = default;
+
+    // One step at text[pos]. Reads at most lookahead() characters after pos and
+    // never past the end of `text`; a rule that needs more than is left does
+    // not apply.
+    virtual Step step(std::u16string_view text, std::size_t pos) const = 0;
+
+    // How many characters after the current one a step may need to see.
+    virtual std::size_t lookahead() const { return 0; }
+
+    // Converts `text` into `out`. Unless `final`, the last lookahead()
+    // characters are left for the next call, since a rule might continue
+    // beyond them. Returns the number of characters consumed.
+    virtual std::size_t convertText(std::u16string_view text, bool final, std::u16string& out) const;
+
+    // The same over Windows-1251 bytes: input bytes, output bytes. Every
+    // converter's replacements are Windows-1251 texts, so nothing is lost.
+    virtual std::size_t convertBytes(std::string_view bytes, bool final, std::string& out) const;
+};
+
+// Convenience for tests and small texts: the whole text at once.
+std::u16string convertAll(const Converter& converter, std::u16string_view text);
+
+}  // namespace lettrica::translit

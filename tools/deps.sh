@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what Lettrica needs to build, run and test on Debian 12.
+# Packages already present are not fetched again.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests: a display, a keyboard, a clipboard, a mail server, certificates
+  xvfb xauth xdotool xclip x11-utils
+  python3 python3-aiosmtpd python3-impacket openssl
+  # benchmarks: the peers we measure against
+  icu-devtools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
