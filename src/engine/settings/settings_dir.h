@@ -1,0 +1,37 @@
+#pragma once
+// Where the program keeps its own files (lettrica.ini, tr.dat, rt.dat,
+// email.dat). Every file of the program is found through settingsDir(), so
+// the whole program moves together when the user points LETTRICA_HOME
+// elsewhere.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lettrica::settings {
+
+// The settings directory, in this order of preference:
+//   1. $LETTRICA_HOME when it is set and not empty;
+//   2. the directory of the running executable, when the user can create
+//      files there (a portable install keeps its settings beside itself);
+//   3. $XDG_CONFIG_HOME/lettrica, or ~/.config/lettrica when XDG_CONFIG_HOME
+//      is unset, empty or relative.
+// The directory is not created here: reading needs no directory, and the
+// first write creates it through ensureSettingsDir().
+std::filesystem::path settingsDir();
+
+// settingsDir() / name.
+std::filesystem::path settingsFile(std::string_view name);
+
+// Creates `dir` with its parents when it does not exist yet. Returns an empty
+// string on success, otherwise a message saying what failed.
+std::string ensureDirExists(const std::filesystem::path& dir);
+
+// ensureDirExists(settingsDir()).
+std::string ensureSettingsDir();
+
+// The directory of the running executable, or an empty path when it cannot
+// be determined.
+std::filesystem::path executableDir();
+
+}  // namespace lettrica::settings
