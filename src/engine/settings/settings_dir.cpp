@@ -43,18 +43,6 @@ const fs::path& writableExecutableDir() {
     return dir;
 }
 
-fs::path userConfigDir() {
-    // A relative XDG_CONFIG_HOME is invalid and must be ignored.
-    const fs::path xdg = envValue("XDG_CONFIG_HOME");
-    if (!xdg.empty() && xdg.is_absolute()) return xdg / "lettrica";
-    const std::string home = envValue("HOME");
-    if (!home.empty()) return fs::path(home) / ".config" / "lettrica";
-    // No home at all: the working directory is the only place left.
-    std::error_code ec;
-    fs::path cwd = fs::current_path(ec);
-    return (ec ? fs::path(".") : cwd) / ".config" / "lettrica";
-}
-
 }  // namespace
 
 fs::path executableDir() {
@@ -64,11 +52,25 @@ fs::path executableDir() {
     return exe.parent_path();
 }
 
+fs::path chooseSettingsDir(std::string_view lettricaHome, const fs::path& writableExeDir,
+                           std::string_view xdgConfigHome, std::string_view home) {
+    if (!lettricaHome.empty()) return fs::path(lettricaHome);
+    if (!writableExeDir.empty()) return writableExeDir;
+    // A relative XDG_CONFIG_HOME is invalid and must be ignored.
+    const fs::path xdg(xdgConfigHome);
+    if (!xdg.empty() && xdg.is_absolute()) return xdg / "lettrica";
+    if (!home.empty()) return fs::path(home) / ".config" / "lettrica";
+    // No home at all: the working directory is the only place left.
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    return (ec ? fs::path(".") : cwd) / ".config" / "lettrica";
+}
+
 fs::path settingsDir() {
     const std::string home = envValue("LETTRICA_HOME");
+    // The executable's directory is probed only when it could matter.
     if (!home.empty()) return fs::path(home);
-    if (const fs::path& exeDir = writableExecutableDir(); !exeDir.empty()) return exeDir;
-    return userConfigDir();
+    return chooseSettingsDir({}, writableExecutableDir(), envValue("XDG_CONFIG_HOME"), envValue("HOME"));
 }
 
 fs::path settingsFile(std::string_view name) { return settingsDir() / fs::path(name); }

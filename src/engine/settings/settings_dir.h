@@ -30,6 +30,13 @@ std::string ensureDirExists(const std::filesystem::path& dir);
 // ensureDirExists(settingsDir()).
 std::string ensureSettingsDir();
 
+// The choice settingsDir() makes, from its inputs: the value of
+// LETTRICA_HOME, the executable's directory when it is writable (else empty),
+// and the values of XDG_CONFIG_HOME and HOME.
+std::filesystem::path chooseSettingsDir(std::string_view lettricaHome,
+                                        const std::filesystem::path& writableExeDir,
+                                        std::string_view xdgConfigHome, std::string_view home);
+
 // The directory of the running executable, or an empty path when it cannot
 // be determined.
 std::filesystem::path executableDir();

@@ -1,0 +1,89 @@
+#pragma once
+// An INI file with the semantics of the Windows profile functions, in
+// Windows-1251: "[Section]" lines open sections, "Key=Value" lines give
+// values; names are compared without regard to case; a read gives the value
+// or the caller's default; a write replaces only that key's line, or adds the
+// key at the end of its section, or the section at the end of the file. Every
+// other line (comments, blank lines, keys nobody here knows) is kept byte for
+// byte, line ends included.
+//
+// The file is read when the object is made and written back, whole and
+// atomically, by save(); between the two, reads and writes go key by key.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lettrica::settings {
+
+// A whole number as the Windows program converted one: leading spaces, an
+// optional sign, decimal digits, or hexadecimal after "$", "x" or "0x";
+// nothing may follow. Decimal must fit a signed 32-bit integer; hexadecimal
+// may use all 32 bits and then wraps to negative ("$FFFFFFFF" is -1).
+std::optional<std::int32_t> toInteger(std::string_view text);
+
+class IniFile {
+public:
+    // Reads `path`; a missing or unreadable file reads as empty, so every
+    // key gives its default.
+    explicit IniFile(std::filesystem::path path);
+
+    // Parses `content` as if read from `path` (nothing is read).
+    static IniFile fromContent(std::filesystem::path path, std::string content);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // Section and key names are Windows-1251 bytes (the program's are ASCII).
+    // The value of the first such key of the first such section, with the
+    // surrounding blanks removed and one pair of matching quotes stripped;
+    // `fallback` when the key is missing.
+    std::string readBytes(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::u16string read(std::string_view section, std::string_view key, std::u16string_view fallback) const;
+    bool contains(std::string_view section, std::string_view key) const;
+
+    // Sets a value. Refused (false, nothing changed) when the value holds a
+    // line break or NUL, which would add lines of its own, or when a name
+    // could not be read back as the same name. A value that would lose blanks
+    // or quotes on the way back is written between double quotes.
+    bool writeBytes(std::string_view section, std::string_view key, std::string_view value);
+    // As writeBytes; also refused when a character has no Windows-1251 byte,
+    // since writing "?" in its place would change the value silently.
+    bool write(std::string_view section, std::string_view key, std::u16string_view value);
+
+    // True when a write changed the content since it was read or saved.
+    bool modified() const { return modified_; }
+    std::string content() const;
+
+    // Writes the content back when it was modified: to a temporary file in
+    // the same directory, flushed to disk, then renamed over the file, so a
+    // failure leaves the old file whole. The directory is created when
+    // missing. A new file is readable by its owner only (it may hold a
+    // password); a file being replaced keeps its mode. A file the user made
+    // read-only is left alone. Returns an empty string or what failed.
+    std::string save();
+
+private:
+    IniFile() = default;
+    void parse(std::string content);
+
+    struct Line {
+        std::string text;  // without its line end
+        std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
+    };
+    struct Located {
+        std::optional<std::size_t> sectionHeader;
+        std::optional<std::size_t> key;         // the key's line
+        std::size_t lastInSection = 0;          // where a new key goes after
+    };
+    Located locate(std::string_view section, std::string_view key) const;
+    std::string newLineEnd() const;
+
+    std::filesystem::path path_;
+    std::vector<Line> lines_;
+    bool modified_ = false;
+};
+
+}  // namespace lettrica::settings
