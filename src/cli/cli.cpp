@@ -11,9 +11,9 @@ namespace lettrica::cli {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
-        {"to-latin", "to-latin [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+        {"to-latin", "to-latin [--table gost|anglo|user] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
          "Rus -> Translit: Cyrillic to Latin", runToLatin},
-        {"to-cyrillic", "to-cyrillic [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+        {"to-cyrillic", "to-cyrillic [--table gost|anglo|user] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
          "Rus <- Translit: Latin to Cyrillic", runToCyrillic},
     };
     return table;
@@ -34,6 +34,10 @@ void printHelp(std::FILE* to) {
                  "standard output unless -o OUT is given (written atomically).\n"
                  "--encoding auto (the default) reads valid UTF-8 as UTF-8 and anything else\n"
                  "as Windows-1251, and writes the output in the input's encoding.\n"
+                 "--table user converts by the user's own table, rt.dat for to-latin and tr.dat\n"
+                 "for to-cyrillic, from the settings directory ($LETTRICA_HOME, else the\n"
+                 "executable's directory when writable, else ~/.config/lettrica) or from\n"
+                 "--tables DIR; a missing or invalid file gives the default table.\n"
                  "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.\n");
 }
 
