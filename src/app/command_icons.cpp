@@ -1,0 +1,150 @@
+#include "app/command_icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace lettrica::app {
+
+namespace {
+
+void page(QPainter& p, QRectF r) {
+    QPainterPath path;
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - 4, r.top());
+    path.lineTo(r.right(), r.top() + 4);
+    path.lineTo(r.right(), r.bottom());
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
+    p.setBrush(Qt::white);
+    p.setPen(QPen(QColor(80, 80, 80), 1));
+    p.drawPath(path);
+}
+
+void lines(QPainter& p, Qt::Alignment align) {
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    const int widths[] = {12, 8, 12, 6};
+    for (int i = 0; i < 4; ++i) {
+        qreal w = widths[i], x = 2;
+        if (align & Qt::AlignHCenter) x = 8 - w / 2;
+        else if (align & Qt::AlignRight) x = 14 - w;
+        p.drawLine(QPointF(x, 3.5 + 3 * i), QPointF(x + w, 3.5 + 3 * i));
+    }
+}
+
+void glyph(QPainter& p, const QString& text, QColor color, bool bold, bool italic, bool underline, int size = 11) {
+    QFont f(QStringLiteral("DejaVu Serif"));
+    f.setPixelSize(size);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    p.setFont(f);
+    p.setPen(color);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, text);
+}
+
+void arrow(QPainter& p, bool right) {
+    QPainterPath path;
+    const qreal y = 11.5;
+    if (right) {
+        path.moveTo(2, y - 1.5); path.lineTo(10, y - 1.5); path.lineTo(10, y - 4); path.lineTo(15, y);
+        path.lineTo(10, y + 4); path.lineTo(10, y + 1.5); path.lineTo(2, y + 1.5);
+    } else {
+        path.moveTo(14, y - 1.5); path.lineTo(6, y - 1.5); path.lineTo(6, y - 4); path.lineTo(1, y);
+        path.lineTo(6, y + 4); path.lineTo(6, y + 1.5); path.lineTo(14, y + 1.5);
+    }
+    path.closeSubpath();
+    p.setPen(QPen(QColor(0, 90, 0), 1));
+    p.setBrush(QColor(60, 170, 60));
+    p.drawPath(path);
+}
+
+QPixmap draw(const QString& command) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (command == "New") {
+        page(p, QRectF(3.5, 1.5, 9, 13));
+    } else if (command == "Open") {
+        p.setPen(QPen(QColor(150, 110, 20), 1));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+    } else if (command == "Save") {
+        p.setPen(QPen(QColor(20, 40, 110), 1));
+        p.setBrush(QColor(60, 90, 180));
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+    } else if (command == "Print" || command == "FilePageSetup1") {
+        page(p, QRectF(4.5, 1.5, 7, 6));
+        p.setBrush(QColor(150, 150, 150));
+        p.drawRect(QRectF(1.5, 6.5, 13, 6));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 10.5, 7, 4));
+    } else if (command == "emsms" || command == "SMTP1") {
+        p.setPen(QPen(QColor(80, 80, 80), 1));
+        p.setBrush(QColor(250, 245, 225));
+        p.drawRect(QRectF(1.5, 3.5, 13, 9));
+        p.drawLine(QPointF(1.5, 3.5), QPointF(8, 9));
+        p.drawLine(QPointF(14.5, 3.5), QPointF(8, 9));
+    } else if (command == "Paste" || command == "EditPaste1") {
+        p.setPen(QPen(QColor(110, 70, 20), 1));
+        p.setBrush(QColor(190, 140, 70));
+        p.drawRect(QRectF(2.5, 2.5, 11, 12));
+        page(p, QRectF(5.5, 5.5, 7, 8));
+    } else if (command == "CopyT" || command == "EditCopy1") {
+        page(p, QRectF(1.5, 1.5, 8, 10));
+        page(p, QRectF(6.5, 4.5, 8, 10));
+    } else if (command == "TrPerevod") {
+        glyph(p, QString::fromUtf8("Я"), QColor(0, 0, 140), true, false, false, 9);
+        p.translate(0, 0);
+        arrow(p, false);
+    } else if (command == "RtPerevod") {
+        glyph(p, QStringLiteral("A"), QColor(0, 0, 140), true, false, false, 9);
+        arrow(p, true);
+    } else if (command == "RegistrPerevod") {
+        glyph(p, QString::fromUtf8("Аа"), QColor(0, 0, 0), true, false, false, 10);
+    } else if (command == "Perekodirovka") {
+        glyph(p, QString::fromUtf8("1251"), QColor(140, 0, 0), true, false, false, 7);
+    } else if (command == "FontButton") {
+        glyph(p, QStringLiteral("A"), QColor(170, 0, 0), false, false, false, 14);
+    } else if (command == "RichEditBold1") {
+        glyph(p, QStringLiteral("B"), Qt::black, true, false, false, 13);
+    } else if (command == "RichEditItalic1") {
+        glyph(p, QStringLiteral("I"), Qt::black, false, true, false, 13);
+    } else if (command == "RichEditUnderline1") {
+        glyph(p, QStringLiteral("U"), Qt::black, false, false, true, 13);
+    } else if (command == "RichEditAlignLeft1") {
+        lines(p, Qt::AlignLeft);
+    } else if (command == "RichEditAlignCenter1") {
+        lines(p, Qt::AlignHCenter);
+    } else if (command == "RichEditAlignRight1") {
+        lines(p, Qt::AlignRight);
+    } else if (command == "RichEditBullets1") {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(3, 3.5 + 4.5 * i), 1.5, 1.5);
+        p.setPen(QPen(QColor(40, 40, 40), 1.5));
+        for (int i = 0; i < 3; ++i) p.drawLine(QPointF(6, 3.5 + 4.5 * i), QPointF(15, 3.5 + 4.5 * i));
+    } else if (command == "HelpButton" || command == "N12") {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 90, 200));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        glyph(p, QStringLiteral("?"), Qt::white, true, false, false, 11);
+    } else {
+        return QPixmap();
+    }
+    return pixmap;
+}
+
+}  // namespace
+
+QIcon commandIcon(const QString& themeName, const QString& command) {
+    if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName)) return QIcon::fromTheme(themeName);
+    QPixmap drawn = draw(command);
+    return drawn.isNull() ? QIcon() : QIcon(drawn);
+}
+
+}  // namespace lettrica::app

@@ -1,0 +1,107 @@
+#pragma once
+// The main window TForm1: two panes, the command table, the menus, the tool
+// bar and the status bar, and the small commands that belong to the window
+// itself. Long commands run through runPaneConversion with the shared
+// progress window; while one runs, the commands that write the panes are off.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTextEdit>
+#include <functional>
+
+#include "app/pane_conversion.h"
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+namespace lettrica::translit {
+class Converter;
+}
+
+namespace lettrica::app {
+
+class CommandTable;
+class ProgressWindow;
+
+enum class Direction { ToCyrillic, ToLatin };  // TrPerevod, RtPerevod
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `arguments`: the command line without the program name.
+    explicit MainWindow(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    QAction* action(const QString& name) const;
+    QTextEdit* sourcePane() const { return source_; }
+    QTextEdit* resultPane() const { return result_; }
+    QWidget* upperPanel() const { return upperPanel_; }
+    QSplitter* splitter() const { return splitter_; }
+    ProgressWindow* progressWindow() const { return progress_; }
+    int activePane() const { return activePane_; }
+
+    // The converter of the ticked table for a direction. The user tables
+    // come from whoever owns them; until one is set, "UserTable" stays off.
+    const translit::Converter& converterFor(Direction direction) const;
+    using UserTableConverters = std::function<const translit::Converter&(Direction)>;
+    void setUserTableConverters(UserTableConverters converters);
+
+    // A long command over a pane; the pane-writing commands are off meanwhile.
+    // Returns Cancelled also when the window is closing.
+    RunOutcome runLongCommand(const PaneConversion& run);
+    bool isBusy() const { return busy_; }
+
+    // Loads a file into the source pane as the command line does; false
+    // (and the error message) when it cannot be read.
+    bool loadCommandLineFile(const QString& path);
+
+public slots:
+    void NewExecute();
+    void PasteExecute();
+    void CopyTExecute();
+    void N17Click();
+    void FontExecute();
+    void DefAtrExecute();
+    void TrPerevodExecute();
+    void RtPerevodExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanes();
+    void buildMenus();
+    void buildToolBar();
+    void connectCommands();
+    void runTransliteration(Direction direction);
+    void setBusy(bool busy);
+
+    QTextEdit* focusedPane() const { return focused_; }
+    void setFocusedPane(QTextEdit* pane);
+    void updateEditCommands();
+    void updateFormatCommands();
+    void toggleBullets();
+
+    CommandTable* commands_;
+    QTextEdit* source_ = nullptr;
+    QTextEdit* result_ = nullptr;
+    QWidget* upperPanel_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QMenu* paneMenu_ = nullptr;
+    ProgressWindow* progress_ = nullptr;
+    QPointer<QTextEdit> focused_;
+    int activePane_ = 1;
+    bool resetSource_ = false;
+    bool resetResult_ = false;
+    UserTableConverters userTables_;
+
+    bool busy_ = false;
+    bool closeAfterRun_ = false;
+    QList<QPair<QAction*, bool>> disabledWhileBusy_;
+};
+
+}  // namespace lettrica::app

@@ -1,0 +1,44 @@
+#pragma once
+// The progress window shared by the long commands (transliteration,
+// recoding, case change): a bar and "Отмена". Non-modal and on top, so the
+// main window stays usable while a command runs.
+
+#include <QDialog>
+
+class QProgressBar;
+class QPushButton;
+
+namespace lettrica::app {
+
+class ProgressWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit ProgressWindow(QWidget* parent = nullptr);
+
+    void setMaximum(qint64 maximum);
+    // Redraws only when the whole percentage changes.
+    void setProgress(qint64 progress);
+    int percent() const { return percent_; }
+
+    void start(qint64 maximum);  // clears the cancel flag, shows centred
+    void finish();               // closes
+
+    bool cancelRequested() const { return cancelRequested_; }
+
+public slots:
+    // "Отмена": asks the running command to stop and closes the window.
+    void BitBtn1Click();
+
+signals:
+    void cancelled();
+
+private:
+    QProgressBar* gauge_;
+    QPushButton* cancelButton_;
+    qint64 minimum_ = 0;
+    qint64 maximum_ = 0;
+    int percent_ = 0;
+    bool cancelRequested_ = false;
+};
+
+}  // namespace lettrica::app

@@ -1,0 +1,313 @@
+// The main window offscreen: its commands, its panes and the conversion
+// commands with formatting and cancel.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/main_window.h"
+#include "app/progress_window.h"
+
+using lettrica::app::MainWindow;
+
+namespace {
+
+// Closes the next message box and remembers its caption and text.
+struct MessageCatcher {
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    void arm() {
+        QTimer::singleShot(0, [this] { poll(); });
+    }
+    void poll() {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            box->accept();
+            return;
+        }
+        QTimer::singleShot(10, [this] { poll(); });
+    }
+};
+
+void setRich(QTextEdit* pane, const QString& html) { pane->setHtml(html); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        qputenv("LETTRICA_HOME", home_.path().toUtf8());
+        window_ = new MainWindow();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+    }
+    void cleanup() {
+        delete window_;
+        window_ = nullptr;
+    }
+
+    void startsAsDescribed() {
+        QCOMPARE(window_->objectName(), QStringLiteral("TForm1"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral(" Lettrica"));
+        QCOMPARE(window_->sourcePane()->objectName(), QStringLiteral("RichEdit1"));
+        QCOMPARE(window_->resultPane()->objectName(), QStringLiteral("RichEdit2"));
+        QVERIFY(window_->action("Table2")->isChecked());
+        QVERIFY(!window_->action("Table1")->isChecked());
+        QVERIFY(window_->action("N17")->isChecked());
+        QVERIFY(!window_->action("N45")->isChecked());
+        QVERIFY(!window_->action("N35")->isChecked());
+        QVERIFY(!window_->action("N36")->isChecked());
+        QVERIFY(window_->sourcePane()->toPlainText().isEmpty());
+        QVERIFY(window_->resultPane()->toPlainText().isEmpty());
+        QVERIFY(window_->sourcePane()->hasFocus());
+        QCOMPARE(window_->upperPanel()->height(), 218);
+        QCOMPARE(window_->findChild<ProgressWindowAlias*>("TForm5")->isVisible(), false);
+    }
+
+    void commandsCarryCaptionsHintsAndShortcuts() {
+        struct Row { const char* name; const char* caption; const char* hint; const char* keys; };
+        const Row rows[] = {
+            {"New", "Новый", " Очистить текстовые области для нового перевода", "Ctrl+N"},
+            {"TrPerevod", "Rus <- Translit", " Произвести перевод текста: Rus <- Translit", "F2"},
+            {"RtPerevod", "Rus -> Translit", " Произвести перевод текста: Rus -> Translit", "F3"},
+            {"Table1", "Таблица ГОСТ 16876-71",
+             " Осуществлять перевод согласно системе транслитерации, принятой в СССР (ГОСТ 16876-71)", "Alt+G"},
+            {"Paste", "Вставить переводимый текст", " Вставить переводимый текст из буфера обмена Windows", "Alt+V"},
+            {"CopyT", "Копировать переведенный текст", " Копировать переведенный текст в буфер обмена Windows",
+             "Alt+C"},
+            {"N6", "Выход", " Выход из программы", "Esc"},
+            {"N45", "Автоматически определять объем",
+             " Автоматически определять объем текста и показывать его в статусной строке", "Ctrl+Shift+V"},
+            {"RichEditBold1", "&Bold", " Полужирный", "Ctrl+B"},
+        };
+        for (const Row& r : rows) {
+            QAction* a = window_->action(r.name);
+            QCOMPARE(a->objectName(), QString::fromLatin1(r.name));
+            QCOMPARE(a->text(), QString::fromUtf8(r.caption));
+            QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
+            QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
+        }
+        // Every command has a name and a hint that begins with one space.
+        for (QAction* a : window_->findChildren<QAction*>()) {
+            if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
+            QVERIFY2(a->statusTip().startsWith(' ') && !a->statusTip().startsWith("  "),
+                     qPrintable(a->objectName()));
+        }
+    }
+
+    void menusAreInOrder() {
+        QStringList top;
+        for (QAction* a : window_->menuBar()->actions()) top << a->text();
+        QCOMPARE(top, QStringList({"Файл", "Правка", "Перевод", "Справка"}));
+        auto names = [](QMenu* m) {
+            QStringList out;
+            for (QAction* a : m->actions()) out << (a->isSeparator() ? "-" : a->menu() ? a->text() : a->objectName());
+            return out;
+        };
+        QMenu* edit = window_->menuBar()->actions()[1]->menu();
+        QCOMPARE(names(edit), QStringList({"EditUndo1", "-", "Paste", "CopyT", "-", "N17"}));
+        QMenu* translate = window_->menuBar()->actions()[2]->menu();
+        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka"}));
+        QMenu* popup = window_->findChild<QMenu*>("PopupMenu1");
+        QCOMPARE(names(popup), QStringList({"EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1",
+                                            "-", "EditSelectAll1", "-", "TrPerevod", "RtPerevod"}));
+        QMenu* file = window_->menuBar()->actions()[0]->menu();
+        QStringList f = names(file);
+        QCOMPARE(f.first(), QStringLiteral("New"));
+        QCOMPARE(f.last(), QStringLiteral("N6"));
+        QVERIFY(f.contains("Таблицы транслитерации"));
+    }
+
+    void laterCommandsStandDisabled() {
+        for (const char* name : {"Open", "Save", "Print", "emsms"}) QVERIFY(!window_->action(name)->isEnabled());
+        for (const char* name : {"New", "TrPerevod", "RtPerevod", "Paste", "CopyT", "N17", "Table1", "Table2"})
+            QVERIFY2(window_->action(name)->isEnabled(), name);
+    }
+
+    void f3KeepsBoldAndColourOnLongerReplacements() {
+        setRich(window_->sourcePane(),
+                "<p><b>Щи</b> <span style='color:#ff0000'>да</span></p><p>Жук</p>");
+        QTest::keyClick(window_, Qt::Key_F3);
+        QTextEdit* result = window_->resultPane();
+        QCOMPARE(result->toPlainText(), QStringLiteral("Schi da\nZhuk"));
+        QTextCursor c(result->document());
+        c.setPosition(3);  // inside "Sch"
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+        c.setPosition(7);  // inside "da"
+        QCOMPARE(c.charFormat().foreground().color(), QColor(Qt::red));
+        QCOMPARE(result->textCursor().position(), 0);
+        // The source is never changed.
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Щи да\nЖук"));
+    }
+
+    void f2ByGostAfterAltG() {
+        window_->sourcePane()->setPlainText("Shhuka, Jolka\nS\nhh");
+        QTest::keyClick(window_, Qt::Key_G, Qt::AltModifier);
+        QVERIFY(window_->action("Table1")->isChecked());
+        QTest::keyClick(window_, Qt::Key_F2);
+        QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Щука, Ёлка\nС\nхх"));
+        // Running again discards the first result.
+        QTest::keyClick(window_, Qt::Key_F2);
+        QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Щука, Ёлка\nС\nхх"));
+    }
+
+    void charactersOutsideTheCodePageAreKept() {
+        window_->sourcePane()->setPlainText(QString::fromUtf8("Жук 中 😀 é"));
+        QTest::keyClick(window_, Qt::Key_F3);
+        QCOMPARE(window_->resultPane()->toPlainText(), QString::fromUtf8("Zhuk 中 😀 é"));
+    }
+
+    void emptySourceGivesEmptyResult() {
+        window_->resultPane()->setPlainText("old");
+        QTest::keyClick(window_, Qt::Key_F3);
+        QVERIFY(window_->resultPane()->toPlainText().isEmpty());
+        QVERIFY(!window_->progressWindow()->isVisible());
+    }
+
+    void cancelLeavesConvertedPrefixAndUntouchedRest() {
+        QString text;
+        for (int i = 0; i < 40000; ++i) text += QString::fromUtf8("Щука плавает в реке.\n");
+        window_->sourcePane()->setPlainText(text);
+        MessageCatcher catcher;
+        // Press "Отмена" as soon as the progress window shows.
+        QTimer::singleShot(0, window_, [this] {
+            auto poll = std::make_shared<std::function<void()>>();
+            *poll = [this, poll] {
+                auto* button = window_->progressWindow()->findChild<QPushButton*>("BitBtn1");
+                if (window_->progressWindow()->isVisible() && window_->isBusy()) button->click();
+                else QTimer::singleShot(1, window_, *poll);
+            };
+            (*poll)();
+        });
+        catcher.arm();
+        QTest::keyClick(window_, Qt::Key_F3);
+        QCOMPARE(catcher.caption, QString::fromUtf8("Перевод..."));
+        QCOMPARE(catcher.text, QString::fromUtf8("Перевод прерван пользователем."));
+        QCOMPARE(catcher.icon, QMessageBox::Information);
+        const QString result = window_->resultPane()->toPlainText();
+        QVERIFY(result.startsWith("Schuka plavaet v reke."));
+        QVERIFY(result.endsWith(QString::fromUtf8("Щука плавает в реке.\n")));
+        QVERIFY(window_->resultPane()->isVisible());
+        QVERIFY(!window_->progressWindow()->isVisible());
+        // The next run starts afresh and completes.
+        window_->sourcePane()->setPlainText(QString::fromUtf8("Да"));
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        QTest::keyClick(window_, Qt::Key_F3);
+        QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Da"));
+    }
+
+    void newResetsTypingFormat() {
+        QTextEdit* source = window_->sourcePane();
+        source->setHtml("<b style='color:red'>жирный</b>");
+        QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(source->toPlainText().isEmpty());
+        source->setFocus();
+        QTest::keyClicks(source, "abc");
+        QTextCursor c(source->document());
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Normal));
+        QCOMPARE(c.charFormat().foreground().color(), QColor(Qt::black));
+        QCOMPARE(c.charFormat().fontPointSize(), 10.0);
+        QVERIFY(c.charFormat().fontFamilies().toStringList().contains("MS Sans Serif"));
+    }
+
+    void pasteGoesToSourceAndCopyTTakesAllOfResult() {
+        window_->resultPane()->setPlainText("first\nsecond");
+        window_->resultPane()->setFocus();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("вставка"));
+        QTest::keyClick(window_, Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(window_->sourcePane()->toPlainText(), QString::fromUtf8("вставка"));
+        QTextCursor part = window_->resultPane()->textCursor();
+        part.setPosition(1);
+        part.setPosition(3, QTextCursor::KeepAnchor);
+        window_->resultPane()->setTextCursor(part);
+        QTest::keyClick(window_, Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond"));
+        QCOMPARE(window_->resultPane()->textCursor().selectedText().size(), 12);
+    }
+
+    void wordWrapTogglesBothPanes() {
+        QTest::keyClick(window_, Qt::Key_B, Qt::AltModifier);
+        QVERIFY(!window_->action("N17")->isChecked());
+        QCOMPARE(window_->sourcePane()->lineWrapMode(), QTextEdit::NoWrap);
+        QCOMPARE(window_->resultPane()->lineWrapMode(), QTextEdit::NoWrap);
+        QTest::keyClick(window_, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(window_->resultPane()->lineWrapMode(), QTextEdit::WidgetWidth);
+    }
+
+    void formattingCommandsFollowTheFocusedPane() {
+        QTextEdit* result = window_->resultPane();
+        result->setPlainText("word");
+        result->setFocus();
+        QTRY_VERIFY(result->hasFocus());
+        result->selectAll();
+        QVERIFY(window_->action("EditCopy1")->isEnabled());
+        QTest::keyClick(window_, Qt::Key_B, Qt::ControlModifier);
+        QTextCursor c(result->document());
+        c.setPosition(2);
+        QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+        QVERIFY(window_->action("RichEditBold1")->isChecked());
+        QVERIFY(window_->sourcePane()->toPlainText().isEmpty());
+        window_->action("RichEditAlignCenter1")->trigger();
+        QCOMPARE(result->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+        window_->action("RichEditBullets1")->trigger();
+        QVERIFY(result->textCursor().currentList());
+        window_->action("RichEditBullets1")->trigger();
+        QVERIFY(!result->textCursor().currentList());
+        // Nothing selected: cut, copy and delete are off.
+        QTextCursor none = result->textCursor();
+        none.clearSelection();
+        result->setTextCursor(none);
+        QVERIFY(!window_->action("EditCut1")->isEnabled());
+        QVERIFY(!window_->action("EditDelete1")->isEnabled());
+    }
+
+    void commandLineFileIsReadAsUtf8OrWindows1251() {
+        QTemporaryDir dir;
+        const QString utf8 = dir.filePath("u.txt"), cp1251 = dir.filePath("w.txt");
+        QFile f(utf8);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Привет\r\nмир");
+        f.close();
+        QFile g(cp1251);
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
+        g.close();
+        for (const QString& path : {utf8, cp1251}) {
+            MainWindow w(QStringList{path});
+            QCOMPARE(w.sourcePane()->toPlainText(), QString::fromUtf8("Привет\nмир"));
+        }
+        MainWindow missing(QStringList{dir.filePath("none.txt")});
+        QVERIFY(missing.sourcePane()->toPlainText().isEmpty());
+    }
+
+    void escapeClosesTheWindow() {
+        window_->sourcePane()->setFocus();
+        QTest::keyClick(window_->sourcePane(), Qt::Key_Escape);
+        QTRY_VERIFY(!window_->isVisible());
+    }
+
+private:
+    using ProgressWindowAlias = lettrica::app::ProgressWindow;
+    QTemporaryDir home_;
+    MainWindow* window_ = nullptr;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
