@@ -1,0 +1,287 @@
+// lettrica-cli to-latin / to-cyrillic on real files, pipes and the terminal streams.
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "cli_test_util.h"
+
+using namespace clitest;
+namespace fs = std::filesystem;
+
+using TranslitCli = CliTest;
+
+namespace {
+// Bigger than any read the program makes, so rules and characters land on
+// chunk boundaries at every offset.
+constexpr std::size_t kBig = 3 * (1 << 20) + 12345;
+}  // namespace
+
+TEST_F(TranslitCli, ToLatinWithBothTablesOnWindows1251) {
+    write("in.txt", cp1251("Щука и Ёлка, ОБЪЕМ, ДЕНЬ. Эх!\r\n"));
+    Result r = run("to-latin in.txt");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Schuka i Elka, OB``EM, DEN''. `Eh!\r\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(run("to-latin --table anglo in.txt").out, r.out);
+    EXPECT_EQ(run("to-latin --table gost in.txt").out, "Shhuka i Jolka, OB\"EM, DEN'. Ehkh!\r\n");
+    EXPECT_EQ(run("to-latin --table=gost in.txt").out, "Shhuka i Jolka, OB\"EM, DEN'. Ehkh!\r\n");
+}
+
+TEST_F(TranslitCli, ToCyrillicWithBothTables) {
+    write("in.txt", "Shhuka Schuka Jolka Yulia OB``EM den'\n");
+    // ASCII is valid UTF-8, so the output is UTF-8.
+    EXPECT_EQ(run("to-cyrillic --table gost in.txt").out, "Щука Счука Ёлка Ыулиа ОБ``ЕМ день\n");
+    EXPECT_EQ(run("to-cyrillic in.txt").out, "Шхука Щука Йолка Юлиа ОБЪЕМ день\n");
+    EXPECT_EQ(run("to-cyrillic --encoding cp1251 in.txt").out, cp1251("Шхука Щука Йолка Юлиа ОБЪЕМ день\n"));
+}
+
+TEST_F(TranslitCli, AutoEncodingWritesInTheInputsEncoding) {
+    write("utf8.txt", "Жук № 5 — «да»\n");
+    write("cp.txt", cp1251("Жук № 5 — «да»\n"));
+    EXPECT_EQ(run("to-latin utf8.txt").out, "Zhuk № 5 — «da»\n");
+    EXPECT_EQ(run("to-latin cp.txt").out, cp1251("Zhuk № 5 — «da»\n"));
+    EXPECT_EQ(run("to-latin --encoding auto cp.txt").out, cp1251("Zhuk № 5 — «da»\n"));
+
+    write("latin.txt", "Zhuk \xB9 5\n");  // the numero sign in Windows-1251
+    EXPECT_EQ(run("to-cyrillic latin.txt").out, cp1251("Жук № 5\n"));
+}
+
+TEST_F(TranslitCli, ForcedEncodings) {
+    // UTF-8 "Ж" is D0 96, which Windows-1251 reads as Р and an en dash.
+    write("utf8.txt", "Ж");
+    EXPECT_EQ(run("to-latin --encoding cp1251 utf8.txt").out, "R\x96");
+    EXPECT_EQ(run("to-latin --encoding utf-8 utf8.txt").out, "Zh");
+    // Bytes that are not UTF-8 under a forced utf-8 are read as Windows-1251,
+    // never dropped, and written as UTF-8.
+    write("cp.txt", cp1251("Жук №"));
+    EXPECT_EQ(run("to-latin --encoding utf-8 cp.txt").out, "Zhuk №");
+    write("mixed.txt", "Zh \xB9 Ж");
+    EXPECT_EQ(run("to-cyrillic --encoding utf-8 mixed.txt").out, "Ж № Ж");
+}
+
+TEST_F(TranslitCli, StandardInputAsDashOrNoFile) {
+    const std::string in = cp1251("Щи да\r\n");
+    const std::string want = "Schi da\r\n";
+    for (Stdin mode : {Stdin::File, Stdin::Pipe}) {
+        EXPECT_EQ(run("to-latin", in, mode).out, want);
+        EXPECT_EQ(run("to-latin -", in, mode).out, want);
+        EXPECT_EQ(run("to-latin -- -", in, mode).out, want);
+    }
+    Result empty = run("to-latin");
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(TranslitCli, PipeWithAutoDetection) {
+    EXPECT_EQ(run("to-latin", "ёж", Stdin::Pipe).out, "ezh");
+    EXPECT_EQ(run("to-cyrillic", "ezh", Stdin::Pipe).out, "еж");
+    EXPECT_EQ(run("to-cyrillic --table gost", "Ezh \xB9", Stdin::Pipe).out, cp1251("Еж №"));
+
+    // Valid UTF-8 for megabytes, then one byte that is not: the whole input
+    // is Windows-1251, so what was read ahead must be converted as such.
+    std::string big = repeat("жук ", kBig / 7) + "\xC6";
+    std::string want = repeat("R\xB6S\x83R\xBA ", kBig / 7) + "Zh";
+    Result r = run("to-latin", big, Stdin::Pipe);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.out == want) << "sizes " << r.out.size() << " " << want.size();
+
+    // Long valid UTF-8 through a pipe stays UTF-8.
+    big = repeat("жук ", kBig / 7);
+    r = run("to-latin", big, Stdin::Pipe);
+    EXPECT_TRUE(r.out == repeat("zhuk ", kBig / 7)) << r.out.size();
+}
+
+TEST_F(TranslitCli, SeveralFilesOneAfterAnother) {
+    write("a.txt", cp1251("Щи\r\n"));
+    write("b.txt", "да ж\n");
+    Result r = run("to-latin a.txt - b.txt", cp1251("и "), Stdin::File);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Schi\r\ni da zh\n");
+
+    // Each file is a text of its own: a rule does not join two files.
+    write("s.txt", "S");
+    write("h.txt", "h");
+    EXPECT_EQ(run("to-cyrillic s.txt h.txt").out, "Сх");
+    EXPECT_EQ(run("to-cyrillic s.txt s.txt -o out.txt").code, 0);
+    EXPECT_EQ(read("out.txt"), "СС");
+}
+
+TEST_F(TranslitCli, OutputFile) {
+    write("in.txt", cp1251("Жук"));
+    Result r = run("to-latin -o out.txt in.txt");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(read("out.txt"), "Zhuk");
+    EXPECT_EQ(run("to-latin --output=out2.txt in.txt").code, 0);
+    EXPECT_EQ(read("out2.txt"), "Zhuk");
+
+    // In place: the input is read in full before the output replaces it.
+    write("big.txt", repeat(cp1251("щука "), kBig / 5));
+    EXPECT_EQ(run("to-latin -o big.txt big.txt").code, 0);
+    EXPECT_TRUE(read("big.txt") == repeat("schuka ", kBig / 5));
+
+    // An empty input gives an empty file.
+    write("empty.txt", "");
+    EXPECT_EQ(run("to-latin -o out3.txt empty.txt").code, 0);
+    EXPECT_TRUE(fs::exists(path("out3.txt")));
+    EXPECT_EQ(read("out3.txt"), "");
+
+    // A new file gets the mode the umask allows.
+    EXPECT_EQ(run("to-latin -o new.txt in.txt", {}, Stdin::Null, "umask 027;").code, 0);
+    EXPECT_EQ(fs::status(path("new.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(TranslitCli, FailedRunLeavesTheOutputFileAlone) {
+    write("in.txt", cp1251("Жук"));
+    write("out.txt", "old contents");
+    fs::permissions(path("out.txt"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const auto before = listing();
+
+    Result r = run("to-latin -o out.txt in.txt missing.txt");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("missing.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(read("out.txt"), "old contents");
+    EXPECT_EQ(listing(), before);  // no temporary file left behind
+
+    r = run("to-latin --table iso -o out.txt in.txt");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(read("out.txt"), "old contents");
+
+    // A successful run replaces it and keeps its mode.
+    EXPECT_EQ(run("to-latin -o out.txt in.txt").code, 0);
+    EXPECT_EQ(read("out.txt"), "Zhuk");
+    EXPECT_EQ(fs::status(path("out.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(listing(), before);
+}
+
+TEST_F(TranslitCli, UsageErrorsNameTheArgumentAndShowTheUsage) {
+    write("in.txt", "x");
+    struct Case {
+        const char* args;
+        const char* named;
+        const char* usage;
+    };
+    const Case cases[] = {
+        {"to-latin --table iso in.txt", "iso", "Usage: lettrica-cli to-latin [--table gost|anglo]"},
+        {"to-cyrillic --encoding koi8 in.txt", "koi8", "Usage: lettrica-cli to-cyrillic [--table gost|anglo]"},
+        {"to-latin --bogus in.txt", "--bogus", "Usage: lettrica-cli to-latin"},
+        {"to-latin in.txt -o", "-o", "Usage: lettrica-cli to-latin"},
+        {"to-latin --table", "--table", "Usage: lettrica-cli to-latin"},
+        {"frobnicate in.txt", "frobnicate", "Usage: lettrica-cli COMMAND"},
+        {"", "command", "Usage: lettrica-cli COMMAND"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(c.args);
+        EXPECT_EQ(r.code, 2) << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.usage), std::string::npos) << c.args << "\n" << r.err;
+    }
+}
+
+TEST_F(TranslitCli, FileErrorsNameTheFileAndTheReason) {
+    fs::create_directory(path("dir"));
+    write("in.txt", "x");
+    struct Case {
+        const char* args;
+        const char* file;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"to-latin missing.txt", "missing.txt", "No such file or directory"},
+        {"to-latin dir", "dir", "directory"},
+        {"to-latin -o nodir/out.txt in.txt", "nodir/out.txt", "No such file or directory"},
+        {"to-latin -o dir in.txt", "dir", "directory"},
+        {"to-latin in.txt > /dev/full", "standard output", "No space left on device"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(c.args);
+        EXPECT_EQ(r.code, 1) << c.args;
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.args << "\n" << r.err;
+    }
+    EXPECT_EQ(listing(), (std::vector<std::string>{"dir", "in.txt"}));
+    EXPECT_TRUE(fs::is_empty(path("dir")));
+}
+
+TEST_F(TranslitCli, HelpAndVersion) {
+    Result r = run("--help");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("lettrica-cli to-latin [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("lettrica-cli to-cyrillic [--table gost|anglo]"), std::string::npos) << r.out;
+
+    r = run("to-cyrillic --help");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("Usage: lettrica-cli to-cyrillic"), std::string::npos) << r.out;
+
+    r = run("--version");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("lettrica-cli ", 0), 0u) << r.out;
+    EXPECT_GT(r.out.size(), std::string("lettrica-cli \n").size());
+}
+
+TEST_F(TranslitCli, CharactersOutsideWindows1251StayUnchanged) {
+    write("in.txt", "Жук 中文 😀 Ω\n");
+    EXPECT_EQ(run("to-latin in.txt").out, "Zhuk 中文 😀 Ω\n");
+    EXPECT_EQ(run("to-latin --table gost in.txt").out, "Zhuk 中文 😀 Ω\n");
+    write("lat.txt", "Sh 中文 😀 Ω\n");
+    EXPECT_EQ(run("to-cyrillic lat.txt").out, "Ш 中文 😀 Ω\n");
+
+    // Across chunk boundaries, at every offset of the character.
+    for (const char* tail : {"b", "bb", "bbb", "bbbb"}) {
+        const std::string unit = std::string("😀") + tail;
+        const std::size_t n = kBig / unit.size();
+        write("big.txt", repeat(unit, n));
+        Result r = run("to-latin big.txt");
+        EXPECT_TRUE(r.out == repeat(unit, n)) << tail;
+        std::string cyr = std::string("😀");
+        for (const char* p = tail; *p; ++p) cyr += "б";
+        r = run("to-cyrillic big.txt");
+        EXPECT_TRUE(r.out == repeat(cyr, n)) << tail << " " << r.out.size();
+    }
+}
+
+TEST_F(TranslitCli, RulesAndCharactersSplitAcrossChunksStillMatch) {
+    struct Case {
+        const char* args;
+        std::string unit;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"to-cyrillic --table gost", "Shh", "Щ"},
+        {"to-cyrillic --table gost", "Shha", "Ща"},
+        {"to-cyrillic --table gost", "Shhaa", "Щаа"},
+        {"to-cyrillic", "Sch", "Щ"},
+        {"to-cyrillic", "Scha", "Ща"},
+        {"to-cyrillic", "``", "Ъ"},
+        {"to-cyrillic", "``a", "Ъа"},
+        {"to-cyrillic --encoding cp1251", "Sch", cp1251("Щ")},
+        {"to-cyrillic --encoding cp1251", "Scha", cp1251("Ща")},
+        {"to-cyrillic --encoding cp1251 --table gost", "Shhaa", cp1251("Щаа")},
+        {"to-latin", "ж", "zh"},
+        {"to-latin", "жa", "zha"},
+        {"to-latin", "ж中", "zh中"},
+        {"to-latin", cp1251("Щa"), "Scha"},
+    };
+    for (const Case& c : cases) {
+        const std::size_t n = kBig / c.unit.size();
+        write("big.txt", repeat(c.unit, n));
+        Result r = run(std::string(c.args) + " big.txt");
+        EXPECT_EQ(r.code, 0) << c.args << " " << c.unit;
+        EXPECT_TRUE(r.out == repeat(c.want, n)) << c.args << " " << c.unit << " " << r.out.size();
+    }
+}
+
+TEST_F(TranslitCli, LongInputThatIsNotUtf8UnderForcedUtf8) {
+    // Every Cyrillic byte is an invalid sequence here; all of them are taken
+    // as Windows-1251 and the run stays linear in the size.
+    write("in.txt", repeat(cp1251("жук "), kBig / 4));
+    Result r = run("to-latin --encoding utf-8 in.txt");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.out == repeat("zhuk ", kBig / 4)) << r.out.size();
+}
