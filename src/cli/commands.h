@@ -17,6 +17,8 @@ struct Command {
 
 int runToLatin(const std::vector<std::string>& args);
 int runToCyrillic(const std::vector<std::string>& args);
+int runRecode(const std::vector<std::string>& args);
+int runCase(const std::vector<std::string>& args);
 
 // All commands, in the order --help lists them.
 const std::vector<Command>& commands();

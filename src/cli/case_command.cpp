@@ -1,0 +1,32 @@
+// case: every letter to capitals or to small letters.
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/io.h"
+#include "textops/case_conversion.h"
+
+namespace lettrica::cli {
+
+int runCase(const std::vector<std::string>& argv) {
+    Args args(argv, {"--encoding", "-o", "--output"}, {});
+    const std::string encoding = args.choice("--encoding", {"auto", "cp1251", "utf-8"}, "auto");
+    std::vector<std::string> files = args.operands();
+    if (files.empty()) throw UsageError("upper or lower is needed");
+    const std::string target = files.front();
+    if (target != "upper" && target != "lower")
+        throw UsageError("bad case '" + target + "' (expected upper|lower)");
+    files.erase(files.begin());
+    const translit::Converter& converter =
+        textops::caseConverter(target == "upper" ? textops::Case::Upper : textops::Case::Lower);
+
+    if (files.empty()) files.push_back("-");
+    Output output(args.value("-o", args.value("--output", "-")));
+    for (const std::string& file : files) {
+        Input input(file);
+        streamConvert(input, resolveEncoding(encoding, input), converter, output);
+    }
+    output.commit();
+    return 0;
+}
+
+}  // namespace lettrica::cli

@@ -1,0 +1,31 @@
+// recode: byte-for-byte recoding between Windows-1251, DOS 866 and KOI8-R.
+// The input is taken as raw bytes, never decoded: that is the point of it.
+
+#include "cli/args.h"
+#include "cli/commands.h"
+#include "cli/io.h"
+#include "textops/recoding.h"
+
+namespace lettrica::cli {
+
+int runRecode(const std::vector<std::string>& argv) {
+    Args args(argv, {"--from", "--to", "-o", "--output"}, {});
+    const std::string from = args.choice("--from", {"win", "dos", "koi"}, "");
+    const std::string to = args.choice("--to", {"win", "dos", "koi"}, "");
+    if (from.empty() || to.empty()) throw UsageError("both --from and --to are needed");
+    auto direction = textops::directionBetween(*textops::codePageNamed(from), *textops::codePageNamed(to));
+    if (!direction) throw UsageError("--from and --to name the same code page (" + from + ")");
+    const translit::Converter& converter = textops::recodingConverter(*direction);
+
+    std::vector<std::string> files = args.operands();
+    if (files.empty()) files.push_back("-");
+    Output output(args.value("-o", args.value("--output", "-")));
+    for (const std::string& file : files) {
+        Input input(file);
+        streamConvert(input, Encoding::Cp1251, converter, output);
+    }
+    output.commit();
+    return 0;
+}
+
+}  // namespace lettrica::cli
