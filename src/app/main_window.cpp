@@ -23,6 +23,7 @@
 #include "app/document_adapter.h"
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
+#include "app/user_table_commands.h"
 #include "docio/plain_text.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
@@ -40,10 +41,9 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
 
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save",       "Print",         "FilePageSetup1", "emsms",
-                                    "SMTP1", "TextV",     "N45",           "UserTable",      "EditTable1",
-                                    "EditTable2", "N27",  "N35",           "N36",            "RegistrPerevod",
-                                    "Perekodirovka", "N12", "N13",         "N14",            "N15",
-                                    "HelpButton"};
+                                    "SMTP1", "TextV",     "N45",           "N35",            "N36",
+                                    "RegistrPerevod", "Perekodirovka", "N12", "N13",         "N14",
+                                    "N15", "HelpButton"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
@@ -86,7 +86,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
 
     // Start-up, in order: the default user tables, New, the settings, the
     // user table files, the autostart state, then the command-line file.
+    userTableCommands_ = new UserTableCommands(this);  // DefaultUserTables, the editors
     NewExecute();
+    userTableCommands_->loadFiles();  // LoadUserTableFiles, after the settings
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }
@@ -466,6 +468,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Shut-down, in order: the settings, the user table files, autostart.
+    userTableCommands_->saveFiles();
     progress_->hide();
     event->accept();
 }

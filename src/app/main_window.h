@@ -25,6 +25,7 @@ namespace lettrica::app {
 
 class CommandTable;
 class ProgressWindow;
+class UserTableCommands;
 
 enum class Direction { ToCyrillic, ToLatin };  // TrPerevod, RtPerevod
 
@@ -41,6 +42,7 @@ public:
     QWidget* upperPanel() const { return upperPanel_; }
     QSplitter* splitter() const { return splitter_; }
     ProgressWindow* progressWindow() const { return progress_; }
+    UserTableCommands* userTableCommands() const { return userTableCommands_; }
     int activePane() const { return activePane_; }
 
     // The converter of the ticked table for a direction. The user tables
@@ -93,6 +95,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     QMenu* paneMenu_ = nullptr;
     ProgressWindow* progress_ = nullptr;
+    UserTableCommands* userTableCommands_ = nullptr;
     QPointer<QTextEdit> focused_;
     int activePane_ = 1;
     bool resetSource_ = false;
