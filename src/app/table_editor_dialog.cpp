@@ -69,7 +69,7 @@ void TableEditorDialog::build() {
                 auto* label = new QLabel(UserTables::keyLetter(kind_, entry), box);
                 label->setObjectName(QStringLiteral("Label%1").arg(entry + 1));
                 label->setFont(letterFont);
-                label->setGeometry(labelX, 16 + 32 * row, 14, 17);
+                label->setGeometry(labelX, 16 + 32 * row, 16, 17);
                 auto* edit = new QLineEdit(box);
                 edit->setObjectName(QStringLiteral("Edit%1").arg(entry + 1));
                 edit->setGeometry(labelX + 16, 14 + 32 * row, 49, 21);
