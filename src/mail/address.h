@@ -1,0 +1,34 @@
+#pragma once
+// E-mail addresses as people type them: "Name <user@host>", a bare
+// user@host, "user@host (Name)", and lists of them separated by "," ";" or a
+// line break.
+
+#include <QList>
+#include <QString>
+
+namespace lettrica::mail {
+
+struct MailAddress {
+    QString name;     // display name, unquoted and unescaped
+    QString address;  // the bare address, user@host
+    bool operator==(const MailAddress&) const = default;
+};
+
+// One full address. The address is the last <...> pair (brackets not
+// escaped by a backslash) or else the run of address characters around the
+// first "@" outside quotes and comments; the name is what remains.
+MailAddress parseAddress(const QString& text);
+
+// A list typed by a user: pieces split at "," ";" CR or LF outside a quoted
+// name, each trimmed; empty pieces are dropped.
+QList<MailAddress> parseAddressList(const QString& text);
+
+// The display name as it stands in a header: quoted (with \ escapes) when it
+// holds a blank or a character that would otherwise end or split it.
+QString formatDisplayName(const QString& name);
+
+// "name <address>", or the bare address when the name is empty or equals it.
+QString formatAddress(const QString& name, const QString& address);
+inline QString formatAddress(const MailAddress& a) { return formatAddress(a.name, a.address); }
+
+}  // namespace lettrica::mail

@@ -1,0 +1,83 @@
+#include "mail/send_mail.h"
+
+#include <cerrno>
+
+namespace lettrica::mail {
+
+namespace {
+// RFC 5322 line limit without CR LF.
+constexpr qsizetype kMaxLineBytes = 998;
+}  // namespace
+
+TlsMode tlsModeFor(const QString& host, int port) {
+    if (port == 587) return TlsMode::Explicit;
+    if (port == 465) return TlsMode::Automatic;
+    if (port == 25 && host.toLower() == kStartTlsProviderHost) return TlsMode::Automatic;
+    return TlsMode::None;
+}
+
+void configureClient(SmtpClient& client, const MailSettings& m, std::optional<TlsMode> tlsOverride) {
+    SmtpSettings& s = client.settings();
+    s.server = m.host;
+    s.port = static_cast<quint16>(m.port);
+    s.tlsFlags = TlsFlagTls;
+    s.useTls = tlsModeFor(m.host, m.port);
+    s.useSasl = false;
+    if (m.port == 587) {
+        s.useSasl = true;
+        s.tlsFlags = TlsFlagSsl2 | TlsFlagSsl3 | TlsFlagTls;
+    }
+    if (tlsOverride) s.useTls = *tlsOverride;
+    // With log-in switched off the client does not log in at all: a log-in
+    // with an empty password can only be refused.
+    if (m.authType == 0) {
+        s.userName.clear();
+        s.password.clear();
+    } else {
+        s.userName = m.login;
+        if (m.authType == 1) s.password = m.password;
+    }
+    s.timeOut = m.timeOutSeconds * 1000;
+    s.mailAgent = QStringLiteral("Lettrica");
+}
+
+void composeMessage(MailMessage& message, const MailSettings& m, const QString& to, const QStringList& bodyLines,
+                    bool server8BitMime) {
+    message.reset();
+    message.setCharSet(QStringLiteral("Windows-1251"));
+    QString text;
+    for (const QString& line : bodyLines) text += line + QStringLiteral("\r\n");
+    message.buildFromText(text);
+    message.setPriority(Priority::Normal);
+    message.setFrom(m.userName, m.email);
+    message.setSubject(QStringLiteral("From ") + m.userName);
+    message.setRecipients(to);
+
+    const bool longLines = message.longestBodyLine() > kMaxLineBytes;
+    if (!message.bodyHasEightBit() && !longLines)
+        message.setEncoding(TransferEncoding::None);
+    else if (server8BitMime && !longLines)
+        message.setEncoding(TransferEncoding::EightBit);
+    else
+        message.setEncoding(TransferEncoding::QuotedPrintable);
+}
+
+void sendMail(SmtpClient& client, MailMessage& message, const MailSettings& settings, const QString& to,
+              const QStringList& bodyLines, std::optional<TlsMode> tlsOverride) {
+    try {
+        if (client.connected()) client.close();
+        if (settings.port < 1 || settings.port > 65535)
+            throw MailError(MailError::Kind::Client, QStringLiteral("Invalid port number: %1").arg(settings.port),
+                            EINVAL);
+        configureClient(client, settings, tlsOverride);
+        client.open();
+        composeMessage(message, settings, to, bodyLines, client.supports8BitMime());
+        client.send(message);
+        client.close();
+    } catch (...) {
+        client.close();
+        throw;
+    }
+}
+
+}  // namespace lettrica::mail

@@ -1,0 +1,195 @@
+#include "mail/transport.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHostInfo>
+#include <QTimer>
+#include <netdb.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "mail/tls.h"
+
+namespace lettrica::mail {
+
+namespace {
+
+int errnoOf(QAbstractSocket::SocketError e) {
+    switch (e) {
+        case QAbstractSocket::ConnectionRefusedError: return ECONNREFUSED;
+        case QAbstractSocket::RemoteHostClosedError: return ECONNRESET;
+        case QAbstractSocket::HostNotFoundError: return EHOSTUNREACH;
+        case QAbstractSocket::SocketAccessError: return EACCES;
+        case QAbstractSocket::SocketResourceError: return EMFILE;
+        case QAbstractSocket::SocketTimeoutError: return ETIMEDOUT;
+        case QAbstractSocket::NetworkError: return ENETUNREACH;
+        case QAbstractSocket::AddressInUseError: return EADDRINUSE;
+        case QAbstractSocket::SocketAddressNotAvailableError: return EADDRNOTAVAIL;
+        case QAbstractSocket::UnsupportedSocketOperationError: return EAFNOSUPPORT;
+        default: return EIO;
+    }
+}
+
+// Restores the members a wait points at, however it ends.
+struct WaitScope {
+    QEventLoop*& loop;
+    QTimer*& timer;
+    ~WaitScope() {
+        loop = nullptr;
+        timer = nullptr;
+    }
+};
+
+}  // namespace
+
+MailError socketError(QAbstractSocket::SocketError error, const QString& libraryText) {
+    const int number = errnoOf(error);
+    const QString text = QString::fromLocal8Bit(std::strerror(number)).left(256).trimmed();
+    return MailError(MailError::Kind::Socket, text, number, {}, libraryText);
+}
+
+Transport::Transport(QObject* parent) : QObject(parent) {
+    connect(&socket_, &QSslSocket::readyRead, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::connected, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::encrypted, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::disconnected, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::bytesWritten, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::encryptedBytesWritten, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::stateChanged, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        if (!socketError_) {
+            socketError_ = e;
+            socketErrorText_ = socket_.errorString();
+        }
+        progress();
+    });
+    connect(&socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+        sslErrors_ += errors;
+        progress();
+    });
+}
+
+Transport::~Transport() { socket_.abort(); }
+
+void Transport::progress() {
+    if (timer_) timer_->start(timeout_);
+    if (loop_) loop_->quit();
+}
+
+template <class Done>
+void Transport::wait(Done done) {
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    loop_ = &loop;
+    timer_ = &timer;
+    WaitScope scope{loop_, timer_};
+    timer.start(timeout_);
+    while (!done()) {
+        if (socketError_) throwSocketError();
+        if (timedOut) throw timeoutError();
+        loop.exec();
+    }
+}
+
+void Transport::throwSocketError() {
+    if (handshaking_ || !sslErrors_.isEmpty()) {
+        if (!sslErrors_.isEmpty()) throw certificateError(sslErrors_);
+        switch (*socketError_) {
+            case QAbstractSocket::SslHandshakeFailedError:
+            case QAbstractSocket::SslInternalError:
+            case QAbstractSocket::SslInvalidUserDataError:
+                throw handshakeError(socketErrorText_);
+            case QAbstractSocket::RemoteHostClosedError:
+                // The peer hung up in the middle of the handshake.
+                throw handshakeError(socketErrorText_);
+            default:
+                break;
+        }
+    }
+    throw socketError(*socketError_, socketErrorText_);
+}
+
+QHostAddress Transport::resolve(const QString& server) {
+    QHostAddress literal;
+    if (literal.setAddress(server)) return literal;
+
+    std::optional<QHostInfo> result;
+    const int id = QHostInfo::lookupHost(server, this, [this, &result](const QHostInfo& info) {
+        result = info;
+        progress();
+    });
+    try {
+        wait([&] { return result.has_value(); });
+    } catch (...) {
+        QHostInfo::abortHostLookup(id);
+        throw;
+    }
+    if (result->error() != QHostInfo::NoError || result->addresses().isEmpty()) {
+        // The resolver's own numbers and texts (netdb.h).
+        const int number = result->error() == QHostInfo::UnknownError ? TRY_AGAIN : HOST_NOT_FOUND;
+        throw MailError(MailError::Kind::Socket, QString::fromLocal8Bit(hstrerror(number)), number, {},
+                        result->errorString());
+    }
+    for (const QHostAddress& a : result->addresses())
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) return a;
+    return result->addresses().first();
+}
+
+void Transport::connectTo(const QString& server, quint16 port) {
+    socket_.abort();
+    socketError_.reset();
+    sslErrors_.clear();
+    handshaking_ = false;
+    const QHostAddress address = resolve(server);
+    socket_.connectToHost(address, port);
+    wait([&] { return socket_.state() == QAbstractSocket::ConnectedState; });
+}
+
+void Transport::startTls(const QString& peerName) {
+    socket_.setSslConfiguration(clientTlsConfiguration());
+    socket_.setPeerVerifyName(peerName);
+    sslErrors_.clear();
+    handshaking_ = true;
+    socket_.startClientEncryption();
+    wait([&] { return socket_.isEncrypted(); });
+    handshaking_ = false;
+}
+
+void Transport::write(const QByteArray& bytes) {
+    if (socketError_) throwSocketError();
+    if (socket_.write(bytes) != bytes.size()) {
+        if (!socketError_) {
+            socketError_ = QAbstractSocket::RemoteHostClosedError;
+            socketErrorText_ = socket_.errorString();
+        }
+        throwSocketError();
+    }
+    wait([&] { return socket_.bytesToWrite() == 0 && socket_.encryptedBytesToWrite() == 0; });
+}
+
+QByteArray Transport::read() {
+    wait([&] { return socket_.bytesAvailable() > 0 || socket_.state() == QAbstractSocket::UnconnectedState; });
+    if (socket_.bytesAvailable() == 0) {
+        if (socketError_) throwSocketError();
+        throw socketError(QAbstractSocket::RemoteHostClosedError, socket_.errorString());
+    }
+    return socket_.readAll();
+}
+
+void Transport::abort() {
+    socket_.abort();
+    socketError_.reset();
+    sslErrors_.clear();
+    handshaking_ = false;
+}
+
+bool Transport::isOpen() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+
+}  // namespace lettrica::mail

@@ -1,0 +1,279 @@
+// The SMTP conversation byte by byte, without a socket: the test plays the
+// server.
+
+#include <gtest/gtest.h>
+
+#include "mail/sasl.h"
+#include "mail/smtp_protocol.h"
+
+using namespace lettrica::mail;
+using Status = SmtpProtocol::Status;
+
+namespace {
+
+// One line out, as the protocol wrote it (several writes concatenated).
+QByteArray out(SmtpProtocol& p) {
+    QByteArray all;
+    for (const QByteArray& b : p.takeOutput()) all += b;
+    return all;
+}
+
+// Greets and answers EHLO with `ehloReply`.
+void open(SmtpProtocol& p, const QByteArray& ehloReply, SmtpProtocol::OpenOptions options = {}) {
+    options.heloName = QStringLiteral("client.test");
+    p.beginOpen(options);
+    p.receive("220 mail.test ESMTP\r\n");
+    EXPECT_EQ(out(p), QByteArray("EHLO client.test\r\n"));
+    p.receive(ehloReply);
+}
+
+}  // namespace
+
+TEST(Replies, MultiLineReplyArrivingInPieces) {
+    SmtpProtocol p;
+    p.beginOpen({QStringLiteral("c"), true, false, {}});
+    p.receive("220-mail.test wel");
+    EXPECT_EQ(p.status(), Status::AwaitingReply);
+    p.receive("come\r\n220 ready\r");
+    EXPECT_EQ(p.status(), Status::AwaitingReply);
+    EXPECT_TRUE(p.takeOutput().isEmpty());
+    p.receive("\n");
+    EXPECT_EQ(out(p), QByteArray("EHLO c\r\n"));
+    p.receive("250-mail.test\r\n250-AUTH LOGIN");
+    p.receive(" PLAIN\r\n250 8BITMIME\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+    EXPECT_EQ(p.extensions(), (QStringList{QStringLiteral("AUTH LOGIN PLAIN"), QStringLiteral("8BITMIME")}));
+    EXPECT_TRUE(p.hasExtension(QStringLiteral("8bitmime")));
+}
+
+TEST(Replies, TheLastEhloLineIsACapabilityToo) {
+    SmtpProtocol p;
+    open(p, "250-mail.test\r\n250 AUTH LOGIN PLAIN LOGIN\r\n");
+    EXPECT_EQ(p.authMethods(), (QStringList{QStringLiteral("LOGIN"), QStringLiteral("PLAIN")}));
+    EXPECT_EQ(parseAuthMethods({QStringLiteral("AUTH=LOGIN CRAM-MD5"), QStringLiteral("SIZE 10")}),
+              (QStringList{QStringLiteral("LOGIN"), QStringLiteral("CRAM-MD5")}));
+}
+
+TEST(Replies, RefusedCodeFailsWithTheWholeReply) {
+    SmtpProtocol p;
+    p.beginOpen({QStringLiteral("c"), true, false, {}});
+    p.receive("554-mail.test no\r\n554 go away  \r\n");
+    ASSERT_EQ(p.status(), Status::Failed);
+    const MailError& e = *p.error();
+    EXPECT_EQ(e.kind(), MailError::Kind::Reply);
+    EXPECT_EQ(e.code(), 554);
+    EXPECT_EQ(e.message(), QStringLiteral("554-mail.test no\r\n554 go away"));
+    EXPECT_EQ(e.reply().size(), 2);
+    EXPECT_EQ(p.lastResponseCode(), 554);
+}
+
+TEST(Replies, LinesWithoutACodeAreIgnored) {
+    SmtpProtocol p;
+    p.beginOpen({QStringLiteral("c"), true, false, {}});
+    p.receive("hello there\r\nxyz\r\n220 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("EHLO c\r\n"));
+}
+
+TEST(Replies, Ehlo530IsAcceptedAndStartTlsFollows) {
+    SmtpProtocol::OpenOptions o;
+    o.startTls = true;
+    SmtpProtocol p;
+    open(p, "530 5.7.0 Must issue a STARTTLS command first\r\n", o);
+    EXPECT_EQ(out(p), QByteArray("STARTTLS\r\n"));
+    // Anything sent in the clear after 220 must not survive the handshake.
+    p.receive("220 go ahead\r\n250 injected\r\n");
+    EXPECT_EQ(p.status(), Status::NeedTlsHandshake);
+    p.tlsEstablished();
+    EXPECT_EQ(out(p), QByteArray("EHLO client.test\r\n"));
+    p.receive("250-mail.test\r\n250 AUTH PLAIN\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+    EXPECT_EQ(p.authMethods(), QStringList{QStringLiteral("PLAIN")});
+}
+
+TEST(Replies, StartTlsRefusedFailsWithTheServerText) {
+    SmtpProtocol::OpenOptions o;
+    o.startTls = true;
+    SmtpProtocol p;
+    open(p, "250 mail.test\r\n", o);
+    EXPECT_EQ(out(p), QByteArray("STARTTLS\r\n"));
+    p.receive("454 4.7.0 TLS not available\r\n");
+    ASSERT_EQ(p.status(), Status::Failed);
+    EXPECT_EQ(p.error()->message(), QStringLiteral("454 4.7.0 TLS not available"));
+}
+
+TEST(LoginChoice, FollowsSettingsAndAnnouncedMethods) {
+    const QStringList ext{QStringLiteral("AUTH LOGIN CRAM-MD5 NTLM")};
+    const QStringList all{QStringLiteral("LOGIN"), QStringLiteral("CRAM-MD5"), QStringLiteral("NTLM")};
+    LoginOptions o{QStringLiteral("u"), QStringLiteral("p"), false, false, {}};
+    EXPECT_EQ(chooseLogin(ext, all, o), LoginMethod::Login);
+    o.useSasl = true;
+    EXPECT_EQ(chooseLogin(ext, all, o), LoginMethod::Ntlm);
+    EXPECT_EQ(chooseLogin(ext, {QStringLiteral("login"), QStringLiteral("cram-md5")}, o), LoginMethod::CramMd5);
+    EXPECT_EQ(chooseLogin(ext, {QStringLiteral("LOGIN")}, o), LoginMethod::Login);
+    o.saslOnly = true;
+    EXPECT_EQ(chooseLogin(ext, {QStringLiteral("LOGIN")}, o), LoginMethod::Refused);
+    EXPECT_EQ(chooseLogin({QStringLiteral("8BITMIME")}, {}, o), LoginMethod::Refused);
+    o.saslOnly = false;
+    EXPECT_EQ(chooseLogin({QStringLiteral("8BITMIME")}, {}, o), LoginMethod::None);
+    // Nothing to log in with: no log-in whatever the server offers.
+    EXPECT_EQ(chooseLogin(ext, all, LoginOptions{}), LoginMethod::None);
+    // A password alone still logs in (with an empty user name).
+    EXPECT_EQ(chooseLogin(ext, all, LoginOptions{{}, QStringLiteral("p"), false, false, {}}), LoginMethod::Login);
+    // A server that knows only PLAIN gets PLAIN rather than a refused LOGIN.
+    EXPECT_EQ(chooseLogin({QStringLiteral("AUTH PLAIN")}, {QStringLiteral("PLAIN")},
+                          LoginOptions{QStringLiteral("u"), QStringLiteral("p"), false, false, {}}),
+              LoginMethod::Plain);
+}
+
+TEST(Login, PlainLoginExchange) {
+    SmtpProtocol::OpenOptions o;
+    o.login = {QStringLiteral("user"), QStringLiteral("пароль"), false, false, {}};
+    SmtpProtocol p;
+    open(p, "250-mail.test\r\n250 AUTH LOGIN\r\n", o);
+    EXPECT_EQ(out(p), QByteArray("AUTH LOGIN\r\n"));
+    p.receive("334 VXNlcm5hbWU6\r\n");
+    EXPECT_EQ(out(p), QByteArray("dXNlcg==\r\n"));
+    p.receive("334 UGFzc3dvcmQ6\r\n");
+    EXPECT_EQ(out(p), QStringLiteral("пароль").toUtf8().toBase64() + "\r\n");
+    p.receive("235 2.7.0 ok\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+    EXPECT_EQ(p.loginUsed(), LoginMethod::Login);
+}
+
+TEST(Login, WrongPasswordFailsWithTheServerReply) {
+    SmtpProtocol::OpenOptions o;
+    o.login = {QStringLiteral("user"), QStringLiteral("x"), false, false, {}};
+    SmtpProtocol p;
+    open(p, "250 AUTH LOGIN\r\n", o);
+    // The single-line EHLO reply carries no capability: no AUTH, no log-in.
+    EXPECT_EQ(p.status(), Status::Done);
+
+    SmtpProtocol q;
+    open(q, "250-mail.test\r\n250 AUTH LOGIN\r\n", o);
+    out(q);
+    q.receive("334 x\r\n");
+    q.receive("334 y\r\n");
+    q.receive("535 5.7.8 Authentication credentials invalid\r\n");
+    ASSERT_EQ(q.status(), Status::Failed);
+    EXPECT_EQ(q.error()->code(), 535);
+}
+
+TEST(Login, CramMd5UsesTheRfcDigest) {
+    // The worked example of RFC 2195.
+    const QByteArray challenge = "<1896.697170952@postoffice.reston.mci.net>";
+    EXPECT_EQ(cramMd5Response(QStringLiteral("tim"), QStringLiteral("tanstaaftanstaaf"), challenge),
+              QByteArray("tim b913a602c7eda7a495b4e6e7334d3890"));
+
+    SmtpProtocol::OpenOptions o;
+    o.login = {QStringLiteral("tim"), QStringLiteral("tanstaaftanstaaf"), true, false, {}};
+    SmtpProtocol p;
+    open(p, "250-mail.test\r\n250 AUTH LOGIN CRAM-MD5\r\n", o);
+    EXPECT_EQ(out(p), QByteArray("AUTH CRAM-MD5\r\n"));
+    p.receive("334 " + challenge.toBase64() + "\r\n");
+    EXPECT_EQ(out(p), QByteArray("dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw\r\n"));
+    p.receive("235 ok\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+}
+
+TEST(Login, SaslOnlyWithoutChallengeMethodFails) {
+    SmtpProtocol::OpenOptions o;
+    o.login = {QStringLiteral("u"), QStringLiteral("p"), true, true, {}};
+    SmtpProtocol p;
+    open(p, "250-mail.test\r\n250 AUTH LOGIN\r\n", o);
+    ASSERT_EQ(p.status(), Status::Failed);
+    EXPECT_EQ(p.error()->code(), -400);
+    EXPECT_EQ(p.error()->message(), QStringLiteral("Unable to logon to the server using Secure Password Authentication"));
+    EXPECT_TRUE(p.takeOutput().isEmpty());
+}
+
+TEST(Data, DotStuffingAndBlocks) {
+    const QList<QByteArray> lines = {"Subject: x", "", ".", ".hidden", "a.b", "12345678"};
+    QByteArray joined;
+    for (const QByteArray& b : dataBlocks(lines, 8192)) joined += b;
+    EXPECT_EQ(joined, QByteArray("Subject: x\r\n\r\n..\r\n..hidden\r\na.b\r\n12345678\r\n"));
+
+    // Blocks of 16: a line joins a block while block + line + 3 <= 16.
+    const QList<QByteArray> blocks = dataBlocks(lines, 16);
+    EXPECT_EQ(blocks, (QList<QByteArray>{"Subject: x\r\n\r\n", "..\r\n..hidden\r\n", "a.b\r\n12345678\r\n"}));
+    for (const QByteArray& b : blocks) EXPECT_LE(b.size(), 16);
+}
+
+TEST(Data, LineLimitsAndBatchSize) {
+    EXPECT_FALSE(checkDataLines({QByteArray(13, 'x')}, 16).has_value());
+    const auto tooLong = checkDataLines({QByteArray(14, 'x')}, 16);
+    ASSERT_TRUE(tooLong.has_value());
+    EXPECT_EQ(tooLong->code(), -100);
+    EXPECT_EQ(tooLong->message(), QStringLiteral("The data line length must be lower than BatchSize"));
+    EXPECT_EQ(checkDataLines({"x"}, 0)->code(), -4);
+}
+
+namespace {
+
+void ready(SmtpProtocol& p, const QByteArray& ehlo = "250-mail.test\r\n250 8BITMIME\r\n") { open(p, ehlo); }
+
+}  // namespace
+
+TEST(Transaction, FullExchangeWithEightBitBody) {
+    SmtpProtocol p;
+    ready(p);
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org"), QStringLiteral("b@y.org")}, true},
+                {"Subject: s", "", ".", "\xCF\xF0\xE8"}, 8192);
+    EXPECT_EQ(out(p), QByteArray("MAIL FROM:<me@x.org> BODY=8BITMIME\r\n"));
+    p.receive("250 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("RCPT TO:<a@y.org>\r\n"));
+    p.receive("250 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("RCPT TO:<b@y.org>\r\n"));
+    // "User not local; will forward" accepts the recipient.
+    p.receive("251 2.1.5 will forward\r\n");
+    EXPECT_EQ(out(p), QByteArray("DATA\r\n"));
+    p.receive("354 go\r\n");
+    const QList<QByteArray> writes = p.takeOutput();
+    ASSERT_EQ(writes.size(), 2);
+    EXPECT_EQ(writes[0], QByteArray("Subject: s\r\n\r\n..\r\n\xCF\xF0\xE8\r\n"));
+    EXPECT_EQ(writes[1], QByteArray(".\r\n"));
+    EXPECT_TRUE(p.inCommand());
+    p.receive("250 queued\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+
+    p.beginQuit();
+    EXPECT_EQ(out(p), QByteArray("QUIT\r\n"));
+    p.receive("221 bye\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+}
+
+TEST(Transaction, NoBodyParameterWhenTheServerLacks8BitMime) {
+    SmtpProtocol p;
+    ready(p, "250-mail.test\r\n250 SIZE 100\r\n");
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org")}, true}, {"x"}, 8192);
+    EXPECT_EQ(out(p), QByteArray("MAIL FROM:<me@x.org>\r\n"));
+}
+
+TEST(Transaction, RefusedRecipientStopsEverything) {
+    SmtpProtocol p;
+    ready(p);
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org"), QStringLiteral("b@y.org")}, false},
+                {"x"}, 8192);
+    out(p);
+    p.receive("250 ok\r\n");
+    out(p);
+    p.receive("550 5.1.1 <a@y.org>: Recipient address rejected\r\n");
+    ASSERT_EQ(p.status(), Status::Failed);
+    EXPECT_EQ(p.error()->code(), 550);
+    EXPECT_EQ(p.error()->message(), QStringLiteral("550 5.1.1 <a@y.org>: Recipient address rejected"));
+    EXPECT_TRUE(p.takeOutput().isEmpty());
+    EXPECT_FALSE(p.inCommand());  // so closing still says QUIT
+}
+
+TEST(Transaction, ClientChecksComeBeforeAnyCommand) {
+    SmtpProtocol p;
+    ready(p);
+    p.beginSend({QStringLiteral("me@x.org"), {}, false}, {"x"}, 8192);
+    EXPECT_EQ(p.error()->code(), -201);
+    EXPECT_EQ(p.error()->message(), QStringLiteral("The recipient list is empty"));
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org")}, false}, {}, 8192);
+    EXPECT_EQ(p.error()->code(), -200);
+    EXPECT_EQ(p.error()->message(), QStringLiteral("The data list is empty"));
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org")}, false}, {QByteArray(100, 'x')}, 64);
+    EXPECT_EQ(p.error()->code(), -100);
+    EXPECT_TRUE(p.takeOutput().isEmpty());
+}
