@@ -1,6 +1,7 @@
 #include "cli/io.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -15,122 +16,235 @@
 namespace lettrica::cli {
 
 namespace {
-std::string errnoText() { return std::strerror(errno); }
+
+std::string errnoText(int err) { return std::strerror(err); }
+
+// An unnamed temporary file (gone when closed) in $TMPDIR or /tmp.
+int unnamedTemporary() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/lettrica-spool.XXXXXX";
+    int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(pattern.c_str());
+    return fd;
 }
+
+// Outputs smaller than this are gathered before they are written.
+constexpr std::size_t kGather = 64 * 1024;
+
+}  // namespace
 
 Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : path) {
     if (path == "-") {
-        file_ = stdin;
+        fd_ = STDIN_FILENO;
         return;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw IoError(path, "is a directory");
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) throw IoError(path, errnoText());
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw IoError(path, errnoText(errno));
     owned_ = true;
+    struct stat st{};
+    if (::fstat(fd_, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            ::close(fd_);
+            fd_ = -1;
+            throw IoError(path, "is a directory");
+        }
+        if (S_ISREG(st.st_mode)) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
 }
 
 Input::~Input() {
-    if (owned_ && file_) std::fclose(file_);
+    if (owned_ && fd_ >= 0) ::close(fd_);
+    if (spool_ >= 0) ::close(spool_);
+}
+
+std::size_t Input::readSource(char* buffer, std::size_t size) {
+    if (eof_ || size == 0) return 0;
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, size);
+        if (n > 0) return static_cast<std::size_t>(n);
+        if (n == 0) {
+            eof_ = true;
+            return 0;
+        }
+        if (errno != EINTR) throw IoError(name_, errnoText(errno));
+    }
 }
 
 std::size_t Input::read(char* buffer, std::size_t size) {
-    std::size_t n = std::fread(buffer, 1, size, file_);
-    if (n == 0 && std::ferror(file_)) throw IoError(name_, errnoText());
-    return n;
+    if (headPos_ < head_.size()) {
+        const std::size_t n = std::min(size, head_.size() - headPos_);
+        std::memcpy(buffer, head_.data() + headPos_, n);
+        headPos_ += n;
+        if (headPos_ == head_.size()) {
+            head_.clear();
+            head_.shrink_to_fit();
+            headPos_ = 0;
+        }
+        return n;
+    }
+    while (spool_ >= 0) {
+        ssize_t n = ::read(spool_, buffer, size);
+        if (n > 0) return static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        const int err = errno;
+        ::close(spool_);
+        spool_ = -1;
+        if (n < 0) throw IoError(name_, "cannot read back the temporary copy: " + errnoText(err));
+    }
+    return readSource(buffer, size);
 }
 
-void Input::rewind() {
-    if (std::fseek(file_, 0, SEEK_SET) != 0) throw IoError(name_, errnoText());
+void Input::keep(const char* bytes, std::size_t size) {
+    if (head_.size() < kChunkSize) {
+        const std::size_t n = std::min(size, kChunkSize - head_.size());
+        head_.append(bytes, n);
+        bytes += n;
+        size -= n;
+    }
+    if (size == 0) return;
+    if (spool_ < 0) {
+        spool_ = unnamedTemporary();
+        if (spool_ < 0) throw IoError(name_, "cannot create a temporary file: " + errnoText(errno));
+    }
+    while (size > 0) {
+        ssize_t n = ::write(spool_, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw IoError(name_, "cannot keep a temporary copy: " + errnoText(n < 0 ? errno : ENOSPC));
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
 }
 
 bool Input::isUtf8() {
-    // A pipe cannot be read twice: keep a copy in an unnamed temporary file.
-    const bool seekable = std::fseek(file_, 0, SEEK_CUR) == 0;
-    std::FILE* spool = nullptr;
-    if (!seekable) {
-        spool = std::tmpfile();
-        if (!spool) throw IoError(name_, "cannot create a temporary file: " + errnoText());
-    }
-    std::vector<char> buffer(kChunkSize);
-    std::string carry;
+    if (utf8_ >= 0) return utf8_ == 1;
+    // Only a file can be read twice; a device or a pipe is kept as it is read.
+    struct stat st{};
+    const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
+    const off_t start = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
+    const bool seekable = start >= 0;
+    // The carry holds a character cut at the end of one read.
+    std::vector<char> buffer(kChunkSize + 4);
+    std::size_t carry = 0;
     bool valid = true;
     for (;;) {
-        std::size_t n = read(buffer.data(), buffer.size());
-        if (n == 0) break;
-        if (spool && std::fwrite(buffer.data(), 1, n, spool) != n)
-            throw IoError(name_, "cannot spool to a temporary file: " + errnoText());
-        if (!valid) continue;
-        carry.append(buffer.data(), n);
-        text::Utf8Check check = text::checkUtf8(carry);
-        if (!check.valid) valid = false;
-        carry.erase(0, check.completePrefix);
+        const std::size_t n = readSource(buffer.data() + carry, kChunkSize);
+        if (!seekable) keep(buffer.data() + carry, n);
+        if (n == 0) {
+            valid = carry == 0;  // ends inside a character
+            break;
+        }
+        const std::string_view chunk(buffer.data(), carry + n);
+        const text::Utf8Check check = text::checkUtf8(chunk);
+        if (!check.valid) {
+            valid = false;
+            break;
+        }
+        carry = chunk.size() - check.completePrefix;
+        std::memmove(buffer.data(), buffer.data() + check.completePrefix, carry);
     }
-    if (!carry.empty()) valid = false;  // ends inside a character
-    if (spool) {
-        if (owned_) std::fclose(file_);
-        file_ = spool;
-        owned_ = true;
+    if (seekable) {
+        if (::lseek(fd_, start, SEEK_SET) < 0) throw IoError(name_, errnoText(errno));
+        eof_ = false;
+    } else if (spool_ >= 0 && ::lseek(spool_, 0, SEEK_SET) < 0) {
+        throw IoError(name_, "cannot read back the temporary copy: " + errnoText(errno));
     }
-    rewind();
+    utf8_ = valid ? 1 : 0;
     return valid;
 }
 
 Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
     if (path_.empty()) {
-        file_ = stdout;
+        fd_ = STDOUT_FILENO;
         return;
     }
-    std::filesystem::path target(path_);
-    std::filesystem::path dir = target.parent_path().empty() ? "." : target.parent_path();
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) throw IoError(path_, errnoText());
-    tempPath_ = name.data();
-    // Keep the mode of a file that is replaced, else the usual one.
+    namespace fs = std::filesystem;
     struct stat st{};
+    const bool exists = ::stat(path_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) throw IoError(path_, "is a directory");
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device or a pipe (/dev/null, a FIFO) is written to as it is:
+        // replacing it by a file would break it.
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) throw IoError(path_, errnoText(errno));
+        return;
+    }
+    // Through a symbolic link, the file it points to is the one replaced.
+    std::error_code ec;
+    fs::path target = fs::is_symlink(path_, ec) && exists ? fs::canonical(path_, ec) : fs::path(path_);
+    if (ec) target = path_;
+    replaced_ = target.string();
+    fs::path dir = target.parent_path().empty() ? "." : target.parent_path();
+    std::string leaf = ".";
+    leaf += target.filename().string();
+    leaf += ".XXXXXX";
+    std::string name = (dir / leaf).string();
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) throw IoError(path_, errnoText(errno));
+    tempPath_ = name;
+    fd_ = fd;
+    // Keep the mode of a file that is replaced, else the usual one.
     mode_t mode = 0666;
-    if (::stat(path_.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    else {
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
         mode_t mask = umask(0);
         umask(mask);
         mode &= ~mask;
     }
-    fchmod(fd, mode);
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-        ::close(fd);
-        ::unlink(tempPath_.c_str());
-        throw IoError(path_, errnoText());
-    }
+    ::fchmod(fd_, mode);
 }
 
 Output::~Output() {
-    if (!tempPath_.empty() && !committed_) {
-        if (file_) std::fclose(file_);
-        ::unlink(tempPath_.c_str());
+    if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
+    if (!tempPath_.empty() && !committed_) ::unlink(tempPath_.c_str());
+}
+
+std::string Output::shownName() const { return path_.empty() ? "standard output" : path_; }
+
+void Output::writeAll(const char* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw IoError(shownName(), errnoText(n < 0 ? errno : ENOSPC));
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
     }
+}
+
+void Output::flushBuffer() {
+    if (buffer_.empty()) return;
+    writeAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
 }
 
 void Output::write(std::string_view bytes) {
-    if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throw IoError(path_.empty() ? "standard output" : path_, errnoText());
+    if (buffer_.size() + bytes.size() <= kGather) {
+        buffer_.append(bytes);
+        return;
+    }
+    flushBuffer();
+    if (bytes.size() < kGather) buffer_.append(bytes);
+    else writeAll(bytes.data(), bytes.size());
 }
 
 void Output::commit() {
-    const std::string shown = path_.empty() ? "standard output" : path_;
-    if (std::fflush(file_) != 0) throw IoError(shown, errnoText());
-    if (tempPath_.empty()) return;
-    if (::fsync(fileno(file_)) != 0 && errno != EINVAL) throw IoError(shown, errnoText());
-    if (std::fclose(file_) != 0) {
-        file_ = nullptr;
-        throw IoError(shown, errnoText());
+    flushBuffer();
+    const std::string shown = shownName();
+    if (tempPath_.empty()) {
+        if (fd_ != STDOUT_FILENO) {
+            const int fd = fd_;
+            fd_ = -1;
+            if (::close(fd) != 0) throw IoError(shown, errnoText(errno));
+        }
+        return;
     }
-    file_ = nullptr;
-    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) throw IoError(shown, errnoText());
+    // On disk before it replaces the old file, so that a crash leaves one
+    // or the other whole.
+    if (::fsync(fd_) != 0 && errno != EINVAL) throw IoError(shown, errnoText(errno));
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throw IoError(shown, errnoText(errno));
+    if (std::rename(tempPath_.c_str(), replaced_.c_str()) != 0) throw IoError(shown, errnoText(errno));
     committed_ = true;
 }
 
@@ -140,50 +254,64 @@ Encoding resolveEncoding(const std::string& option, Input& input) {
     return input.isUtf8() ? Encoding::Utf8 : Encoding::Cp1251;
 }
 
+namespace {
+
+// `bytes` made valid UTF-8: each byte that does not belong to a valid
+// sequence is taken as Windows-1251, so nothing is dropped. Unless `final`, a
+// sequence cut at the end is left as it is for the next chunk to complete.
+void repairUtf8(std::string_view bytes, bool final, std::string& out) {
+    out.clear();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const text::Utf8Check check = text::checkUtf8(bytes.substr(i));
+        out.append(bytes.substr(i, check.completePrefix));
+        i += check.completePrefix;
+        if (i == bytes.size()) break;
+        if (check.valid && !final) {  // cut at the end
+            out.append(bytes.substr(i));
+            break;
+        }
+        const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(bytes[i]));
+        text::appendEncodedUtf8(std::u16string_view(&ch, 1), out);
+        ++i;
+    }
+}
+
+}  // namespace
+
 void streamConvert(Input& input, Encoding encoding, const translit::Converter& converter, Output& output) {
+    // Unconverted bytes (a rule's lookahead, a cut character) stay at the
+    // front of the buffer and the next read lands after them.
     std::vector<char> buffer(kChunkSize);
-    std::string pendingBytes;  // read, not yet converted
-    std::u16string pendingText;
-    std::u16string converted;
-    std::string out;
+    std::size_t have = 0;
+    std::string out, repaired;
+    const bool trusted = encoding == Encoding::Utf8 && input.knownUtf8();
     for (;;) {
-        std::size_t n = input.read(buffer.data(), buffer.size());
+        if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a converter that looks far ahead
+        const std::size_t n = input.read(buffer.data() + have, buffer.size() - have);
         const bool final = n == 0;
+        have += n;
+        std::string_view chunk(buffer.data(), have);
         out.clear();
+        std::size_t used;
         if (encoding == Encoding::Cp1251) {
-            std::string_view chunk(buffer.data(), n);
-            if (!pendingBytes.empty()) {
-                pendingBytes.append(chunk);
-                chunk = pendingBytes;
-            }
-            std::size_t used = converter.convertBytes(chunk, final, out);
-            std::string rest(chunk.substr(used));
-            pendingBytes.swap(rest);
+            used = converter.convertBytes(chunk, final, out);
         } else {
-            pendingBytes.append(buffer.data(), n);
-            // Decode whole characters; an invalid sequence (only with a forced
-            // --encoding utf-8) is taken byte by byte as Windows-1251, so
-            // nothing is dropped.
-            for (;;) {
-                text::Utf8Check check = text::checkUtf8(pendingBytes);
-                std::size_t whole = check.completePrefix;
-                text::appendDecodedUtf8(std::string_view(pendingBytes).substr(0, whole), pendingText);
-                pendingBytes.erase(0, whole);
-                if (check.valid || pendingBytes.empty()) break;
-                pendingText.push_back(text::cp1251ToUnicode(static_cast<unsigned char>(pendingBytes[0])));
-                pendingBytes.erase(0, 1);
+            if (!trusted) {
+                const text::Utf8Check check = text::checkUtf8(chunk);
+                if (!check.valid || (final && check.completePrefix != chunk.size())) {
+                    repairUtf8(chunk, final, repaired);
+                    chunk = repaired;
+                }
             }
-            if (final && !pendingBytes.empty()) {
-                text::appendDecodedCp1251(pendingBytes, pendingText);
-                pendingBytes.clear();
-            }
-            converted.clear();
-            std::size_t used = converter.convertText(pendingText, final && pendingBytes.empty(), converted);
-            pendingText.erase(0, used);
-            text::appendEncodedUtf8(converted, out);
+            used = converter.convertUtf8(chunk, final, out);
         }
         output.write(out);
         if (final) break;
+        const std::string_view rest = chunk.substr(used);
+        have = rest.size();
+        if (have > buffer.size()) buffer.resize(have);
+        std::memmove(buffer.data(), rest.data(), have);
     }
 }
 

@@ -4,6 +4,7 @@
 // goes to a temporary file beside the target and replaces it only when the
 // whole command succeeded.
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -22,6 +23,7 @@ struct IoError : std::runtime_error {
     std::string reason;
 };
 
+// The size of one read; the stream driver's buffers stay a small multiple of it.
 constexpr std::size_t kChunkSize = 1 << 20;
 
 class Input {
@@ -35,16 +37,27 @@ public:
     const std::string& name() const { return name_; }
     // Reads up to `size` bytes; 0 at the end.
     std::size_t read(char* buffer, std::size_t size);
-    // True when the whole input is valid UTF-8. The standard input is spooled
-    // to a temporary file for this, so memory stays bounded; the input is
-    // rewound afterwards.
+    // True when the whole input is valid UTF-8. A file is read up to the
+    // first byte that is not and rewound. A pipe cannot be rewound: what was
+    // read ahead is kept (the first chunk in memory, the rest in an unnamed
+    // temporary file) and read() serves it again first, so memory stays
+    // bounded whatever the size.
     bool isUtf8();
+    // True once isUtf8() has found the whole input valid.
+    bool knownUtf8() const { return utf8_ == 1; }
 
 private:
-    void rewind();
+    std::size_t readSource(char* buffer, std::size_t size);
+    void keep(const char* bytes, std::size_t size);
+
     std::string name_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     bool owned_ = false;
+    bool eof_ = false;        // the source has ended (a terminal is not read again)
+    int utf8_ = -1;           // isUtf8(): -1 not asked yet, else its answer
+    std::string head_;        // read ahead from a pipe, served first
+    std::size_t headPos_ = 0;
+    int spool_ = -1;          // read ahead beyond head_, served next
 };
 
 class Output {
@@ -60,10 +73,16 @@ public:
     void commit();
 
 private:
-    std::string path_;
+    void flushBuffer();
+    void writeAll(const char* bytes, std::size_t size);
+    std::string shownName() const;
+
+    std::string path_;      // as given, for messages
+    std::string replaced_;  // the file the temporary one replaces
     std::string tempPath_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     bool committed_ = false;
+    std::string buffer_;  // small writes are gathered here
 };
 
 enum class Encoding { Cp1251, Utf8 };

@@ -133,6 +133,22 @@ TEST_F(TranslitCli, OutputFile) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(TranslitCli, OutputThroughASymbolicLinkOrToAPipe) {
+    write("in.txt", cp1251("Жук"));
+    write("real.txt", "old");
+    fs::create_symlink("real.txt", path("link.txt"));
+    EXPECT_EQ(run("to-latin -o link.txt in.txt").code, 0);
+    EXPECT_TRUE(fs::is_symlink(path("link.txt")));
+    EXPECT_EQ(read("real.txt"), "Zhuk");
+
+    // A FIFO (like /dev/null or a terminal) is written to, not replaced by a file.
+    Result r = run("to-latin -o fifo in.txt; s=$?; wait; exit $s", {}, Stdin::Null,
+                   "mkfifo fifo && { cat fifo > got & } &&");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fs::status(path("fifo")).type(), fs::file_type::fifo);
+    EXPECT_EQ(read("got"), "Zhuk");
+}
+
 TEST_F(TranslitCli, FailedRunLeavesTheOutputFileAlone) {
     write("in.txt", cp1251("Жук"));
     write("out.txt", "old contents");
@@ -165,8 +181,8 @@ TEST_F(TranslitCli, UsageErrorsNameTheArgumentAndShowTheUsage) {
         const char* usage;
     };
     const Case cases[] = {
-        {"to-latin --table iso in.txt", "iso", "Usage: lettrica-cli to-latin [--table gost|anglo]"},
-        {"to-cyrillic --encoding koi8 in.txt", "koi8", "Usage: lettrica-cli to-cyrillic [--table gost|anglo]"},
+        {"to-latin --table iso in.txt", "iso", "Usage: lettrica-cli to-latin [--table gost|anglo"},
+        {"to-cyrillic --encoding koi8 in.txt", "koi8", "Usage: lettrica-cli to-cyrillic [--table gost|anglo"},
         {"to-latin --bogus in.txt", "--bogus", "Usage: lettrica-cli to-latin"},
         {"to-latin in.txt -o", "-o", "Usage: lettrica-cli to-latin"},
         {"to-latin --table", "--table", "Usage: lettrica-cli to-latin"},
@@ -210,10 +226,12 @@ TEST_F(TranslitCli, FileErrorsNameTheFileAndTheReason) {
 TEST_F(TranslitCli, HelpAndVersion) {
     Result r = run("--help");
     EXPECT_EQ(r.code, 0);
-    EXPECT_NE(r.out.find("lettrica-cli to-latin [--table gost|anglo] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("lettrica-cli to-cyrillic [--table gost|anglo]"), std::string::npos) << r.out;
+    for (const char* command : {"to-latin", "to-cyrillic"}) {
+        const std::size_t at = r.out.find(std::string("lettrica-cli ") + command + " [--table gost|anglo");
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
+        EXPECT_NE(line.find("[--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]"), std::string::npos) << line;
+    }
 
     r = run("to-cyrillic --help");
     EXPECT_EQ(r.code, 0);

@@ -1,10 +1,47 @@
 #include "translit/char_map_converter.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/cp1251.h"
+#include "text/output_cursor.h"
+#include "text/utf8.h"
 
 namespace lettrica::translit {
+
+namespace {
+
+template <class Ch>
+std::uint64_t packBytes(const std::basic_string<Ch>& s) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, s.data(), s.size());
+    return word | (static_cast<std::uint64_t>(s.size()) << 56);
+}
+
+std::uint64_t packUnits(const std::u16string& s) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, s.data(), s.size() * 2);
+    return word | (static_cast<std::uint64_t>(s.size()) << 48);
+}
+
+inline std::size_t byteLen(std::uint64_t word) { return static_cast<std::size_t>(word >> 56); }
+inline std::size_t unitLen(std::uint64_t word) { return static_cast<std::size_t>(word >> 48); }
+
+constexpr std::uint64_t kLongWord = 0xFFull << 56;
+constexpr std::uint64_t kLongText = 0xFFFFull << 48;
+
+std::string utf8Of(char32_t ch) {
+    std::u16string units;
+    if (ch >= 0x10000) {
+        units.push_back(static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)));
+        units.push_back(static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF)));
+    } else {
+        units.push_back(static_cast<char16_t>(ch));
+    }
+    return text::encodeUtf8(units);
+}
+
+}  // namespace
 
 CharMapConverter::CharMapConverter(const CharMap& map) {
     for (int b = 0; b < 256; ++b) {
@@ -16,49 +53,165 @@ CharMapConverter::CharMapConverter(const CharMap& map) {
             // the code page would have no byte form, so it is dropped there.
             text::EncodeResult enc = text::encodeCp1251(texts_[b]);
             bytes_[b] = enc.bytes;
+            utf8_[b] = text::encodeUtf8(texts_[b]);
+            maxUnits_ = std::max(maxUnits_, texts_[b].size());
+            maxUtf8_ = std::max(maxUtf8_, utf8_[b].size());
         } else {
             bytes_[b] = std::string(1, static_cast<char>(b));
         }
-        if (bytes_[b].size() <= 4) {
-            slotLen_[b] = static_cast<std::uint8_t>(bytes_[b].size());
-            std::memcpy(slots_[b].data(), bytes_[b].data(), bytes_[b].size());
-        } else {
-            allFitSlots_ = false;
-        }
+        maxBytes_ = std::max(maxBytes_, bytes_[b].size());
+        packedBytes_[b] = bytes_[b].size() <= 7 ? packBytes(bytes_[b]) : kLongWord;
     }
+    for (char16_t ch = 0; ch < kDirect; ++ch) {
+        const std::u16string* e = entryOf(ch);
+        const std::u16string text = e ? *e : std::u16string(1, ch);
+        const std::string utf8 = e ? utf8_[static_cast<unsigned char>(text::unicodeToCp1251(ch))] : utf8Of(ch);
+        packedText_[ch] = text.size() <= 3 ? packUnits(text) : kLongText;
+        packedUtf8_[ch] = utf8.size() <= 7 ? packBytes(utf8) : kLongWord;
+    }
+}
+
+const std::u16string* CharMapConverter::entryOf(char32_t ch) const {
+    if (ch > 0xFFFF) return nullptr;
+    int b = text::unicodeToCp1251(static_cast<char16_t>(ch));
+    return b < 0 || !has_[b] ? nullptr : &texts_[b];
 }
 
 Step CharMapConverter::step(std::u16string_view text, std::size_t pos) const {
-    int b = text::unicodeToCp1251(text[pos]);
-    if (b < 0 || !has_[b]) return Step::keepOne();
-    return Step::replace(texts_[b]);
+    const std::u16string* e = entryOf(text[pos]);
+    return e ? Step::replace(*e) : Step::keepOne();
 }
 
 std::size_t CharMapConverter::convertText(std::u16string_view text, bool, std::u16string& out) const {
-    out.reserve(out.size() + text.size() + text.size() / 4);
-    for (char16_t ch : text) {
-        int b = text::unicodeToCp1251(ch);
-        if (b < 0 || !has_[b]) out.push_back(ch);
-        else out += texts_[b];
+    text::OutputCursor<std::u16string> cursor(out);
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = std::min(n, i + cursor.kBlock);
+        // Room for the longest output of every character, plus one word's slack.
+        char16_t* dst = cursor.reserve((end - i) * maxUnits_ + 4);
+        for (; i < end; ++i) {
+            const char16_t ch = text[i];
+            if (ch < kDirect) {
+                const std::uint64_t word = packedText_[ch];
+                if (word != kLongText) {
+                    std::memcpy(dst, &word, 8);
+                    dst += unitLen(word);
+                    continue;
+                }
+            }
+            if (const std::u16string* e = entryOf(ch)) {
+                std::memcpy(dst, e->data(), e->size() * 2);
+                dst += e->size();
+            } else {
+                *dst++ = ch;
+            }
+        }
+        cursor.commit(dst);
     }
-    return text.size();
+    return n;
 }
 
 std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::string& out) const {
-    const std::size_t base = out.size();
-    if (allFitSlots_) {
-        // Worst case four bytes per input byte, plus slack for the last slot copy.
-        out.resize(base + bytes.size() * 4 + 4);
-        char* dst = out.data() + base;
-        for (unsigned char c : bytes) {
-            std::memcpy(dst, slots_[c].data(), 4);
-            dst += slotLen_[c];
+    text::OutputCursor<std::string> cursor(out);
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = std::min(n, i + cursor.kBlock);
+        char* dst = cursor.reserve((end - i) * maxBytes_ + 8);
+        if (maxBytes_ <= 7) {
+            // Four characters per round, each one load and one eight-byte store.
+            for (; i + 4 <= end; i += 4) {
+                const std::uint64_t w0 = packedBytes_[src[i]], w1 = packedBytes_[src[i + 1]];
+                const std::uint64_t w2 = packedBytes_[src[i + 2]], w3 = packedBytes_[src[i + 3]];
+                std::memcpy(dst, &w0, 8);
+                dst += byteLen(w0);
+                std::memcpy(dst, &w1, 8);
+                dst += byteLen(w1);
+                std::memcpy(dst, &w2, 8);
+                dst += byteLen(w2);
+                std::memcpy(dst, &w3, 8);
+                dst += byteLen(w3);
+            }
+            for (; i < end; ++i) {
+                const std::uint64_t w = packedBytes_[src[i]];
+                std::memcpy(dst, &w, 8);
+                dst += byteLen(w);
+            }
+        } else {
+            for (; i < end; ++i) {
+                const std::string& o = bytes_[src[i]];
+                std::memcpy(dst, o.data(), o.size());
+                dst += o.size();
+            }
         }
-        out.resize(static_cast<std::size_t>(dst - out.data()));
-    } else {
-        for (unsigned char c : bytes) out += bytes_[c];
+        cursor.commit(dst);
     }
-    return bytes.size();
+    return n;
+}
+
+std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
+    text::OutputCursor<std::string> cursor(out);
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    bool cut = false;  // a character is cut at the end
+    while (i < n && !cut) {
+        const std::size_t end = std::min(n, i + cursor.kBlock);
+        // A character of k bytes gives at most max(k, longest entry) bytes;
+        // the last one may run up to three bytes past `end`.
+        char* dst = cursor.reserve((end - i + 3) * maxUtf8_ + 8);
+        while (i < end) {
+            const unsigned char c = p[i];
+            char32_t ch;
+            std::size_t len;
+            if (c < 0x80) {
+                ch = c;
+                len = 1;
+            } else if (c < 0xE0) {
+                ch = (static_cast<char32_t>(c & 0x1F) << 6) | (i + 1 < n ? p[i + 1] & 0x3F : 0);
+                len = 2;
+            } else if (c < 0xF0) {
+                ch = (static_cast<char32_t>(c & 0x0F) << 12) |
+                     (i + 2 < n ? (static_cast<char32_t>(p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F) : 0);
+                len = 3;
+            } else {
+                ch = 0x10000;  // no code page holds it: kept
+                len = 4;
+            }
+            if (i + len > n) {
+                cut = true;
+                break;
+            }
+            if (ch < kDirect) {
+                const std::uint64_t word = packedUtf8_[ch];
+                if (word != kLongWord) {
+                    std::memcpy(dst, &word, 8);
+                    dst += byteLen(word);
+                    i += len;
+                    continue;
+                }
+            }
+            const int b = ch > 0xFFFF ? -1 : text::unicodeToCp1251(static_cast<char16_t>(ch));
+            if (b >= 0 && has_[b]) {
+                const std::string& o = utf8_[b];
+                std::memcpy(dst, o.data(), o.size());
+                dst += o.size();
+            } else {
+                std::memcpy(dst, p + i, len);
+                dst += len;
+            }
+            i += len;
+        }
+        cursor.commit(dst);
+    }
+    if (final && i < n) {
+        // A character cut at the very end: its bytes stay as they are.
+        char* dst = cursor.reserve(n - i);
+        std::memcpy(dst, p + i, n - i);
+        cursor.commit(dst + (n - i));
+        i = n;
+    }
+    return i;
 }
 
 }  // namespace lettrica::translit

@@ -5,6 +5,7 @@
 // of this kind. Over Windows-1251 streams it runs as a byte table.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,22 +22,37 @@ public:
     Step step(std::u16string_view text, std::size_t pos) const override;
     std::size_t convertText(std::u16string_view text, bool final, std::u16string& out) const override;
     std::size_t convertBytes(std::string_view bytes, bool final, std::string& out) const override;
+    std::size_t convertUtf8(std::string_view utf8, bool final, std::string& out) const override;
 
     // The entry of a Windows-1251 byte, or nullptr when that byte's character is kept.
     const std::u16string* entry(unsigned char byte) const {
         return has_[byte] ? &texts_[byte] : nullptr;
     }
 
+    // Characters below this have their output in the direct tables; the
+    // rest (rare punctuation such as the numero sign) go through the code page.
+    static constexpr char16_t kDirect = 0x460;
+
 private:
+    // The output of a character outside the direct tables.
+    const std::u16string* entryOf(char32_t ch) const;
+
     std::array<bool, 256> has_{};
     std::array<std::u16string, 256> texts_;
-    // Byte form: every byte's output (itself when kept). Outputs of up to
-    // four bytes also live in fixed slots, so the hot loop copies four bytes
-    // and advances by the true length.
-    std::array<std::string, 256> bytes_;
-    std::array<std::array<char, 4>, 256> slots_{};
-    std::array<std::uint8_t, 256> slotLen_{};
-    bool allFitSlots_ = true;
+    std::array<std::string, 256> bytes_;  // every byte's output (itself when kept)
+    std::array<std::string, 256> utf8_;   // entries in UTF-8
+
+    // The hot loops store one 64-bit word per character and advance by the
+    // true length, kept in the word's last byte (or last UTF-16 unit): up to
+    // seven bytes or three units. A longer output is marked kLong and takes
+    // the slow path.
+    static constexpr std::uint8_t kLong = 0xFF;
+    std::array<std::uint64_t, 256> packedBytes_{};
+    std::array<std::uint64_t, kDirect> packedText_{};
+    std::array<std::uint64_t, kDirect> packedUtf8_{};
+    std::size_t maxBytes_ = 1;  // longest output of one character, per form
+    std::size_t maxUnits_ = 1;
+    std::size_t maxUtf8_ = 1;
 };
 
 }  // namespace lettrica::translit

@@ -1,6 +1,7 @@
 #include "translit/converter.h"
 
 #include "text/cp1251.h"
+#include "text/utf8.h"
 
 namespace lettrica::translit {
 
@@ -29,6 +30,37 @@ std::size_t Converter::convertBytes(std::string_view bytes, bool final, std::str
     // from a byte, so encoding cannot fail here.
     out += text::encodeCp1251(converted).bytes;
     return consumed;
+}
+
+std::size_t Converter::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
+    const std::size_t whole = text::checkUtf8(utf8).completePrefix;
+    std::u16string decoded;
+    text::appendDecodedUtf8(utf8.substr(0, whole), decoded);
+    // Bytes that are not UTF-8 after all (the caller promised they would
+    // be) are read as Windows-1251 rather than lost.
+    if (final) text::appendDecodedCp1251(utf8.substr(whole), decoded);
+    std::u16string_view view(decoded);
+    // Never leave half of a surrogate pair behind: a kept high surrogate
+    // written without its low one would turn into U+FFFD.
+    const std::size_t ahead = lookahead();
+    if (!final && view.size() > ahead) {
+        const char16_t last = view[view.size() - ahead - 1];
+        if (last >= 0xD800 && last <= 0xDBFF) view.remove_suffix(1);
+    }
+    std::u16string converted;
+    const std::size_t units = convertText(view, final, converted);
+    text::appendEncodedUtf8(converted, out);
+    if (final) return utf8.size();
+    // Back from UTF-16 units to bytes.
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    std::size_t bytes = 0;
+    for (std::size_t u = 0; u < units && bytes < whole;) {
+        const unsigned char c = p[bytes];
+        const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        bytes += len;
+        u += len == 4 ? 2 : 1;
+    }
+    return bytes;
 }
 
 std::u16string convertAll(const Converter& converter, std::u16string_view text) {

@@ -41,6 +41,12 @@ public:
     // The same over Windows-1251 bytes: input bytes, output bytes. Every
     // converter's replacements are Windows-1251 texts, so nothing is lost.
     virtual std::size_t convertBytes(std::string_view bytes, bool final, std::string& out) const;
+
+    // The same over valid UTF-8: input bytes, output bytes. Unless `final`, a
+    // character cut at the end and the lookahead() characters before it are
+    // left for the next call. Returns the number of bytes consumed. The
+    // default goes through UTF-16; converters override it with a direct loop.
+    virtual std::size_t convertUtf8(std::string_view utf8, bool final, std::string& out) const;
 };
 
 // Convenience for tests and small texts: the whole text at once.

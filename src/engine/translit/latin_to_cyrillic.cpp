@@ -1,8 +1,14 @@
 #include "translit/latin_to_cyrillic.h"
 
+#include <algorithm>
 #include <array>
+#include <stdexcept>
+#include <utility>
+#include <cstring>
+#include <type_traits>
 
 #include "text/cp1251.h"
+#include "text/output_cursor.h"
 
 namespace lettrica::translit {
 
@@ -103,29 +109,229 @@ Match matchAt(System system, const Ch* s, std::size_t n, std::size_t pos) {
     return {capital ? kCapitals[letter] : kSmalls[letter], 1};
 }
 
-// Outputs are at most three Cyrillic letters, all in Windows-1251.
-inline void appendBytes(std::u16string_view text, std::string& out) {
-    for (char16_t ch : text) out.push_back(static_cast<char>(text::unicodeToCp1251(ch)));
+enum class Form { Text, Cp1251, Utf8 };
+
+// A packed output: up to three UTF-16 units, or up to six bytes, then a
+// control field (the last unit, or the last byte) holding the length in
+// bits 0-2, the span in bits 4-5 and, for pair entries, kThird in the top
+// bit. Byte forms keep the row of a rule's first letter in byte 6, text
+// forms in bits 8-14 of the control unit.
+template <Form F>
+struct Layout {
+    static constexpr int shift = F == Form::Text ? 48 : 56;
+    static constexpr std::uint64_t third = F == Form::Text ? 0x8000ull << 48 : 0x80ull << 56;
+    static std::size_t length(std::uint64_t w) { return static_cast<std::size_t>((w >> shift) & 0x7); }
+    static std::size_t span(std::uint64_t w) { return static_cast<std::size_t>((w >> (shift + 4)) & 0x3); }
+    static std::size_t row(std::uint64_t w) {
+        return F == Form::Text ? static_cast<std::size_t>((w >> 56) & 0x7F) : static_cast<std::size_t>((w >> 48) & 0xFF);
+    }
+    static std::uint64_t withRow(std::uint64_t w, std::size_t row) {
+        return w | (static_cast<std::uint64_t>(row) << (F == Form::Text ? 56 : 48));
+    }
+};
+
+template <Form F>
+std::uint64_t pack(std::u16string_view out, std::size_t span) {
+    std::uint64_t word = 0;
+    std::size_t len = 0;
+    if constexpr (F == Form::Text) {
+        std::memcpy(&word, out.data(), out.size() * 2);
+        len = out.size();
+    } else {
+        unsigned char bytes[8] = {};
+        for (char16_t ch : out) {
+            if (F == Form::Cp1251 || ch < 0x80) {
+                bytes[len++] = static_cast<unsigned char>(F == Form::Cp1251 ? text::unicodeToCp1251(ch) : ch);
+            } else {  // every output is below U+0800
+                bytes[len++] = static_cast<unsigned char>(0xC0 | (ch >> 6));
+                bytes[len++] = static_cast<unsigned char>(0x80 | (ch & 0x3F));
+            }
+        }
+        std::memcpy(&word, bytes, 6);
+    }
+    return word | (static_cast<std::uint64_t>(len | span << 4) << Layout<F>::shift);
 }
 
-template <class Ch, class Out, class Append>
-std::size_t run(System system, const Ch* s, std::size_t n, bool final, Out& out, Append append) {
-    const std::size_t limit = final ? n : (n > 2 ? n - 2 : 0);
-    std::size_t pos = 0;
-    while (pos < limit) {
-        Match m = matchAt(system, s, n, pos);
-        if (m.span == 0) {
-            out.push_back(s[pos]);
-            ++pos;
+// Pair rows: one per character that may begin a rule (row 0, all zeros, for
+// every other character), one entry per follower: 0..255, 256 any character
+// above (UTF-16 only).
+constexpr std::size_t kRowWidth = 257;
+constexpr std::size_t kMaxRows = 16;
+
+template <Form F>
+struct FormTables {
+    // Every character below 256 standing alone; characters from 0x80 up are
+    // kept (in UTF-8 that copies the bytes of any character whole).
+    std::uint64_t single[256] = {};
+    // The result of a rule for (first, follower), or 0 when none applies,
+    // or kThird when it depends on the second follower.
+    std::uint64_t pairs[kMaxRows * kRowWidth] = {};
+};
+
+// Outputs of matchAt written per form (letters of U+0401..U+045F).
+template <Form F, class Out>
+inline Out* put(std::u16string_view text, Out* dst) {
+    for (char16_t ch : text) {
+        if constexpr (F == Form::Text) {
+            *dst++ = ch;
+        } else if constexpr (F == Form::Cp1251) {
+            *dst++ = static_cast<char>(text::unicodeToCp1251(ch));
+        } else if (ch < 0x80) {
+            *dst++ = static_cast<char>(ch);
         } else {
-            append(m.out, out);
-            pos += m.span;
+            *dst++ = static_cast<char>(0xC0 | (ch >> 6));
+            *dst++ = static_cast<char>(0x80 | (ch & 0x3F));
         }
+    }
+    return dst;
+}
+
+}  // namespace
+
+struct LatinToCyrillic::Tables {
+    FormTables<Form::Text> text;
+    FormTables<Form::Cp1251> cp1251;
+    FormTables<Form::Utf8> utf8;
+    bool starter[128] = {};
+};
+
+namespace {
+
+template <Form F>
+const FormTables<F>& formTables(const LatinToCyrillic::Tables& t) {
+    if constexpr (F == Form::Text) return t.text;
+    else if constexpr (F == Form::Cp1251) return t.cp1251;
+    else return t.utf8;
+}
+
+template <Form F>
+void fill(FormTables<F>& t, std::size_t row, std::size_t follower, std::u16string_view out, std::size_t span,
+          bool third) {
+    t.pairs[row * kRowWidth + follower] = third ? Layout<F>::third : pack<F>(out, span);
+}
+
+// The hot loop. Every character costs a look-up of itself and of its pair
+// with the next character; the common case, no rule, is one predictable
+// branch and one eight-byte store. Only the pairs whose result hangs on a
+// third character ("Sh" before h, "Sc" before h) go through matchAt.
+template <Form F, class Ch, class Out>
+std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t n, bool final,
+                std::basic_string<Out>& out, std::size_t widest) {
+    using L = Layout<F>;
+    const std::size_t limit = final ? n : (n > 2 ? n - 2 : 0);
+    text::OutputCursor<std::basic_string<Out>> cursor(out);
+    std::size_t pos = 0;
+    // While two characters follow, no bound needs checking.
+    const std::size_t safe = std::min(limit, n > 2 ? n - 2 : 0);
+    while (pos < safe) {
+        const std::size_t end = std::min(safe, pos + cursor.kBlock);
+        // A step writes at most `widest` and eight bytes of its word.
+        Out* dst = cursor.reserve((end - pos) * widest + 8);
+        while (pos < end) {
+            const auto c = static_cast<std::make_unsigned_t<Ch>>(s[pos]);
+            if constexpr (sizeof(Ch) > 1) {
+                if (c > 0xFF) {
+                    *dst++ = static_cast<Out>(c);
+                    ++pos;
+                    continue;
+                }
+            }
+            const std::uint64_t word = t.single[c];
+            std::size_t next = static_cast<std::make_unsigned_t<Ch>>(s[pos + 1]);
+            if constexpr (sizeof(Ch) > 1) next = next > 0xFF ? 256 : next;
+            const std::uint64_t pair = t.pairs[L::row(word) * kRowWidth + next];
+            if (pair == 0) {
+                std::memcpy(dst, &word, 8);
+                dst += L::length(word);
+                ++pos;
+            } else if (pair != L::third) {
+                std::memcpy(dst, &pair, 8);
+                dst += L::length(pair);
+                pos += L::span(pair);
+            } else {
+                const Match m = matchAt(system, s, n, pos);
+                dst = put<F>(m.out, dst);
+                pos += m.span;
+            }
+        }
+        cursor.commit(dst);
+    }
+    if (pos < limit) {
+        Out* dst = cursor.reserve((limit - pos) * widest);
+        while (pos < limit) {
+            const Match m = matchAt(system, s, n, pos);
+            if (m.span == 0) {
+                *dst++ = static_cast<Out>(s[pos]);
+                ++pos;
+            } else {
+                dst = put<F>(m.out, dst);
+                pos += m.span;
+            }
+        }
+        cursor.commit(dst);
     }
     return pos;
 }
 
 }  // namespace
+
+LatinToCyrillic::LatinToCyrillic(System system) : system_(system) {
+    auto t = std::make_unique<Tables>();
+    // Characters from 0x80 up match nothing, so one of them stands for all.
+    constexpr char16_t kOther = 0x80;
+    auto result = [&](std::u16string_view text) {
+        const Match m = matchAt(system, text.data(), text.size(), 0);
+        return m.span == 0 ? std::pair{text.substr(0, 1), std::size_t{1}} : std::pair{m.out, std::size_t{m.span}};
+    };
+    std::size_t rows = 1;
+    for (char16_t c = 0; c < 256; ++c) {
+        const char16_t one[1] = {c};
+        const auto alone = result(std::u16string_view(one, 1));
+        const auto [out, span] = alone;
+        t->text.single[c] = pack<Form::Text>(out, 0);
+        // A byte from 0x80 up is kept as it is: a Windows-1251 character,
+        // or a piece of a UTF-8 one.
+        const std::uint64_t raw = std::uint64_t{c} | 1ull << 56;
+        t->cp1251.single[c] = c < 0x80 ? pack<Form::Cp1251>(out, 0) : raw;
+        t->utf8.single[c] = c < 0x80 ? pack<Form::Utf8>(out, 0) : raw;
+        if (c >= 0x80) continue;
+
+        // Does a follower ever make a longer rule of it?
+        bool any = false;
+        std::size_t row = rows;
+        for (char16_t x = 0; x <= kOther; ++x) {
+            bool third = false;
+            const char16_t first[3] = {c, x, 0};
+            const auto base = result(std::u16string_view(first, 3));
+            for (char16_t y = 1; y <= kOther && !third; ++y) {
+                const char16_t text[3] = {c, x, y};
+                third = result(std::u16string_view(text, 3)) != base;
+            }
+            if (base == alone && !third) continue;
+            if (!any) {
+                if (rows == kMaxRows) throw std::logic_error("too many rule letters");
+                any = true;
+                ++rows;
+            }
+            for (std::size_t follower = x; follower < (x == kOther ? kRowWidth : x + 1u); ++follower) {
+                fill(t->text, row, follower, base.first, base.second, third);
+                fill(t->cp1251, row, follower, base.first, base.second, third);
+                fill(t->utf8, row, follower, base.first, base.second, third);
+            }
+        }
+        if (any) {
+            t->starter[c] = true;
+            t->text.single[c] = Layout<Form::Text>::withRow(t->text.single[c], row);
+            t->cp1251.single[c] = Layout<Form::Cp1251>::withRow(t->cp1251.single[c], row);
+            t->utf8.single[c] = Layout<Form::Utf8>::withRow(t->utf8.single[c], row);
+        }
+    }
+    tables_ = std::move(t);
+}
+
+LatinToCyrillic::~LatinToCyrillic() = default;
+
+bool LatinToCyrillic::startsRule(char16_t c) const { return c < 128 && tables_->starter[c]; }
 
 Step LatinToCyrillic::step(std::u16string_view text, std::size_t pos) const {
     Match m = matchAt(system_, text.data(), text.size(), pos);
@@ -133,22 +339,20 @@ Step LatinToCyrillic::step(std::u16string_view text, std::size_t pos) const {
     return Step::replace(m.out, m.span);
 }
 
+// Widest output per character: three UTF-16 units or Windows-1251 bytes
+// ("Икс"), six bytes in UTF-8.
 std::size_t LatinToCyrillic::convertText(std::u16string_view text, bool final, std::u16string& out) const {
-    out.reserve(out.size() + text.size());
-    return run(system_, text.data(), text.size(), final, out,
-               [](std::u16string_view t, std::u16string& o) { o.append(t); });
+    return run(system_, tables_->text, text.data(), text.size(), final, out, 3);
 }
 
 std::size_t LatinToCyrillic::convertBytes(std::string_view bytes, bool final, std::string& out) const {
-    out.reserve(out.size() + bytes.size());
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    // Output through a char sink: unsigned bytes are pushed as char.
-    struct Sink {
-        std::string& o;
-        void push_back(unsigned char c) { o.push_back(static_cast<char>(c)); }
-    } sink{out};
-    return run(system_, s, bytes.size(), final, sink,
-               [](std::u16string_view t, Sink& o) { appendBytes(t, o.o); });
+    return run(system_, tables_->cp1251, s, bytes.size(), final, out, 3);
+}
+
+std::size_t LatinToCyrillic::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    return run(system_, tables_->utf8, s, utf8.size(), final, out, 6);
 }
 
 const LatinToCyrillic& gostLatinToCyrillic() {

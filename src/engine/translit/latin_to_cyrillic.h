@@ -5,6 +5,9 @@
 // in either case, and no rule reaches past the text (or over a line break,
 // since CR matches nothing).
 
+#include <cstdint>
+#include <memory>
+
 #include "translit/converter.h"
 
 namespace lettrica::translit {
@@ -12,15 +15,24 @@ namespace lettrica::translit {
 class LatinToCyrillic : public Converter {
 public:
     enum class System { Gost, Anglo };
-    explicit LatinToCyrillic(System system) : system_(system) {}
+    explicit LatinToCyrillic(System system);
 
     Step step(std::u16string_view text, std::size_t pos) const override;
     std::size_t lookahead() const override { return 2; }
     std::size_t convertText(std::u16string_view text, bool final, std::u16string& out) const override;
     std::size_t convertBytes(std::string_view bytes, bool final, std::string& out) const override;
+    std::size_t convertUtf8(std::string_view utf8, bool final, std::string& out) const override;
+
+    ~LatinToCyrillic() override;
+
+    // True when `c` may begin a rule of two or three characters in this system.
+    bool startsRule(char16_t c) const;
+
+    struct Tables;
 
 private:
     System system_;
+    std::unique_ptr<const Tables> tables_;  // the hot loops' look-up tables
 };
 
 const LatinToCyrillic& gostLatinToCyrillic();

@@ -1,0 +1,152 @@
+// In-memory throughput of the converters and of the pieces of the UTF-8 path.
+// Throughput is counted in source characters (bytes of the Windows-1251
+// form), so the byte and text figures compare directly.
+
+#include <benchmark/benchmark.h>
+
+#include "bench_corpus.h"
+#include "text/cp1251.h"
+#include "text/utf8.h"
+#include "translit/cyrillic_to_latin.h"
+#include "translit/document_conversion.h"
+#include "translit/latin_to_cyrillic.h"
+
+using namespace lettrica;
+
+namespace {
+
+constexpr std::size_t kCorpusBytes = 8 << 20;
+
+const std::string& cyrillicBytes() {
+    static const std::string text = bench::russianCp1251(kCorpusBytes);
+    return text;
+}
+
+const translit::Converter& toLatin(int table) {
+    return table == 0 ? static_cast<const translit::Converter&>(translit::angloCyrillicToLatin())
+                      : translit::gostCyrillicToLatin();
+}
+const translit::Converter& toCyrillic(int table) {
+    return table == 0 ? static_cast<const translit::Converter&>(translit::angloLatinToCyrillic())
+                      : translit::gostLatinToCyrillic();
+}
+const char* tableName(int table) { return table == 0 ? "anglo" : "gost"; }
+
+// The Latin form of the corpus by each table, as the other direction reads it.
+const std::string& latinBytes(int table) {
+    static std::string forms[2];
+    if (forms[table].empty()) toLatin(table).convertBytes(cyrillicBytes(), true, forms[table]);
+    return forms[table];
+}
+
+void convertBytes(benchmark::State& state, const translit::Converter& c, const std::string& in) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        c.convertBytes(in, true, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+void convertText(benchmark::State& state, const translit::Converter& c, const std::u16string& in) {
+    std::u16string out;
+    for (auto _ : state) {
+        out.clear();
+        c.convertText(in, true, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+void BM_CyrillicToLatin_Bytes(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    convertBytes(state, toLatin(table), cyrillicBytes());
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_CyrillicToLatin_Bytes)->Arg(0)->Arg(1);
+
+void BM_CyrillicToLatin_Text(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    static const std::u16string text = text::decodeCp1251(cyrillicBytes());
+    convertText(state, toLatin(table), text);
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_CyrillicToLatin_Text)->Arg(0)->Arg(1);
+
+void BM_LatinToCyrillic_Bytes(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    convertBytes(state, toCyrillic(table), latinBytes(table));
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_LatinToCyrillic_Bytes)->Arg(0)->Arg(1);
+
+void BM_LatinToCyrillic_Text(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    const std::u16string text = text::decodeCp1251(latinBytes(table));
+    convertText(state, toCyrillic(table), text);
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_LatinToCyrillic_Text)->Arg(0)->Arg(1);
+
+// The UTF-8 path of the command line: check, decode, encode.
+const std::string& russianUtf8() {
+    static const std::string text = text::encodeUtf8(text::decodeCp1251(cyrillicBytes()));
+    return text;
+}
+
+void BM_Utf8Check(benchmark::State& state) {
+    const std::string& in = state.range(0) == 0 ? russianUtf8() : latinBytes(0);
+    for (auto _ : state) benchmark::DoNotOptimize(text::checkUtf8(in));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+    state.SetLabel(state.range(0) == 0 ? "russian" : "ascii");
+}
+BENCHMARK(BM_Utf8Check)->Arg(0)->Arg(1);
+
+void BM_Utf8Decode(benchmark::State& state) {
+    const std::string& in = state.range(0) == 0 ? russianUtf8() : latinBytes(0);
+    std::u16string out;
+    for (auto _ : state) {
+        out.clear();
+        text::appendDecodedUtf8(in, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+    state.SetLabel(state.range(0) == 0 ? "russian" : "ascii");
+}
+BENCHMARK(BM_Utf8Decode)->Arg(0)->Arg(1);
+
+void BM_Utf8Encode(benchmark::State& state) {
+    const std::u16string in = text::decodeCp1251(state.range(0) == 0 ? cyrillicBytes() : latinBytes(0));
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        text::appendEncodedUtf8(in, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+    state.SetLabel(state.range(0) == 0 ? "russian" : "ascii");
+}
+BENCHMARK(BM_Utf8Encode)->Arg(0)->Arg(1);
+
+// The desktop's driver over a formatted document of about 5 MB.
+void BM_DocumentConversion(benchmark::State& state) {
+    static const text::StyledText doc = bench::russianDocument(5'000'000);
+    static text::StyledText latin;
+    if (latin.paragraphs.empty()) latin = translit::convertDocument(doc, translit::angloCyrillicToLatin());
+    const bool back = state.range(0) == 1;
+    const text::StyledText& source = back ? latin : doc;
+    const translit::Converter& c = back ? toCyrillic(0) : toLatin(0);
+    for (auto _ : state) {
+        translit::DocumentConversion run(source);
+        // Slices as the desktop takes them between event-loop passes.
+        while (!run.advance(c, 1 << 16)) {
+        }
+        benchmark::DoNotOptimize(run.result());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.length()));
+    state.SetLabel(back ? "latin->cyrillic anglo" : "cyrillic->latin anglo");
+}
+BENCHMARK(BM_DocumentConversion)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

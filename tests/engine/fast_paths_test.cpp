@@ -1,0 +1,116 @@
+// The converters' bulk loops (UTF-16, Windows-1251 bytes, UTF-8) against the
+// one-step-at-a-time reference that the document driver uses.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "text/cp1251.h"
+#include "text/utf8.h"
+#include "translit/cyrillic_to_latin.h"
+#include "translit/latin_to_cyrillic.h"
+#include "test_util.h"
+
+using namespace lettrica;
+using namespace lettrica::translit;
+
+namespace {
+
+std::vector<const Converter*> builtins() {
+    return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostCyrillicToLatin(), &angloCyrillicToLatin()};
+}
+
+// Random text dense in rule letters and signs, with Cyrillic, line breaks and
+// characters outside Windows-1251 (a surrogate pair among them).
+std::u16string randomText(std::size_t size, unsigned seed) {
+    static const std::u16string pieces[] = {
+        u"S", u"s", u"H", u"h", u"C", u"c", u"Z", u"z", u"Y", u"y", u"J", u"j", u"E", u"e", u"K", u"k",
+        u"a", u"o", u"u", u"A", u"O", u"U", u"X", u"q", u"W", u"`", u"'", u"\"", u" ", u"\r\n", u"ж",
+        u"Щ", u"ё", u"Ё", u"ъ", u"Ь", u"№", u"—", u"中", u"😀", u"Ω", u"é", u"1", u".", u"\u0490"};
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::u16string s;
+    while (s.size() < size) s += pieces[pick(rng)];
+    return s;
+}
+
+// The reference: the base class's loop, one step() at a time.
+std::u16string reference(const Converter& c, std::u16string_view text) {
+    std::u16string out;
+    c.Converter::convertText(text, true, out);
+    return out;
+}
+
+}  // namespace
+
+TEST(FastPaths, AllFormsAgreeWithTheStepByStepReference) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const std::u16string text = randomText(2000, seed);
+        const std::string utf8 = text::encodeUtf8(text);
+        for (const Converter* c : builtins()) {
+            const std::u16string want = reference(*c, text);
+            EXPECT_EQ(convertAll(*c, text), want) << seed;
+
+            std::string out;
+            EXPECT_EQ(c->convertUtf8(utf8, true, out), utf8.size());
+            EXPECT_EQ(out, text::encodeUtf8(want)) << seed;
+
+            // The byte form sees what Windows-1251 holds of the same text.
+            std::u16string inCodePage;
+            for (char16_t ch : text)
+                if (text::unicodeToCp1251(ch) >= 0) inCodePage.push_back(ch);
+            const std::string bytes = text::encodeCp1251(inCodePage).bytes;
+            out.clear();
+            EXPECT_EQ(c->convertBytes(bytes, true, out), bytes.size());
+            EXPECT_EQ(text::decodeCp1251(out), reference(*c, inCodePage)) << seed;
+        }
+    }
+}
+
+TEST(FastPaths, PiecewiseUtf8MatchesWholeAtEveryCut) {
+    // Every cut point, including inside a character and inside a rule.
+    const std::string utf8 = text::encodeUtf8(randomText(300, 99));
+    for (const Converter* c : builtins()) {
+        std::string whole;
+        c->convertUtf8(utf8, true, whole);
+        for (std::size_t step : {1u, 2u, 3u, 5u, 64u}) {
+            std::string out, pending;
+            for (std::size_t i = 0; i < utf8.size(); i += step) {
+                pending += utf8.substr(i, step);
+                pending.erase(0, c->convertUtf8(pending, false, out));
+            }
+            c->convertUtf8(pending, true, out);
+            EXPECT_EQ(out, whole) << step;
+        }
+    }
+}
+
+TEST(FastPaths, DefaultUtf8PathKeepsSurrogatePairsWhole) {
+    // A converter with lookahead that relies on the base class's UTF-8 path.
+    struct Wrapped : Converter {
+        Step step(std::u16string_view text, std::size_t pos) const override {
+            return angloLatinToCyrillic().step(text, pos);
+        }
+        std::size_t lookahead() const override { return 2; }
+    } wrapped;
+    for (const char* text : {"😀a", "a😀b", "😀😀", "Sh😀", "😀Sch"}) {
+        std::string out, pending = text;
+        pending.erase(0, wrapped.convertUtf8(pending, false, out));
+        wrapped.convertUtf8(pending, true, out);
+        EXPECT_EQ(out, S(convertAll(angloLatinToCyrillic(), U(text)))) << text;
+    }
+}
+
+TEST(FastPaths, RuleStartersAreExactlyTheLettersWithLongerRules) {
+    for (const LatinToCyrillic* c : {&gostLatinToCyrillic(), &angloLatinToCyrillic()}) {
+        for (char16_t a = 0; a < 128; ++a) {
+            bool longer = false;
+            for (char16_t b = 0; b < 128 && !longer; ++b)
+                for (char16_t d = 0; d < 128 && !longer; ++d) {
+                    const char16_t text[3] = {a, b, d};
+                    longer = c->step(std::u16string_view(text, 3), 0).span > 1;
+                }
+            EXPECT_EQ(c->startsRule(a), longer) << static_cast<int>(a);
+        }
+    }
+}
