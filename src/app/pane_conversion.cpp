@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -41,8 +42,20 @@ RunOutcome runPaneConversion(const PaneConversion& run) {
         }
     }
 
-    QTextDocument* document = run.target->document();
+    // The result is built in a document of its own and then handed to the
+    // pane: filling a document that an editor lays out costs ten times more.
+    QTextDocument* old = run.target->document();
+    auto* document = new QTextDocument(run.target);
+    document->setDefaultFont(old->defaultFont());
+    document->setDefaultTextOption(old->defaultTextOption());
+    document->setDocumentMargin(old->documentMargin());
+    document->setIndentWidth(old->indentWidth());
+    document->setDefaultStyleSheet(old->defaultStyleSheet());
     buildDocument(*document, conversion.result(), snapshot);
+    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    QPointer<QTextDocument> previous(old);
+    run.target->setDocument(document);
+    if (previous && previous != document) previous->deleteLater();
     if (!cancelled) {
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::Start);

@@ -1,0 +1,111 @@
+// Times F3 on a large formatted source pane: from the key to a filled result
+// document, and until the pane is laid out and shown. Also how quickly
+// "Отмена" is answered. Run offscreen or under Xvfb:
+//   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes]
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/document_adapter.h"
+#include "app/main_window.h"
+#include "translit/cyrillic_to_latin.h"
+#include "translit/document_conversion.h"
+#include "app/progress_window.h"
+
+using lettrica::app::MainWindow;
+
+namespace {
+
+void fillSource(QTextEdit* pane, qint64 bytes) {
+    const QStringList words = QString::fromUtf8(
+        "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний "
+        "даст мощный толчок подъёму сельского хозяйства. ВНИМАНИЕ: Lettrica 2026!").split(' ');
+    QTextDocument* doc = pane->document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    QTextCharFormat plain, bold, red;
+    bold.setFontWeight(QFont::Bold);
+    red.setForeground(Qt::red);
+    qint64 written = 0;
+    int i = 0;
+    QString line;
+    while (written < bytes) {
+        const QString& w = words[i % words.size()];
+        const QTextCharFormat& f = i % 17 == 0 ? bold : i % 23 == 0 ? red : plain;
+        cursor.insertText(w, f);
+        cursor.insertText(QStringLiteral(" "), plain);
+        written += w.size() + 1;
+        if (++i % 12 == 0) cursor.insertBlock();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
+    MainWindow window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    fillSource(window.sourcePane(), static_cast<qint64>(megabytes * 1e6));
+    const qint64 chars = window.sourcePane()->document()->characterCount();
+
+    QElapsedTimer clock;
+    {
+        // The stages alone, without the window.
+        clock.start();
+        auto snapshot = lettrica::app::snapshotDocument(*window.sourcePane()->document());
+        const qint64 snap = clock.restart();
+        auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
+        const qint64 conv = clock.restart();
+        QTextDocument scratch;
+        lettrica::app::buildDocument(scratch, converted, snapshot);
+        const qint64 build = clock.restart();
+        std::printf("stages: snapshot %lld ms, engine %lld ms, build %lld ms\n", static_cast<long long>(snap),
+                    static_cast<long long>(conv), static_cast<long long>(build));
+    }
+    clock.start();
+    window.RtPerevodExecute();
+    const qint64 filled = clock.elapsed();
+    // Until the visible part of the result is laid out and painted (the rest
+    // of a long document is laid out as the user scrolls or in idle time).
+    QCoreApplication::processEvents();
+    window.resultPane()->viewport()->repaint();
+    QCoreApplication::processEvents();
+    const qint64 shown = clock.elapsed();
+    std::printf("desktop F3 on %.1f MB (%lld characters, bold and red words):\n", megabytes,
+                static_cast<long long>(chars));
+    std::printf("  key to filled result document: %lld ms\n", static_cast<long long>(filled));
+    std::printf("  key to result shown:            %lld ms\n", static_cast<long long>(shown));
+
+    // Cancel latency: press "Отмена" 200 ms into a run, measure until the run ends.
+    QElapsedTimer cancelClock;
+    qint64 pressedAt = -1;
+    QTimer::singleShot(200, [&] {
+        pressedAt = clock.elapsed();
+        cancelClock.start();
+        window.progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
+    });
+    QTimer::singleShot(250, [] {
+        if (auto* box = QApplication::activeModalWidget()) box->close();
+    });
+    auto closeBoxes = std::make_shared<std::function<void()>>();
+    *closeBoxes = [closeBoxes] {
+        if (auto* box = QApplication::activeModalWidget()) box->close();
+        else QTimer::singleShot(5, *closeBoxes);
+    };
+    QTimer::singleShot(200, *closeBoxes);
+    clock.restart();
+    window.RtPerevodExecute();
+    std::printf("  cancel pressed at %lld ms, run ended %lld ms later (incl. building the partial result)\n",
+                static_cast<long long>(pressedAt), static_cast<long long>(cancelClock.elapsed()));
+    return 0;
+}
