@@ -23,6 +23,7 @@
 #include "app/document_adapter.h"
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
+#include "app/text_services.h"
 #include "app/user_table_commands.h"
 #include "docio/plain_text.h"
 #include "translit/cyrillic_to_latin.h"
@@ -42,7 +43,7 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save",       "Print",         "FilePageSetup1", "emsms",
                                     "SMTP1", "TextV",     "N45",           "N35",            "N36",
-                                    "RegistrPerevod", "Perekodirovka", "N12", "N13",         "N14",
+                                    "N12", "N13",         "N14",
                                     "N15", "HelpButton"};
 
 QTextCharFormat defaultCharFormat() {
@@ -89,6 +90,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     userTableCommands_ = new UserTableCommands(this);  // DefaultUserTables, the editors
     NewExecute();
     userTableCommands_->loadFiles();  // LoadUserTableFiles, after the settings
+    textServices_ = new TextServices(this);  // TForm6, TForm7 and their keys
+    connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
+    connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }

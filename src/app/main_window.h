@@ -25,6 +25,7 @@ namespace lettrica::app {
 
 class CommandTable;
 class ProgressWindow;
+class TextServices;
 class UserTableCommands;
 
 enum class Direction { ToCyrillic, ToLatin };  // TrPerevod, RtPerevod
@@ -43,6 +44,7 @@ public:
     QSplitter* splitter() const { return splitter_; }
     ProgressWindow* progressWindow() const { return progress_; }
     UserTableCommands* userTableCommands() const { return userTableCommands_; }
+    TextServices* textServices() const { return textServices_; }
     int activePane() const { return activePane_; }
 
     // The converter of the ticked table for a direction. The user tables
@@ -55,6 +57,8 @@ public:
     // Returns Cancelled also when the window is closing.
     RunOutcome runLongCommand(const PaneConversion& run);
     bool isBusy() const { return busy_; }
+    // The window was asked to close during a long command; it closes after it.
+    bool closeRequested() const { return closeAfterRun_; }
 
     // Loads a file into the source pane as the command line does; false
     // (and the error message) when it cannot be read.
@@ -96,6 +100,7 @@ private:
     QMenu* paneMenu_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     UserTableCommands* userTableCommands_ = nullptr;
+    TextServices* textServices_ = nullptr;
     QPointer<QTextEdit> focused_;
     int activePane_ = 1;
     bool resetSource_ = false;

@@ -22,9 +22,8 @@ translit::CharMap charMapOf(const ByteMap& map) {
 }
 }  // namespace
 
-namespace {
-
-void mapBytesScalar(const std::uint8_t* table, const char* in, char* out, std::size_t size) {
+void detail::mapBytesPortable(const ByteMap& map, const char* in, char* out, std::size_t size) {
+    const std::uint8_t* table = map.data();
     // Eight bytes per round: one load and one store instead of eight of each,
     // which leaves the table look-ups as the only per-byte memory traffic.
     std::size_t i = 0;
@@ -38,6 +37,8 @@ void mapBytesScalar(const std::uint8_t* table, const char* in, char* out, std::s
     }
     for (; i < size; ++i) out[i] = static_cast<char>(table[static_cast<unsigned char>(in[i])]);
 }
+
+namespace {
 
 #if LETTRICA_BYTE_MAP_VBMI
 // With AVX-512 VBMI the whole 256-byte table sits in four registers: two
@@ -78,7 +79,7 @@ void mapBytes(const ByteMap& map, const char* in, char* out, std::size_t size) {
 #if LETTRICA_BYTE_MAP_VBMI
     if (haveVbmi()) return mapBytesVbmi(map.data(), in, out, size);
 #endif
-    mapBytesScalar(map.data(), in, out, size);
+    detail::mapBytesPortable(map, in, out, size);
 }
 
 std::string mapBytes(const ByteMap& map, std::string_view bytes) {

@@ -26,6 +26,11 @@ constexpr ByteMap identityByteMap() {
 void mapBytes(const ByteMap& map, const char* in, char* out, std::size_t size);
 std::string mapBytes(const ByteMap& map, std::string_view bytes);
 
+namespace detail {
+// The loop mapBytes falls back on where the processor lacks the vector one.
+void mapBytesPortable(const ByteMap& map, const char* in, char* out, std::size_t size);
+}  // namespace detail
+
 // One character through the map: by its Windows-1251 byte, or unchanged.
 char16_t mapChar(const ByteMap& map, char16_t ch);
 std::u16string mapText(const ByteMap& map, std::u16string_view text);

@@ -1,0 +1,74 @@
+#include "app/text_services.h"
+
+#include <QMessageBox>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "app/case_dialog.h"
+#include "app/main_window.h"
+#include "app/recode_dialog.h"
+#include "settings/settings_dir.h"
+#include "settings/settings_keys.h"
+
+namespace lettrica::app {
+
+TextServices::TextServices(MainWindow* window) : QObject(window), window_(window) {
+    setObjectName(QStringLiteral("TextServices"));
+    caseDialog_ = new CaseDialog(window);
+    recodeDialog_ = new RecodeDialog(window);
+    readSettings(settings::IniFile(settings::settingsFile(settings::kSettingsFileName)));
+}
+
+void TextServices::readSettings(const settings::IniFile& ini) {
+    caseDialog_->readSettings(ini);
+    recodeDialog_->readSettings(ini);
+}
+
+void TextServices::writeSettings(settings::IniFile& ini, std::string_view section) const {
+    if (section == settings::keys::RegistrReg.section) caseDialog_->writeSettings(ini);
+    if (section == settings::keys::PerekodNapr.section) recodeDialog_->writeSettings(ini);
+}
+
+void TextServices::RegistrPerevodExecute() {
+    if (window_->isBusy() || caseDialog_->exec() != QDialog::Accepted) return;
+    // The dialog is asked again before every slice, as the choice is read
+    // afresh at every position.
+    ConverterChoice converter = [this]() -> const translit::Converter& {
+        return textops::caseConverter(caseDialog_->target());
+    };
+    runPanes(caseDialog_->sourcePaneTicked(), caseDialog_->resultPaneTicked(), converter,
+             QStringLiteral("Регистр..."), QStringLiteral("Перевод в нужный регистр прерван пользователем."));
+}
+
+void TextServices::PerekodirovkaExecute() {
+    if (window_->isBusy() || recodeDialog_->exec() != QDialog::Accepted) return;
+    const std::optional<textops::Direction> chosen = recodeDialog_->direction();
+    if (!chosen) return;  // nothing selected: the panes stay as they are
+    ConverterChoice converter = [this, chosen]() -> const translit::Converter& {
+        return textops::recodingConverter(recodeDialog_->direction().value_or(*chosen));
+    };
+    runPanes(recodeDialog_->sourcePaneTicked(), recodeDialog_->resultPaneTicked(), converter,
+             QStringLiteral("Перекодировка..."), QStringLiteral("Перевод в нужную кодировку прерван пользователем."));
+}
+
+void TextServices::runPanes(bool source, bool result, const ConverterChoice& converter, const QString& caption,
+                            const QString& cancelMessage) {
+    bool cancelled = source && runPass(window_->sourcePane(), converter) == RunOutcome::Cancelled;
+    if (!cancelled && result) cancelled = runPass(window_->resultPane(), converter) == RunOutcome::Cancelled;
+    if (window_->closeRequested()) {
+        window_->close();
+        return;
+    }
+    if (cancelled) {
+        QMessageBox box(QMessageBox::Information, caption, cancelMessage, QMessageBox::Ok);
+        box.setObjectName(QStringLiteral("MessageBox"));
+        box.exec();
+    }
+}
+
+RunOutcome TextServices::runPass(QTextEdit* pane, const ConverterChoice& converter) {
+    if (pane->document()->isEmpty()) return RunOutcome::Finished;  // no progress window either
+    return window_->runLongCommand(PaneConversion{pane->document(), pane, converter, window_->progressWindow()});
+}
+
+}  // namespace lettrica::app
