@@ -23,8 +23,9 @@
 #include "app/document_adapter.h"
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
-#include "app/text_services.h"
+#include "app/settings_store.h"
 #include "app/user_table_commands.h"
+#include "app/volume_status.h"
 #include "docio/plain_text.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
@@ -42,8 +43,8 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
 
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save",       "Print",         "FilePageSetup1", "emsms",
-                                    "SMTP1", "TextV",     "N45",           "N35",            "N36",
-                                    "N12", "N13",         "N14",
+                                    "SMTP1", "N35",
+                                    "RegistrPerevod", "Perekodirovka", "N12", "N13",         "N14",
                                     "N15", "HelpButton"};
 
 QTextCharFormat defaultCharFormat() {
@@ -88,11 +89,12 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     // Start-up, in order: the default user tables, New, the settings, the
     // user table files, the autostart state, then the command-line file.
     userTableCommands_ = new UserTableCommands(this);  // DefaultUserTables, the editors
+    new VolumeStatus(this);  // TextV, N45
+    settings_ = new SettingsStore(this);
     NewExecute();
+    settings_->load();
     userTableCommands_->loadFiles();  // LoadUserTableFiles, after the settings
-    textServices_ = new TextServices(this);  // TForm6, TForm7 and their keys
-    connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
-    connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
+    settings_->loadAutostart();
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }
@@ -472,7 +474,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Shut-down, in order: the settings, the user table files, autostart.
+    settings_->save();
     userTableCommands_->saveFiles();
+    settings_->saveAutostart();
     progress_->hide();
     event->accept();
 }

@@ -293,7 +293,9 @@ std::string IniFile::save() {
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
         if (!S_ISREG(st.st_mode)) return target.string() + " is not a regular file";
-        // Replacing by rename would get past a read-only file; the user meant it to stay.
+        // Replacing by rename would get past a read-only file; the user meant
+        // it to stay, and that holds for root as well.
+        if ((st.st_mode & 0222) == 0) return target.string() + " is read-only";
         if (::access(target.c_str(), W_OK) != 0) return target.string() + ": " + errnoText();
         mode = st.st_mode & 07777;
     }
