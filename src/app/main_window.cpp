@@ -24,6 +24,7 @@
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
 #include "app/settings_store.h"
+#include "app/text_services.h"
 #include "app/user_table_commands.h"
 #include "app/volume_status.h"
 #include "docio/plain_text.h"
@@ -44,7 +45,7 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save",       "Print",         "FilePageSetup1", "emsms",
                                     "SMTP1", "N35",
-                                    "RegistrPerevod", "Perekodirovka", "N12", "N13",         "N14",
+                                    "N12", "N13",         "N14",
                                     "N15", "HelpButton"};
 
 QTextCharFormat defaultCharFormat() {
@@ -95,6 +96,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     settings_->load();
     userTableCommands_->loadFiles();  // LoadUserTableFiles, after the settings
     settings_->loadAutostart();
+    textServices_ = new TextServices(this);  // TForm6, TForm7 and their keys
+    connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
+    connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }

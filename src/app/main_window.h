@@ -26,6 +26,7 @@ namespace lettrica::app {
 class CommandTable;
 class ProgressWindow;
 class SettingsStore;
+class TextServices;
 class UserTableCommands;
 
 enum class Direction { ToCyrillic, ToLatin };  // TrPerevod, RtPerevod
@@ -45,6 +46,7 @@ public:
     ProgressWindow* progressWindow() const { return progress_; }
     SettingsStore* settingsStore() const { return settings_; }
     UserTableCommands* userTableCommands() const { return userTableCommands_; }
+    TextServices* textServices() const { return textServices_; }
     int activePane() const { return activePane_; }
 
     // The converter of the ticked table for a direction. The user tables
@@ -57,6 +59,8 @@ public:
     // Returns Cancelled also when the window is closing.
     RunOutcome runLongCommand(const PaneConversion& run);
     bool isBusy() const { return busy_; }
+    // The window was asked to close during a long command; it closes after it.
+    bool closeRequested() const { return closeAfterRun_; }
 
     // Loads a file into the source pane as the command line does; false
     // (and the error message) when it cannot be read.
@@ -99,6 +103,7 @@ private:
     ProgressWindow* progress_ = nullptr;
     SettingsStore* settings_ = nullptr;
     UserTableCommands* userTableCommands_ = nullptr;
+    TextServices* textServices_ = nullptr;
     QPointer<QTextEdit> focused_;
     int activePane_ = 1;
     bool resetSource_ = false;
