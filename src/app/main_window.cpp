@@ -97,6 +97,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     userTableCommands_->loadFiles();  // LoadUserTableFiles, after the settings
     settings_->loadAutostart();
     textServices_ = new TextServices(this);  // TForm6, TForm7 and their keys
+    settings_->addSectionWriter(textServices_, [this](settings::IniFile& ini, std::string_view section) {
+        textServices_->writeSettings(ini, section);
+    });
     connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
     connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());

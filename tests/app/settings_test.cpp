@@ -204,6 +204,10 @@ private slots:
         QVERIFY(content.indexOf("[File]") < content.indexOf("[Print]"));
         QVERIFY(content.indexOf("Address=") < content.indexOf("mhost="));
         QVERIFY(content.indexOf("[Email]") < content.indexOf("[Tray]"));
+        // The case and recoding dialogs write theirs too.
+        QCOMPARE(value("Registr", "Reg"), QByteArray("1"));
+        QCOMPARE(value("Perekod", "Napr"), QByteArray("0"));
+        QCOMPARE(value("Perekod", "Doc2"), QByteArray("1"));
     }
 
     void aFailedWriteLosesOnlyThisRun() {
