@@ -15,6 +15,8 @@ const std::vector<Command>& commands() {
          "Rus -> Translit: Cyrillic to Latin", runToLatin},
         {"to-cyrillic", "to-cyrillic [--table gost|anglo|user] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
          "Rus <- Translit: Latin to Cyrillic", runToCyrillic},
+        {"send", "send --to ADDRESSES [--host H] [--port P] [--auth] [--login L] [--name N] [--from ADDR] [--timeout S] [--tls none|starttls|implicit] [FILE...]",
+         "mail the text through an SMTP server (password in LETTRICA_SMTP_PASSWORD)", runSend},
         {"count", "count [--encoding auto|cp1251|utf-8] [FILE...]",
          "printable characters and total length (a line break counts as two)", runCount},
         {"recode", "recode --from win|dos|koi --to win|dos|koi [-o OUT] [FILE...]", "Win/DOS/Koi recoding, byte for byte", runRecode},
