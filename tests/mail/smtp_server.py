@@ -23,6 +23,7 @@ import hashlib
 import hmac
 import json
 import os
+import re
 import signal
 import socket
 import ssl
@@ -30,6 +31,7 @@ import struct
 import sys
 import time
 from email import message_from_bytes, policy
+from email.header import decode_header, make_header
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword, MISSING
 from impacket import ntlm
@@ -48,6 +50,13 @@ def log(event):
 def is_tls(server):
     """STARTTLS sets _tls_protocol; TLS from the first byte is the transport's own."""
     return server._tls_protocol is not None or server.transport.get_extra_info("ssl_object") is not None
+
+
+def rfc2047(value):
+    if value is None:
+        return None
+    unfolded = re.sub(r"\r?\n[ \t]", " ", str(value))
+    return str(make_header(decode_header(unfolded)))
 
 
 def text_of(value):
@@ -81,6 +90,7 @@ class Handler:
         with open(path, "wb") as f:
             f.write(raw)
         parsed = message_from_bytes(raw, policy=policy.default)
+        legacy = message_from_bytes(raw)
         body = ""
         try:
             body = parsed.get_content()
@@ -98,6 +108,11 @@ class Handler:
             "subject": str(parsed["Subject"]) if parsed["Subject"] is not None else None,
             "from": str(parsed["From"]) if parsed["From"] is not None else None,
             "to": str(parsed["To"]) if parsed["To"] is not None else None,
+            # Python's address parser keeps the blank between two encoded
+            # words of a display name, which RFC 2047 (6.2) says to drop; the
+            # classic decoder follows the RFC.
+            "from_rfc2047": rfc2047(legacy["From"]),
+            "to_rfc2047": rfc2047(legacy["To"]),
             "content_type": parsed.get_content_type(),
             "charset": parsed.get_content_charset(),
             "cte": str(parsed["Content-Transfer-Encoding"]),
