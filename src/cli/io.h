@@ -24,7 +24,7 @@ struct IoError : std::runtime_error {
 };
 
 // The size of one read; the stream driver's buffers stay a small multiple of it.
-constexpr std::size_t kChunkSize = 1 << 20;
+constexpr std::size_t kChunkSize = 256 << 10;
 
 class Input {
 public:
@@ -82,7 +82,10 @@ private:
     std::string tempPath_;
     int fd_ = -1;
     bool committed_ = false;
-    std::string buffer_;  // small writes are gathered here
+    bool replacing_ = false;    // an existing file is replaced: fsync first
+    std::size_t written_ = 0;   // bytes written to the file
+    std::size_t flushed_ = 0;   // of which handed to the disk early
+    std::string buffer_;        // small writes are gathered here
 };
 
 enum class Encoding { Cp1251, Utf8 };

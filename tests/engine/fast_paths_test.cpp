@@ -7,6 +7,7 @@
 
 #include "text/cp1251.h"
 #include "text/utf8.h"
+#include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 #include "test_util.h"
@@ -113,4 +114,27 @@ TEST(FastPaths, RuleStartersAreExactlyTheLettersWithLongerRules) {
             EXPECT_EQ(c->startsRule(a), longer) << static_cast<int>(a);
         }
     }
+}
+
+TEST(FastPaths, CopiedAndAssignedConvertersKeepTheirOwnTables) {
+    // The byte path builds a table on first use; copies must not share or
+    // keep a stale one.
+    CharMap upper;
+    upper[static_cast<unsigned char>('a')] = u"A";
+    CharMapConverter first(upper);
+    std::string out;
+    first.convertBytes("abcabcabcabc", true, out);
+    EXPECT_EQ(out, "AbcAbcAbcAbc");
+
+    CharMapConverter copy = first;
+    out.clear();
+    copy.convertBytes("aaaaaaaaaaaa", true, out);
+    EXPECT_EQ(out, "AAAAAAAAAAAA");
+
+    CharMap other;
+    other[static_cast<unsigned char>('b')] = u"BB";
+    copy = CharMapConverter(other);
+    out.clear();
+    copy.convertBytes("abcabcabcabc", true, out);
+    EXPECT_EQ(out, "aBBcaBBcaBBcaBBc");
 }

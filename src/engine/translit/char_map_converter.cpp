@@ -111,6 +111,26 @@ std::size_t CharMapConverter::convertText(std::u16string_view text, bool, std::u
     return n;
 }
 
+const std::uint64_t* CharMapConverter::pairTable() const {
+    if (maxBytes_ > 3) return nullptr;
+    PairCache::State& cache = *pairs_.state;
+    std::call_once(cache.once, [this, &cache] {
+        // Index: the first byte, then the second (a little-endian load).
+        auto pairs = std::make_unique<std::uint64_t[]>(1 << 16);
+        for (unsigned second = 0; second < 256; ++second) {
+            const std::uint64_t b = packedBytes_[second];
+            for (unsigned first = 0; first < 256; ++first) {
+                const std::uint64_t a = packedBytes_[first];
+                const std::size_t la = byteLen(a), lb = byteLen(b);
+                const std::uint64_t data = (a & ((1ull << (8 * la)) - 1)) | ((b & 0xFFFFFFull) << (8 * la));
+                pairs[first | second << 8] = data | (static_cast<std::uint64_t>(la + lb) << 56);
+            }
+        }
+        cache.table = std::move(pairs);
+    });
+    return cache.table.get();
+}
+
 std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::string& out) const {
     text::OutputCursor<std::string> cursor(out);
     const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -118,6 +138,24 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
     for (std::size_t i = 0; i < n;) {
         const std::size_t end = std::min(n, i + cursor.kBlock);
         char* dst = cursor.reserve((end - i) * maxBytes_ + 8);
+        if (const std::uint64_t* pairs = pairTable()) {
+            // Eight characters per round: one load, then per pair of
+            // characters one look-up and one eight-byte store.
+            for (; i + 8 <= end; i += 8) {
+                std::uint64_t in;
+                std::memcpy(&in, src + i, 8);
+                const std::uint64_t w0 = pairs[in & 0xFFFF], w1 = pairs[(in >> 16) & 0xFFFF];
+                const std::uint64_t w2 = pairs[(in >> 32) & 0xFFFF], w3 = pairs[in >> 48];
+                std::memcpy(dst, &w0, 8);
+                dst += byteLen(w0);
+                std::memcpy(dst, &w1, 8);
+                dst += byteLen(w1);
+                std::memcpy(dst, &w2, 8);
+                dst += byteLen(w2);
+                std::memcpy(dst, &w3, 8);
+                dst += byteLen(w3);
+            }
+        }
         if (maxBytes_ <= 7) {
             // Four characters per round, each one load and one eight-byte store.
             for (; i + 4 <= end; i += 4) {

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -50,6 +52,25 @@ private:
     std::array<std::uint64_t, 256> packedBytes_{};
     std::array<std::uint64_t, kDirect> packedText_{};
     std::array<std::uint64_t, kDirect> packedUtf8_{};
+    // Two characters at once, when every byte's output has three bytes or
+    // fewer: 64 K entries, made on first use of the byte path. A copy of the
+    // converter makes its own.
+    const std::uint64_t* pairTable() const;
+    struct PairCache {
+        struct State {
+            std::once_flag once;
+            std::unique_ptr<std::uint64_t[]> table;
+        };
+        std::unique_ptr<State> state = std::make_unique<State>();
+        PairCache() = default;
+        PairCache(const PairCache&) : PairCache() {}
+        PairCache& operator=(const PairCache&) {
+            state = std::make_unique<State>();
+            return *this;
+        }
+    };
+    mutable PairCache pairs_;
+
     std::size_t maxBytes_ = 1;  // longest output of one character, per form
     std::size_t maxUnits_ = 1;
     std::size_t maxUtf8_ = 1;

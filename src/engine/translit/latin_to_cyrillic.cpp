@@ -211,13 +211,14 @@ void fill(FormTables<F>& t, std::size_t row, std::size_t follower, std::u16strin
 }
 
 // The hot loop. Every character costs a look-up of itself and of its pair
-// with the next character; the common case, no rule, is one predictable
+// with the next character; the common case, no rule, is one well predicted
 // branch and one eight-byte store. Only the pairs whose result hangs on a
 // third character ("Sh" before h, "Sc" before h) go through matchAt.
 template <Form F, class Ch, class Out>
 std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t n, bool final,
                 std::basic_string<Out>& out, std::size_t widest) {
     using L = Layout<F>;
+    using U = std::make_unsigned_t<Ch>;
     const std::size_t limit = final ? n : (n > 2 ? n - 2 : 0);
     text::OutputCursor<std::basic_string<Out>> cursor(out);
     std::size_t pos = 0;
@@ -228,17 +229,17 @@ std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t 
         // A step writes at most `widest` and eight bytes of its word.
         Out* dst = cursor.reserve((end - pos) * widest + 8);
         while (pos < end) {
-            const auto c = static_cast<std::make_unsigned_t<Ch>>(s[pos]);
+            const U c = static_cast<U>(s[pos]);
+            std::size_t next = static_cast<U>(s[pos + 1]);
             if constexpr (sizeof(Ch) > 1) {
-                if (c > 0xFF) {
+                if (c > 0xFF) {  // kept, and begins nothing
                     *dst++ = static_cast<Out>(c);
                     ++pos;
                     continue;
                 }
+                next = next > 0xFF ? 256 : next;
             }
             const std::uint64_t word = t.single[c];
-            std::size_t next = static_cast<std::make_unsigned_t<Ch>>(s[pos + 1]);
-            if constexpr (sizeof(Ch) > 1) next = next > 0xFF ? 256 : next;
             const std::uint64_t pair = t.pairs[L::row(word) * kRowWidth + next];
             if (pair == 0) {
                 std::memcpy(dst, &word, 8);
@@ -288,12 +289,12 @@ LatinToCyrillic::LatinToCyrillic(System system) : system_(system) {
         const char16_t one[1] = {c};
         const auto alone = result(std::u16string_view(one, 1));
         const auto [out, span] = alone;
-        t->text.single[c] = pack<Form::Text>(out, 0);
+        t->text.single[c] = pack<Form::Text>(out, 1);
         // A byte from 0x80 up is kept as it is: a Windows-1251 character,
         // or a piece of a UTF-8 one.
-        const std::uint64_t raw = std::uint64_t{c} | 1ull << 56;
-        t->cp1251.single[c] = c < 0x80 ? pack<Form::Cp1251>(out, 0) : raw;
-        t->utf8.single[c] = c < 0x80 ? pack<Form::Utf8>(out, 0) : raw;
+        const std::uint64_t raw = std::uint64_t{c} | 0x11ull << 56;  // length 1, span 1
+        t->cp1251.single[c] = c < 0x80 ? pack<Form::Cp1251>(out, 1) : raw;
+        t->utf8.single[c] = c < 0x80 ? pack<Form::Utf8>(out, 1) : raw;
         if (c >= 0x80) continue;
 
         // Does a follower ever make a longer rule of it?

@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# Streams a generated Russian corpus through lettrica-cli and through the
+# usual tools in one run, and prints throughput, the ratios against iconv and
+# lettrica-cli's peak memory.
+#
+#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR]
+#
+# --size        corpus size in MB (10^6 bytes), Windows-1251 (default 100)
+# --runs        timed runs of each command, after one warm-up (default 5); the
+#               median is reported, runs of different commands interleave
+# --uconv-size  uconv is slow: it gets a slice of this size (default 10) and
+#               its figure is scaled to MB/s like the others
+# --cli         the lettrica-cli to measure (default: build the release preset)
+# --keep DIR    generate into DIR and keep the files (default: a temporary
+#               directory, removed at the end)
+#
+# Not part of the test suite: figures depend on the machine and its load.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+size=100 runs=5 uconv_size=10 cli="" keep=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --size) size=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --uconv-size) uconv_size=$2; shift 2 ;;
+    --cli) cli=$2; shift 2 ;;
+    --keep) keep=$2; shift 2 ;;
+    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+
+for tool in python3 iconv uconv tr; do
+  command -v "$tool" >/dev/null || { echo "bench.sh: $tool is missing (tools/deps.sh installs it)" >&2; exit 1; }
+done
+
+if [ -z "$cli" ]; then
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target lettrica-cli >/dev/null
+  cli=build/release/src/cli/lettrica-cli
+fi
+cli=$(realpath "$cli")
+
+if [ -n "$keep" ]; then
+  mkdir -p "$keep"
+  work=$(realpath "$keep")
+else
+  work=$(mktemp -d "${TMPDIR:-/tmp}/lettrica-bench.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+fi
+
+python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" <<'PY'
+import os, random, statistics, subprocess, sys, time
+
+work, size_mb, runs, uconv_mb, cli = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
+MB = 1e6
+
+# --- corpus -----------------------------------------------------------------
+WORDS = """и в не на я что он с это а как но его к все она так же по ты из мы за вы бы от уже ещё где тут вот
+чтобы когда только было может человек время жизнь день рука работа слово место лицо друг глаз вопрос дом
+сторона страна мир случай голова ребёнок сила конец вид система часть город отношение женщина деньги земля
+машина вода отец проблема час право нога решение дверь образ история власть закон война голос тысяча книга
+возможность результат ночь стол имя область статья число компания народ жена группа развитие процесс суд
+условие средство начало свет пора путь душа уровень форма связь минута улица вечер качество мысль дорога
+мать действие месяц государство язык любовь взгляд мама век школа цель общество деятельность объём подъезд
+съезд объявление щука щёки ёж ёлка шёпот жёлтый чёрный счастье щит чаща хвощ экзамен эхо поэзия юбка южный
+юмор яблоко явление заявка семья вьюга подъём разъезд большой новый хороший последний русский высокий
+сказать говорить знать стать хотеть видеть идти думать взять сделать жить смотреть сидеть понять иметь
+ждать вспомнить хлеб чай молоко борщ щи каша пирожки шоколад кофе журнал жужжать чрезвычайный здравствуйте
+достопримечательность высокопревосходительство подъехать объяснение изъян сэр мэр поэт дуэль""".split()
+LATIN = "Linux email Qt C++ USB Wi-Fi online PDF x86 OK Google iPhone".split()
+CAPS = "ВНИМАНИЕ СССР РФ МГУ ЖКХ ЗАО ОБЪЯВЛЕНИЕ ЩИТ ЭХО ЮГ ВАЖНО".split()
+MIDS = [",", ",", ",", " -", ":", ";"]
+ENDS = [".", ".", ".", "!", "?", "...", "."]
+
+rng = random.Random(1917)
+
+def sentence():
+    out = []
+    for i in range(rng.randint(4, 16)):
+        k = rng.random()
+        w = (rng.choice(LATIN) if k < 0.03 else rng.choice(CAPS) if k < 0.05
+             else str(rng.randint(1, 2100)) if k < 0.07 else rng.choice(WORDS))
+        if i == 0:
+            w = w[:1].upper() + w[1:]
+        if rng.random() < 0.1:
+            w += rng.choice(MIDS)
+        if rng.random() < 0.02:
+            w = '"' + w + '"'
+        out.append(w)
+    return " ".join(out) + rng.choice(ENDS)
+
+def paragraph():
+    return " ".join(sentence() for _ in range(rng.randint(1, 6))) + "\r\n"
+
+pool = [paragraph().encode("cp1251") for _ in range(6000)]
+corpus_path = os.path.join(work, "corpus.cp1251")
+target = int(size_mb * MB)
+with open(corpus_path, "wb") as f:
+    written = 0
+    while written < target:
+        block = b"".join(rng.choices(pool, k=2000))
+        f.write(block)
+        written += len(block)
+with open(corpus_path, "rb") as f:
+    slice_bytes = f.read(int(uconv_mb * MB))
+slice_path = os.path.join(work, "slice.cp1251")
+with open(slice_path, "wb") as f:
+    f.write(slice_bytes)
+
+latin_path = os.path.join(work, "corpus.latin")
+subprocess.run([cli, "to-latin", "--encoding", "cp1251", "-o", latin_path, corpus_path], check=True)
+with open(latin_path, "rb") as f:
+    head = f.read(1 << 20)
+assert all(b < 0x80 for b in head), "the Latin form should be ASCII"
+
+tr_from = bytes(range(0xC0, 0x100))
+koi = tr_from.decode("cp1251").encode("koi8-r")
+env = dict(os.environ, LC_ALL="C")
+
+# --- the commands -----------------------------------------------------------
+def out(name):
+    return os.path.join(work, "out." + name)
+
+cases = [
+    # (label, argv, input file, stdin file or None, output file or None when -o is used)
+    ("lettrica-cli to-latin (anglo)", [cli, "to-latin", "-o", out("latin"), corpus_path], corpus_path, None, None),
+    ("lettrica-cli to-latin --table gost", [cli, "to-latin", "--table", "gost", "-o", out("gost"), corpus_path],
+     corpus_path, None, None),
+    ("lettrica-cli to-latin, stdin -> stdout", [cli, "to-latin"], corpus_path, corpus_path, out("pipe")),
+    ("lettrica-cli to-cyrillic (auto: UTF-8)", [cli, "to-cyrillic", "-o", out("cyr"), latin_path], latin_path, None, None),
+    ("lettrica-cli to-cyrillic --encoding cp1251",
+     [cli, "to-cyrillic", "--encoding", "cp1251", "-o", out("cyr1251"), latin_path], latin_path, None, None),
+    ("iconv -c -f CP1251 -t KOI8-R", ["iconv", "-c", "-f", "CP1251", "-t", "KOI8-R", corpus_path],
+     corpus_path, None, out("koi")),
+    ("tr (byte map to KOI8-R)", ["tr", "".join("\\%03o" % b for b in tr_from), "".join("\\%03o" % b for b in koi)],
+     corpus_path, corpus_path, out("tr")),
+    ("uconv -x Russian-Latin/BGN (slice)",
+     ["uconv", "-f", "cp1251", "-t", "utf-8", "-x", "Russian-Latin/BGN", slice_path], slice_path, None, out("bgn")),
+]
+
+def once(argv, stdin_path, stdout_path):
+    fin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
+    fout = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
+    try:
+        t0 = time.perf_counter()
+        p = subprocess.Popen(argv, stdin=fin, stdout=fout, env=env)
+        _, status, usage = os.wait4(p.pid, 0)
+        elapsed = time.perf_counter() - t0
+        p.returncode = os.waitstatus_to_exitcode(status)
+    finally:
+        if stdin_path: fin.close()
+        if stdout_path: fout.close()
+    if p.returncode != 0:
+        sys.exit(f"bench.sh: {' '.join(argv[:3])} ... exited {p.returncode}")
+    return elapsed, usage.ru_maxrss / 1024.0  # MiB
+
+times = {c[0]: [] for c in cases}
+rss = {c[0]: 0.0 for c in cases}
+for c in cases:  # warm-up: page cache, dynamic loading
+    once(c[1], c[3], c[4])
+for _ in range(runs):
+    for label, argv, src, stdin_path, stdout_path in cases:
+        t, r = once(argv, stdin_path, stdout_path)
+        times[label].append(t)
+        rss[label] = max(rss[label], r)
+
+def rate(label, src):
+    return os.path.getsize(src) / MB / statistics.median(times[label])
+
+iconv_rate = rate(cases[5][0], cases[5][2])
+print(f"corpus: {os.path.getsize(corpus_path) / MB:.1f} MB Windows-1251, Latin form {os.path.getsize(latin_path) / MB:.1f} MB;"
+      f" uconv slice {os.path.getsize(slice_path) / MB:.1f} MB; median of {runs} runs; 1 MB = 10^6 bytes")
+print(f"{'command':45} {'median s':>9} {'MB/s':>8} {'x iconv':>8} {'max RSS':>9}")
+for label, argv, src, _, _ in cases:
+    r = rate(label, src)
+    print(f"{label:45} {statistics.median(times[label]):9.3f} {r:8.0f} {r / iconv_rate:8.2f} {rss[label]:7.1f} MB")
+
+to_latin = rate(cases[0][0], cases[0][2]) / iconv_rate
+to_cyr = min(rate(cases[3][0], cases[3][2]), rate(cases[4][0], cases[4][2])) / iconv_rate
+print()
+print(f"to-latin    {to_latin:5.1f}x iconv (at least 5x, goal 10x)")
+print(f"to-cyrillic {to_cyr:5.1f}x iconv, the slower encoding (at least 2x)")
+print(f"lettrica-cli peak memory {max(rss[c[0]] for c in cases if 'lettrica' in c[0]):.1f} MB on a "
+      f"{os.path.getsize(corpus_path) / MB:.0f} MB input")
+PY
