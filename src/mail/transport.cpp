@@ -120,17 +120,23 @@ QHostAddress Transport::resolve(const QString& server) {
     QHostAddress literal;
     if (literal.setAddress(server)) return literal;
 
-    std::optional<QHostInfo> result;
-    const int id = QHostInfo::lookupHost(server, this, [this, &result](const QHostInfo& info) {
-        result = info;
+    // The answer lands in a member, tagged with the look-up it answers, so
+    // that a late answer to an abandoned look-up never counts.
+    lookup_.reset();
+    const quint64 generation = ++lookupGeneration_;
+    const int id = QHostInfo::lookupHost(server, this, [this, generation](const QHostInfo& info) {
+        if (generation != lookupGeneration_) return;
+        lookup_ = info;
         progress();
     });
     try {
-        wait([&] { return result.has_value(); });
+        wait([&] { return lookup_.has_value(); });
     } catch (...) {
+        ++lookupGeneration_;
         QHostInfo::abortHostLookup(id);
         throw;
     }
+    const QHostInfo* result = &*lookup_;
     if (result->error() != QHostInfo::NoError || result->addresses().isEmpty()) {
         // The resolver's own numbers and texts (netdb.h).
         const int number = result->error() == QHostInfo::UnknownError ? TRY_AGAIN : HOST_NOT_FOUND;

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QList>
 #include <QObject>
 #include <QSslError>
@@ -61,6 +62,8 @@ private:
     QString socketErrorText_;
     QList<QSslError> sslErrors_;
     bool handshaking_ = false;
+    std::optional<QHostInfo> lookup_;
+    quint64 lookupGeneration_ = 0;
 };
 
 // The error for a socket failure: the system's text for the matching error

@@ -487,6 +487,18 @@ TEST(Failures, ConnectionRefused) {
     EXPECT_EQ(error->message(), QStringLiteral("Connection refused"));
 }
 
+TEST(Failures, UnknownHost) {
+    MailSettings s = localSettings(25);
+    s.host = QStringLiteral("no-such-host.invalid");
+    s.timeOutSeconds = 3;
+    const auto error = trySend(s);
+    ASSERT_TRUE(error);
+    // ".invalid" never resolves; a resolver that cannot answer in time
+    // ends in the time-out instead.
+    if (error->kind() == MailError::Kind::Socket) EXPECT_EQ(error->message(), QStringLiteral("Unknown host"));
+    else EXPECT_EQ(error->kind(), MailError::Kind::Timeout);
+}
+
 TEST(Failures, InvalidPortIsRefusedBeforeConnecting) {
     MailSettings s = localSettings(25);
     s.port = 70000;
