@@ -141,30 +141,48 @@ cases = [
 ]
 
 def once(argv, stdin_path, stdout_path):
+    # A file given with -o is written anew each time, as a first run would.
+    if "-o" in argv and os.path.exists(argv[argv.index("-o") + 1]):
+        os.remove(argv[argv.index("-o") + 1])
     fin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
     fout = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
     try:
         t0 = time.perf_counter()
-        p = subprocess.Popen(argv, stdin=fin, stdout=fout, env=env)
-        _, status, usage = os.wait4(p.pid, 0)
+        p = subprocess.run(argv, stdin=fin, stdout=fout, env=env)
         elapsed = time.perf_counter() - t0
-        p.returncode = os.waitstatus_to_exitcode(status)
     finally:
         if stdin_path: fin.close()
         if stdout_path: fout.close()
     if p.returncode != 0:
         sys.exit(f"bench.sh: {' '.join(argv[:3])} ... exited {p.returncode}")
-    return elapsed, usage.ru_maxrss / 1024.0  # MiB
+    return elapsed
+
+# Peak memory comes from GNU time: this process is far bigger than the
+# commands, and a child's peak counts what it was before exec.
+def peak(argv, stdin_path, stdout_path):
+    if not os.path.exists("/usr/bin/time"):
+        return None
+    report = os.path.join(work, "time.txt")
+    once(["/usr/bin/time", "-f", "%M", "-o", report] + argv, stdin_path, stdout_path)
+    with open(report) as f:
+        return int(f.read().split()[-1]) / 1024.0  # MiB
 
 times = {c[0]: [] for c in cases}
-rss = {c[0]: 0.0 for c in cases}
 for c in cases:  # warm-up: page cache, dynamic loading
     once(c[1], c[3], c[4])
 for _ in range(runs):
     for label, argv, src, stdin_path, stdout_path in cases:
-        t, r = once(argv, stdin_path, stdout_path)
-        times[label].append(t)
-        rss[label] = max(rss[label], r)
+        times[label].append(once(argv, stdin_path, stdout_path))
+rss = {c[0]: peak(c[1], c[3], c[4]) for c in cases}
+
+# Replacing an existing file waits for it to reach the disk (fsync).
+replace_argv = cases[0][1]
+subprocess.run(replace_argv, check=True)
+replace = []
+for _ in range(runs):
+    t0 = time.perf_counter()
+    subprocess.run(replace_argv, check=True)
+    replace.append(time.perf_counter() - t0)
 
 def rate(label, src):
     return os.path.getsize(src) / MB / statistics.median(times[label])
@@ -173,15 +191,24 @@ iconv_rate = rate(cases[5][0], cases[5][2])
 print(f"corpus: {os.path.getsize(corpus_path) / MB:.1f} MB Windows-1251, Latin form {os.path.getsize(latin_path) / MB:.1f} MB;"
       f" uconv slice {os.path.getsize(slice_path) / MB:.1f} MB; median of {runs} runs; 1 MB = 10^6 bytes")
 print(f"{'command':45} {'median s':>9} {'MB/s':>8} {'x iconv':>8} {'max RSS':>9}")
+def show(label, seconds, src, memory):
+    r = os.path.getsize(src) / MB / seconds
+    mem = f"{memory:7.1f} MB" if memory is not None else "      n/a"
+    print(f"{label:45} {seconds:9.3f} {r:8.0f} {r / iconv_rate:8.2f} {mem}")
+
 for label, argv, src, _, _ in cases:
-    r = rate(label, src)
-    print(f"{label:45} {statistics.median(times[label]):9.3f} {r:8.0f} {r / iconv_rate:8.2f} {rss[label]:7.1f} MB")
+    show(label, statistics.median(times[label]), src, rss[label])
+show("  the same, replacing an existing file", statistics.median(replace), cases[0][2], None)
 
 to_latin = rate(cases[0][0], cases[0][2]) / iconv_rate
 to_cyr = min(rate(cases[3][0], cases[3][2]), rate(cases[4][0], cases[4][2])) / iconv_rate
 print()
 print(f"to-latin    {to_latin:5.1f}x iconv (at least 5x, goal 10x)")
 print(f"to-cyrillic {to_cyr:5.1f}x iconv, the slower encoding (at least 2x)")
-print(f"lettrica-cli peak memory {max(rss[c[0]] for c in cases if 'lettrica' in c[0]):.1f} MB on a "
-      f"{os.path.getsize(corpus_path) / MB:.0f} MB input")
+peaks = [rss[c[0]] for c in cases if "lettrica" in c[0] and rss[c[0]] is not None]
+if peaks:
+    print(f"lettrica-cli peak memory {max(peaks):.1f} MB on a {os.path.getsize(corpus_path) / MB:.0f} MB input"
+          f" (the process with its libraries; /usr/bin/time)")
+else:
+    print("peak memory not measured: /usr/bin/time is missing (Debian package time)")
 PY

@@ -3,10 +3,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <csetjmp>
+#include <csignal>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +31,61 @@ int unnamedTemporary() {
     int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd >= 0) ::unlink(pattern.c_str());
     return fd;
+}
+
+// The check of a whole file looks at it through a moving window of the
+// page cache: no copy, and only the window counts as memory in use.
+constexpr std::size_t kWindow = 1 << 20;
+
+// A file that shrinks while it is mapped raises SIGBUS on the pages it lost;
+// the check then gives up and the file is read instead.
+sigjmp_buf* busJump = nullptr;
+void onBus(int) { siglongjmp(*busJump, 1); }
+
+bool guardedCheck(std::string_view bytes, text::Utf8Check& result) {
+    sigjmp_buf jump;
+    busJump = &jump;
+    if (sigsetjmp(jump, 1) != 0) {
+        busJump = nullptr;
+        return false;
+    }
+    result = text::checkUtf8(bytes);
+    busJump = nullptr;
+    return true;
+}
+
+// Whether the file from `start` to its end is valid UTF-8, or nothing when
+// it cannot be mapped (the caller then reads it).
+std::optional<bool> mappedIsUtf8(int fd, off_t start, off_t size) {
+    const off_t page = ::sysconf(_SC_PAGESIZE);
+    struct sigaction bus{}, old{};
+    bus.sa_handler = onBus;
+    sigemptyset(&bus.sa_mask);
+    if (::sigaction(SIGBUS, &bus, &old) != 0) return std::nullopt;
+    std::optional<bool> answer;
+    off_t pos = start;
+    while (!answer) {
+        if (pos >= size) {
+            answer = true;
+            break;
+        }
+        const off_t base = pos / page * page;
+        const std::size_t length = static_cast<std::size_t>(std::min<off_t>(kWindow, size - base));
+        void* map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, base);
+        if (map == MAP_FAILED) break;
+        ::madvise(map, length, MADV_SEQUENTIAL);
+        const std::string_view window(static_cast<const char*>(map) + (pos - base), length - (pos - base));
+        text::Utf8Check check;
+        const bool read = guardedCheck(window, check);
+        ::munmap(map, length);
+        if (!read) break;
+        const bool last = base + static_cast<off_t>(length) >= size;
+        if (!check.valid) answer = false;
+        else if (last) answer = check.completePrefix == window.size();  // else it ends inside a character
+        else pos += static_cast<off_t>(check.completePrefix);
+    }
+    ::sigaction(SIGBUS, &old, nullptr);
+    return answer;
 }
 
 // Outputs smaller than this are gathered before they are written.
@@ -124,6 +184,12 @@ bool Input::isUtf8() {
     const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
     const off_t start = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
     const bool seekable = start >= 0;
+    if (seekable && S_ISREG(st.st_mode)) {
+        if (const std::optional<bool> mapped = mappedIsUtf8(fd_, start, st.st_size)) {
+            utf8_ = *mapped ? 1 : 0;
+            return *mapped;
+        }
+    }
     // The carry holds a character cut at the end of one read.
     std::vector<char> buffer(kChunkSize + 4);
     std::size_t carry = 0;

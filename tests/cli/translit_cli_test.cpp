@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli_test_util.h"
@@ -90,6 +91,26 @@ TEST_F(TranslitCli, PipeWithAutoDetection) {
     big = repeat("жук ", kBig / 7);
     r = run("to-latin", big, Stdin::Pipe);
     EXPECT_TRUE(r.out == repeat("zhuk ", kBig / 7)) << r.out.size();
+}
+
+TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
+    // Megabytes of valid UTF-8 and one byte at the end that is not: the
+    // whole file is Windows-1251.
+    write("late.txt", repeat("жук ", kBig / 7) + "\xC6");
+    Result r = run("to-latin late.txt");
+    EXPECT_TRUE(r.out == repeat("R\xB6S\x83R\xBA ", kBig / 7) + "Zh") << r.out.size();
+    // A character cut at the very end is not UTF-8 either.
+    write("cut.txt", repeat("a", kBig) + "\xD0");
+    r = run("to-latin cut.txt");
+    EXPECT_TRUE(r.out == repeat("a", kBig) + "R") << r.out.size();
+
+    // The standard input as a file already partly read: only the rest is
+    // looked at and converted.
+    write("in.txt", cp1251("ЖЖЖЖ") + "ёж");
+    const std::string cmd = "cd " + quote(path("").string()) + " && { head -c 4 > /dev/null; " + quote(LETTRICA_CLI) +
+                            " to-latin; } < in.txt > got.txt";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(read("got.txt"), "ezh");  // the rest is UTF-8, so read and written as such
 }
 
 TEST_F(TranslitCli, SeveralFilesOneAfterAnother) {
