@@ -10,8 +10,8 @@ packages=(
   # tests: a display, a keyboard, a clipboard, a mail server, certificates
   xvfb xauth xdotool xclip x11-utils
   python3 python3-aiosmtpd python3-impacket openssl
-  # benchmarks: the peers we measure against
-  icu-devtools
+  # benchmarks: the peers we measure against, and GNU time for peak memory
+  icu-devtools time
 )
 
 missing=()
