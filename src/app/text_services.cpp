@@ -7,7 +7,7 @@
 #include "app/case_dialog.h"
 #include "app/main_window.h"
 #include "app/recode_dialog.h"
-#include "settings/settings_dir.h"
+#include "app/settings_store.h"
 #include "settings/settings_keys.h"
 
 namespace lettrica::app {
@@ -16,7 +16,7 @@ TextServices::TextServices(MainWindow* window) : QObject(window), window_(window
     setObjectName(QStringLiteral("TextServices"));
     caseDialog_ = new CaseDialog(window);
     recodeDialog_ = new RecodeDialog(window);
-    readSettings(settings::IniFile(settings::settingsFile(settings::kSettingsFileName)));
+    readSettings(SettingsStore::open());
 }
 
 void TextServices::readSettings(const settings::IniFile& ini) {

@@ -1,6 +1,7 @@
 // case: every letter to capitals or to small letters.
 
 #include "cli/args.h"
+#include "cli/byte_map_stream.h"
 #include "cli/commands.h"
 #include "cli/io.h"
 #include "textops/case_conversion.h"
@@ -16,14 +17,15 @@ int runCase(const std::vector<std::string>& argv) {
     if (target != "upper" && target != "lower")
         throw UsageError("bad case '" + target + "' (expected upper|lower)");
     files.erase(files.begin());
-    const translit::Converter& converter =
-        textops::caseConverter(target == "upper" ? textops::Case::Upper : textops::Case::Lower);
+    const textops::Case to = target == "upper" ? textops::Case::Upper : textops::Case::Lower;
 
     if (files.empty()) files.push_back("-");
     Output output(args.value("-o", args.value("--output", "-")));
     for (const std::string& file : files) {
         Input input(file);
-        streamConvert(input, resolveEncoding(encoding, input), converter, output);
+        // Windows-1251 is one byte per character: a plain byte map.
+        if (resolveEncoding(encoding, input) == Encoding::Cp1251) streamByteMap(input, textops::caseMap(to), output);
+        else streamConvert(input, Encoding::Utf8, textops::caseConverter(to), output);
     }
     output.commit();
     return 0;

@@ -2,6 +2,7 @@
 // The input is taken as raw bytes, never decoded: that is the point of it.
 
 #include "cli/args.h"
+#include "cli/byte_map_stream.h"
 #include "cli/commands.h"
 #include "cli/io.h"
 #include "textops/recoding.h"
@@ -15,14 +16,14 @@ int runRecode(const std::vector<std::string>& argv) {
     if (from.empty() || to.empty()) throw UsageError("both --from and --to are needed");
     auto direction = textops::directionBetween(*textops::codePageNamed(from), *textops::codePageNamed(to));
     if (!direction) throw UsageError("--from and --to name the same code page (" + from + ")");
-    const translit::Converter& converter = textops::recodingConverter(*direction);
+    const textops::ByteMap& map = textops::recodingMap(*direction);
 
     std::vector<std::string> files = args.operands();
     if (files.empty()) files.push_back("-");
     Output output(args.value("-o", args.value("--output", "-")));
     for (const std::string& file : files) {
         Input input(file);
-        streamConvert(input, Encoding::Cp1251, converter, output);
+        streamByteMap(input, map, output);
     }
     output.commit();
     return 0;

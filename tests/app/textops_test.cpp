@@ -223,6 +223,25 @@ private slots:
         QCOMPARE(file.readBytes("Registr", "Other", ""), std::string("keep"));
     }
 
+    // Closing the window keeps the dialogs' last state for the next start.
+    void choicesSurviveARestart() {
+        auto* services = window_->textServices();
+        services->recodeDialog()->setItemIndex(5);
+        services->recodeDialog()->findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+        services->caseDialog()->setItemIndex(0);
+        services->caseDialog()->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+        QVERIFY(window_->close());
+        delete window_;
+        window_ = new MainWindow();
+        services = window_->textServices();
+        QCOMPARE(services->recodeDialog()->itemIndex(), 5);
+        QVERIFY(!services->recodeDialog()->sourcePaneTicked());
+        QVERIFY(services->recodeDialog()->resultPaneTicked());
+        QCOMPARE(services->caseDialog()->itemIndex(), 0);
+        QVERIFY(services->caseDialog()->sourcePaneTicked());
+        QVERIFY(!services->caseDialog()->resultPaneTicked());
+    }
+
     void recodingKeepsFormatsInBothPanes() {
         fillPane(window_->sourcePane());
         fillPane(window_->resultPane());

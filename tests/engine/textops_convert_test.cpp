@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -39,24 +40,34 @@ TEST(ByteMap, EveryLengthAndOffsetMatchesAPlainLoop) {
     std::mt19937 random(866);
     std::string pool(600, '\0');
     for (char& c : pool) c = static_cast<char>(random());
-    const ByteMap& map = recodingMap(Direction::DOSToKOI);
-    for (std::size_t offset = 0; offset < 9; ++offset) {
-        for (std::size_t length = 0; length <= 200; ++length) {
-            std::string_view in = std::string_view(pool).substr(offset, length);
-            std::string expected = naive(map, in);
-            for (auto* f : {&mapBytes, &detail::mapBytesPortable}) {
-                // Guard bytes around the output catch a write past the end.
-                std::string out(length + 2, '#');
-                f(map, in.data(), out.data() + 1, length);
-                ASSERT_EQ(out.substr(1, length), expected) << offset << "+" << length;
-                ASSERT_EQ(out.front(), '#');
-                ASSERT_EQ(out.back(), '#');
-                std::string inPlace(in);
-                f(map, inPlace.data(), inPlace.data(), inPlace.size());
-                ASSERT_EQ(inPlace, expected);
+    std::vector<detail::BytePath> paths;
+    for (auto path : {detail::BytePath::Portable, detail::BytePath::Avx2, detail::BytePath::Vbmi})
+        if (detail::bytePathAvailable(path)) paths.push_back(path);
+    // The maps change different sets of sixteen-byte rows; the shuffled one all.
+    ByteMap shuffled = identityByteMap();
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    const ByteMap* maps[] = {&recodingMap(Direction::DOSToKOI), &recodingMap(Direction::Win2Koi),
+                             &caseMap(Case::Upper), &caseMap(Case::Lower), &shuffled};
+    for (const ByteMap* map : maps) {
+        for (std::size_t offset = 0; offset < 9; ++offset) {
+            for (std::size_t length = 0; length <= 200; ++length) {
+                std::string_view in = std::string_view(pool).substr(offset, length);
+                const std::string expected = naive(*map, in);
+                for (detail::BytePath path : paths) {
+                    // Guard bytes around the output catch a write past the end.
+                    std::string out(length + 2, '#');
+                    detail::mapBytesWith(path, *map, in.data(), out.data() + 1, length);
+                    ASSERT_EQ(out.substr(1, length), expected) << int(path) << ": " << offset << "+" << length;
+                    ASSERT_EQ(out.front(), '#');
+                    ASSERT_EQ(out.back(), '#');
+                    std::string inPlace(in);
+                    detail::mapBytesWith(path, *map, inPlace.data(), inPlace.data(), inPlace.size());
+                    ASSERT_EQ(inPlace, expected);
+                }
             }
         }
     }
+    EXPECT_EQ(mapBytes(shuffled, pool), naive(shuffled, pool));
 }
 
 TEST(ByteMapConverter, StepTextAndBytePathsAgree) {

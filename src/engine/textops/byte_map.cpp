@@ -3,10 +3,10 @@
 #include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
-#define LETTRICA_BYTE_MAP_VBMI 1
+#define LETTRICA_BYTE_MAP_SIMD 1
 #include <immintrin.h>
 #else
-#define LETTRICA_BYTE_MAP_VBMI 0
+#define LETTRICA_BYTE_MAP_SIMD 0
 #endif
 
 #include "text/cp1251.h"
@@ -22,7 +22,9 @@ translit::CharMap charMapOf(const ByteMap& map) {
 }
 }  // namespace
 
-void detail::mapBytesPortable(const ByteMap& map, const char* in, char* out, std::size_t size) {
+namespace {
+
+void mapBytesPortable(const ByteMap& map, const char* in, char* out, std::size_t size) {
     const std::uint8_t* table = map.data();
     // Eight bytes per round: one load and one store instead of eight of each,
     // which leaves the table look-ups as the only per-byte memory traffic.
@@ -38,14 +40,41 @@ void detail::mapBytesPortable(const ByteMap& map, const char* in, char* out, std
     for (; i < size; ++i) out[i] = static_cast<char>(table[static_cast<unsigned char>(in[i])]);
 }
 
-namespace {
+#if LETTRICA_BYTE_MAP_SIMD
+// AVX2: a 16-byte shuffle looks up one row of sixteen entries, so only the
+// rows that differ from the identity cost anything (four for Win <-> Koi,
+// eight for the DOS tables, twelve for the case maps).
+__attribute__((target("avx2"))) void mapBytesAvx2(const ByteMap& map, const char* in, char* out,
+                                                  std::size_t size) {
+    __m256i rows[16], ids[16];
+    int count = 0;
+    for (int h = 0; h < 16; ++h) {
+        bool identity = true;
+        for (int k = 0; k < 16; ++k) identity = identity && map[16 * h + k] == 16 * h + k;
+        if (identity) continue;
+        rows[count] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&map[16 * h])));
+        ids[count] = _mm256_set1_epi8(static_cast<char>(h));
+        ++count;
+    }
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    std::size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+        const __m256i low = _mm256_and_si256(x, nibble);
+        __m256i r = x;
+        for (int k = 0; k < count; ++k)
+            r = _mm256_blendv_epi8(r, _mm256_shuffle_epi8(rows[k], low), _mm256_cmpeq_epi8(high, ids[k]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), r);
+    }
+    mapBytesPortable(map, in + i, out + i, size - i);
+}
 
-#if LETTRICA_BYTE_MAP_VBMI
-// With AVX-512 VBMI the whole 256-byte table sits in four registers: two
-// 128-entry permutes and a blend on the top bit map 64 bytes at a time.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void mapBytesVbmi(const std::uint8_t* table,
-                                                                         const char* in, char* out,
-                                                                         std::size_t size) {
+// AVX-512 VBMI: the whole table sits in four registers; two 128-entry
+// permutes and a blend on the top bit map 64 bytes at a time.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void mapBytesVbmi(const ByteMap& map, const char* in,
+                                                                         char* out, std::size_t size) {
+    const std::uint8_t* table = map.data();
     const __m512i t0 = _mm512_loadu_si512(table);
     const __m512i t1 = _mm512_loadu_si512(table + 64);
     const __m512i t2 = _mm512_loadu_si512(table + 128);
@@ -65,21 +94,41 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void mapBytesVbmi(const s
         _mm512_mask_storeu_epi8(out + i, rest, _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high));
     }
 }
-
-bool haveVbmi() {
-    static const bool have = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vbmi");
-    return have;
-}
 #endif
+
+detail::BytePath bestPath() {
+#if LETTRICA_BYTE_MAP_SIMD
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi"))
+        return detail::BytePath::Vbmi;
+    if (__builtin_cpu_supports("avx2")) return detail::BytePath::Avx2;
+#endif
+    return detail::BytePath::Portable;
+}
 
 }  // namespace
 
-void mapBytes(const ByteMap& map, const char* in, char* out, std::size_t size) {
-#if LETTRICA_BYTE_MAP_VBMI
-    if (haveVbmi()) return mapBytesVbmi(map.data(), in, out, size);
+bool detail::bytePathAvailable(BytePath path) {
+    static const BytePath best = bestPath();
+    return static_cast<int>(path) <= static_cast<int>(best);
+}
+
+void detail::mapBytesWith(BytePath path, const ByteMap& map, const char* in, char* out, std::size_t size) {
+    switch (path) {
+#if LETTRICA_BYTE_MAP_SIMD
+        case BytePath::Vbmi:
+            return mapBytesVbmi(map, in, out, size);
+        case BytePath::Avx2:
+            return mapBytesAvx2(map, in, out, size);
 #endif
-    detail::mapBytesPortable(map, in, out, size);
+        default:
+            return mapBytesPortable(map, in, out, size);
+    }
+}
+
+void mapBytes(const ByteMap& map, const char* in, char* out, std::size_t size) {
+    static const detail::BytePath best = bestPath();
+    detail::mapBytesWith(best, map, in, out, size);
 }
 
 std::string mapBytes(const ByteMap& map, std::string_view bytes) {

@@ -27,8 +27,11 @@ void mapBytes(const ByteMap& map, const char* in, char* out, std::size_t size);
 std::string mapBytes(const ByteMap& map, std::string_view bytes);
 
 namespace detail {
-// The loop mapBytes falls back on where the processor lacks the vector one.
-void mapBytesPortable(const ByteMap& map, const char* in, char* out, std::size_t size);
+// The ways mapBytes can go, slowest first; it takes the best the processor
+// has. Tests and benchmarks run each one that is available.
+enum class BytePath { Portable, Avx2, Vbmi };
+bool bytePathAvailable(BytePath path);
+void mapBytesWith(BytePath path, const ByteMap& map, const char* in, char* out, std::size_t size);
 }  // namespace detail
 
 // One character through the map: by its Windows-1251 byte, or unchanged.
