@@ -6,12 +6,12 @@
 #
 #   tools/bench_textops.sh [LETTRICA_CLI] [SIZE_MB] [ROUNDS]
 #
-# Defaults: build/release/src/cli/lettrica-cli, 100 MB, best of 3 rounds.
+# Defaults: build/release/src/cli/lettrica-cli, 100 MB, best of 5 rounds.
 set -euo pipefail
 
 cli=${1:-build/release/src/cli/lettrica-cli}
 size_mb=${2:-100}
-rounds=${3:-3}
+rounds=${3:-5}
 [ -x "$cli" ] || { echo "no lettrica-cli at $cli (build the release preset first)" >&2; exit 1; }
 export LC_ALL=C
 
@@ -54,6 +54,8 @@ cmp -s "$work/tr.out" "$work/cli.out" || { echo "case output differs from tr's" 
 rm -f "$work/tr.out" "$work/cli.out"
 cat "$corpus" "$corpus_utf8" > /dev/null  # page cache
 
+calc() { awk "BEGIN { print $1 }"; }
+
 # Best wall time of the rounds, in seconds, of a command reading $1.
 best() {
   local input=$1; shift
@@ -62,8 +64,8 @@ best() {
     t0=$(date +%s.%N)
     "$@" < "$input" > /dev/null
     t1=$(date +%s.%N)
-    t=$(echo "$t1 - $t0" | bc -l)
-    if [ -z "$best_t" ] || [ "$(echo "$t < $best_t" | bc -l)" = 1 ]; then best_t=$t; fi
+    t=$(calc "$t1 - $t0")
+    if [ -z "$best_t" ] || [ "$(calc "$t < $best_t")" = 1 ]; then best_t=$t; fi
   done
   echo "$best_t"
 }
@@ -72,8 +74,8 @@ declare -A seconds
 run() {  # name input command...
   local name=$1 input=$2; shift 2
   seconds[$name]=$(best "$input" "$@")
-  local mb; mb=$(echo "$(stat -c %s "$input") / 1048576" | bc -l)
-  printf '  %-44s %8.0f MB/s\n' "$name" "$(echo "$mb / ${seconds[$name]}" | bc -l)"
+  local mb; mb=$(calc "$(stat -c %s "$input") / 1048576")
+  printf '  %-44s %8.0f MB/s\n' "$name" "$(calc "$mb / ${seconds[$name]}")"
 }
 
 echo "corpus: $size_mb MB Windows-1251 (and its UTF-8 form), best of $rounds rounds, output to /dev/null"
@@ -89,7 +91,7 @@ run "lettrica-cli case upper --encoding cp1251" "$corpus" "$cli" case upper --en
 run "lettrica-cli case upper (auto, cp1251 input)" "$corpus" "$cli" case upper
 run "lettrica-cli case upper (auto, UTF-8 input)" "$corpus_utf8" "$cli" case upper
 
-ratio() { printf '  %-44s %6.2fx\n' "$1" "$(echo "${seconds[$3]} / ${seconds[$2]}" | bc -l)"; }
+ratio() { printf '  %-44s %6.2fx\n' "$1" "$(calc "${seconds[$3]} / ${seconds[$2]}")"; }
 echo "ratios (speed of the first over the second; goals: >= 5x iconv, >= 1x tr):"
 ratio "recode win->koi / iconv" "lettrica-cli recode --from win --to koi" "iconv -c -f CP1251 -t KOI8-R"
 ratio "recode win->koi / tr" "lettrica-cli recode --from win --to koi" "tr (Win -> Koi byte map)"
