@@ -138,3 +138,58 @@ TEST(FastPaths, CopiedAndAssignedConvertersKeepTheirOwnTables) {
     copy.convertBytes("abcabcabcabc", true, out);
     EXPECT_EQ(out, "aBBcaBBcaBBcaBBc");
 }
+
+namespace {
+// What checkUtf8 must say of `padding` ASCII bytes, `piece`, then more ASCII:
+// long enough for the vector check, judged by the plain one on the piece.
+void expectSameVerdict(std::string_view piece, std::size_t padding) {
+    std::string shortForm(piece);
+    shortForm += 'a';
+    const text::Utf8Check want = text::checkUtf8(shortForm);  // short: the plain check
+    std::string longForm(padding, 'a');
+    longForm += piece;
+    longForm.append(600, 'b');
+    const text::Utf8Check got = text::checkUtf8(longForm);
+    ASSERT_EQ(got.valid, want.valid) << padding;
+    if (!want.valid) {
+        ASSERT_EQ(got.completePrefix, padding + want.completePrefix) << padding;
+    } else {
+        ASSERT_EQ(got.completePrefix, longForm.size()) << padding;
+    }
+}
+}  // namespace
+
+TEST(FastPaths, LongUtf8ChecksAgreeWithThePlainCheck) {
+    // Every byte pair and a range of three- and four-byte forms, at offsets
+    // that put them across the vector blocks and the error-test groups.
+    const std::size_t paddings[] = {600, 606, 607, 765, 766, 767, 1021};
+    for (int a = 0x80; a < 0x100; ++a) {
+        for (int b = 0; b < 0x100; ++b) {
+            const char piece[2] = {static_cast<char>(a), static_cast<char>(b)};
+            expectSameVerdict(std::string_view(piece, 2), paddings[(a + b) % std::size(paddings)]);
+        }
+    }
+    const int seconds[] = {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+    for (int a = 0xE0; a < 0x100; ++a)
+        for (int b : seconds)
+            for (int c : seconds)
+                for (int d : {0x41, 0x80, 0xBF})
+                    for (std::size_t pad : paddings) {
+                        const char piece[4] = {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c),
+                                               static_cast<char>(d)};
+                        expectSameVerdict(std::string_view(piece, 4), pad);
+                    }
+    // Random mixtures of valid characters and stray bytes.
+    std::mt19937 rng(7);
+    const std::string atoms[] = {"a", "ж", "中", "😀", "\x80", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string piece;
+        for (int k = 0; k < 40; ++k) piece += atoms[rng() % (round % 2 ? std::size(atoms) : 4)];
+        expectSameVerdict(piece, paddings[round % std::size(paddings)]);
+    }
+    // A long text cut inside its last character is valid up to that character.
+    std::string cut = std::string(1000, 'a') + "\xE4\xB8";
+    const text::Utf8Check c = text::checkUtf8(cut);
+    EXPECT_TRUE(c.valid);
+    EXPECT_EQ(c.completePrefix, 1000u);
+}
