@@ -192,7 +192,7 @@ void MainWindow::buildMenus() {
     file->setObjectName("N1");
     add(file, {"New", "Open", "Save", "-", "Print", "FilePageSetup1", "-", "emsms", "SMTP1", "-", "TextV", "N45", "-"});
     QMenu* tables = file->addMenu(QString::fromUtf8("Таблицы транслитерации"));
-    tables->setObjectName("N24");
+    tables->setObjectName("N21");
     tables->menuAction()->setStatusTip(QString::fromUtf8(" Выбор и редактирование таблиц транслитерации"));
     add(tables, {"Table1", "Table2", "UserTable", "-", "EditTable1", "EditTable2", "-", "N27"});
     file->addSeparator();

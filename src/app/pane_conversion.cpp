@@ -16,8 +16,10 @@ namespace lettrica::app {
 namespace {
 // Characters per slice, and the time after which the event loop gets its turn.
 constexpr std::size_t kSlice = 16 * 1024;
-constexpr qint64 kSliceMillis = 30;
+qint64 sliceMillis = 30;
 }  // namespace
+
+void setSliceMillis(int millis) { sliceMillis = millis; }
 
 RunOutcome runPaneConversion(const PaneConversion& run) {
     const DocumentSnapshot snapshot = snapshotDocument(*run.source);
@@ -32,8 +34,9 @@ RunOutcome runPaneConversion(const PaneConversion& run) {
     QElapsedTimer clock;
     while (!conversion.done()) {
         clock.start();
-        while (!conversion.done() && clock.elapsed() < kSliceMillis)
+        do {
             conversion.advance(run.converter(), kSlice);
+        } while (!conversion.done() && clock.elapsed() < sliceMillis);
         run.progress->setProgress(static_cast<qint64>(conversion.position()));
         QCoreApplication::processEvents();
         if (run.progress->cancelRequested()) {

@@ -32,6 +32,10 @@ struct PaneConversion {
     bool hideTargetWhileRunning = true;
 };
 
+// How long the engine works before the event loop gets its turn (30 ms by
+// default). Tests shorten it to see every slice.
+void setSliceMillis(int millis);
+
 // Converts; on Finished the target's caret is at its start. On Cancelled the
 // target holds the converted beginning and the untouched rest; the caller
 // shows its own message.

@@ -183,6 +183,8 @@ private slots:
         QString text;
         for (int i = 0; i < 40000; ++i) text += QString::fromUtf8("Щука плавает в реке.\n");
         window_->sourcePane()->setPlainText(text);
+        // One slice per event-loop pass, so the cancel lands mid-run however fast the machine.
+        lettrica::app::setSliceMillis(0);
         MessageCatcher catcher;
         // Press "Отмена" as soon as the progress window shows.
         QTimer::singleShot(0, window_, [this] {
@@ -210,6 +212,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window_));
         QTest::keyClick(window_, Qt::Key_F3);
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Da"));
+        lettrica::app::setSliceMillis(30);
     }
 
     void newResetsTypingFormat() {
