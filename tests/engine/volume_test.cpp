@@ -42,6 +42,8 @@ TEST(Volume, ALineBreakCountsTwoWhateverItsForm) {
     EXPECT_EQ(countVolume(u"a\tb c"), (Volume{4, 5}));   // a tab is not printable, a space is
     EXPECT_EQ(countVolume(u"\x01\x1f\x7f"), (Volume{1, 3}));
     EXPECT_EQ(countVolume(u"😀x"), (Volume{2, 2}));      // one character, not two halves
+    const char16_t lone[] = {0xD83D, 0xD83D, 0xDE00, 0xDE00, 0};  // half, pair, half
+    EXPECT_EQ(countVolume(lone), (Volume{3, 3}));
 }
 
 TEST(Volume, PiecesCountAsTheWhole) {

@@ -19,25 +19,25 @@ bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 }  // namespace
 
 void VolumeCounter::add(std::u16string_view text) {
+    if (text.empty()) return;
+    // Each unit is judged with the unit before it (carried over from the
+    // last piece for the first one), without state in the loop, so the
+    // compiler can run it on many units at once.
+    auto judge = [](char16_t before, char16_t c, std::uint64_t& printable, std::uint64_t& total) {
+        const bool continues = (before == u'\r' && c == u'\n') || (isHighSurrogate(before) && isLowSurrogate(c));
+        const bool lineBreak = c == u'\r' || c == u'\n' || c == 0x2029 || c == 0x2028;
+        total += static_cast<std::uint64_t>(!continues) * (lineBreak ? 2u : 1u);
+        printable += static_cast<std::uint64_t>(!continues & !lineBreak & (c >= 32));
+    };
     std::uint64_t printable = 0;
     std::uint64_t total = 0;
-    bool afterCr = afterCr_;
-    bool afterHigh = afterHighSurrogate_;
-    for (char16_t c : text) {
-        const bool lfAfterCr = afterCr && c == u'\n';
-        const bool secondHalf = afterHigh && isLowSurrogate(c);
-        afterCr = c == u'\r';
-        afterHigh = isHighSurrogate(c);
-        if (lfAfterCr || secondHalf) continue;  // already counted with the unit before
-        if (c == u'\r' || c == u'\n' || c == 0x2029 || c == 0x2028) {
-            total += 2;
-        } else {
-            ++total;
-            if (c >= 32) ++printable;
-        }
-    }
-    afterCr_ = afterCr;
-    afterHighSurrogate_ = afterHigh;
+    const char16_t before = afterCr_ ? u'\r' : afterHighSurrogate_ ? char16_t(0xD800) : char16_t(0);
+    judge(before, text[0], printable, total);
+    const char16_t* p = text.data();
+    for (std::size_t i = 1; i < text.size(); ++i) judge(p[i - 1], p[i], printable, total);
+    const char16_t last = text.back();
+    afterCr_ = last == u'\r';
+    afterHighSurrogate_ = isHighSurrogate(last);
     volume_.printable += printable;
     volume_.total += total;
 }
