@@ -19,29 +19,11 @@
 
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "support/message_catcher.h"
 
 using lettrica::app::MainWindow;
 
 namespace {
-
-// Closes the next message box and remembers its caption and text.
-struct MessageCatcher {
-    QString caption, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    void arm() {
-        QTimer::singleShot(0, [this] { poll(); });
-    }
-    void poll() {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            caption = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            box->accept();
-            return;
-        }
-        QTimer::singleShot(10, [this] { poll(); });
-    }
-};
 
 void setRich(QTextEdit* pane, const QString& html) { pane->setHtml(html); }
 
@@ -52,6 +34,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init() {
         qputenv("LETTRICA_HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
         window_ = new MainWindow();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
@@ -196,11 +179,12 @@ private slots:
             };
             (*poll)();
         });
-        catcher.arm();
         QTest::keyClick(window_, Qt::Key_F3);
-        QCOMPARE(catcher.caption, QString::fromUtf8("Перевод..."));
-        QCOMPARE(catcher.text, QString::fromUtf8("Перевод прерван пользователем."));
-        QCOMPARE(catcher.icon, QMessageBox::Information);
+        QTRY_COMPARE(catcher.texts.size(), 1);
+        QCOMPARE(catcher.captions.first(), QString::fromUtf8("Перевод..."));
+        QCOMPARE(catcher.texts.first(), QString::fromUtf8("Перевод прерван пользователем."));
+        QCOMPARE(catcher.icons.first(), QMessageBox::Information);
+        QCOMPARE(catcher.owners.first(), nullptr);
         const QString result = window_->resultPane()->toPlainText();
         QVERIFY(result.startsWith("Schuka plavaet v reke."));
         QVERIFY(result.endsWith(QString::fromUtf8("Щука плавает в реке.\n")));

@@ -26,6 +26,7 @@
 #include "app/text_services.h"
 #include "settings/ini_file.h"
 #include "text/cp1251.h"
+#include "support/message_catcher.h"
 #include "textops/recoding.h"
 
 using namespace lettrica;
@@ -35,24 +36,6 @@ using lettrica::app::PaneChoiceDialog;
 using lettrica::app::RecodeDialog;
 
 namespace {
-
-// Closes every message box that shows and remembers what they said.
-struct MessageCatcher {
-    QStringList captions, texts;
-    QList<QMessageBox::Icon> icons;
-    QTimer timer;
-    MessageCatcher() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                captions << box->windowTitle();
-                texts << box->text();
-                icons << box->icon();
-                box->accept();
-            }
-        });
-        timer.start(5);
-    }
-};
 
 // Answers the next modal dialog: `setup` adjusts it, then OK or "Отмена".
 void answerDialog(std::function<void(PaneChoiceDialog*)> setup, bool ok = true) {

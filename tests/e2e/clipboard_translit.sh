@@ -4,30 +4,9 @@
 # Esc closes the program.
 # Arguments: the lettrica binary. SCREENSHOT=path keeps a picture of the window.
 set -euo pipefail
-app=$1
+source "$(dirname "$0")/lib/session.sh"
 
-if [ -z "${LETTRICA_E2E_INNER:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env LETTRICA_E2E_INNER=1 bash "$0" "$@"
-fi
-
-export LETTRICA_HOME=$(mktemp -d)
-export XDG_CONFIG_HOME=$LETTRICA_HOME/config
-trap 'rm -rf "$LETTRICA_HOME"' EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-"$app" &
-pid=$!
-
-window=""
-for _ in $(seq 1 100); do
-  window=$(xdotool search --name '^ Lettrica$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the main window did not appear"
-sleep 0.5
-xdotool windowfocus --sync "$window"
+start
 
 clip_in() { printf '%s' "$1" | xclip -selection clipboard -i; }
 clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
@@ -63,14 +42,5 @@ sleep 0.5
 xdotool key --clearmodifiers alt+c
 expect_clip 'Щука и Ёлка'
 
-xdotool key Escape
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  kill "$pid"
-  fail "Esc did not close the program"
-fi
-wait "$pid" || fail "the program exited with status $?"
+stop
 echo "e2e: clipboard round trip passed"

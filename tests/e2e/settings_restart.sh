@@ -4,44 +4,7 @@
 # volume are chosen, Esc closes it; started again, it comes back the same.
 # Arguments: the lettrica binary. SCREENSHOT=path keeps a picture of the restart.
 set -euo pipefail
-app=$1
-
-if [ -z "${LETTRICA_E2E_INNER:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" env LETTRICA_E2E_INNER=1 bash "$0" "$@"
-fi
-
-export LETTRICA_HOME=$(mktemp -d)
-export XDG_CONFIG_HOME=$LETTRICA_HOME/config
-trap 'rm -rf "$LETTRICA_HOME"' EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start() {
-  "$app" &
-  pid=$!
-  window=""
-  for _ in $(seq 1 100); do
-    window=$(xdotool search --name '^ Lettrica$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "the main window did not appear"
-  sleep 0.5
-  xdotool windowfocus --sync "$window"
-}
-
-stop() {
-  xdotool key Escape
-  for _ in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"
-    fail "Esc did not close the program"
-  fi
-  wait "$pid" || fail "the program exited with status $?"
-}
+source "$(dirname "$0")/lib/session.sh"
 
 geometry() { xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width/{w=$2} /Height/{h=$2} END{print x","y" "w"x"h}'; }
 ini() { tr -d '\r' < "$LETTRICA_HOME/lettrica.ini" | grep -x "$1" >/dev/null || fail "lettrica.ini has no line $1"; }

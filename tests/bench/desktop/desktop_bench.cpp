@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,6 +51,10 @@ void fillSource(QTextEdit* pane, qint64 bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A settings directory of its own, so the run leaves no trace.
+    QTemporaryDir home;
+    qputenv("LETTRICA_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     QApplication app(argc, argv);
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
     MainWindow window;

@@ -1,0 +1,45 @@
+# Shared by the end-to-end scripts: runs the calling script under Xvfb with a
+# fresh settings directory, and starts and stops the program.
+# Source it with the lettrica binary as $1; it sets `app`.
+
+app=$1
+if [ -z "${LETTRICA_E2E_INNER:-}" ]; then
+  # A display number of its own: a server that is just closing may still hold a low one.
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" env LETTRICA_E2E_INNER=1 bash "$0" "$@"
+fi
+
+LETTRICA_HOME=$(mktemp -d)
+export LETTRICA_HOME
+export XDG_CONFIG_HOME=$LETTRICA_HOME/config
+trap 'rm -rf "$LETTRICA_HOME"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Starts the program; sets `pid` and `window` and gives the window the focus.
+start() {
+  "$app" "$@" &
+  pid=$!
+  window=""
+  for _ in $(seq 1 100); do
+    window=$(xdotool search --name '^ Lettrica$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "the main window did not appear"
+  sleep 0.5
+  xdotool windowfocus --sync "$window"
+}
+
+# Esc must close the program, and it must exit cleanly.
+stop() {
+  xdotool key Escape
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    fail "Esc did not close the program"
+  fi
+  wait "$pid" || fail "the program exited with status $?"
+}
