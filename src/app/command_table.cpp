@@ -10,7 +10,7 @@ namespace lettrica::app {
 
 namespace {
 
-struct CommandSpec {
+struct CommandRow {
     const char* name;
     const char* caption;
     const char* hint;
@@ -21,7 +21,7 @@ struct CommandSpec {
 };
 
 // Caption, hint and shortcut of every command, in the order of the menus.
-const CommandSpec kCommands[] = {
+const CommandRow kCommands[] = {
     {"New", "Новый", " Очистить текстовые области для нового перевода", "Ctrl+N", "document-new", false, false},
     {"Open", "Открыть", " Загрузить текст из файла", "Ctrl+O", "document-open", false, false},
     {"Save", "Сохранить", " Сохранить текст в файл", "Ctrl+S", "document-save", false, false},
@@ -92,15 +92,15 @@ const CommandSpec kCommands[] = {
 }  // namespace
 
 CommandTable::CommandTable(QObject* owner) {
-    for (const CommandSpec& spec : kCommands) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), owner);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setStatusTip(QString::fromUtf8(spec.hint));
-        action->setToolTip(QString::fromUtf8(spec.hint).trimmed());
-        if (*spec.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        action->setIcon(commandIcon(QString::fromLatin1(spec.icon), action->objectName()));
-        action->setCheckable(spec.checkable);
-        action->setChecked(spec.checked);
+    for (const CommandRow& row : kCommands) {
+        auto* action = new QAction(QString::fromUtf8(row.caption), owner);
+        action->setObjectName(QString::fromLatin1(row.name));
+        action->setStatusTip(QString::fromUtf8(row.hint));
+        action->setToolTip(QString::fromUtf8(row.hint).trimmed());
+        if (*row.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+        action->setIcon(commandIcon(QString::fromLatin1(row.icon), action->objectName()));
+        action->setCheckable(row.checkable);
+        action->setChecked(row.checked);
         byName_.insert(action->objectName(), action);
         ordered_.append(action);
     }
