@@ -20,7 +20,7 @@ const std::vector<Command>& commands() {
         {"count", "count [--encoding auto|cp1251|utf-8] [FILE...]",
          "printable characters and total length (a line break counts as two)", runCount},
         {"recode", "recode --from win|dos|koi --to win|dos|koi [-o OUT] [FILE...]", "Win/DOS/Koi recoding, byte for byte", runRecode},
-        {"case", "case upper|lower [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]", "All letters to capitals or small letters", runCase},
+        {"case", "case upper|lower [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]", "all letters to capitals or small letters", runCase},
     };
     return table;
 }
