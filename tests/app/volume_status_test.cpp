@@ -102,6 +102,11 @@ private slots:
         QTest::keyClick(window_->resultPane(), Qt::Key_Return);
         QTest::keyClicks(window_->resultPane(), "c");
         QTRY_COMPARE(status(), line(205, 5));
+
+        // A conversion hands the result pane a new document: still counted.
+        window_->sourcePane()->setPlainText(QString::fromUtf8("Щука"));
+        QTest::keyClick(window_, Qt::Key_F3);
+        QTRY_COMPARE(status(), line(4, 6));
     }
 
     void hintsStayOutWhileTheVolumeIsShown() {
