@@ -199,6 +199,25 @@ private slots:
         lettrica::app::setSliceMillis(30);
     }
 
+    void closingDuringARunStopsItAndCloses() {
+        QString text;
+        for (int i = 0; i < 20000; ++i) text += QString::fromUtf8("Щука плавает в реке.\n");
+        window_->sourcePane()->setPlainText(text);
+        lettrica::app::setSliceMillis(0);
+        MessageCatcher catcher;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, window_, [this] {
+            if (window_->isBusy()) window_->close();
+        });
+        poll.start(1);
+        QTest::keyClick(window_, Qt::Key_F3);
+        poll.stop();
+        lettrica::app::setSliceMillis(30);
+        QTRY_VERIFY(!window_->isVisible());
+        QVERIFY(!window_->isBusy());
+        QVERIFY(catcher.texts.isEmpty());  // no "interrupted" message on the way out
+    }
+
     void newResetsTypingFormat() {
         QTextEdit* source = window_->sourcePane();
         source->setHtml("<b style='color:red'>жирный</b>");
