@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the face that stands in for "MS Sans Serif"; the dialogs are laid out for it
+  fontconfig fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   # tests: a display, a keyboard, a clipboard, a mail server, certificates
   xvfb xauth xdotool xclip x11-utils
