@@ -14,10 +14,13 @@ struct WriteResult {
     bool ok() const { return error.empty(); }
 };
 
-// Writes `bytes` to `path` atomically. The directory must exist. A symbolic
-// link at `path` is followed, so the link stays and its target is replaced.
-// An existing file's permissions are kept.
-WriteResult writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Writes `bytes` to `path` atomically and flushes it to disk. The directory
+// must exist. A symbolic link at `path` is followed, so the link stays and its
+// target is replaced. An existing file's permissions are kept; a new file gets
+// `newFileMode` (less the umask). The temporary file is created with no more
+// than that mode, so nobody else can open it meanwhile.
+WriteResult writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                unsigned newFileMode = 0666);
 
 // A short random string for names of temporary files.
 std::string uniqueSuffix();

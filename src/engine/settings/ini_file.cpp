@@ -6,7 +6,6 @@
 #include <iterator>
 #include <system_error>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -288,56 +287,16 @@ std::string IniFile::save() {
     if (dir.empty()) dir = ".";
     if (std::string err = ensureDirExists(dir); !err.empty()) return err;
 
-    mode_t mode = 0600;
     struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists) {
+    if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return target.string() + " is not a regular file";
         // Replacing by rename would get past a read-only file; the user meant
         // it to stay, and that holds for root as well.
         if ((st.st_mode & 0222) == 0) return target.string() + " is read-only";
         if (::access(target.c_str(), W_OK) != 0) return target.string() + ": " + errnoText();
-        mode = st.st_mode & 07777;
     }
-
-    const fs::path temp = dir / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
-    // Created with the final mode at once, so no one else can open it meanwhile.
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return "cannot create " + temp.string() + ": " + errnoText();
-    auto fail = [&](const std::string& what) {
-        std::string message = what + " " + temp.string() + ": " + errnoText();
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return message;
-    };
-    const std::string bytes = content();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (mode != 0600 && ::fchmod(fd, mode) != 0) return fail("cannot set the mode of");
-    if (::fsync(fd) != 0) return fail("cannot flush");
-    if (::close(fd) != 0) {
-        std::string message = "cannot close " + temp.string() + ": " + errnoText();
-        ::unlink(temp.c_str());
-        return message;
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        std::string message = "cannot replace " + target.string() + ": " + errnoText();
-        ::unlink(temp.c_str());
-        return message;
-    }
-    // The rename itself must reach the disk too.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    // It holds the mail password: readable by its owner only when created.
+    if (WriteResult w = writeFileAtomically(target, content(), 0600); !w.ok()) return w.error;
     modified_ = false;
     return {};
 }
