@@ -27,6 +27,12 @@ std::uint64_t packUnits(const std::u16string& s) {
 inline std::size_t byteLen(std::uint64_t word) { return static_cast<std::size_t>(word >> 56); }
 inline std::size_t unitLen(std::uint64_t word) { return static_cast<std::size_t>(word >> 48); }
 
+// Stores a packed output word whole and steps past its true length.
+inline char* putBytes(char* dst, std::uint64_t word) {
+    std::memcpy(dst, &word, 8);
+    return dst + byteLen(word);
+}
+
 constexpr std::uint64_t kLongWord = 0xFFull << 56;
 constexpr std::uint64_t kLongText = 0xFFFFull << 48;
 
@@ -146,14 +152,10 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
                 std::memcpy(&in, src + i, 8);
                 const std::uint64_t w0 = pairs[in & 0xFFFF], w1 = pairs[(in >> 16) & 0xFFFF];
                 const std::uint64_t w2 = pairs[(in >> 32) & 0xFFFF], w3 = pairs[in >> 48];
-                std::memcpy(dst, &w0, 8);
-                dst += byteLen(w0);
-                std::memcpy(dst, &w1, 8);
-                dst += byteLen(w1);
-                std::memcpy(dst, &w2, 8);
-                dst += byteLen(w2);
-                std::memcpy(dst, &w3, 8);
-                dst += byteLen(w3);
+                dst = putBytes(dst, w0);
+                dst = putBytes(dst, w1);
+                dst = putBytes(dst, w2);
+                dst = putBytes(dst, w3);
             }
         }
         if (maxBytes_ <= 7) {
@@ -161,19 +163,14 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
             for (; i + 4 <= end; i += 4) {
                 const std::uint64_t w0 = packedBytes_[src[i]], w1 = packedBytes_[src[i + 1]];
                 const std::uint64_t w2 = packedBytes_[src[i + 2]], w3 = packedBytes_[src[i + 3]];
-                std::memcpy(dst, &w0, 8);
-                dst += byteLen(w0);
-                std::memcpy(dst, &w1, 8);
-                dst += byteLen(w1);
-                std::memcpy(dst, &w2, 8);
-                dst += byteLen(w2);
-                std::memcpy(dst, &w3, 8);
-                dst += byteLen(w3);
+                dst = putBytes(dst, w0);
+                dst = putBytes(dst, w1);
+                dst = putBytes(dst, w2);
+                dst = putBytes(dst, w3);
             }
             for (; i < end; ++i) {
                 const std::uint64_t w = packedBytes_[src[i]];
-                std::memcpy(dst, &w, 8);
-                dst += byteLen(w);
+                dst = putBytes(dst, w);
             }
         } else {
             for (; i < end; ++i) {
