@@ -48,7 +48,7 @@ DocumentSnapshot snapshotDocument(const QTextDocument& document) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
-            text::appendRun(paragraph, toU16(fragment.text()), charFormat(fragment.charFormatIndex()));
+            text::appendRun(paragraph, viewU16(fragment.text()), charFormat(fragment.charFormatIndex()));
         }
         snap.text.paragraphs.push_back(std::move(paragraph));
     }

@@ -28,7 +28,8 @@ VolumeStatus::VolumeStatus(MainWindow* window) : QObject(window), window_(window
 text::Volume VolumeStatus::paneVolume(const QTextEdit* pane) {
     // The raw text has the paragraph and line separators, each a line break,
     // and costs no conversion of them.
-    return text::countVolume(toU16(pane->document()->toRawText()));
+    const QString raw = pane->document()->toRawText();
+    return text::countVolume(viewU16(raw));
 }
 
 bool VolumeStatus::isOn() const { return toggle_->isChecked(); }
