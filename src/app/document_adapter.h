@@ -10,6 +10,7 @@
 #include <QTextListFormat>
 #include <QVector>
 
+#include "app/u16_text.h"
 #include "text/styled_text.h"
 
 class QTextDocument;
@@ -34,13 +35,5 @@ DocumentSnapshot snapshotDocument(const QTextDocument& document);
 // Replaces the contents of `document` by `text`, formatted from `styles`
 // (the snapshot the text's formats refer to), fragment by fragment.
 void buildDocument(QTextDocument& document, const text::StyledText& text, const DocumentSnapshot& styles);
-
-// QString <-> UTF-16 without a detour. The view lives as long as the string.
-inline std::u16string_view viewU16(const QString& s) {
-    return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size()));
-}
-inline QString fromU16(std::u16string_view s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
 
 }  // namespace lettrica::app

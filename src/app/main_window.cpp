@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/command_table.h"
-#include "app/document_adapter.h"
+#include "app/u16_text.h"
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
 #include "app/settings_store.h"

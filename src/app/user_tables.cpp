@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "app/u16_text.h"
 #include "settings/settings_dir.h"
 #include "tables/user_table_converter.h"
 #include "text/cp1251.h"
@@ -12,7 +13,6 @@ using tables::TableKind;
 
 namespace {
 int slotOf(TableKind kind) { return kind == TableKind::Tr ? 0 : 1; }
-QString fromU16(const std::u16string& s) { return QString::fromStdU16String(s); }
 }  // namespace
 
 UserTables::UserTables(QObject* parent) : QObject(parent) {}
@@ -72,8 +72,7 @@ std::optional<UserTables::Refusal> UserTables::confirm(TableKind kind, const QSt
     tables::Table entries;
     entries.reserve(static_cast<std::size_t>(count));
     for (int k = 0; k < count; ++k) {
-        const std::u16string value = fields[k].toStdU16String();
-        text::EncodeResult enc = text::encodeCp1251(value);
+        text::EncodeResult enc = text::encodeCp1251(viewU16(fields[k]));
         if (!enc.ok()) {
             // The whole character, surrogate pair included.
             const qsizetype at = static_cast<qsizetype>(*enc.unmappableAt);

@@ -7,7 +7,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "app/document_adapter.h"
+#include "app/u16_text.h"
 #include "app/main_window.h"
 
 namespace lettrica::app {
