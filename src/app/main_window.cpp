@@ -43,10 +43,8 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
                                     "Perekodirovka", "EditTable1", "EditTable2", "N27"};
 
 // Commands whose features are built elsewhere and that stay off until then.
-const char* const kNotYetBuilt[] = {"Open", "Save",       "Print",         "FilePageSetup1", "emsms",
-                                    "SMTP1", "N35",
-                                    "N12", "N13",         "N14",
-                                    "N15", "HelpButton"};
+const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1", "emsms", "SMTP1",
+                                    "N35",  "N12",  "N13",   "N14",            "N15",   "HelpButton"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
