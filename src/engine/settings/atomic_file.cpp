@@ -1,10 +1,13 @@
 #include "settings/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <random>
-#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +15,71 @@
 
 namespace lettrica::settings {
 namespace fs = std::filesystem;
+
+namespace {
+
+// A written file is handed to the disk in steps of this size, so that the
+// flush before the rename finds little left to do.
+constexpr std::size_t kWriteBehind = 8 << 20;
+// As many links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
+
+// The named temporary files in existence, for the signal handler: fixed
+// buffers and lock-free flags are all a handler may touch.
+struct PendingTemporary {
+    std::atomic<int> state{0};  // 0 free, 1 being filled in, 2 holds a name
+    char path[PATH_MAX];
+};
+PendingTemporary pending[16];
+
+int claimPending(const fs::path& path) {
+    const std::string& p = path.native();
+    if (p.size() >= PATH_MAX) return -1;
+    for (int i = 0; i < static_cast<int>(std::size(pending)); ++i) {
+        int expected = 0;
+        if (!pending[i].state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(pending[i].path, p.c_str(), p.size() + 1);
+        pending[i].state.store(2);
+        return i;
+    }
+    return -1;  // more writes at once than slots: that one is not cleaned up by a signal
+}
+
+void releasePending(int slot) {
+    if (slot >= 0) pending[slot].state.store(0);
+}
+
+void removePendingAndDie(int sig) {
+    for (PendingTemporary& p : pending)
+        if (p.state.load() == 2) ::unlink(p.path);
+    // The handler was reset on entry: the signal, blocked until we return,
+    // then ends the process as it would have without us.
+    ::raise(sig);
+}
+
+bool procFdUsable() {
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
+}
+
+std::string errnoText() { return std::strerror(errno); }
+
+fs::path readLink(const fs::path& link) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) return fs::path(buffer.substr(0, static_cast<std::size_t>(n)));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+fs::path temporaryName(const fs::path& target) {
+    fs::path dir = target.parent_path();
+    return dir / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
+}
+
+}  // namespace
 
 std::string uniqueSuffix() {
     static thread_local std::mt19937_64 gen{std::random_device{}()};
@@ -25,56 +93,226 @@ std::string uniqueSuffix() {
     return s;
 }
 
-WriteResult writeFileAtomically(const fs::path& path, std::string_view bytes, unsigned newFileMode) {
-    std::error_code ec;
-    fs::path target = path;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (ec) return {"cannot resolve link " + path.string() + ": " + ec.message()};
-        target = resolved;
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-
-    // Keep the permissions the user gave the old file.
-    struct stat st {};
-    const bool keepMode = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    const mode_t createMode = static_cast<mode_t>(newFileMode & 07777) & (keepMode ? st.st_mode & 07777 : 07777);
-
-    const fs::path temp = dir / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
-    if (fd < 0) return {"cannot create " + temp.string() + ": " + std::strerror(errno)};
-    auto fail = [&](const std::string& what) {
-        WriteResult r{what + " " + temp.string() + ": " + std::strerror(errno)};
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        return r;
-    };
-    for (std::size_t done = 0; done < bytes.size();) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
+WriteTarget resolveWriteTarget(const fs::path& path) {
+    WriteTarget target;
+    fs::path p = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0) {
+            // A link to nothing: the file it names is created.
+            if (errno != ENOENT) target.reason = errnoText();
+            target.path = p;
+            return target;
         }
-        done += static_cast<std::size_t>(n);
+        if (!S_ISLNK(st.st_mode)) {
+            target.path = p;
+            target.exists = true;
+            target.mode = st.st_mode;
+            target.owner = st.st_uid;
+            target.group = st.st_gid;
+            return target;
+        }
+        if (hops == kMaxLinks) {
+            target.reason = std::strerror(ELOOP);
+            target.path = path;
+            return target;
+        }
+        const fs::path link = readLink(p);
+        if (link.empty()) {
+            target.reason = errnoText();
+            target.path = path;
+            return target;
+        }
+        p = link.is_absolute() ? link : p.parent_path() / link;
     }
-    if (keepMode && ::fchmod(fd, st.st_mode & 07777) != 0) return fail("cannot set the mode of");
-    if (::fsync(fd) != 0) return fail("cannot flush");
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) return fail("cannot close");
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        WriteResult r{"cannot replace " + target.string() + ": " + std::strerror(errno)};
-        ::unlink(temp.c_str());
-        return r;
-    }
-    // The rename itself must reach the disk too.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+}
+
+std::string replaceRefusal(const WriteTarget& target) {
+    if (!target.exists) return {};
+    if (S_ISDIR(target.mode)) return std::strerror(EISDIR);
+    if (!S_ISREG(target.mode)) return "not a regular file";
+    if ((target.mode & 0222) == 0) return std::string(std::strerror(EACCES)) + " (the file is read-only)";
+    if (::access(target.path.c_str(), W_OK) != 0) return errnoText();
     return {};
+}
+
+AtomicFileWriter::AtomicFileWriter(const fs::path& path, WriteOptions options) : options_(options) {
+    target_ = resolveWriteTarget(path);
+    if (!target_.reason.empty()) {
+        reason_ = target_.reason;
+        return;
+    }
+    if (std::string refusal = replaceRefusal(target_); !refusal.empty()) {
+        reason_ = refusal;
+        return;
+    }
+    // No more than the final mode while it is written, so that nobody else
+    // opens it meanwhile.
+    mode_t mode = static_cast<mode_t>(options_.newFileMode & 07777);
+    if (target_.exists) mode &= target_.mode & 07777;
+
+    if (options_.unnamedTemporary && procFdUsable()) {
+        const fs::path dir = target_.path.parent_path().empty() ? fs::path(".") : target_.path.parent_path();
+        fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    }
+    // The file system has no unnamed files (or they were not wanted).
+    for (int attempt = 0; fd_ < 0 && attempt < 16; ++attempt) {
+        const fs::path name = temporaryName(target_.path);
+        const int slot = claimPending(name);
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd_ >= 0) {
+            tempPath_ = name;
+            pendingSlot_ = slot;
+            break;
+        }
+        const int err = errno;
+        releasePending(slot);
+        errno = err;
+        if (err != EEXIST) break;
+    }
+    if (fd_ < 0) failErrno("");
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!committed_) discard();
+}
+
+std::string AtomicFileWriter::error() const { return target_.path.string() + ": " + reason_; }
+
+void AtomicFileWriter::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    releasePending(pendingSlot_);
+    pendingSlot_ = -1;
+}
+
+bool AtomicFileWriter::fail(const std::string& why) {
+    if (reason_.empty()) reason_ = why;
+    discard();
+    return false;
+}
+
+bool AtomicFileWriter::failErrno(const char* what) {
+    const std::string text = errnoText();
+    return fail(*what ? std::string(what) + ": " + text : text);
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+    if (!ok()) return false;
+    const char* p = bytes.data();
+    std::size_t size = bytes.size();
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failErrno("");
+        if (n == 0) {
+            errno = ENOSPC;
+            return failErrno("");
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        written_ += static_cast<std::size_t>(n);
+    }
+    if (target_.exists && written_ - flushed_ >= kWriteBehind) {
+        // Only a hint to start writing back; errors show at the flush.
+        ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(written_ - flushed_),
+                          SYNC_FILE_RANGE_WRITE);
+        flushed_ = written_;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!ok()) return false;
+    if (target_.exists) {
+        // Owner first: changing it clears the set-user-ID bits the mode
+        // then puts back.
+        if (::fchown(fd_, target_.owner, target_.group) != 0) {
+            struct stat st {};
+            if (::fstat(fd_, &st) != 0 || st.st_uid != target_.owner || st.st_gid != target_.group)
+                return failErrno("cannot keep the file's owner and group");
+        }
+        if (::fchmod(fd_, target_.mode & 07777) != 0) return failErrno("cannot keep the file's mode");
+    }
+    // A replaced file is on disk before the rename, so that a crash leaves
+    // the old or the new one whole.
+    const bool flush = options_.flushNewFile || target_.exists;
+    if (flush && ::fsync(fd_) != 0 && errno != EINVAL) return failErrno("");
+
+    if (tempPath_.empty()) {
+        // The unnamed file gets a name just before the rename.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        for (int attempt = 0; tempPath_.empty(); ++attempt) {
+            const fs::path name = temporaryName(target_.path);
+            const int slot = claimPending(name);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                tempPath_ = name;
+                pendingSlot_ = slot;
+                break;
+            }
+            const int err = errno;
+            releasePending(slot);
+            errno = err;
+            if (err != EEXIST || attempt == 15) return failErrno("");
+        }
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return failErrno("");
+    if (::rename(tempPath_.c_str(), target_.path.c_str()) != 0) return failErrno("");
+    tempPath_.clear();
+    releasePending(pendingSlot_);
+    pendingSlot_ = -1;
+    committed_ = true;
+    if (flush) {
+        // The rename itself must reach the disk too.
+        const fs::path dir = target_.path.parent_path().empty() ? fs::path(".") : target_.path.parent_path();
+        const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd >= 0) {
+            ::fsync(dirFd);
+            ::close(dirFd);
+        }
+    }
+    return true;
+}
+
+WriteResult writeFileAtomically(const fs::path& path, std::string_view bytes, unsigned newFileMode) {
+    WriteOptions options;
+    options.newFileMode = newFileMode;
+    AtomicFileWriter writer(path, options);
+    if (writer.write(bytes) && writer.commit()) return {};
+    return {writer.error()};
+}
+
+WriteResult deleteFileIfAllowed(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return {};
+        return {path.string() + ": " + errnoText()};
+    }
+    const WriteTarget target = resolveWriteTarget(path);
+    if (!target.reason.empty()) return {path.string() + ": " + target.reason};
+    if (!target.exists) return {};  // a link to nothing: nothing of ours to delete
+    if (std::string refusal = replaceRefusal(target); !refusal.empty()) return {path.string() + ": " + refusal};
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return {path.string() + ": " + errnoText()};
+    return {};
+}
+
+void removeTemporariesOnSignals() {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        if (::sigaction(sig, nullptr, &old) != 0) continue;
+        // An ignored signal (nohup) stays ignored; a handler of the
+        // program's own stays its own.
+        if (old.sa_handler != SIG_DFL || (old.sa_flags & SA_SIGINFO)) continue;
+        struct sigaction act {};
+        act.sa_handler = removePendingAndDie;
+        sigemptyset(&act.sa_mask);
+        act.sa_flags = SA_RESETHAND;
+        ::sigaction(sig, &act, nullptr);
+    }
 }
 
 }  // namespace lettrica::settings
