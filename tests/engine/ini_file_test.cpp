@@ -179,6 +179,31 @@ TEST(IniFile, LeavesAReadOnlyFileAndReportsFailures) {
     EXPECT_EQ(readBytes(dir / "plain"), "x");
 }
 
+// Whatever stands in the settings file's place and is not a settings file
+// reads as no file (every key its default, at once: a FIFO is not waited
+// for, a directory does not throw) and is never replaced.
+TEST(IniFile, WhatIsNotASettingsFileIsReadAsEmptyAndLeftAlone) {
+    TempDir dir;
+    const fs::path fifo = dir / "fifo.ini", sub = dir / "dir.ini", loop = dir / "loop.ini", big = dir / "big.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(sub);
+    fs::create_symlink("loop.ini", loop);
+    const std::string huge = "[Main]\r\nWidth=1\r\n" + std::string(IniFile::kMaxFileBytes, ';');
+    writeBytes(big, huge);
+    for (const fs::path& p : {fifo, sub, loop, big}) {
+        SCOPED_TRACE(p.filename().string());
+        const fs::file_type type = fs::symlink_status(p).type();
+        IniFile ini(p);
+        EXPECT_NE(ini.unusable(), "");
+        EXPECT_EQ(ini.readBytes("Main", "Width", "0"), "0");
+        ASSERT_TRUE(ini.writeBytes("Main", "Width", "2"));
+        EXPECT_NE(ini.save(), "");
+        EXPECT_EQ(fs::symlink_status(p).type(), type);
+    }
+    EXPECT_EQ(readBytes(big), huge);
+    EXPECT_EQ(entriesIn(dir.path()), 4u);
+}
+
 TEST(IniFile, ALinkStaysALink) {
     TempDir dir;
     writeBytes(dir / "real.ini", "[Main]\n");

@@ -1,15 +1,7 @@
 #include "settings/ini_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "settings/atomic_file.h"
+#include "settings/regular_file.h"
 #include "settings/settings_dir.h"
 #include "text/cp1251.h"
 
@@ -119,8 +111,6 @@ bool validKeyName(std::string_view s) {
            s.front() != ';';
 }
 
-std::string errnoText() { return std::strerror(errno); }
-
 }  // namespace
 
 std::optional<std::int32_t> toInteger(std::string_view text) {
@@ -156,10 +146,9 @@ std::optional<std::int32_t> toInteger(std::string_view text) {
 }
 
 IniFile::IniFile(fs::path path) : path_(std::move(path)) {
-    std::ifstream in(path_, std::ios::binary);
-    std::string content;
-    if (in) content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    parse(std::move(content));
+    FileContents file = readRegularFile(path_, kMaxFileBytes);
+    if (file.state != FileState::Missing && file.state != FileState::Regular) unusable_ = file.error;
+    parse(std::move(file.bytes));
 }
 
 IniFile IniFile::fromContent(fs::path path, std::string content) {
@@ -276,27 +265,16 @@ bool IniFile::write(std::string_view section, std::string_view key, std::u16stri
 
 std::string IniFile::save() {
     if (!modified_) return {};
-    std::error_code ec;
-    fs::path target = path_;
-    // A link stays a link: the file it points to is replaced.
-    if (fs::is_symlink(target, ec)) {
-        target = fs::weakly_canonical(target, ec);
-        if (ec) return "cannot resolve link " + path_.string() + ": " + ec.message();
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    if (std::string err = ensureDirExists(dir); !err.empty()) return err;
-
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return target.string() + " is not a regular file";
-        // Replacing by rename would get past a read-only file; the user meant
-        // it to stay, and that holds for root as well.
-        if ((st.st_mode & 0222) == 0) return target.string() + " is read-only";
-        if (::access(target.c_str(), W_OK) != 0) return target.string() + ": " + errnoText();
+    // What could not be read is not ours to replace.
+    if (!unusable_.empty()) return unusable_ + "; left as it is";
+    const fs::path dir = path_.parent_path();
+    if (!dir.empty()) {
+        if (std::string err = ensureDirExists(dir); !err.empty()) return err;
     }
     // It holds the mail password: readable by its owner only when created.
-    if (WriteResult w = writeFileAtomically(target, content(), 0600); !w.ok()) return w.error;
+    // The writer follows a link, keeps mode and owner, and leaves a
+    // read-only file or anything that is not a regular file alone.
+    if (WriteResult w = writeFileAtomically(path_, content(), 0600); !w.ok()) return w.error;
     modified_ = false;
     return {};
 }

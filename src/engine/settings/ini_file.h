@@ -27,9 +27,18 @@ std::optional<std::int32_t> toInteger(std::string_view text);
 
 class IniFile {
 public:
-    // Reads `path`; a missing or unreadable file reads as empty, so every
-    // key gives its default.
+    // Reads `path`; a missing file reads as empty, so every key gives its
+    // default. So does anything that cannot be taken as a settings file (a
+    // directory, a FIFO, an unreadable file, one over kMaxFileBytes), which
+    // save() then leaves alone.
     explicit IniFile(std::filesystem::path path);
+
+    // Far beyond what the program writes (about 1 KB); a larger file is not
+    // one of its settings files, and reading it would only cost memory.
+    static constexpr std::size_t kMaxFileBytes = 1 << 20;
+
+    // Why the file was not read, or empty when it was read or is missing.
+    const std::string& unusable() const { return unusable_; }
 
     // Parses `content` as if read from `path` (nothing is read).
     static IniFile fromContent(std::filesystem::path path, std::string content);
@@ -57,12 +66,12 @@ public:
     bool modified() const { return modified_; }
     std::string content() const;
 
-    // Writes the content back when it was modified: to a temporary file in
-    // the same directory, flushed to disk, then renamed over the file, so a
-    // failure leaves the old file whole. The directory is created when
-    // missing. A new file is readable by its owner only (it may hold a
-    // password); a file being replaced keeps its mode. A file the user made
-    // read-only is left alone. Returns an empty string or what failed.
+    // Writes the content back when it was modified, through the atomic
+    // writer: a failure leaves the old file whole; a link is followed; mode,
+    // owner and group are kept; a read-only file, or anything that is not a
+    // regular file, is left alone. The directory is created when missing. A
+    // new file is readable by its owner only (it may hold a password).
+    // Returns an empty string or what failed.
     std::string save();
 
 private:
@@ -84,6 +93,7 @@ private:
     std::filesystem::path path_;
     std::vector<Line> lines_;
     bool modified_ = false;
+    std::string unusable_;
 };
 
 }  // namespace lettrica::settings
