@@ -73,6 +73,7 @@ void TableEditorDialog::build() {
                 auto* edit = new QLineEdit(box);
                 edit->setObjectName(QStringLiteral("Edit%1").arg(entry + 1));
                 edit->setGeometry(labelX + 16, 14 + 32 * row, 49, 21);
+                edit->setMaxLength(static_cast<int>(tables::kMaxEntryBytes));  // what a table file holds
                 edit->setAccessibleName(label->text());
                 label->setBuddy(edit);
                 fields_.append(edit);

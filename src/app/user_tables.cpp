@@ -81,6 +81,11 @@ std::optional<UserTables::Refusal> UserTables::confirm(TableKind kind, const QSt
                                                     "Windows-1251. Такое значение нельзя сохранить в таблице.")
                                       .arg(keyLetter(kind, k), fields[k].mid(at, len))};
         }
+        if (enc.bytes.size() > tables::kMaxEntryBytes)
+            return Refusal{k + 1, QString::fromUtf8("Поле \"%1\" длиннее %2 символов. Такое значение нельзя сохранить в "
+                                                    "таблице.")
+                                      .arg(keyLetter(kind, k))
+                                      .arg(tables::kMaxEntryBytes)};
         if (tables::entryProblem(enc.bytes))
             return Refusal{k + 1, QString::fromUtf8("Поле \"%1\" содержит управляющий символ (перевод строки или "
                                                     "Ctrl+Z), который нельзя сохранить в таблице.")

@@ -2,6 +2,7 @@
 // creation, written at close, through real files in temporary directories.
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -218,6 +219,31 @@ private slots:
         QVERIFY(w->close());  // no message, the window closes all the same
         QVERIFY(!w->settingsStore()->lastSaveError().empty());
         QCOMPARE(readFile(iniPath()), QByteArray("[Menu]\r\nTable=1\r\n"));
+    }
+
+    // A FIFO in place of lettrica.ini and rt.dat, a directory in place of
+    // tr.dat: the window opens at once on its defaults (nothing waits for a
+    // writer) and its close replaces none of them.
+    void filesThatAreNoFilesStopNothingAndStay() {
+        const QByteArray home = home_->path().toLocal8Bit();
+        QCOMPARE(::mkfifo(home + "/lettrica.ini", 0600), 0);
+        QCOMPARE(::mkfifo(home + "/rt.dat", 0600), 0);
+        QCOMPARE(::mkdir(home + "/tr.dat", 0700), 0);
+        auto w = start();
+        QVERIFY(w);
+        QVERIFY(w->action("Table2")->isChecked());
+        QVERIFY(!w->action("N27")->isEnabled());
+        w->action("Table1")->trigger();
+        QVERIFY(w->close());
+        QVERIFY(!w->settingsStore()->lastSaveError().empty());
+        struct stat st {};
+        QCOMPARE(::stat(home + "/lettrica.ini", &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QCOMPARE(::stat(home + "/rt.dat", &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QCOMPARE(::stat(home + "/tr.dat", &st), 0);
+        QVERIFY(S_ISDIR(st.st_mode));
+        QCOMPARE(QDir(home_->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
     }
 
     void autostartFollowsTheTickAtClose() {

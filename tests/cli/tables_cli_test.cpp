@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,10 +59,12 @@ protected:
         std::string out;
         std::string err;
     };
-    // Runs the CLI with LETTRICA_HOME set to the test's own settings directory.
+    // Runs the CLI with LETTRICA_HOME set to the test's own settings
+    // directory. A run that waits for ever (on a FIFO) is ended, so that the
+    // test fails instead of hanging.
     Run run(const std::string& args, std::string_view input) const {
         spill(root_ / "in", input);
-        const std::string cmd = "LETTRICA_HOME=" + shellQuote(home_.string()) + " " + shellQuote(LETTRICA_CLI) +
+        const std::string cmd = "LETTRICA_HOME=" + shellQuote(home_.string()) + " timeout 60 " + shellQuote(LETTRICA_CLI) +
                                 " " + args + " < " + shellQuote((root_ / "in").string()) + " > " +
                                 shellQuote((root_ / "out").string()) + " 2> " +
                                 shellQuote((root_ / "err").string());
@@ -116,6 +120,21 @@ TEST_F(TablesCli, RejectedFileGivesDefaultsAndStaysInPlace) {
     EXPECT_EQ(r.out, "Джохн\n");
     EXPECT_NE(r.err.find("tr.dat"), std::string::npos) << r.err;
     EXPECT_EQ(slurpFile(home_ / "tr.dat"), shortFile);
+}
+
+// A table file that is not a regular file is taken as missing (a FIFO is
+// not waited for) and left where it is.
+TEST_F(TablesCli, TableThatIsNotAFileIsTakenAsMissing) {
+    ASSERT_EQ(::mkfifo((home_ / "tr.dat").c_str(), 0644), 0);
+    fs::create_directory(home_ / "rt.dat");
+    Run r = run("to-cyrillic --table user", "John\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "Джохн\n");
+    EXPECT_NE(r.err.find("tr.dat: is a FIFO"), std::string::npos) << r.err;
+    r = run("to-latin --table user", "Жук\n");
+    EXPECT_EQ(r.out, "}|{yk\n");
+    EXPECT_NE(r.err.find("rt.dat: is a directory"), std::string::npos) << r.err;
+    EXPECT_EQ(fs::status(home_ / "tr.dat").type(), fs::file_type::fifo);
 }
 
 TEST_F(TablesCli, TablesOption) {

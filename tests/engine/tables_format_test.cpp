@@ -4,6 +4,11 @@
 
 #include <string>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "tables/table_file.h"
 #include "tables/user_table.h"
 #include "tables_test_util.h"
@@ -168,7 +173,69 @@ TEST(TableFile, ReadStatusAndOversizedFiles) {
     EXPECT_FALSE(r.error.empty());
 
     std::filesystem::create_directory(dir / "sub.dat");
-    EXPECT_EQ(readTableFile(TableKind::Tr, dir / "sub.dat").status, LoadStatus::ReadError);
+    EXPECT_EQ(readTableFile(TableKind::Tr, dir / "sub.dat").status, LoadStatus::NotAFile);
+}
+
+// An entry may be as long as kMaxEntryBytes, in a file, the editors and the
+// writer alike; one byte more and the file is invalid, found without
+// reading further than that line.
+TEST(TableFormat, EntryLengthIsBounded) {
+    TempDir dir;
+    const std::string longest(kMaxEntryBytes, 'w');
+    Table t = defaultTable(TableKind::Rt);
+    t[14] = longest;
+    ASSERT_TRUE(writeTableFile(TableKind::Rt, t, dir / "rt.dat").ok());
+    LoadResult r = readTableFile(TableKind::Rt, dir / "rt.dat");
+    ASSERT_EQ(r.status, LoadStatus::Accepted);
+    EXPECT_EQ(r.entries[14], longest);
+
+    t[14] += 'w';
+    EXPECT_TRUE(entryProblem(t[14]).has_value());
+    EXPECT_FALSE(writeTableFile(TableKind::Rt, t, dir / "rt2.dat").ok());
+    writeBytes(dir / "rt2.dat", serializeTable(t));
+    r = readTableFile(TableKind::Rt, dir / "rt2.dat");
+    EXPECT_EQ(r.status, LoadStatus::Rejected);
+    EXPECT_NE(r.error.find("line 15"), std::string::npos) << r.error;
+    EXPECT_FALSE(parseTable(TableKind::Rt, serializeTable(t)).accepted());
+
+    // The reader gives up at the first byte too many, whatever follows.
+    TableLineReader reader(kRtEntryCount);
+    reader.feed(std::string(kMaxEntryBytes, 'x'));
+    EXPECT_FALSE(reader.done());
+    reader.feed("x\r\n" + serializeTable(defaultTable(TableKind::Rt)));
+    EXPECT_TRUE(reader.done());
+    EXPECT_TRUE(reader.overlong());
+}
+
+// A table file of 256 MiB on one line (sparse: no disk used) costs no more
+// memory to reject than one read. Measured in a child process of its own,
+// so the peak is that of the read alone.
+TEST(TableFile, AHugeFileIsRejectedWithoutBeingReadWhole) {
+    TempDir dir;
+    const std::filesystem::path huge = dir / "tr.dat";
+    {
+        const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t(256) << 20), 0);
+        ::close(fd);
+    }
+    auto peakKiB = [](auto work) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            work();
+            ::_exit(0);
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return usage.ru_maxrss;
+    };
+    const long idle = peakKiB([] {});
+    const long reading = peakKiB([&] {
+        if (readTableFile(TableKind::Tr, huge).status != LoadStatus::Rejected) ::_exit(1);
+    });
+    EXPECT_LT(reading - idle, 16 * 1024) << "KiB";
 }
 
 TEST(TableFile, WriteRefusesEntriesThatCannotBeReadBack) {

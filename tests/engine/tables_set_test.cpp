@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iterator>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "tables/table_file.h"
 #include "tables/user_table_set.h"
@@ -75,15 +77,49 @@ TEST(UserTableSet, RejectedFileLeavesNoEntryBehind) {
     EXPECT_EQ(set.table(TableKind::Rt), defaultTable(TableKind::Rt));
 }
 
-TEST(UserTableSet, UnreadableFileIsKept) {
-    TempDir dir;
-    fs::create_directory(dir / "tr.dat");  // exists, cannot be read as a file
-    UserTableSet set;
-    UserTableSet::LoadReport report = set.load(dir.path());
-    EXPECT_EQ(report.tr.status, LoadStatus::ReadError);
-    EXPECT_TRUE(fs::exists(dir / "tr.dat"));
-    EXPECT_EQ(set.table(TableKind::Tr), defaultTable(TableKind::Tr));
-    EXPECT_FALSE(set.resetEnabled());
+// What is not a regular file is taken as missing and never replaced or
+// deleted, at start, at close or by the reset; neither is a read-only file,
+// valid or not. A FIFO would block the load for ever if it were opened.
+TEST(UserTableSet, OddAndReadOnlyFilesAreLeftAlone) {
+    const std::string readOnly = lines(66, "ro");
+    const std::string rejected = lines(51, "short");
+    for (const char* kind : {"directory", "fifo", "loop"}) {
+        SCOPED_TRACE(kind);
+        TempDir dir;
+        const fs::path tr = dir / "tr.dat";
+        if (kind == std::string("directory")) fs::create_directory(tr);
+        else if (kind == std::string("fifo")) ASSERT_EQ(::mkfifo(tr.c_str(), 0644), 0);
+        else fs::create_symlink("tr.dat", tr);
+        const fs::file_type type = fs::symlink_status(tr).type();
+        writeBytes(dir / "rt.dat", readOnly);
+        fs::permissions(dir / "rt.dat", fs::perms(0444));
+
+        UserTableSet set;
+        UserTableSet::LoadReport report = set.load(dir.path());
+        EXPECT_EQ(report.tr.status, LoadStatus::NotAFile);
+        EXPECT_EQ(set.table(TableKind::Tr), defaultTable(TableKind::Tr));
+        EXPECT_TRUE(set.loaded(TableKind::Rt));
+        EXPECT_EQ(set.table(TableKind::Rt)[65], "ro66");
+
+        // Confirmed in both editors: the close refuses both files.
+        ASSERT_TRUE(set.confirm(TableKind::Tr, filled(TableKind::Tr, "t")).ok());
+        ASSERT_TRUE(set.confirm(TableKind::Rt, filled(TableKind::Rt, "r")).ok());
+        EXPECT_EQ(set.save(dir.path()).size(), 2u);
+        // And so does the reset.
+        EXPECT_EQ(set.reset(dir.path()).size(), 2u);
+        EXPECT_EQ(fs::symlink_status(tr).type(), type);
+        EXPECT_EQ(readBytes(dir / "rt.dat"), readOnly);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+
+        // A rejected read-only file is not deleted either.
+        fs::permissions(dir / "rt.dat", fs::perms(0644));
+        writeBytes(dir / "rt.dat", rejected);
+        fs::permissions(dir / "rt.dat", fs::perms(0444));
+        UserTableSet again;
+        EXPECT_EQ(again.load(dir.path()).rt.status, LoadStatus::Rejected);
+        EXPECT_EQ(readBytes(dir / "rt.dat"), rejected);
+        EXPECT_FALSE(again.resetEnabled());
+    }
 }
 
 TEST(UserTableSet, LoadedFileUntouchedUnlessConfirmed) {

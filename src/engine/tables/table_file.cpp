@@ -1,9 +1,7 @@
 #include "tables/table_file.h"
 
-#include <fstream>
-#include <system_error>
-
 #include "settings/atomic_file.h"
+#include "settings/regular_file.h"
 #include "settings/settings_dir.h"
 
 namespace lettrica::tables {
@@ -18,7 +16,7 @@ void TableLineReader::endLine() {
 
 void TableLineReader::feed(std::string_view bytes) {
     for (char c : bytes) {
-        if (ended_) return;
+        if (ended_ || overlong_) return;
         if (c == '\x1A') {
             ended_ = true;
             return;
@@ -34,12 +32,19 @@ void TableLineReader::feed(std::string_view bytes) {
         }
         if (c == '\r') pendingCr_ = true;
         else if (c == '\n') endLine();
-        else if (count_ < maxLines_) current_.push_back(c);
+        else if (count_ < maxLines_) {
+            if (current_.size() == kMaxEntryBytes) {
+                overlong_ = true;
+                return;
+            }
+            current_.push_back(c);
+        }
     }
 }
 
 void TableLineReader::finish() {
     pendingCr_ = false;
+    if (overlong_) return;  // the line stays open: lineCount() + 1 is the long one
     if (lineStarted_) endLine();
 }
 
@@ -62,55 +67,55 @@ ParsedTable parseTable(TableKind kind, std::string_view bytes) {
     reader.finish();
     ParsedTable result;
     result.lineCount = reader.lineCount();
-    if (result.lineCount == expected) result.entries = reader.takeLines();
+    result.overlong = reader.overlong();
+    if (result.lineCount == expected && !result.overlong) result.entries = reader.takeLines();
     return result;
 }
 
 LoadResult readTableFile(TableKind kind, const fs::path& path) {
     LoadResult result;
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
-        result.status = LoadStatus::ReadError;
-        result.error = path.filename().string() + ": " + ec.message();
+    const std::string name = path.filename().string();
+    settings::RegularFileReader file(path);
+    switch (file.state()) {
+    case settings::FileState::Missing:
         return result;
-    }
-    if (!fs::exists(st)) return result;  // Missing
-    if (fs::is_directory(st)) {
-        result.status = LoadStatus::ReadError;
-        result.error = path.filename().string() + " is a directory";
+    case settings::FileState::NotRegular:
+        result.status = LoadStatus::NotAFile;
+        result.error = file.error();
         return result;
-    }
-
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    case settings::FileState::Unreadable:
         result.status = LoadStatus::ReadError;
-        result.error = "cannot open " + path.filename().string();
+        result.error = file.error();
         return result;
+    case settings::FileState::Regular:
+        break;
     }
     const std::size_t expected = entryCount(kind);
     TableLineReader reader(expected);
     std::string buffer(64 * 1024, '\0');
-    while (!reader.atEndMark() && !reader.exceeded()) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const std::streamsize got = in.gcount();
-        if (got > 0) reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-        if (in.bad()) {
+    while (!reader.done()) {
+        const std::size_t got = file.read(buffer.data(), buffer.size());
+        if (file.state() != settings::FileState::Regular) {
             result.status = LoadStatus::ReadError;
-            result.error = "cannot read " + path.filename().string();
+            result.error = file.error();
             return result;
         }
-        if (in.eof()) break;
+        if (got == 0) break;
+        reader.feed(std::string_view(buffer.data(), got));
     }
     reader.finish();
 
     result.lineCount = reader.lineCount();
-    if (result.lineCount == expected) {
+    if (reader.overlong()) {
+        result.status = LoadStatus::Rejected;
+        result.error = name + ": line " + std::to_string(reader.lineCount() + 1) + " is longer than " +
+                       std::to_string(kMaxEntryBytes) + " bytes";
+    } else if (result.lineCount == expected) {
         result.status = LoadStatus::Accepted;
         result.entries = reader.takeLines();
     } else {
         result.status = LoadStatus::Rejected;
-        result.error = path.filename().string() + " has " +
+        result.error = name + " has " +
                        (result.lineCount > expected ? "more than " + std::to_string(expected)
                                                     : std::to_string(result.lineCount)) +
                        " lines, " + std::to_string(expected) + " expected";
@@ -134,12 +139,6 @@ FileResult writeTableFile(TableKind kind, const Table& table, const fs::path& pa
     return {w.error};
 }
 
-FileResult deleteTableFile(const fs::path& path) {
-    std::error_code ec;
-    fs::remove(path, ec);
-    if (ec && ec != std::errc::no_such_file_or_directory)
-        return {"cannot delete " + path.filename().string() + ": " + ec.message()};
-    return {};
-}
+FileResult deleteTableFile(const fs::path& path) { return {settings::deleteFileIfAllowed(path).error}; }
 
 }  // namespace lettrica::tables

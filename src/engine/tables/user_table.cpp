@@ -86,6 +86,8 @@ const Table& defaultTable(TableKind kind) {
 }
 
 std::optional<std::string> entryProblem(std::string_view entry) {
+    if (entry.size() > kMaxEntryBytes)
+        return "an entry is longer than " + std::to_string(kMaxEntryBytes) + " characters";
     for (char c : entry) {
         if (c == '\r' || c == '\n') return std::string("a line break cannot be part of an entry");
         if (c == '\x1A') return std::string("the character 1A (Ctrl+Z) cannot be part of an entry");

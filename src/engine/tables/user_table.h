@@ -19,6 +19,13 @@ inline constexpr std::size_t kRtEntryCount = 66;
 
 using Table = std::vector<std::string>;  // entry k belongs to key k
 
+// The longest entry a table holds, in bytes (characters of Windows-1251). A
+// letter's replacement is a few characters; the bound keeps a stray huge
+// file from being read whole and a conversion's output from exploding. The
+// editors stop typing there, and a file with a longer line is rejected as
+// soon as the reader has passed this many bytes of it.
+inline constexpr std::size_t kMaxEntryBytes = 1024;
+
 std::size_t entryCount(TableKind kind);
 
 // "tr.dat" or "rt.dat".
@@ -37,7 +44,8 @@ const Table& defaultTable(TableKind kind);
 
 // Why an entry cannot be stored, or nothing when it can. CR and LF would
 // split the entry into two lines of its file and 1A would end the file
-// there, so a table holding them could never be read back.
+// there, and an entry over kMaxEntryBytes would be rejected, so a table
+// holding them could never be read back.
 std::optional<std::string> entryProblem(std::string_view entry);
 
 }  // namespace lettrica::tables

@@ -35,6 +35,7 @@ LoadResult UserTableSet::loadOne(TableKind kind, const fs::path& dir, bool delet
     LoadResult r = readTableFile(kind, path);
     switch (r.status) {
     case LoadStatus::Missing:
+    case LoadStatus::NotAFile:  // not ours: as if missing, and left where it is
         break;
     case LoadStatus::Accepted:
         s.table = r.entries;

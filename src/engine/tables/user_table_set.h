@@ -37,19 +37,22 @@ public:
         std::vector<std::string> errors;
     };
     // The start-up load from `dir`: an accepted file replaces its table and
-    // sets its loaded flag; a missing one leaves the defaults; a rejected one
-    // (wrong line count) gives the defaults and, with deleteRejected, is
-    // deleted. A file that exists but cannot be read gives the defaults and
-    // is kept: it may be fine again once readable. Enables the reset when
-    // either file was accepted.
+    // sets its loaded flag; a missing one, or one that is not a regular file
+    // (a directory, a FIFO), leaves the defaults; a rejected one (wrong line
+    // count, a line too long) gives the defaults and, with deleteRejected, is
+    // deleted unless it is read-only. A file that exists but cannot be read
+    // gives the defaults and is kept: it may be fine again once readable.
+    // Enables the reset when either file was accepted.
     LoadReport load(const std::filesystem::path& dir, bool deleteRejected = true);
 
     // The close: writes each table marked by confirm(), atomically. Errors
-    // leave the previous file as it was.
+    // leave the previous file as it was; a read-only file, or one that is
+    // not a regular file, is never replaced.
     std::vector<std::string> save(const std::filesystem::path& dir) const;
 
-    // The confirmed reset: defaults, both files deleted, both tables
-    // unmarked, the reset disabled. Returns the deletions that failed.
+    // The confirmed reset: defaults, both files deleted (but not a read-only
+    // one, nor one that is not a regular file), both tables unmarked, the
+    // reset disabled. Returns the deletions that failed or were refused.
     std::vector<std::string> reset(const std::filesystem::path& dir);
 
     bool loaded(TableKind kind) const { return slot(kind).loaded; }
