@@ -20,7 +20,7 @@ int runCase(const std::vector<std::string>& argv) {
     const textops::Case to = target == "upper" ? textops::Case::Upper : textops::Case::Lower;
 
     if (files.empty()) files.push_back("-");
-    Output output(args.value("-o", args.value("--output", "-")));
+    Output output(outputOption(args));
     for (const std::string& file : files) {
         Input input(file);
         // Windows-1251 is one byte per character: a plain byte map.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <csetjmp>
 #include <csignal>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "settings/atomic_file.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
 
@@ -90,8 +90,6 @@ std::optional<bool> mappedIsUtf8(int fd, off_t start, off_t size) {
 
 // Outputs smaller than this are gathered before they are written.
 constexpr std::size_t kGather = 64 * 1024;
-// A file that replaces another is handed to the disk in steps of this size.
-constexpr std::size_t kWriteBehind = 8 << 20;
 
 }  // namespace
 
@@ -184,11 +182,17 @@ bool Input::isUtf8() {
     const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
     const off_t start = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
     const bool seekable = start >= 0;
-    if (seekable && S_ISREG(st.st_mode)) {
-        if (const std::optional<bool> mapped = mappedIsUtf8(fd_, start, st.st_size)) {
-            utf8_ = *mapped ? 1 : 0;
-            return *mapped;
+    // The size a file claims only says how much can be mapped: a
+    // pseudo-file (/proc/self/environ) claims 0 and has bytes all the same,
+    // and a file may grow. What lies beyond the claimed size is read below.
+    if (seekable && S_ISREG(st.st_mode) && st.st_size > start) {
+        const std::optional<bool> mapped = mappedIsUtf8(fd_, start, st.st_size);
+        if (mapped && !*mapped) {
+            utf8_ = 0;
+            return false;
         }
+        // Valid up to a character's end at the claimed size: go on from there.
+        if (mapped && ::lseek(fd_, st.st_size, SEEK_SET) < 0) throw IoError(name_, errnoText(errno));
     }
     // The carry holds a character cut at the end of one read.
     std::vector<char> buffer(kChunkSize + 4);
@@ -220,71 +224,51 @@ bool Input::isUtf8() {
     return valid;
 }
 
+std::string outputOption(const Args& args) {
+    const std::string path = args.value("-o", args.value("--output", "-"));
+    if (path.empty()) throw UsageError("-o needs a file name (or - for the standard output)");
+    return path;
+}
+
 Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
     if (path_.empty()) {
         fd_ = STDOUT_FILENO;
         return;
     }
-    namespace fs = std::filesystem;
-    struct stat st{};
-    const bool exists = ::stat(path_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) throw IoError(path_, "is a directory");
-    if (exists && !S_ISREG(st.st_mode)) {
+    const settings::WriteTarget target = settings::resolveWriteTarget(path_);
+    if (!target.reason.empty()) throw IoError(path_, target.reason);
+    if (target.exists && !S_ISREG(target.mode) && !S_ISDIR(target.mode)) {
         // A device or a pipe (/dev/null, a FIFO) is written to as it is:
         // replacing it by a file would break it.
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+        fd_ = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd_ < 0) throw IoError(path_, errnoText(errno));
         return;
     }
-    // Through a symbolic link, the file it points to is the one replaced.
-    std::error_code ec;
-    fs::path target = fs::is_symlink(path_, ec) && exists ? fs::canonical(path_, ec) : fs::path(path_);
-    if (ec) target = path_;
-    replaced_ = target.string();
-    fs::path dir = target.parent_path().empty() ? "." : target.parent_path();
-    std::string leaf = ".";
-    leaf += target.filename().string();
-    leaf += ".XXXXXX";
-    std::string name = (dir / leaf).string();
-    int fd = mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) throw IoError(path_, errnoText(errno));
-    tempPath_ = name;
-    fd_ = fd;
-    // Keep the mode of a file that is replaced, else the usual one.
-    replacing_ = exists;
-    mode_t mode = 0666;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd_, mode);
+    // A new file is not waited for: it has nothing to protect.
+    settings::WriteOptions options;
+    options.flushNewFile = false;
+    file_ = std::make_unique<settings::AtomicFileWriter>(path_, options);
+    if (!file_->ok()) throw IoError(path_, file_->reason());
 }
 
 Output::~Output() {
     if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
-    if (!tempPath_.empty() && !committed_) ::unlink(tempPath_.c_str());
+    // The writer discards its temporary file unless it was committed.
 }
 
 std::string Output::shownName() const { return path_.empty() ? "standard output" : path_; }
 
 void Output::writeAll(const char* bytes, std::size_t size) {
+    if (file_) {
+        if (!file_->write(std::string_view(bytes, size))) throw IoError(shownName(), file_->reason());
+        return;
+    }
     while (size > 0) {
         ssize_t n = ::write(fd_, bytes, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw IoError(shownName(), errnoText(n < 0 ? errno : ENOSPC));
         bytes += n;
         size -= static_cast<std::size_t>(n);
-        written_ += static_cast<std::size_t>(n);
-    }
-    if (replacing_ && written_ - flushed_ >= kWriteBehind) {
-        // Start writing back what is written so far, so that the fsync at
-        // the end finds little left to do. Only a hint: errors show there.
-        ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(written_ - flushed_),
-                          SYNC_FILE_RANGE_WRITE);
-        flushed_ = written_;
     }
 }
 
@@ -306,24 +290,15 @@ void Output::write(std::string_view bytes) {
 
 void Output::commit() {
     flushBuffer();
-    const std::string shown = shownName();
-    if (tempPath_.empty()) {
-        if (fd_ != STDOUT_FILENO) {
-            const int fd = fd_;
-            fd_ = -1;
-            if (::close(fd) != 0) throw IoError(shown, errnoText(errno));
-        }
+    if (file_) {
+        if (!file_->commit()) throw IoError(shownName(), file_->reason());
         return;
     }
-    // When an old file is replaced, the new one is on disk before the
-    // rename, so that a crash leaves one or the other whole. A new file has
-    // nothing to protect and is not waited for.
-    if (replacing_ && ::fsync(fd_) != 0 && errno != EINVAL) throw IoError(shown, errnoText(errno));
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw IoError(shown, errnoText(errno));
-    if (std::rename(tempPath_.c_str(), replaced_.c_str()) != 0) throw IoError(shown, errnoText(errno));
-    committed_ = true;
+    if (fd_ != STDOUT_FILENO) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) throw IoError(shownName(), errnoText(errno));
+    }
 }
 
 Encoding resolveEncoding(const std::string& option, Input& input) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/args.h"
+#include "settings/atomic_file.h"
 #include "translit/converter.h"
 
 namespace lettrica::cli {
@@ -62,14 +64,17 @@ private:
 
 class Output {
 public:
-    // An empty path or "-" is the standard output.
+    // "-" is the standard output. A device or a FIFO is written to as it
+    // is; a file is replaced through the atomic writer (a link followed,
+    // mode, owner and group kept, a read-only file refused, nothing left
+    // behind by a failure or a signal).
     explicit Output(const std::string& path);
-    ~Output();  // discards the temporary file unless commit() ran
+    ~Output();  // discards the new file unless commit() ran
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
     void write(std::string_view bytes);
-    // Flushes and, for a file, moves the temporary file into place.
+    // Flushes and, for a file, moves the new file into place.
     void commit();
 
 private:
@@ -77,16 +82,15 @@ private:
     void writeAll(const char* bytes, std::size_t size);
     std::string shownName() const;
 
-    std::string path_;      // as given, for messages
-    std::string replaced_;  // the file the temporary one replaces
-    std::string tempPath_;
-    int fd_ = -1;
-    bool committed_ = false;
-    bool replacing_ = false;    // an existing file is replaced: fsync first
-    std::size_t written_ = 0;   // bytes written to the file
-    std::size_t flushed_ = 0;   // of which handed to the disk early
-    std::string buffer_;        // small writes are gathered here
+    std::string path_;  // as given, for messages; empty for the standard output
+    int fd_ = -1;       // the standard output, a device or a FIFO
+    std::unique_ptr<settings::AtomicFileWriter> file_;
+    std::string buffer_;  // small writes are gathered here
 };
+
+// The OUT of "-o OUT" (or "--output OUT"), "-" when absent; an empty name is
+// a usage error, not the standard output.
+std::string outputOption(const Args& args);
 
 enum class Encoding { Cp1251, Utf8 };
 

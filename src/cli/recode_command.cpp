@@ -20,7 +20,7 @@ int runRecode(const std::vector<std::string>& argv) {
 
     std::vector<std::string> files = args.operands();
     if (files.empty()) files.push_back("-");
-    Output output(args.value("-o", args.value("--output", "-")));
+    Output output(outputOption(args));
     for (const std::string& file : files) {
         Input input(file);
         streamByteMap(input, map, output);

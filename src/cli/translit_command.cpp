@@ -55,13 +55,14 @@ int runTranslit(Direction direction, const std::vector<std::string>& argv) {
     const std::string table = args.choice("--table", {"gost", "anglo", "user"}, tablesDir ? "user" : "anglo");
     if (tablesDir && table != "user") throw UsageError("--tables goes with --table user");
     const std::string encoding = args.choice("--encoding", {"auto", "cp1251", "utf-8"}, "auto");
+    const std::string outPath = outputOption(args);
     std::optional<translit::CharMapConverter> user;
     if (table == "user") user.emplace(userConverter(direction, tablesDir));
     const translit::Converter& converter = user ? *user : builtinConverter(direction, table);
 
     std::vector<std::string> files = args.operands();
     if (files.empty()) files.push_back("-");
-    Output output(args.value("-o", args.value("--output", "-")));
+    Output output(outPath);
     for (const std::string& file : files) {
         Input input(file);
         streamConvert(input, resolveEncoding(encoding, input), converter, output);
