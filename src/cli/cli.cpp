@@ -42,8 +42,9 @@ void printHelp(std::FILE* to) {
                  "as Windows-1251, and writes the output in the input's encoding.\n"
                  "--table user converts by the user's own table, rt.dat for to-latin and tr.dat\n"
                  "for to-cyrillic, from the settings directory ($LETTRICA_HOME, else the\n"
-                 "executable's directory when writable, else ~/.config/lettrica) or from\n"
-                 "--tables DIR; a missing or invalid file gives the default table.\n"
+                 "executable's directory when it holds lettrica.ini, else\n"
+                 "$XDG_CONFIG_HOME/lettrica or ~/.config/lettrica) or from --tables DIR;\n"
+                 "a missing or invalid file gives the default table.\n"
                  "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.\n");
 }
 

@@ -137,6 +137,45 @@ TEST_F(TablesCli, TableThatIsNotAFileIsTakenAsMissing) {
     EXPECT_EQ(fs::status(home_ / "tr.dat").type(), fs::file_type::fifo);
 }
 
+// Where both programs look for their files: LETTRICA_HOME; else beside the
+// executable when lettrica.ini is there (a portable copy); else the XDG
+// configuration directory. A copy of the real binary in a directory of its
+// own shows each step.
+TEST_F(TablesCli, SettingsDirectoryRule) {
+    const fs::path bin = root_ / "portable", config = root_ / "config", home = root_ / "user";
+    fs::create_directories(bin);
+    fs::copy_file(LETTRICA_CLI, bin / "lettrica-cli");
+    // tr.dat in each place turns J into a different letter.
+    const std::pair<fs::path, const char*> places[] = {
+        {bin, "Ж"}, {config / "lettrica", "Ш"}, {home / ".config" / "lettrica", "Щ"}, {home_, "Ч"}};
+    for (const auto& [dir, letter] : places) {
+        fs::create_directories(dir);
+        ASSERT_TRUE(tables::writeTableFile(tables::TableKind::Tr, edited(tables::TableKind::Tr, 18, win(letter)),
+                                           dir / "tr.dat").ok());
+    }
+    auto convert = [&](const std::string& env) {
+        spill(root_ / "in", "J");
+        const std::string cmd = "env -u LETTRICA_HOME -u XDG_CONFIG_HOME " + env + " " +
+                                shellQuote((bin / "lettrica-cli").string()) +
+                                " to-cyrillic --table user --encoding cp1251 < " + shellQuote((root_ / "in").string());
+        std::string out;
+        if (FILE* p = ::popen(cmd.c_str(), "r")) {
+            char buf[64];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+            ::pclose(p);
+        }
+        return text::encodeUtf8(text::decodeCp1251(out));
+    };
+    const std::string xdg = "XDG_CONFIG_HOME=" + shellQuote(config.string());
+    const std::string userHome = "HOME=" + shellQuote(home.string());
+    // No lettrica.ini beside the executable: a writable directory is not enough.
+    EXPECT_EQ(convert(xdg + " " + userHome), "Ш");
+    EXPECT_EQ(convert(userHome), "Щ");
+    spill(bin / "lettrica.ini", "[Main]\r\n");
+    EXPECT_EQ(convert(xdg + " " + userHome), "Ж");
+    EXPECT_EQ(convert("LETTRICA_HOME=" + shellQuote(home_.string()) + " " + xdg), "Ч");
+}
+
 TEST_F(TablesCli, TablesOption) {
     const fs::path other = root_ / "other dir";
     fs::create_directories(other);

@@ -42,6 +42,7 @@ TEST(IniFile, CreatesTheFileAndItsDirectoryOwnerOnly) {
     ASSERT_EQ(ini.save(), "");
     EXPECT_EQ(readBytes(file), "[Main]\r\nWidth=800\r\nHeight=600\r\n\r\n[Menu]\r\nTable=1\r\n");
     EXPECT_EQ(modeOf(file), 0600u);
+    EXPECT_EQ(modeOf(file.parent_path()), 0700u);  // it holds the password too
     EXPECT_EQ(entriesIn(file.parent_path()), 1u);  // no temporary file left behind
 
     IniFile again(file);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "settings/atomic_file.h"
 #include "settings/settings_dir.h"
@@ -11,35 +12,59 @@
 using namespace lettrica::settings;
 namespace fs = std::filesystem;
 
+namespace {
+
+// Restores an environment variable when the test ends.
+class EnvVar {
+public:
+    explicit EnvVar(const char* name) : name_(name) {
+        if (const char* v = std::getenv(name)) saved_ = v;
+    }
+    ~EnvVar() {
+        if (saved_) setenv(name_, saved_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+}  // namespace
+
 TEST(SettingsDir, OrderOfPreference) {
-    const fs::path exe = "/opt/lettrica/bin";
-    EXPECT_EQ(chooseSettingsDir("/h/l", exe, "/x", "/home/u"), fs::path("/h/l"));
-    EXPECT_EQ(chooseSettingsDir("", exe, "/x", "/home/u"), exe);
+    const fs::path portable = "/opt/lettrica/bin";
+    EXPECT_EQ(chooseSettingsDir("/h/l", portable, "/x", "/home/u"), fs::path("/h/l"));
+    EXPECT_EQ(chooseSettingsDir("", portable, "/x", "/home/u"), portable);
     EXPECT_EQ(chooseSettingsDir("", {}, "/x", "/home/u"), fs::path("/x/lettrica"));
     EXPECT_EQ(chooseSettingsDir("", {}, "", "/home/u"), fs::path("/home/u/.config/lettrica"));
     // A relative XDG_CONFIG_HOME is ignored.
     EXPECT_EQ(chooseSettingsDir("", {}, "rel/cfg", "/home/u"), fs::path("/home/u/.config/lettrica"));
 }
 
+// A writable directory of the executable (a build tree) is not taken: only
+// one that already holds lettrica.ini is, as the command-line test of the
+// real binary shows.
 TEST(SettingsDir, FollowsTheEnvironment) {
     TempDir dir;
-    const char* saved = std::getenv("LETTRICA_HOME");
-    const std::string savedValue = saved ? saved : "";
+    EnvVar home("LETTRICA_HOME"), xdg("XDG_CONFIG_HOME");
     setenv("LETTRICA_HOME", dir.path().c_str(), 1);
     EXPECT_EQ(settingsDir(), dir.path());
     EXPECT_EQ(settingsFile("tr.dat"), dir / "tr.dat");
 
-    // Unset: the test binary's directory is writable, so it is chosen.
     unsetenv("LETTRICA_HOME");
-    EXPECT_EQ(settingsDir(), executableDir());
-    EXPECT_FALSE(executableDir().empty());
-    if (saved) setenv("LETTRICA_HOME", savedValue.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    ASSERT_FALSE(fs::exists(executableDir() / "lettrica.ini"));
+    EXPECT_EQ(settingsDir(), dir / "config" / "lettrica");
+    EXPECT_FALSE(fs::exists(dir / "config"));  // found, not created
 }
 
-TEST(SettingsDir, EnsureCreatesNestedDirectories) {
+TEST(SettingsDir, EnsureCreatesNestedDirectoriesForTheOwnerOnly) {
     TempDir dir;
     EXPECT_EQ(ensureDirExists(dir / "a" / "b"), "");
     EXPECT_TRUE(fs::is_directory(dir / "a" / "b"));
+    EXPECT_EQ(fs::status(dir / "a").permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(dir / "a" / "b").permissions(), fs::perms::owner_all);
     EXPECT_EQ(ensureDirExists(dir / "a"), "");  // existing: fine
     writeBytes(dir / "file", "x");
     EXPECT_NE(ensureDirExists(dir / "file" / "sub"), "");

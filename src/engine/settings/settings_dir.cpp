@@ -1,11 +1,13 @@
 #include "settings/settings_dir.h"
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <mutex>
+#include <cstring>
 #include <system_error>
 
-#include "settings/atomic_file.h"
+#include <sys/stat.h>
+
+#include "settings/settings_keys.h"
 
 namespace lettrica::settings {
 namespace fs = std::filesystem;
@@ -17,30 +19,14 @@ std::string envValue(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-// Whether a file can be created in `dir`. Permission bits cannot answer this
-// (root, ACLs, read-only mounts), so a probe file is created and removed.
-bool canCreateFilesIn(const fs::path& dir) {
-    std::error_code ec;
-    if (dir.empty() || !fs::is_directory(dir, ec)) return false;
-    const fs::path probe = dir / (".lettrica-probe-" + uniqueSuffix());
-    {
-        std::ofstream out(probe, std::ios::binary | std::ios::app);
-        if (!out) return false;
-    }
-    fs::remove(probe, ec);
-    return true;
-}
-
-// The executable does not move while the program runs, so its directory and
-// whether it is writable are found once.
-const fs::path& writableExecutableDir() {
-    static std::once_flag once;
-    static fs::path dir;
-    std::call_once(once, [] {
-        fs::path exeDir = executableDir();
-        if (canCreateFilesIn(exeDir)) dir = exeDir;
-    });
-    return dir;
+// The executable's directory when it holds a settings file: the user put
+// one there to keep the program portable.
+fs::path portableDir() {
+    const fs::path dir = executableDir();
+    if (dir.empty()) return {};
+    struct stat st {};
+    const fs::path ini = dir / kSettingsFileName;
+    return ::stat(ini.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? dir : fs::path();
 }
 
 }  // namespace
@@ -52,10 +38,10 @@ fs::path executableDir() {
     return exe.parent_path();
 }
 
-fs::path chooseSettingsDir(std::string_view lettricaHome, const fs::path& writableExeDir,
-                           std::string_view xdgConfigHome, std::string_view home) {
+fs::path chooseSettingsDir(std::string_view lettricaHome, const fs::path& portable, std::string_view xdgConfigHome,
+                           std::string_view home) {
     if (!lettricaHome.empty()) return fs::path(lettricaHome);
-    if (!writableExeDir.empty()) return writableExeDir;
+    if (!portable.empty()) return portable;
     // A relative XDG_CONFIG_HOME is invalid and must be ignored.
     const fs::path xdg(xdgConfigHome);
     if (!xdg.empty() && xdg.is_absolute()) return xdg / "lettrica";
@@ -68,22 +54,28 @@ fs::path chooseSettingsDir(std::string_view lettricaHome, const fs::path& writab
 
 fs::path settingsDir() {
     const std::string home = envValue("LETTRICA_HOME");
-    // The executable's directory is probed only when it could matter.
+    // The executable's directory is looked at only when it could matter.
     if (!home.empty()) return fs::path(home);
-    return chooseSettingsDir({}, writableExecutableDir(), envValue("XDG_CONFIG_HOME"), envValue("HOME"));
+    return chooseSettingsDir({}, portableDir(), envValue("XDG_CONFIG_HOME"), envValue("HOME"));
 }
 
 fs::path settingsFile(std::string_view name) { return settingsDir() / fs::path(name); }
 
 std::string ensureDirExists(const fs::path& dir) {
-    std::error_code ec;
-    if (fs::is_directory(dir, ec)) return {};
-    fs::create_directories(dir, ec);
-    if (ec) return "cannot create directory " + dir.string() + ": " + ec.message();
-    if (!fs::is_directory(dir, ec)) return dir.string() + " is not a directory";
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return {};
+        return dir.string() + " is not a directory";
+    }
+    // Parents first, each created 0700 as the base directory rules ask.
+    const fs::path parent = dir.parent_path();
+    if (!parent.empty() && parent != dir) {
+        if (std::string err = ensureDirExists(parent); !err.empty()) return err;
+    }
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return "cannot create directory " + dir.string() + ": " + std::strerror(errno);
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return dir.string() + " is not a directory";
     return {};
 }
-
-std::string ensureSettingsDir() { return ensureDirExists(settingsDir()); }
 
 }  // namespace lettrica::settings
