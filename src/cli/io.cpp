@@ -240,7 +240,7 @@ Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
     if (target.exists && !S_ISREG(target.mode) && !S_ISDIR(target.mode)) {
         // A device or a pipe (/dev/null, a FIFO) is written to as it is:
         // replacing it by a file would break it.
-        fd_ = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (fd_ < 0) throw IoError(path_, errnoText(errno));
         return;
     }

@@ -71,6 +71,11 @@ TEST_F(OutputFileCli, ReplacesOnlyWhatARedirectionCouldWrite) {
     EXPECT_TRUE(fs::is_empty(path("sub")));
     EXPECT_TRUE(fs::is_empty(path("dir")));
 
+    // A link that names no file (/dev/stdout to a pipe) is written to as a pipe.
+    r = run("to-latin -o /dev/stdout in.txt | cat");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Zhuk");
+
     // A link to a file not there yet: the file it names is written.
     r = run("to-latin -o dangling in.txt");
     EXPECT_EQ(r.code, 0) << r.err;

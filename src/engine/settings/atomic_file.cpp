@@ -95,36 +95,34 @@ std::string uniqueSuffix() {
 
 WriteTarget resolveWriteTarget(const fs::path& path) {
     WriteTarget target;
+    target.path = path;
+    // What the path leads to, as the kernel follows it: this also sees
+    // through the links of /proc (/dev/stdout to a pipe) that name no file.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        target.exists = true;
+        target.mode = st.st_mode;
+        target.owner = st.st_uid;
+        target.group = st.st_gid;
+    } else if (errno != ENOENT) {
+        target.reason = errnoText();  // a loop of links, a search permission
+        return target;
+    }
+    // The name the rename must replace: links followed one by one, down to
+    // the file a dangling link names.
     fs::path p = path;
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(p.c_str(), &st) != 0) {
-            // A link to nothing: the file it names is created.
-            if (errno != ENOENT) target.reason = errnoText();
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat lst {};
+        if (::lstat(p.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode)) {
             target.path = p;
-            return target;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            target.path = p;
-            target.exists = true;
-            target.mode = st.st_mode;
-            target.owner = st.st_uid;
-            target.group = st.st_gid;
-            return target;
-        }
-        if (hops == kMaxLinks) {
-            target.reason = std::strerror(ELOOP);
-            target.path = path;
             return target;
         }
         const fs::path link = readLink(p);
-        if (link.empty()) {
-            target.reason = errnoText();
-            target.path = path;
-            return target;
-        }
+        if (link.empty()) break;
         p = link.is_absolute() ? link : p.parent_path() / link;
     }
+    target.reason = std::strerror(ELOOP);
+    return target;
 }
 
 std::string replaceRefusal(const WriteTarget& target) {
