@@ -75,9 +75,10 @@ fs::path readLink(const fs::path& link) {
 }
 
 fs::path temporaryName(const fs::path& target) {
-    fs::path dir = target.parent_path();
-    return dir / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
+    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + uniqueSuffix());
 }
+
+fs::path directoryOf(const fs::path& file) { return file.parent_path().empty() ? fs::path(".") : file.parent_path(); }
 
 }  // namespace
 
@@ -150,25 +151,32 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& path, WriteOptions options) :
     if (target_.exists) mode &= target_.mode & 07777;
 
     if (options_.unnamedTemporary && procFdUsable()) {
-        const fs::path dir = target_.path.parent_path().empty() ? fs::path(".") : target_.path.parent_path();
-        fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        fd_ = ::open(directoryOf(target_.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     }
     // The file system has no unnamed files (or they were not wanted).
-    for (int attempt = 0; fd_ < 0 && attempt < 16; ++attempt) {
+    if (fd_ < 0 && !createNamed([&](const char* name) {
+            fd_ = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            return fd_ >= 0;
+        }))
+        failErrno("");
+}
+
+bool AtomicFileWriter::createNamed(const std::function<bool(const char* name)>& create) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path name = temporaryName(target_.path);
+        // Known to the signal handler before it exists, so it never exists unknown.
         const int slot = claimPending(name);
-        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd_ >= 0) {
+        if (create(name.c_str())) {
             tempPath_ = name;
             pendingSlot_ = slot;
-            break;
+            return true;
         }
         const int err = errno;
         releasePending(slot);
         errno = err;
-        if (err != EEXIST) break;
+        if (err != EEXIST) return false;
     }
-    if (fd_ < 0) failErrno("");
+    return false;
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -242,19 +250,10 @@ bool AtomicFileWriter::commit() {
     if (tempPath_.empty()) {
         // The unnamed file gets a name just before the rename.
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        for (int attempt = 0; tempPath_.empty(); ++attempt) {
-            const fs::path name = temporaryName(target_.path);
-            const int slot = claimPending(name);
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                tempPath_ = name;
-                pendingSlot_ = slot;
-                break;
-            }
-            const int err = errno;
-            releasePending(slot);
-            errno = err;
-            if (err != EEXIST || attempt == 15) return failErrno("");
-        }
+        if (!createNamed([&](const char* name) {
+                return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0;
+            }))
+            return failErrno("");
     }
     const int fd = fd_;
     fd_ = -1;
@@ -266,8 +265,7 @@ bool AtomicFileWriter::commit() {
     committed_ = true;
     if (flush) {
         // The rename itself must reach the disk too.
-        const fs::path dir = target_.path.parent_path().empty() ? fs::path(".") : target_.path.parent_path();
-        const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dirFd = ::open(directoryOf(target_.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd >= 0) {
             ::fsync(dirFd);
             ::close(dirFd);

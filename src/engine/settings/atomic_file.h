@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -76,6 +77,9 @@ public:
     bool commit();
 
 private:
+    // Makes a temporary file of a fresh hidden name exist through `create`;
+    // false with errno set when it could not.
+    bool createNamed(const std::function<bool(const char* name)>& create);
     bool fail(const std::string& why);
     bool failErrno(const char* what);
     void discard();
