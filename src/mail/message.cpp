@@ -171,10 +171,34 @@ QByteArray formatMailDate(const QDateTime& when) {
 
 void appendHeaderField(QList<QByteArray>& lines, const QByteArray& name, const QByteArray& value) {
     if (value.isEmpty()) return;
-    QByteArray field = name + ": " + value;
-    field.replace("\r\n", "\r\n\t");
-    if (field.endsWith('\t')) field.chop(1);
-    for (const QByteArray& line : field.split('\n')) lines.append(line.endsWith('\r') ? line.chopped(1) : line);
+    const QByteArray field = name + ": " + value;
+    // Only a CR LF pair may break the field, and only as a fold onto a line
+    // that starts with a TAB; any other control byte would end or split the
+    // header line, so it becomes a blank.
+    QList<QByteArray> folded(1);
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const auto b = static_cast<unsigned char>(field[i]);
+        if (b == '\r' && i + 1 < field.size() && field[i + 1] == '\n') {
+            ++i;
+            folded.append(QByteArray(1, '\t'));
+        } else {
+            folded.last() += (b < 32 && b != '\t') || b == 127 ? ' ' : static_cast<char>(b);
+        }
+    }
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        QByteArray line = folded[i];
+        // A continuation of blanks only would read as the end of the header.
+        if (i > 0 && line.trimmed().isEmpty()) continue;
+        // A line over the limit folds before its last blank that fits.
+        while (line.size() > kMaxHeaderLineBytes) {
+            qsizetype at = kMaxHeaderLineBytes;
+            while (at > 1 && line[at] != ' ' && line[at] != '\t') --at;
+            if (at <= 1) break;  // one word: nothing to fold at
+            lines.append(line.left(at));
+            line.remove(0, at);
+        }
+        lines.append(line);
+    }
 }
 
 void insertHeaderField(QList<QByteArray>& lines, const QByteArray& name, const QByteArray& value) {

@@ -86,9 +86,14 @@ private:
 // day and the hour, the zone as the offset from UTC of that moment.
 QByteArray formatMailDate(const QDateTime& local);
 
+// RFC 5322: a header line holds at most 998 bytes before its CR LF.
+constexpr qsizetype kMaxHeaderLineBytes = 998;
+
 // A header field written as "Name: value", each CR LF of the value turned
 // into CR LF TAB (a continuation line); appended as lines. Empty values
-// are not written.
+// are not written. Whatever the value holds, no line gets a bare CR or LF
+// (other control bytes but TAB become blanks), no continuation line is
+// blank, and a line over kMaxHeaderLineBytes folds at a blank if it has one.
 void appendHeaderField(QList<QByteArray>& lines, const QByteArray& name, const QByteArray& value);
 
 // Inserts a field as the last header line unless the header already has a

@@ -109,26 +109,48 @@ QByteArray encodeHeaderText(const QString& text, const QString& charsetName, int
     }
     if (n < 1) n = 1;
 
-    const qsizetype k = std::max<qsizetype>(1, bytes.size() / n);
-    QByteArray out;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        qsizetype end = std::min(bytes.size(), pos + k);
-        if (utf8) {
-            auto continuation = [&](qsizetype i) { return (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80; };
-            qsizetype c = end;
-            while (c > pos && c < bytes.size() && continuation(c)) --c;
-            if (c == pos) {  // one character longer than a piece: take it whole
-                c = pos + 1;
-                while (c < bytes.size() && continuation(c)) ++c;
+    // Pieces of K = L div N bytes, the last one taking what is left; in UTF-8
+    // a cut moves back to the start of a character.
+    auto cut = [&](qsizetype pieces) {
+        const qsizetype k = std::max<qsizetype>(1, bytes.size() / pieces);
+        QList<QByteArray> words;
+        qsizetype pos = 0;
+        while (pos < bytes.size()) {
+            qsizetype end = std::min(bytes.size(), pos + k);
+            if (utf8) {
+                auto continuation = [&](qsizetype i) { return (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80; };
+                qsizetype c = end;
+                while (c > pos && c < bytes.size() && continuation(c)) --c;
+                if (c == pos) {  // one character longer than a piece: take it whole
+                    c = pos + 1;
+                    while (c < bytes.size() && continuation(c)) ++c;
+                }
+                end = c;
             }
-            end = c;
+            words.append(wrap(bytes.mid(pos, end - pos), method, label));
+            pos = end;
         }
-        if (!out.isEmpty()) out += "\r\n";
-        out += wrap(bytes.mid(pos, end - pos), method, label);
-        pos = end;
+        return words;
+    };
+    auto longest = [](const QList<QByteArray>& words) {
+        qsizetype m = 0;
+        for (const QByteArray& w : words) m = std::max(m, w.size());
+        return m;
+    };
+
+    // Every piece carries the whole wrapper, and quoted-printable pieces
+    // vary in length, so N from the total alone can give words over the
+    // RFC 2047 limit: take more pieces until every word fits (or each is
+    // one character).
+    QList<QByteArray> words = cut(n);
+    const qsizetype wrapper = wrap(QByteArray(), method, label).size();
+    while (longest(words) > kMaxEncodedWord && bytes.size() / n > 1) {
+        const qsizetype room = std::max<qsizetype>(1, kMaxEncodedWord - wrapper);
+        const qsizetype needed = (n * (longest(words) - wrapper) + room - 1) / room;
+        n = std::max(n + 1, needed);
+        words = cut(n);
     }
-    return out.trimmed();
+    return words.join("\r\n").trimmed();
 }
 
 QList<QByteArray> quotedPrintableLines(const QByteArray& line) {

@@ -14,6 +14,8 @@ enum class TransferEncoding { None, QuotedPrintable, Base64, EightBit };
 QByteArray transferEncodingName(TransferEncoding encoding);
 
 constexpr int kCharsPerLine = 76;
+// RFC 2047: an encoded word is at most 75 characters long.
+constexpr qsizetype kMaxEncodedWord = 75;
 
 // The method a header text needs: base64 for control bytes or mostly 8-bit
 // text, quoted-printable for some 8-bit bytes or a line over 76 characters,
@@ -29,10 +31,10 @@ QByteArray encodeQ(const QByteArray& bytes);
 // A header text (subject, display name) ready to be written: the text itself
 // when it is short printable ASCII, else one or more encoded words in
 // `charset`, each cut from the text so that it keeps near `limit`
-// characters, joined by CR LF (the field writer folds them onto
-// continuation lines). `forced` other than None imposes the method when one
-// is needed. Line breaks inside the text become blanks: a header cannot
-// carry them.
+// characters and never exceeds kMaxEncodedWord, joined by CR LF (the field
+// writer folds them onto continuation lines). `forced` other than None
+// imposes the method when one is needed. Line breaks inside the text become
+// blanks: a header cannot carry them.
 QByteArray encodeHeaderText(const QString& text, const QString& charset, int limit,
                             TransferEncoding forced = TransferEncoding::None);
 

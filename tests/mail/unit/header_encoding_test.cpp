@@ -1,6 +1,7 @@
 // Header texts as RFC 2047 encoded words: the method, the Q alphabet and
 // the cutting of long texts into several words.
 
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 #include "mail/mime_encoding.h"
@@ -114,4 +115,29 @@ TEST(BodyEncoding, QuotedPrintableLinesStayShortAndDecodeBack) {
     // A blank at the end of the line is encoded so transport cannot strip it.
     EXPECT_TRUE(out.last().endsWith("=20"));
     EXPECT_EQ(quotedPrintableLines(QByteArray()), QList<QByteArray>{QByteArray()});
+}
+
+TEST(HeaderEncoding, EveryWordFitsTheRfcLimitAndDecodesBack) {
+    // Random texts of every mix, at the limits the message uses and at
+    // silly ones: each encoded word holds at most 75 characters and the
+    // words decode to the text.
+    const QString alphabet = QStringLiteral("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВЯЁ") +
+                             QStringLiteral("abcxyzABCXYZ0123456789     .,;:=?_-\"()<>@");
+    const QString emoji = QStringLiteral("😀");
+    QRandomGenerator rng(17);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        for (int i = rng.bounded(1, 300); i > 0; --i) text += alphabet[rng.bounded(int(alphabet.size()))];
+        if (round % 5 == 0) text.insert(rng.bounded(int(text.size())), emoji);  // forces UTF-8
+        const int limits[] = {67, 70, 72, 40, 10, 1, -20};
+        const int limit = limits[rng.bounded(int(std::size(limits)))];
+        const QByteArray encoded = encodeHeaderText(text, QStringLiteral("Windows-1251"), limit);
+        if (!encoded.startsWith("=?")) {
+            EXPECT_EQ(encoded, text.trimmed().toLatin1());
+            continue;
+        }
+        const bool utf8 = encoded.startsWith("=?UTF-8?");
+        for (const QByteArray& w : encoded.split('\n')) EXPECT_LE(w.trimmed().size(), kMaxEncodedWord) << w.constData();
+        EXPECT_EQ(decodeWords(encoded), utf8 ? text.toUtf8() : cp1251(text)) << encoded.constData();
+    }
 }

@@ -1,6 +1,7 @@
 // The message source: field order, folding, the Date form, the fields the
 // client adds and removes, and the body.
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTimeZone>
 #include <gtest/gtest.h>
@@ -138,6 +139,40 @@ TEST(HeaderFields, RemoveTakesTheContinuationLinesAlong) {
     QList<QByteArray> lines = {"From: a@b.c", "Bcc: x@y.z,", "\tw@v.u", "Subject: s", "", "Bcc: body"};
     removeHeaderField(lines, "bcc");
     EXPECT_EQ(lines, (QList<QByteArray>{"From: a@b.c", "Subject: s", "", "Bcc: body"}));
+}
+
+TEST(HeaderFields, NoBareLineBreakWhateverTheValue) {
+    // Values made of pieces that could each end or split a header line.
+    const QByteArray pieces[] = {"\r\n",  "\r",        "\n", QByteArray(1, '\0'),      "\t",        " ",
+                                 "\x7f",  "\r\n\r\n", "word", "Bcc: evil@example.org", "=?x?Q?a?=", QByteArray(60, 'w')};
+    QRandomGenerator rng(13);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray value;
+        for (int i = rng.bounded(1, 80); i > 0; --i) value += pieces[rng.bounded(int(std::size(pieces)))];
+        QList<QByteArray> lines;
+        appendHeaderField(lines, "Subject", value);
+        if (value.trimmed().isEmpty() && lines.isEmpty()) continue;
+        ASSERT_FALSE(lines.isEmpty());
+        ASSERT_TRUE(lines[0].startsWith("Subject: ")) << lines[0].constData();
+        QByteArray kept;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QByteArray& l = lines[i];
+            EXPECT_LE(l.size(), kMaxHeaderLineBytes);
+            for (char c : l)
+                ASSERT_TRUE((static_cast<unsigned char>(c) >= 32 && c != 127) || c == '\t') << value.toHex().constData();
+            if (i > 0) {
+                ASSERT_TRUE(l.startsWith('\t') || l.startsWith(' ')) << value.toHex().constData();
+                ASSERT_FALSE(l.trimmed().isEmpty()) << value.toHex().constData();
+            }
+            for (char c : l)
+                if (c != ' ' && c != '\t') kept += c;
+        }
+        // Only blanks and line breaks changed: every visible byte is there, in order.
+        QByteArray visible;
+        for (char c : "Subject:" + value)
+            if (static_cast<unsigned char>(c) > 32 && c != 127) visible += c;
+        EXPECT_EQ(kept, visible);
+    }
 }
 
 TEST(HeaderFields, BccIsInTheSourceForTheClientToRemove) {
