@@ -17,7 +17,7 @@ public:
         Socket,    // look-up, connect, read or write failed
         Timeout,   // a wait saw no progress for the whole time-out
         Reply,     // the server answered with a code not accepted at that step
-        Client,    // our own checks (batch size, empty lists, no secure login)
+        Client,    // our own checks (batch size, empty lists, no secure login, unsafe addresses and names)
         Security,  // TLS handshake, certificate verification, NTLM
     };
 
@@ -53,6 +53,8 @@ constexpr int kInvalidBatchSize = -4;
 constexpr int kLineTooLong = -100;
 constexpr int kDataEmpty = -200;
 constexpr int kRecipientsEmpty = -201;
+constexpr int kInvalidAddress = -202;  // an envelope or header address that could break out of its place
+constexpr int kInvalidName = -203;     // a host, greeting or login name with a control character
 constexpr int kNoSecureLogon = -400;
 }  // namespace errc
 

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "mail/charset.h"
+#include "mail/protocol_text.h"
 
 namespace lettrica::mail {
 
@@ -33,8 +34,11 @@ qsizetype headerEnd(const QList<QByteArray>& lines) {
 }
 
 // The full address with its display name encoded, the name's budget being
-// what the limit leaves beside the address.
-QByteArray encodedAddress(const MailAddress& a, const QString& charset, int limit, TransferEncoding headerEncoding) {
+// what the limit leaves beside the address. The address goes in as it is,
+// so it is checked here.
+QByteArray encodedAddress(const MailAddress& a, AddressRole role, const QString& charset, int limit,
+                          TransferEncoding headerEncoding) {
+    if (std::optional<MailError> e = checkAddress(a.address, role, a.address.isEmpty() ? a.name : a.address)) throw *e;
     if (a.name.isEmpty() || a.name == a.address) return a.address.toUtf8();
     const QByteArray name =
         encodeHeaderText(a.name, charset, limit - static_cast<int>(a.address.size()) - 3, headerEncoding);
@@ -49,7 +53,7 @@ QByteArray encodedList(const QList<MailAddress>& list, const QByteArray& field, 
     for (qsizetype i = 0; i < list.size(); ++i) {
         const int limit = i == 0 ? kCharsPerLine - static_cast<int>(field.size()) - 2 : kCharsPerLine - 1;
         if (i > 0) value += ",\r\n";
-        value += encodedAddress(list[i], charset, limit, headerEncoding);
+        value += encodedAddress(list[i], AddressRole::Recipient, charset, limit, headerEncoding);
     }
     return value;
 }
@@ -119,7 +123,9 @@ QList<QByteArray> MailMessage::source() const {
     const QString charset = effectiveCharSet();
     QList<QByteArray> lines;
     appendHeaderField(lines, "Message-ID", messageId_.toUtf8());
-    appendHeaderField(lines, "From", encodedAddress(from_, charset, kCharsPerLine - 6, headerEncoding_));
+    if (!from_.name.isEmpty() || !from_.address.isEmpty())
+        appendHeaderField(lines, "From",
+                          encodedAddress(from_, AddressRole::Sender, charset, kCharsPerLine - 6, headerEncoding_));
     appendHeaderField(lines, "To", encodedList(to_, "To", charset, headerEncoding_));
     appendHeaderField(lines, "Cc", encodedList(cc_, "Cc", charset, headerEncoding_));
     appendHeaderField(lines, "Bcc", encodedList(bcc_, "Bcc", charset, headerEncoding_));

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "mail/address.h"
+#include "mail/mail_error.h"
 #include "mail/mime_encoding.h"
 
 namespace lettrica::mail {
@@ -64,6 +65,8 @@ public:
     bool bodyHasEightBit() const;
     qsizetype longestBodyLine() const;
 
+    // Throws MailError (Client, errc::kInvalidAddress) when an address to be
+    // written into the header is one that checkAddress refuses.
     QList<QByteArray> source() const;
 
 private:

@@ -18,10 +18,11 @@ TlsMode tlsModeFor(const QString& host, int port) {
 
 void configureClient(SmtpClient& client, const MailSettings& m, std::optional<TlsMode> tlsOverride) {
     SmtpSettings& s = client.settings();
-    s.server = m.host;
+    // Blanks typed around the host are no part of it.
+    s.server = m.host.trimmed();
     s.port = static_cast<quint16>(m.port);
     s.tlsFlags = TlsFlagTls;
-    s.useTls = tlsModeFor(m.host, m.port);
+    s.useTls = tlsModeFor(s.server, m.port);
     s.useSasl = false;
     if (m.port == 587) {
         s.useSasl = true;
@@ -49,7 +50,7 @@ void composeMessage(MailMessage& message, const MailSettings& m, const QString& 
     for (const QString& line : bodyLines) text += line + QStringLiteral("\r\n");
     message.buildFromText(text);
     message.setPriority(Priority::Normal);
-    message.setFrom(m.userName, m.email);
+    message.setFrom(m.userName, m.email.trimmed());
     message.setSubject(QStringLiteral("From ") + m.userName);
     message.setRecipients(to);
 

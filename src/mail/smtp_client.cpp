@@ -2,6 +2,7 @@
 
 #include <QHostInfo>
 
+#include "mail/protocol_text.h"
 #include "mail/security_status.h"
 
 namespace lettrica::mail {
@@ -54,17 +55,20 @@ void SmtpClient::open() {
     const bool implicitTls = s.useTls == TlsMode::Implicit || (s.useTls == TlsMode::Automatic && s.port != 25);
     const bool startTlsLater = s.useTls == TlsMode::Explicit || (s.useTls == TlsMode::Automatic && s.port == 25);
 
+    SmtpProtocol::OpenOptions options;
+    options.heloName = heloName();
+    options.useEhlo = s.useEhlo;
+    options.startTls = startTlsLater;
+    options.login = {s.userName, s.password, s.useSasl, s.saslOnly, heloName()};
+    if (std::optional<MailError> e = checkName(s.server, NameRole::Host)) throw *e;
+    if (std::optional<MailError> e = checkOpenOptions(options)) throw *e;
+
     transport_.setTimeout(effectiveTimeout());
     broken_ = false;
     try {
         transport_.connectTo(s.server, s.port);
         connected_ = true;
         if (implicitTls) startTls();
-        SmtpProtocol::OpenOptions options;
-        options.heloName = heloName();
-        options.useEhlo = s.useEhlo;
-        options.startTls = startTlsLater;
-        options.login = {s.userName, s.password, s.useSasl, s.saslOnly, heloName()};
         protocol_.beginOpen(options);
         run();
     } catch (...) {

@@ -42,8 +42,11 @@ public:
 
     // Connect, greet, upgrade, log in; nothing when already connected. On
     // failure the connection is dropped without QUIT and the error thrown.
+    // A host, greeting or login name that checkName refuses fails before
+    // anything is looked up or connected.
     void open();
-    // The mail transaction for `message` (opens first if needed).
+    // The mail transaction for `message` (opens first if needed). An unsafe
+    // address, in the envelope or the header, fails before MAIL.
     void send(const MailMessage& message);
     // QUIT (its failure ignored) unless the connection broke or a command is
     // unfinished, then the socket is closed. Never throws.

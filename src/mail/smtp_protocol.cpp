@@ -2,6 +2,7 @@
 
 #include <QRandomGenerator>
 
+#include "mail/protocol_text.h"
 #include "mail/sasl.h"
 #include "mail/security_status.h"
 
@@ -188,6 +189,11 @@ void SmtpProtocol::scan() {
 
 // ---- Opening ----
 
+std::optional<MailError> checkOpenOptions(const SmtpProtocol::OpenOptions& options) {
+    if (auto e = checkName(options.heloName, NameRole::Greeting)) return e;
+    return checkName(options.login.userName, NameRole::Login);
+}
+
 void SmtpProtocol::beginOpen(const OpenOptions& options) {
     open_ = options;
     error_.reset();
@@ -197,6 +203,7 @@ void SmtpProtocol::beginOpen(const OpenOptions& options) {
     authMethods_.clear();
     loginUsed_ = LoginMethod::None;
     lastCode_ = 0;
+    if (std::optional<MailError> e = checkOpenOptions(options)) return fail(*e);
     expect({220}, [this](const Reply&) { afterGreeting(); });
 }
 
@@ -306,6 +313,10 @@ void SmtpProtocol::beginSend(const Envelope& envelope, const QList<QByteArray>& 
         fail(MailError(MailError::Kind::Client, QStringLiteral("The data list is empty"), errc::kDataEmpty));
         return;
     }
+    // The addresses go into MAIL and RCPT as they are.
+    if (std::optional<MailError> e = checkAddress(envelope.from, AddressRole::Sender)) return fail(*e);
+    for (const QString& r : envelope.recipients)
+        if (std::optional<MailError> e = checkAddress(r, AddressRole::Recipient)) return fail(*e);
     if (std::optional<MailError> e = checkDataLines(source, batchSize)) {
         fail(*e);
         return;

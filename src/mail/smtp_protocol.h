@@ -80,10 +80,13 @@ public:
         Failed,            // error() says why
     };
 
-    // Greeting, EHLO, STARTTLS if asked, log-in.
+    // Greeting, EHLO, STARTTLS if asked, log-in. Fails at once, before
+    // anything is read or written, when checkOpenOptions refuses.
     void beginOpen(const OpenOptions& options);
     void tlsEstablished();
-    // MAIL, RCPT for each recipient, DATA and the source lines.
+    // MAIL, RCPT for each recipient, DATA and the source lines. Empty lists,
+    // an unsafe address (see checkAddress) or a line too long for a block
+    // fail at once, before MAIL is written.
     void beginSend(const Envelope& envelope, const QList<QByteArray>& source, int batchSize);
     void beginQuit();
 
@@ -132,5 +135,9 @@ private:
     QStringList authMethods_;
     LoginMethod loginUsed_ = LoginMethod::None;
 };
+
+// The greeting name and the login, as checkName sees them; nothing else of
+// the options goes into a command unencoded.
+std::optional<MailError> checkOpenOptions(const SmtpProtocol::OpenOptions& options);
 
 }  // namespace lettrica::mail

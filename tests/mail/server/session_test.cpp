@@ -568,3 +568,33 @@ TEST(CommandLine, AuthWithoutThePasswordVariableIsAUsageError) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains(QLatin1String("LETTRICA_SMTP_PASSWORD")));
 }
+
+TEST(CommandLine, UnsafeAddressesSendNothing) {
+    // A sender that smuggles in a second transaction, a recipient typed as
+    // a name alone, and a bare line feed that would split the From line.
+    START_SERVER(server);
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write("hello\n");
+    file.close();
+    const struct {
+        QString from, to, error;
+    } cases[] = {
+        {QStringLiteral("me@x.org>\r\nRCPT TO:<other@x.org>\r\nDATA\r\nforged\r\n.\r\nQUIT"), QStringLiteral("a@example.org"),
+         QStringLiteral("Недопустимый адрес отправителя \"me@x.org>\\r\\nRCPT TO:<other@x.org>\\r\\nDATA\\r\\nforged\\r\\n.\\r\\nQUIT\": "
+                        "в адресе управляющий символ.")},
+        {QStringLiteral("me@x.org"), QStringLiteral("John Smith"),
+         QStringLiteral("Недопустимый адрес получателя \"John Smith\": в адресе нет знака \"@\".")},
+        {QStringLiteral("me@x.org\nBcc: other@x.org"), QStringLiteral("a@example.org"),
+         QStringLiteral("Недопустимый адрес отправителя \"me@x.org\\nBcc: other@x.org\": в адресе управляющий символ.")},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = runCli({QStringLiteral("--to"), c.to, QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
+                                   QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--from"),
+                                   c.from, file.fileName()});
+        EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("Не удалось отправить письмо:\n") + c.error + u'\n');
+    }
+    EXPECT_TRUE(server.messages().isEmpty());
+    EXPECT_EQ(server.commands().filter(QRegularExpression(QStringLiteral("^(MAIL|RCPT|DATA)"))), QStringList());
+}

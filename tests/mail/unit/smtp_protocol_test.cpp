@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "mail/protocol_text.h"
 #include "mail/sasl.h"
+#include "mail/smtp_client.h"
 #include "mail/smtp_protocol.h"
 
 using namespace lettrica::mail;
@@ -276,4 +278,86 @@ TEST(Transaction, ClientChecksComeBeforeAnyCommand) {
     p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org")}, false}, {QByteArray(100, 'x')}, 64);
     EXPECT_EQ(p.error()->code(), -100);
     EXPECT_TRUE(p.takeOutput().isEmpty());
+}
+
+TEST(Envelope, UnsafeAddressesAreRefusedBeforeMail) {
+    const QString good = QStringLiteral("o'brien+tag@mail.example.org");
+    auto refusal = [&](const QString& from, const QString& to) -> std::optional<MailError> {
+        SmtpProtocol p;
+        ready(p);
+        p.beginSend({from, {good, to}, false}, {"x"}, 8192);
+        if (p.status() != Status::Failed) {
+            EXPECT_EQ(out(p), "MAIL FROM:<" + from.toUtf8() + ">\r\n");
+            return std::nullopt;
+        }
+        EXPECT_TRUE(p.takeOutput().isEmpty());
+        return p.error();
+    };
+    EXPECT_FALSE(refusal(good, QStringLiteral("иван@пример.рф")));
+    EXPECT_FALSE(refusal(QStringLiteral("a@b"), QString(kMaxAddressBytes - 2, u'x') + QStringLiteral("@y")));
+
+    // Each unsafe character, anywhere, in either role.
+    const QString unsafe[] = {QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("\r\n"),
+                              QString(QChar(0)),    QStringLiteral("\t"), QString(QChar(0x7F)),
+                              QString(QChar(0x85)), QString(QChar(0x2028)), QStringLiteral(" "),
+                              QString(QChar(0xA0)), QStringLiteral("<"),  QStringLiteral(">")};
+    for (const QString& bad : unsafe) {
+        for (qsizetype at : {0, 3, 6, 13}) {
+            QString address = QStringLiteral("me@x.example");
+            address.insert(at, bad);
+            const auto asSender = refusal(address, good);
+            ASSERT_TRUE(asSender) << address.toStdString();
+            EXPECT_EQ(asSender->kind(), MailError::Kind::Client);
+            EXPECT_EQ(asSender->code(), errc::kInvalidAddress);
+            EXPECT_TRUE(asSender->message().startsWith(QStringLiteral("Недопустимый адрес отправителя")));
+            const auto asRecipient = refusal(good, address);
+            ASSERT_TRUE(asRecipient) << address.toStdString();
+            EXPECT_TRUE(asRecipient->message().startsWith(QStringLiteral("Недопустимый адрес получателя")));
+        }
+    }
+    // No "@" (a name typed alone parses to an empty address), or too long.
+    EXPECT_EQ(refusal(good, QString())->message(), QStringLiteral("Недопустимый адрес получателя \"\": в адресе нет знака \"@\"."));
+    EXPECT_TRUE(refusal(good, QStringLiteral("postmaster")));
+    EXPECT_TRUE(refusal(good, QString(kMaxAddressBytes - 1, u'x') + QStringLiteral("@y")));
+
+    // The injection of a second transaction is quoted, not obeyed.
+    const auto injected = refusal(QStringLiteral("me@x>\r\nRCPT TO:<other@x>\r\nDATA"), good);
+    ASSERT_TRUE(injected);
+    EXPECT_EQ(injected->message(), QStringLiteral("Недопустимый адрес отправителя \"me@x>\\r\\nRCPT TO:<other@x>\\r\\nDATA\": "
+                                                  "в адресе управляющий символ."));
+}
+
+TEST(Open, NamesWithControlCharactersAreRefusedBeforeAnythingIsSent) {
+    SmtpProtocol::OpenOptions o;
+    o.heloName = QStringLiteral("client.test\r\nMAIL FROM:<x@y>");
+    SmtpProtocol p;
+    p.beginOpen(o);
+    ASSERT_EQ(p.status(), Status::Failed);
+    EXPECT_EQ(p.error()->code(), errc::kInvalidName);
+    EXPECT_EQ(p.error()->message(),
+              QStringLiteral("Недопустимое имя компьютера \"client.test\\r\\nMAIL FROM:<x@y>\": управляющий символ."));
+    p.receive("220 hi\r\n");
+    EXPECT_TRUE(p.takeOutput().isEmpty());
+
+    o.heloName = QStringLiteral("client test");
+    EXPECT_EQ(checkOpenOptions(o)->code(), errc::kInvalidName);
+    o.heloName = QStringLiteral("client.test");
+    o.login.userName = QStringLiteral("user\n");
+    EXPECT_EQ(checkOpenOptions(o)->message(), QStringLiteral("Недопустимый логин \"user\\n\": управляющий символ."));
+    o.login.userName = QStringLiteral("DOMAIN\\John Smith");  // a blank is fine in a login
+    EXPECT_FALSE(checkOpenOptions(o));
+
+    // The client refuses a host name before looking anything up.
+    SmtpClient client;
+    client.settings().server = QStringLiteral("127.0.0.1\n");
+    client.settings().timeOut = 1;
+    try {
+        client.open();
+        FAIL() << "opened a connection to a host name with a line feed";
+    } catch (const MailError& e) {
+        EXPECT_EQ(e.kind(), MailError::Kind::Client);
+        EXPECT_EQ(e.code(), errc::kInvalidName);
+        EXPECT_EQ(e.message(), QStringLiteral("Недопустимое имя сервера \"127.0.0.1\\n\": управляющий символ."));
+    }
+    EXPECT_FALSE(client.connected());
 }
