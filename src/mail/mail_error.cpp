@@ -17,4 +17,18 @@ MailError timeoutError() {
     return MailError(MailError::Kind::Timeout, QStringLiteral("Timeout error occured"), errc::kTimeout);
 }
 
+MailError replyTooSlowError(int milliseconds) {
+    // Whole seconds as they are, anything finer with one decimal (a comma in Russian).
+    const QString seconds = milliseconds % 1000 == 0
+                                ? QString::number(milliseconds / 1000)
+                                : QString::number(milliseconds / 1000.0, 'f', 1).replace(u'.', u',');
+    return MailError(MailError::Kind::Timeout, QStringLiteral("Сервер не закончил ответ за %1 с.").arg(seconds),
+                     errc::kReplyTooSlow);
+}
+
+MailError connectionClosedError(const QString& detail) {
+    return MailError(MailError::Kind::Socket, QStringLiteral("Сервер закрыл соединение."), errc::kConnectionClosed, {},
+                     detail);
+}
+
 }  // namespace lettrica::mail

@@ -14,10 +14,11 @@ namespace lettrica::mail {
 class MailError : public std::exception {
 public:
     enum class Kind {
-        Socket,    // look-up, connect, read or write failed
-        Timeout,   // a wait saw no progress for the whole time-out
+        Socket,    // look-up, connect, read or write failed; the server closed the connection
+        Timeout,   // a wait saw no progress for the whole time-out, or one reply took too long in all
         Reply,     // the server answered with a code not accepted at that step
         Client,    // our own checks (batch size, empty lists, no secure login, unsafe addresses and names)
+        Protocol,  // the server broke the exchange: a reply line or a whole reply beyond our limits
         Security,  // TLS handshake, certificate verification, NTLM
     };
 
@@ -49,15 +50,23 @@ private:
 // The client's own codes.
 namespace errc {
 constexpr int kTimeout = -1;
+constexpr int kReplyTooSlow = -2;       // one reply took longer than its limit in all
+constexpr int kConnectionClosed = -3;  // the server ended the connection (no error number applies)
 constexpr int kInvalidBatchSize = -4;
 constexpr int kLineTooLong = -100;
 constexpr int kDataEmpty = -200;
 constexpr int kRecipientsEmpty = -201;
 constexpr int kInvalidAddress = -202;  // an envelope or header address that could break out of its place
 constexpr int kInvalidName = -203;     // a host, greeting or login name with a control character
+constexpr int kReplyLineTooLong = -300;
+constexpr int kReplyTooLong = -301;
 constexpr int kNoSecureLogon = -400;
 }  // namespace errc
 
 MailError timeoutError();
+// One reply did not end within `milliseconds` in all, though data kept coming.
+MailError replyTooSlowError(int milliseconds);
+// The server closed the connection; `detail` is what the library said.
+MailError connectionClosedError(const QString& detail);
 
 }  // namespace lettrica::mail

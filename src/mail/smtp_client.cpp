@@ -64,6 +64,7 @@ void SmtpClient::open() {
     if (std::optional<MailError> e = checkOpenOptions(options)) throw *e;
 
     transport_.setTimeout(effectiveTimeout());
+    transport_.setReplyTimeLimit(effectiveReplyTimeLimit());
     broken_ = false;
     try {
         transport_.connectTo(s.server, s.port);
@@ -101,6 +102,7 @@ void SmtpClient::send(const MailMessage& message) {
     envelope.body8BitMime = message.encoding() == TransferEncoding::EightBit;
 
     transport_.setTimeout(effectiveTimeout());
+    transport_.setReplyTimeLimit(effectiveReplyTimeLimit());
     protocol_.beginSend(envelope, source, s.batchSize);
     run();
 }

@@ -25,6 +25,7 @@ struct SmtpSettings {
     QString userName;
     QString password;
     int timeOut = 60000;  // milliseconds without progress; 0 or less means 60000
+    int replyTimeLimit = 0;  // milliseconds one reply may take in all; 0 or less: 10 x the time-out
     int batchSize = 8192;
     bool useEhlo = true;
     QString hostName;  // empty: this computer's name
@@ -62,6 +63,9 @@ public:
     bool isEncrypted() const { return transport_.isEncrypted(); }
 
     int effectiveTimeout() const { return settings_.timeOut > 0 ? settings_.timeOut : 60000; }
+    int effectiveReplyTimeLimit() const {
+        return settings_.replyTimeLimit > 0 ? settings_.replyTimeLimit : 10 * effectiveTimeout();
+    }
     QString heloName() const;
 
 private:

@@ -22,6 +22,16 @@ int finalCode(const QByteArray& line) {
     return code;
 }
 
+MailError replyLineTooLong() {
+    return MailError(MailError::Kind::Protocol, QStringLiteral("Сервер прислал строку ответа длиннее 64 КБ."),
+                     errc::kReplyLineTooLong);
+}
+
+MailError replyTooLong() {
+    return MailError(MailError::Kind::Protocol, QStringLiteral("Сервер прислал ответ длиннее 1 МБ."),
+                     errc::kReplyTooLong);
+}
+
 bool containsNoCase(const QStringList& list, const QString& name) {
     return list.contains(name, Qt::CaseInsensitive);
 }
@@ -118,17 +128,21 @@ void SmtpProtocol::command(const QByteArray& line, QList<int> accepted, Handler 
 }
 
 void SmtpProtocol::expect(QList<int> accepted, Handler next) {
-    status_ = Status::AwaitingReply;
+    // Without pipelining the server answers only what has been written:
+    // whatever it sent before is stale and must not count as this reply.
+    buffer_.clear();
     response_.clear();
+    responseBytes_ = 0;
+    status_ = Status::AwaitingReply;
     accepted_ = std::move(accepted);
     handler_ = std::move(next);
-    scan();  // the reply may already be buffered
 }
 
 void SmtpProtocol::fail(MailError error) {
     error_ = std::move(error);
     status_ = Status::Failed;
     handler_ = nullptr;
+    buffer_.clear();
 }
 
 void SmtpProtocol::done() {
@@ -137,53 +151,47 @@ void SmtpProtocol::done() {
 }
 
 void SmtpProtocol::receive(const QByteArray& bytes) {
+    // Bytes nobody waits for answer nothing that was written.
+    if (status_ != Status::AwaitingReply) return;
     buffer_ += bytes;
-    if (status_ == Status::AwaitingReply) scan();
-}
 
-void SmtpProtocol::scan() {
-    // Take the complete lines; a partial line waits for the rest.
+    // One line at a time, in a loop: a reply that ends hands over to the
+    // next step, which writes before it waits, so what follows the reply in
+    // this batch is stale and the loop ends with it.
+    // The first final line with an accepted code ends the reply; a refused
+    // one fails it unless an accepted one follows in the same batch.
     qsizetype pos = 0;
-    QList<QByteArray> fresh;
-    for (qsizetype nl; (nl = buffer_.indexOf('\n', pos)) >= 0; pos = nl + 1) {
+    bool refusedSeen = false;
+    for (qsizetype nl; (nl = buffer_.indexOf('\n', pos)) >= 0;) {
         QByteArray line = buffer_.mid(pos, nl - pos);
+        pos = nl + 1;
         if (line.endsWith('\r')) line.chop(1);
-        fresh.append(line);
-    }
-    buffer_.remove(0, pos);
-    if (fresh.isEmpty()) return;
+        if (line.size() > kMaxReplyLineBytes) return fail(replyLineTooLong());
+        responseBytes_ += line.size() + 2;
+        if (responseBytes_ > kMaxReplyBytes) return fail(replyTooLong());
+        response_.append(line);
 
-    const qsizetype before = response_.size();
-    response_.append(fresh);
-    // The first final line with an accepted code ends the reply; lines after
-    // it belong to the next one.
-    int refused = 0;
-    for (qsizetype i = before; i < response_.size(); ++i) {
-        const int code = finalCode(response_[i]);
+        const int code = finalCode(line);
         if (code == 0) continue;
         lastCode_ = code;
         if (!accepted_.contains(code)) {
-            if (!refused) refused = code;
+            refusedSeen = true;
             continue;
         }
-        QByteArray rest;
-        for (qsizetype j = i + 1; j < response_.size(); ++j) rest += response_[j] + "\r\n";
-        buffer_.prepend(rest);
-        response_.resize(i + 1);
-        Reply reply{code, response_};
+        buffer_.clear();
         Handler next = std::move(handler_);
         handler_ = nullptr;
         status_ = Status::Idle;
-        next(reply);
+        next(Reply{code, response_});
         return;
     }
-    if (refused) {
-        const Reply reply{lastCode_, response_};
-        fail(MailError(MailError::Kind::Reply, reply.text(), lastCode_, [&] {
-            QStringList l;
-            for (const QByteArray& b : response_) l.append(QString::fromUtf8(b));
-            return l;
-        }()));
+    buffer_.remove(0, pos);
+    // A line still without its end may not grow beyond the limit either.
+    if (buffer_.size() > kMaxReplyLineBytes + 1) return fail(replyLineTooLong());
+    if (refusedSeen) {
+        QStringList lines;
+        for (const QByteArray& b : response_) lines.append(QString::fromUtf8(b));
+        fail(MailError(MailError::Kind::Reply, Reply{lastCode_, response_}.text(), lastCode_, lines));
     }
 }
 
@@ -197,7 +205,6 @@ std::optional<MailError> checkOpenOptions(const SmtpProtocol::OpenOptions& optio
 void SmtpProtocol::beginOpen(const OpenOptions& options) {
     open_ = options;
     error_.reset();
-    buffer_.clear();
     output_.clear();
     extensions_.clear();
     authMethods_.clear();
@@ -233,8 +240,8 @@ void SmtpProtocol::afterGreeting() {
 }
 
 void SmtpProtocol::tlsEstablished() {
-    // Nothing read before the handshake may be trusted afterwards.
-    buffer_.clear();
+    // Nothing read before the handshake may be trusted afterwards; the
+    // command drops it.
     command("EHLO " + open_.heloName.toUtf8(), {250}, [this](const Reply& reply) {
         readCapabilities(reply);
         logIn();
@@ -337,6 +344,7 @@ void SmtpProtocol::sendRecipient(qsizetype index) {
             output_.append(dataBlocks(source_, batchSize_));
             output_.append(".\r\n");
             source_.clear();
+            // An answer that came with the 354 is stale: the reply to the data follows its end.
             expect({250}, [this](const Reply&) { done(); });
         });
     });

@@ -5,6 +5,13 @@
 // Every rule of the exchange lives here so that it can be tested byte by
 // byte: reply reading, EHLO capabilities, the choice of log-in, CRAM-MD5
 // and NTLM, dot-stuffing and data blocks.
+//
+// Replies are read without pipelining: whatever the server sent before a
+// command (or the end of the data) was handed out is dropped, and whatever
+// follows a complete reply is dropped with it. A reply line may hold
+// kMaxReplyLineBytes, a whole reply kMaxReplyBytes (line ends counted);
+// beyond either the step fails with a Kind::Protocol error. The time a
+// reply may take is the caller's to bound (it owns the clock).
 
 #include <QByteArray>
 #include <QList>
@@ -16,6 +23,11 @@
 #include "mail/mail_error.h"
 
 namespace lettrica::mail {
+
+// RFC 5321 allows reply lines of 512 octets; servers in the wild send
+// longer ones, so we take up to 64 KiB a line and 1 MiB a reply.
+constexpr qsizetype kMaxReplyLineBytes = 64 * 1024;
+constexpr qsizetype kMaxReplyBytes = 1024 * 1024;
 
 struct Reply {
     int code = 0;
@@ -90,6 +102,7 @@ public:
     void beginSend(const Envelope& envelope, const QList<QByteArray>& source, int batchSize);
     void beginQuit();
 
+    // The server's bytes, as they came; ignored unless a reply is awaited.
     void receive(const QByteArray& bytes);
     // What must be written now, in order (each entry one write).
     QList<QByteArray> takeOutput();
@@ -110,7 +123,6 @@ private:
     using Handler = std::function<void(const Reply&)>;
     void command(const QByteArray& line, QList<int> accepted, Handler next);
     void expect(QList<int> accepted, Handler next);
-    void scan();
     void fail(MailError error);
     void done();
     void readCapabilities(const Reply& reply);
@@ -128,6 +140,7 @@ private:
     QByteArray buffer_;
     QList<QByteArray> output_;
     QList<QByteArray> response_;
+    qsizetype responseBytes_ = 0;
     QList<int> accepted_;
     Handler handler_;
     int lastCode_ = 0;

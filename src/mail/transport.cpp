@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QHostInfo>
+#include <QScopeGuard>
 #include <QTimer>
 #include <netdb.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -50,7 +52,14 @@ MailError socketError(QAbstractSocket::SocketError error, const QString& library
 }
 
 Transport::Transport(QObject* parent) : QObject(parent) {
-    connect(&socket_, &QSslSocket::readyRead, this, &Transport::progress);
+    connect(&socket_, &QSslSocket::readyRead, this, [this] {
+        // Input while a write is still leaving answers nothing yet.
+        if (writing_ && socket_.bytesToWrite() + socket_.encryptedBytesToWrite() > 0) {
+            dropInput();
+            return;
+        }
+        progress();
+    });
     connect(&socket_, &QSslSocket::connected, this, &Transport::progress);
     connect(&socket_, &QSslSocket::encrypted, this, &Transport::progress);
     connect(&socket_, &QSslSocket::disconnected, this, &Transport::progress);
@@ -77,8 +86,12 @@ void Transport::progress() {
     if (loop_) loop_->quit();
 }
 
+void Transport::dropInput() { socket_.skip(socket_.bytesAvailable()); }
+
+void Transport::startReplyClock() { replyDeadline_.setRemainingTime(replyTimeLimit_); }
+
 template <class Done>
-void Transport::wait(Done done) {
+void Transport::wait(Done done, bool replyClock) {
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
@@ -87,13 +100,23 @@ void Transport::wait(Done done) {
         timedOut = true;
         loop.quit();
     });
+    // The reply clock is never restarted by progress.
+    QTimer overall;
+    overall.setSingleShot(true);
+    bool overdue = false;
+    connect(&overall, &QTimer::timeout, &loop, [&] {
+        overdue = true;
+        loop.quit();
+    });
     loop_ = &loop;
     timer_ = &timer;
     WaitScope scope{loop_, timer_};
     timer.start(timeout_);
+    if (replyClock) overall.start(std::max<qint64>(0, replyDeadline_.remainingTime()));
     while (!done()) {
         if (socketError_) throwSocketError();
         if (timedOut) throw timeoutError();
+        if (overdue) throw replyTooSlowError(replyTimeLimit_);
         loop.exec();
     }
 }
@@ -113,6 +136,7 @@ void Transport::throwSocketError() {
                 break;
         }
     }
+    if (*socketError_ == QAbstractSocket::RemoteHostClosedError) throw connectionClosedError(socketErrorText_);
     throw socketError(*socketError_, socketErrorText_);
 }
 
@@ -156,6 +180,7 @@ void Transport::connectTo(const QString& server, quint16 port) {
     const QHostAddress address = resolve(server);
     socket_.connectToHost(address, port);
     wait([&] { return socket_.state() == QAbstractSocket::ConnectedState; });
+    startReplyClock();
 }
 
 void Transport::startTls(const QString& peerName) {
@@ -166,9 +191,17 @@ void Transport::startTls(const QString& peerName) {
     socket_.startClientEncryption();
     wait([&] { return socket_.isEncrypted(); });
     handshaking_ = false;
+    startReplyClock();
 }
 
 void Transport::write(const QByteArray& bytes) {
+    if (socketError_) throwSocketError();
+    writing_ = true;
+    const auto notWriting = qScopeGuard([this] { writing_ = false; });
+    // What the kernel holds already is stale too: let Qt read it, then drop it.
+    dropInput();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    dropInput();
     if (socketError_) throwSocketError();
     if (socket_.write(bytes) != bytes.size()) {
         if (!socketError_) {
@@ -178,13 +211,15 @@ void Transport::write(const QByteArray& bytes) {
         throwSocketError();
     }
     wait([&] { return socket_.bytesToWrite() == 0 && socket_.encryptedBytesToWrite() == 0; });
+    startReplyClock();
 }
 
 QByteArray Transport::read() {
-    wait([&] { return socket_.bytesAvailable() > 0 || socket_.state() == QAbstractSocket::UnconnectedState; });
+    wait([&] { return socket_.bytesAvailable() > 0 || socket_.state() == QAbstractSocket::UnconnectedState; },
+         true);
     if (socket_.bytesAvailable() == 0) {
         if (socketError_) throwSocketError();
-        throw socketError(QAbstractSocket::RemoteHostClosedError, socket_.errorString());
+        throw connectionClosedError(socket_.errorString());
     }
     return socket_.readAll();
 }

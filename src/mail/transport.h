@@ -3,8 +3,15 @@
 // connection and TLS over QSslSocket. Every wait runs the Qt event loop,
 // so windows keep repainting, and fails with "Timeout error occured" when
 // nothing moves for the whole time-out.
+//
+// The conversation has no pipelining, so the pipe keeps only what the
+// server sends after the last write has left: input that comes before or
+// while bytes are written is dropped (and does not count as progress of
+// the write). The server closing the connection, in order or not, is
+// connectionClosedError().
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QList>
@@ -29,6 +36,10 @@ public:
 
     // Milliseconds without progress before a wait fails.
     void setTimeout(int milliseconds) { timeout_ = milliseconds; }
+    // Milliseconds that the answer to one write (or the first bytes after
+    // connecting or the handshake) may take in all, however steadily it
+    // trickles in.
+    void setReplyTimeLimit(int milliseconds) { replyTimeLimit_ = milliseconds; }
 
     // Looks the server up (a literal address is taken as it is; of a name,
     // the first IPv4 address) and connects.
@@ -36,9 +47,11 @@ public:
     // TLS on the open connection, verifying the certificate for `peerName`.
     void startTls(const QString& peerName);
 
-    // Writes and waits until the bytes have left.
+    // Drops the input that has arrived, writes and waits until the bytes
+    // have left; the reply clock starts then.
     void write(const QByteArray& bytes);
-    // Waits for and returns the bytes that arrived (at least one).
+    // Waits for and returns the bytes that arrived (at least one). Fails
+    // with replyTooSlowError when it would wait beyond the reply time limit.
     QByteArray read();
 
     // Drops the connection at once.
@@ -50,12 +63,17 @@ public:
 
 private:
     template <class Done>
-    void wait(Done done);
+    void wait(Done done, bool replyClock = false);
     void progress();
-    void throwSocketError();
+    void dropInput();
+    void startReplyClock();
+    [[noreturn]] void throwSocketError();
 
     QSslSocket socket_;
     int timeout_ = 60000;
+    int replyTimeLimit_ = 600000;
+    QDeadlineTimer replyDeadline_;
+    bool writing_ = false;
     QEventLoop* loop_ = nullptr;
     QTimer* timer_ = nullptr;
     std::optional<QAbstractSocket::SocketError> socketError_;

@@ -4,8 +4,9 @@
 Normal modes run aiosmtpd (plain, STARTTLS or TLS from the first byte) with
 AUTH LOGIN / PLAIN checked by aiosmtpd, CRAM-MD5 checked here with Python's
 hmac, and NTLM checked with impacket's NTLMv2 code (an implementation
-independent of ours). The misbehaving modes ("silent", "drop-in-data") are a
-few lines of raw asyncio.
+independent of ours). The misbehaving modes (RAW_MODES: silent, dropping the
+connection, floods, endless or trickled replies, answers before the command,
+replies in pieces, hanging up) are a few lines of raw asyncio each.
 
 Everything the server sees goes, one JSON object per line, to
 OUT/events.jsonl: the commands of each session, the log-ins and every
@@ -235,52 +236,130 @@ def tls_context():
     return ctx
 
 
-async def silent(reader, writer):
+EHLO_REPLY = b"250-mail.test\r\n250 8BITMIME\r\n"
+
+
+class Conn:
+    def __init__(self, reader, writer):
+        self.reader = reader
+        self.writer = writer
+
+    async def send(self, data):
+        self.writer.write(data)
+        await self.writer.drain()
+
+
+async def converse(reader, writer, answer):
+    """A raw exchange for the misbehaving modes: greets, then hands each
+    command, and after DATA the end of the data as ".", to answer(conn,
+    verb), which replies as it likes; it returns False to hang up."""
+    conn = Conn(reader, writer)
+    log({"event": "connect", "session": 0})
+    try:
+        await conn.send(b"220 mail.test ESMTP\r\n")
+        in_data = False
+        while True:
+            line = await reader.readline()
+            if not line:
+                break
+            if in_data and line.rstrip(b"\r\n") != b".":
+                continue
+            verb = "." if in_data else line.split(b" ")[0].strip().upper().decode(errors="replace")
+            in_data = verb == "DATA"
+            log({"event": "command", "session": 0, "command": line.decode(errors="replace").strip()})
+            if await answer(conn, verb) is False or verb == "QUIT":
+                break
+    except (ConnectionError, OSError) as e:
+        log({"event": "lost", "session": 0, "error": str(e)})
+    writer.close()
+
+
+async def normal_answer(conn, verb):
+    replies = {"EHLO": EHLO_REPLY, "HELO": b"250 mail.test\r\n", "DATA": b"354 go ahead\r\n",
+               ".": b"250 queued\r\n", "QUIT": b"221 bye\r\n"}
+    await conn.send(replies.get(verb, b"250 OK\r\n"))
+
+
+async def silent_answer(conn, verb):
     """Greets and answers EHLO, then never answers again."""
-    log({"event": "connect", "session": 0})
-    writer.write(b"220 mail.test ESMTP\r\n")
-    await writer.drain()
-    while True:
-        line = await reader.readline()
-        if not line:
-            break
-        log({"event": "command", "session": 0, "command": line.decode(errors="replace").strip()})
-        if line.upper().startswith(b"EHLO"):
-            writer.write(b"250-mail.test\r\n250 8BITMIME\r\n")
-            await writer.drain()
-    writer.close()
+    if verb == "EHLO":
+        await conn.send(EHLO_REPLY)
 
 
-async def drop_in_data(reader, writer):
-    """A normal exchange up to DATA; then, with the first data line read, the
-    connection is dropped."""
-    log({"event": "connect", "session": 0})
-    writer.write(b"220 mail.test ESMTP\r\n")
-    await writer.drain()
+async def drop_in_data_answer(conn, verb):
+    """A normal exchange up to DATA; then, with the first data line read,
+    the connection is dropped."""
+    if verb != "DATA":
+        return await normal_answer(conn, verb)
+    await conn.send(b"354 go ahead\r\n")
+    await conn.reader.readline()
+    log({"event": "dropped", "session": 0})
+    conn.writer.transport.abort()
+    return False
+
+
+async def flood_answer(conn, verb):
+    """Answers EHLO with continuation lines that never end."""
+    if verb != "EHLO":
+        return await normal_answer(conn, verb)
+    chunk = (b"250-" + b"x" * 60 + b"\r\n") * 1000
     while True:
-        line = await reader.readline()
-        if not line:
-            break
-        cmd = line.decode(errors="replace").strip()
-        log({"event": "command", "session": 0, "command": cmd})
-        verb = cmd.split(" ")[0].upper()
-        if verb == "EHLO":
-            writer.write(b"250-mail.test\r\n250 8BITMIME\r\n")
-        elif verb == "DATA":
-            writer.write(b"354 go ahead\r\n")
-            await writer.drain()
-            await reader.readline()
-            log({"event": "dropped", "session": 0})
-            writer.transport.abort()
-            return
-        elif verb == "QUIT":
-            writer.write(b"221 bye\r\n")
-            await writer.drain()
-            break
-        else:
-            writer.write(b"250 OK\r\n")
-        await writer.drain()
-    writer.close()
+        await conn.send(chunk)
+
+
+async def endless_line_answer(conn, verb):
+    """Answers EHLO with one line that never ends."""
+    if verb != "EHLO":
+        return await normal_answer(conn, verb)
+    await conn.send(b"250 ")
+    while True:
+        await conn.send(b"x" * 65536)
+
+
+async def trickle_answer(conn, verb):
+    """Answers EHLO with one continuation line every --interval seconds, for ever."""
+    if verb != "EHLO":
+        return await normal_answer(conn, verb)
+    await conn.send(b"250-mail.test\r\n")
+    while True:
+        await asyncio.sleep(args.interval)
+        await conn.send(b"250-still here\r\n")
+
+
+async def early_answer(conn, verb):
+    """Answers before being asked: MAIL gets --early extra 250 lines, DATA an
+    extra 250 with its 354; the message itself is then refused."""
+    if verb == "MAIL":
+        await conn.send(b"250 OK\r\n" + b"250 early\r\n" * args.early)
+    elif verb == "DATA":
+        await conn.send(b"354 go ahead\r\n250 early\r\n")
+    elif verb == ".":
+        await conn.send(b"554 5.7.1 Message refused\r\n")
+    else:
+        await normal_answer(conn, verb)
+
+
+async def split_answer(conn, verb):
+    """Normal replies, each sent in pieces of a few bytes with pauses."""
+    replies = {"EHLO": b"250-mail.test\r\n250-8BITMIME\r\n250 SIZE 1000000\r\n",
+               "DATA": b"354 go ahead\r\n", ".": b"250 2.0.0 queued\r\n", "QUIT": b"221 bye\r\n"}
+    reply = replies.get(verb, b"250 2.1.0 OK\r\n")
+    for i in range(0, len(reply), 5):
+        await conn.send(reply[i:i + 5])
+        await asyncio.sleep(0.02)
+
+
+async def hang_up_answer(conn, verb):
+    """A normal exchange until MAIL, which closes the connection in good order."""
+    if verb != "MAIL":
+        return await normal_answer(conn, verb)
+    log({"event": "hang-up", "session": 0})
+    return False
+
+
+RAW_MODES = {"silent": silent_answer, "drop-in-data": drop_in_data_answer, "flood-reply": flood_answer,
+             "endless-line": endless_line_answer, "trickle-reply": trickle_answer, "early-answers": early_answer,
+             "split-replies": split_answer, "hang-up": hang_up_answer}
 
 
 def old_tls():
@@ -305,10 +384,9 @@ def old_tls():
 async def main():
     loop = asyncio.get_running_loop()
     ssl_ctx = tls_context() if args.tls == "implicit" else None
-    if args.mode == "silent":
-        server = await asyncio.start_server(silent, args.host, args.port, ssl=ssl_ctx)
-    elif args.mode == "drop-in-data":
-        server = await asyncio.start_server(drop_in_data, args.host, args.port, ssl=ssl_ctx)
+    if args.mode in RAW_MODES:
+        answer = RAW_MODES[args.mode]
+        server = await asyncio.start_server(lambda r, w: converse(r, w, answer), args.host, args.port, ssl=ssl_ctx)
     else:
         handler = Handler(set(args.refuse), set(args.forward))
         excluded = [m for m in ("LOGIN", "PLAIN", "CRAM-MD5", "NTLM") if m not in args.auth]
@@ -346,7 +424,9 @@ def parse():
     p.add_argument("--refuse", action="append", default=[])
     p.add_argument("--forward", action="append", default=[])
     p.add_argument("--ehlo-530", action="store_true")
-    p.add_argument("--mode", choices=["normal", "silent", "drop-in-data", "old-tls"], default="normal")
+    p.add_argument("--mode", choices=["normal", "old-tls"] + list(RAW_MODES), default="normal")
+    p.add_argument("--interval", type=float, default=0.05, help="seconds between lines (trickle-reply)")
+    p.add_argument("--early", type=int, default=0, help="extra 250 lines after MAIL (early-answers)")
     return p.parse_args()
 
 

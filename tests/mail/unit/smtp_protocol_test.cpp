@@ -280,6 +280,89 @@ TEST(Transaction, ClientChecksComeBeforeAnyCommand) {
     EXPECT_TRUE(p.takeOutput().isEmpty());
 }
 
+TEST(Replies, LineAndReplyLimitsHoldAtTheirBounds) {
+    // A line of exactly the limit is taken; one byte more fails.
+    SmtpProtocol p;
+    p.beginOpen({QStringLiteral("c"), true, false, {}});
+    p.receive("220-" + QByteArray(kMaxReplyLineBytes - 4, 'x') + "\r\n220 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("EHLO c\r\n"));
+
+    SmtpProtocol q;
+    q.beginOpen({QStringLiteral("c"), true, false, {}});
+    q.receive("220-" + QByteArray(kMaxReplyLineBytes - 3, 'x') + "\r\n220 ok\r\n");
+    ASSERT_EQ(q.status(), Status::Failed);
+    EXPECT_EQ(q.error()->kind(), MailError::Kind::Protocol);
+    EXPECT_EQ(q.error()->code(), errc::kReplyLineTooLong);
+
+    // A line that never ends fails before its end would come.
+    SmtpProtocol r;
+    r.beginOpen({QStringLiteral("c"), true, false, {}});
+    for (int i = 0; i < 64 && r.status() == Status::AwaitingReply; ++i) r.receive(QByteArray(4096, 'x'));
+    ASSERT_EQ(r.status(), Status::Failed);
+    EXPECT_EQ(r.error()->code(), errc::kReplyLineTooLong);
+
+    // Continuation lines: up to the reply limit, line ends counted.
+    const QByteArray line = "220-" + QByteArray(1018, 'x') + "\r\n";  // 1024 bytes
+    SmtpProtocol s;
+    s.beginOpen({QStringLiteral("c"), true, false, {}});
+    s.receive(line.repeated(kMaxReplyBytes / 1024 - 1) + "220 " + QByteArray(1018, 'x') + "\r\n");
+    EXPECT_EQ(out(s), QByteArray("EHLO c\r\n"));
+
+    SmtpProtocol t;
+    t.beginOpen({QStringLiteral("c"), true, false, {}});
+    for (int i = 0; i < 2048 && t.status() == Status::AwaitingReply; ++i) t.receive(line);
+    ASSERT_EQ(t.status(), Status::Failed);
+    EXPECT_EQ(t.error()->kind(), MailError::Kind::Protocol);
+    EXPECT_EQ(t.error()->code(), errc::kReplyTooLong);
+    EXPECT_TRUE(t.takeOutput().isEmpty());
+}
+
+TEST(Replies, AnswersBeforeTheirCommandAreDropped) {
+    SmtpProtocol p;
+    ready(p);
+    // Stale lines while nothing is awaited count for nothing.
+    p.receive("250 stray\r\n");
+    p.beginSend({QStringLiteral("me@x.org"), {QStringLiteral("a@y.org")}, false}, {"x"}, 8192);
+    EXPECT_EQ(out(p), QByteArray("MAIL FROM:<me@x.org>\r\n"));
+    // An answer that comes with the reply to MAIL is no answer to RCPT.
+    p.receive("250 ok\r\n250 early\r\n");
+    EXPECT_EQ(out(p), QByteArray("RCPT TO:<a@y.org>\r\n"));
+    EXPECT_EQ(p.status(), Status::AwaitingReply);
+    p.receive("250 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("DATA\r\n"));
+    // A 250 with the 354 is no answer to the data either.
+    p.receive("354 go\r\n250 early\r\n");
+    out(p);
+    EXPECT_EQ(p.status(), Status::AwaitingReply);
+    p.receive("554 5.7.1 refused\r\n");
+    ASSERT_EQ(p.status(), Status::Failed);
+    EXPECT_EQ(p.error()->code(), 554);
+}
+
+TEST(Replies, ThousandsOfEarlyAnswersNeitherRecurseNorRace) {
+    // Every answer of the whole transaction at once: handled one reply at a
+    // time, never by nested calls (which overflowed the stack).
+    constexpr int kRecipients = 20000;
+    SmtpProtocol p;
+    ready(p);
+    SmtpProtocol::Envelope envelope{QStringLiteral("me@x.org"), {}, false};
+    for (int i = 0; i < kRecipients; ++i) envelope.recipients.append(QStringLiteral("r%1@y.org").arg(i));
+    p.beginSend(envelope, {"x"}, 8192);
+    out(p);
+    p.receive(QByteArray("250 ok\r\n").repeated(kRecipients + 1) + "354 go\r\n250 queued\r\n");
+    EXPECT_EQ(out(p), QByteArray("RCPT TO:<r0@y.org>\r\n"));
+    for (int i = 1; i < kRecipients; ++i) {
+        p.receive("250 ok\r\n");
+        ASSERT_EQ(out(p), "RCPT TO:<r" + QByteArray::number(i) + "@y.org>\r\n");
+    }
+    p.receive("250 ok\r\n");
+    EXPECT_EQ(out(p), QByteArray("DATA\r\n"));
+    p.receive("354 go\r\n");
+    out(p);
+    p.receive("250 queued\r\n");
+    EXPECT_EQ(p.status(), Status::Done);
+}
+
 TEST(Envelope, UnsafeAddressesAreRefusedBeforeMail) {
     const QString good = QStringLiteral("o'brien+tag@mail.example.org");
     auto refusal = [&](const QString& from, const QString& to) -> std::optional<MailError> {
