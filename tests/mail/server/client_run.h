@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "mail/send_mail.h"
+#include "test_server.h"
 
 namespace mailtest {
 
@@ -37,6 +38,7 @@ CliRun runCli(const QStringList& args, const QByteArray& password = "secret");
 
 }  // namespace mailtest
 
-#define START_SERVER(name, ...)                \
+// Starts a test server with these arguments, or fails the test.
+#define START_SERVER(name, ...)                          \
     mailtest::TestServer name{QStringList{__VA_ARGS__}}; \
     ASSERT_TRUE(name.ok()) << name.failure().toStdString()
