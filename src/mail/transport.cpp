@@ -93,21 +93,20 @@ void Transport::startReplyClock() { replyDeadline_.setRemainingTime(replyTimeLim
 template <class Done>
 void Transport::wait(Done done, bool replyClock) {
     QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
+    // Each timer ends the wait with its own flag set.
+    auto alarm = [&loop](QTimer& timer, bool& rang) {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&loop, &rang] {
+            rang = true;
+            loop.quit();
+        });
+    };
+    QTimer timer;    // restarted by every progress
+    QTimer overall;  // the reply clock: never restarted
     bool timedOut = false;
-    connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    // The reply clock is never restarted by progress.
-    QTimer overall;
-    overall.setSingleShot(true);
     bool overdue = false;
-    connect(&overall, &QTimer::timeout, &loop, [&] {
-        overdue = true;
-        loop.quit();
-    });
+    alarm(timer, timedOut);
+    alarm(overall, overdue);
     loop_ = &loop;
     timer_ = &timer;
     WaitScope scope{loop_, timer_};

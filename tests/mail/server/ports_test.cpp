@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "mail/send_mail.h"
+#include "client_run.h"
 #include "test_server.h"
 
 using namespace lettrica::mail;
@@ -14,14 +15,8 @@ using namespace mailtest;
 namespace {
 
 MailSettings onPort(int port) {
-    MailSettings m;
+    MailSettings m = localSettings(static_cast<quint16>(port));
     m.host = QStringLiteral("localhost");
-    m.port = port;
-    m.authType = 1;
-    m.login = QStringLiteral("user");
-    m.password = QStringLiteral("secret");
-    m.email = QStringLiteral("me@example.com");
-    m.timeOutSeconds = 10;
     return m;
 }
 
