@@ -50,7 +50,7 @@ private:
 // The client's own codes.
 namespace errc {
 constexpr int kTimeout = -1;
-constexpr int kReplyTooSlow = -2;       // one reply took longer than its limit in all
+constexpr int kReplyTooSlow = -2;      // one reply took longer than its limit in all
 constexpr int kConnectionClosed = -3;  // the server ended the connection (no error number applies)
 constexpr int kInvalidBatchSize = -4;
 constexpr int kLineTooLong = -100;

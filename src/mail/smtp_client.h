@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <limits>
 
 #include "mail/mail_error.h"
 #include "mail/message.h"
@@ -64,7 +66,8 @@ public:
 
     int effectiveTimeout() const { return settings_.timeOut > 0 ? settings_.timeOut : 60000; }
     int effectiveReplyTimeLimit() const {
-        return settings_.replyTimeLimit > 0 ? settings_.replyTimeLimit : 10 * effectiveTimeout();
+        if (settings_.replyTimeLimit > 0) return settings_.replyTimeLimit;
+        return static_cast<int>(std::min<qint64>(10LL * effectiveTimeout(), std::numeric_limits<int>::max()));
     }
     QString heloName() const;
 
