@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # tests: a display, a keyboard, a clipboard, a mail server, certificates
   xvfb xauth xdotool xclip x11-utils
+  # the notification area: a tray host and a window manager
+  trayer openbox
   python3 python3-aiosmtpd python3-impacket openssl
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time

@@ -1,13 +1,22 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/tray/app_icon.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lettrica"));
+    QApplication::setWindowIcon(lettrica::app::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("lettrica"));
+    // The program lives until its main window closes, also while that window
+    // sits hidden in the notification area and a message box is the last
+    // window to close.
+    QApplication::setQuitOnLastWindowClosed(false);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     lettrica::app::MainWindow window(arguments);
-    window.show();
+    QObject::connect(&window, &lettrica::app::MainWindow::closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    window.showAtStart();
     return app.exec();
 }

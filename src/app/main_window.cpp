@@ -25,6 +25,8 @@
 #include "app/progress_window.h"
 #include "app/settings_store.h"
 #include "app/text_services.h"
+#include "app/tray/info_commands.h"
+#include "app/tray/tray_dock.h"
 #include "app/user_table_commands.h"
 #include "app/volume_status.h"
 #include "docio/plain_text.h"
@@ -43,8 +45,7 @@ const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "
                                     "Perekodirovka", "EditTable1", "EditTable2", "N27"};
 
 // Commands whose features are built elsewhere and that stay off until then.
-const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1", "emsms", "SMTP1",
-                                    "N35",  "N12",  "N13",   "N14",            "N15",   "HelpButton"};
+const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1", "emsms", "SMTP1"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
@@ -85,8 +86,11 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // Start-up, in order: the default user tables, New, the settings, the
-    // user table files, the autostart state, then the command-line file.
+    // Start-up, in order: the "/t" switch, the default user tables, New, the
+    // settings, the user table files, the autostart state, then the
+    // command-line file.
+    tray_ = new TrayDock(this, startsInTray(arguments));
+    new InfoCommands(this);  // N12 to N15
     userTableCommands_ = new UserTableCommands(this);  // DefaultUserTables, the editors
     new VolumeStatus(this);  // TextV, N45
     settings_ = new SettingsStore(this);
@@ -484,6 +488,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings_->saveAutostart();
     progress_->hide();
     event->accept();
+    emit closed();
 }
+
+void MainWindow::showAtStart() { tray_->showWindowAtStart(); }
 
 }  // namespace lettrica::app

@@ -27,6 +27,7 @@ class CommandTable;
 class ProgressWindow;
 class SettingsStore;
 class TextServices;
+class TrayDock;
 class UserTableCommands;
 
 enum class Direction { ToCyrillic, ToLatin };  // TrPerevod, RtPerevod
@@ -62,6 +63,10 @@ public:
     // The window was asked to close during a long command; it closes after it.
     bool closeRequested() const { return closeAfterRun_; }
 
+    // Shows the window, or only the tray icon when started with "/t".
+    void showAtStart();
+    TrayDock* trayDock() const { return tray_; }
+
     // Loads a file into the source pane as the command line does; false
     // (and the error message) when it cannot be read.
     bool loadCommandLineFile(const QString& path);
@@ -75,6 +80,10 @@ public slots:
     void DefAtrExecute();
     void TrPerevodExecute();
     void RtPerevodExecute();
+
+signals:
+    // The window has closed for good: settings and files are written.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +113,7 @@ private:
     SettingsStore* settings_ = nullptr;
     UserTableCommands* userTableCommands_ = nullptr;
     TextServices* textServices_ = nullptr;
+    TrayDock* tray_ = nullptr;
     QPointer<QTextEdit> focused_;
     int activePane_ = 1;
     bool resetSource_ = false;

@@ -1,0 +1,44 @@
+#pragma once
+// The commands of the "Справка" menu: help (N12, the help tool button and the
+// tray's N38), about (N13, the tray's N39), the web site (N14) and a letter
+// to the author (N15). Help, site and letter go to the desktop's opener
+// (QDesktopServices, xdg-open on most desktops); when it fails, or when the
+// help file is missing, nothing is shown.
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+namespace lettrica::app {
+
+class MainWindow;
+
+class InfoCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit InfoCommands(MainWindow* window);
+
+    // The manual for an executable in `executableDir`: help.html beside it
+    // (the build tree, a portable copy), else share/lettrica/help.html of the
+    // prefix it is installed in. Empty when neither is a file.
+    static QString helpFile(const QString& executableDir);
+    // The about box's text, lines separated by '\n'.
+    static QString aboutText();
+    static QUrl siteUrl();
+    // mailto: the support address, the subject "Lettrica <version>".
+    static QUrl letterUrl();
+
+    // Where help is looked for; the running executable's directory unless set.
+    void setExecutableDir(const QString& dir) { executableDir_ = dir; }
+
+public slots:
+    void N12Click();
+    void N13Click();
+    void N14Click();
+    void N15Click();
+
+private:
+    QString executableDir_;
+};
+
+}  // namespace lettrica::app

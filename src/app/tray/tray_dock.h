@@ -1,0 +1,63 @@
+#pragma once
+// The notification-area icon (TrayIcon) with its menu, the start-up switch
+// "/t", and minimising into the notification area (N35, [Tray] Min).
+//
+// A window hidden while no notification area exists (a plain GNOME session,
+// or a panel that has not started yet at log-on) could never be reached
+// again. So where there is none, "/t" starts the window minimised and
+// minimising stays ordinary; the window goes into the notification area as
+// soon as one appears, if it is still minimised then. Should the area go away
+// while the window is in it, the window comes back minimised.
+
+#include <QObject>
+#include <QStringList>
+
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace lettrica::app {
+
+class MainWindow;
+
+// True when the first argument is exactly "/t" or "/T"; no later argument
+// and no other form of the switch counts.
+bool startsInTray(const QStringList& arguments);
+
+class TrayDock : public QObject {
+    Q_OBJECT
+public:
+    TrayDock(MainWindow* window, bool startInTray);
+    ~TrayDock() override;
+
+    // Shows the main window as the start-up switch asks: normally, not at all
+    // (the icon instead), or minimised when there is no notification area.
+    void showWindowAtStart();
+
+    QSystemTrayIcon* icon() const { return icon_; }
+    QMenu* menu() const { return menu_; }
+    // The window waits, minimised, for a notification area to appear.
+    bool waitingForTray() const { return waiting_; }
+
+public slots:
+    // A left click on the icon and N32: the window back, restored, in front.
+    void TrayIconClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void minimisedByUser();
+    void dock();
+    void waitForTray();
+    void checkTray();
+
+    MainWindow* window_;
+    QSystemTrayIcon* icon_;
+    QMenu* menu_;
+    QTimer* watch_;
+    bool startInTray_;
+    bool waiting_ = false;
+};
+
+}  // namespace lettrica::app

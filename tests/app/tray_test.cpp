@@ -1,0 +1,228 @@
+// The tray icon and the information commands offscreen, where no
+// notification area exists: the commands and menus, the start-up switch,
+// the fallback that keeps a window reachable, the about box, and what help,
+// site and letter hand to the desktop (caught by Qt's URL handlers, the
+// same route QDesktopServices takes to xdg-open).
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/main_window.h"
+#include "app/tray/info_commands.h"
+#include "app/tray/tray_dock.h"
+#include "support/message_catcher.h"
+
+using lettrica::app::InfoCommands;
+using lettrica::app::MainWindow;
+using lettrica::app::TrayDock;
+
+// Records every URL the program hands to the desktop.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    UrlRecorder() {
+        for (const char* scheme : {"file", "https", "http", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "record");
+    }
+    ~UrlRecorder() override {
+        for (const char* scheme : {"file", "https", "http", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+public slots:
+    void record(const QUrl& url) { urls << url; }
+};
+
+namespace {
+
+QStringList names(const QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return out;
+}
+
+}  // namespace
+
+class TrayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        qputenv("LETTRICA_HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
+        QFile::remove(home_.filePath("lettrica.ini"));
+    }
+
+    void commandsMenusAndTrayMenu() {
+        MainWindow w;
+        struct Row { const char* name; const char* caption; const char* hint; const char* keys; };
+        const Row rows[] = {
+            {"N35", "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", ""},
+            {"N12", "Помощь", " Вызов справки", "F1"},
+            {"N13", "О программе", " Информация о программе", "Ctrl+Alt+A"},
+            {"N14", "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H"},
+            {"N15", "Письмо автору", " Написать письмо автору программы", "Ctrl+M"},
+            {"HelpButton", "Помощь", " Вызов справки", ""},
+        };
+        for (const Row& r : rows) {
+            QAction* a = w.action(r.name);
+            QCOMPARE(a->text(), QString::fromUtf8(r.caption));
+            QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
+            QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
+            QVERIFY2(a->isEnabled(), r.name);
+        }
+        QVERIFY(w.action("N35")->isCheckable());
+        QVERIFY(!w.action("N35")->isChecked());
+
+        QMenu* help = w.menuBar()->actions().at(3)->menu();
+        QCOMPARE(names(help), QStringList({"N12", "N13", "N14", "N15"}));
+        QCOMPARE(names(w.findChild<QMenu*>("N34")), QStringList({"N35", "N36"}));
+        QCOMPARE(w.findChild<QToolBar*>("ToolBar1")->actions().last()->objectName(), QStringLiteral("HelpButton"));
+
+        TrayDock* dock = w.trayDock();
+        QCOMPARE(names(dock->menu()), QStringList({"N32", "-", "N38", "N39", "-", "N41"}));
+        QStringList captions;
+        for (QAction* a : dock->menu()->actions())
+            if (!a->isSeparator()) captions << a->text();
+        QCOMPARE(captions, QStringList({"Открыть Lettrica", "Помощь", "О программе", "Выход"}));
+        QCOMPARE(dock->icon()->objectName(), QStringLiteral("TrayIcon"));
+        QCOMPARE(dock->icon()->toolTip(), QStringLiteral("Lettrica"));
+        QVERIFY(!dock->icon()->icon().isNull());
+        QVERIFY(!dock->icon()->icon().pixmap(32, 32).isNull());
+        QCOMPARE(dock->icon()->contextMenu(), dock->menu());
+        QVERIFY(!dock->icon()->isVisible());
+    }
+
+    void startUpSwitch_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("/t") << QStringList{"/t"} << true;
+        QTest::newRow("/T") << QStringList{"/T"} << true;
+        QTest::newRow("/t and a file") << QStringList{"/t", "letter.txt"} << true;
+        QTest::newRow("none") << QStringList{} << false;
+        QTest::newRow("-t") << QStringList{"-t"} << false;
+        QTest::newRow("t") << QStringList{"t"} << false;
+        QTest::newRow("/tray") << QStringList{"/tray"} << false;
+        QTest::newRow("/t with a space") << QStringList{"/t "} << false;
+        QTest::newRow("empty first") << QStringList{"", "/t"} << false;
+        QTest::newRow("/t second") << QStringList{"letter.txt", "/t"} << false;
+    }
+    void startUpSwitch() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, tray);
+        QCOMPARE(lettrica::app::startsInTray(arguments), tray);
+
+        // Offscreen there is no notification area: "/t" must still leave a
+        // window the user can reach, minimised, and wait for a tray.
+        MainWindow w(arguments);
+        w.showAtStart();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.isMinimized(), tray);
+        QCOMPARE(w.trayDock()->waitingForTray(), tray);
+        QVERIFY(!w.trayDock()->icon()->isVisible());
+    }
+
+    void minimisingWithoutATrayStaysOrdinary() {
+        for (bool option : {false, true}) {
+            MainWindow w;
+            w.action("N35")->setChecked(option);
+            w.showAtStart();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.showMinimized();
+            QCoreApplication::processEvents();
+            QVERIFY(w.isVisible());
+            QVERIFY(w.isMinimized());
+            QVERIFY(!w.trayDock()->icon()->isVisible());
+            // Only a window that asked for the tray waits for one.
+            QCOMPARE(w.trayDock()->waitingForTray(), option);
+            w.showNormal();
+            QCoreApplication::processEvents();
+            QVERIFY(!w.trayDock()->waitingForTray());
+        }
+    }
+
+    void openFromTrayRestoresTheWindow() {
+        MainWindow w(QStringList{"/t"});
+        w.showAtStart();
+        w.trayDock()->menu()->actions().first()->trigger();  // N32
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isMinimized());
+        QVERIFY(!w.trayDock()->waitingForTray());
+        QVERIFY(!w.trayDock()->icon()->isVisible());
+    }
+
+    void aboutBox() {
+        QCOMPARE(InfoCommands::aboutText().split('\n'),
+                 QStringList({"Lettrica 2.7 (12.11.2010)", "", "Author: Lettrica team", "Email: support@lettrica.org",
+                              "Web: https://lettrica.org/", "", "Copyright (c) 2010 Lettrica team"}));
+        MainWindow w;
+        MessageCatcher catcher;
+        w.action("N13")->trigger();
+        w.trayDock()->menu()->findChild<QAction*>("N39")->trigger();
+        QCOMPARE(catcher.captions, QStringList({"About Lettrica", "About Lettrica"}));
+        QCOMPARE(catcher.texts.first(), InfoCommands::aboutText());
+        QCOMPARE(catcher.icons.first(), QMessageBox::Information);
+        QCOMPARE(catcher.owners.first(), nullptr);
+    }
+
+    void siteAndLetter() {
+        QCOMPARE(InfoCommands::letterUrl().toEncoded(), QByteArray("mailto:support@lettrica.org?subject=Lettrica%202.7"));
+        MainWindow w;
+        UrlRecorder recorder;
+        w.action("N14")->trigger();
+        w.action("N15")->trigger();
+        QCOMPARE(recorder.urls, QList<QUrl>({QUrl("https://lettrica.org/"), InfoCommands::letterUrl()}));
+    }
+
+    void helpBesideTheProgramOrInstalled() {
+        QTemporaryDir root;
+        const QDir dir(root.path());
+        QVERIFY(dir.mkpath("bin") && dir.mkpath("share/lettrica") && dir.mkpath("x/portable/help.html"));
+        const QString bin = dir.filePath("bin");
+        auto touch = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write("<html></html>") > 0;
+        };
+
+        // Nothing there, or only a directory of that name: no help.
+        QCOMPARE(InfoCommands::helpFile(bin), QString());
+        QCOMPARE(InfoCommands::helpFile(dir.filePath("x/portable")), QString());
+        // Installed: <prefix>/bin/lettrica finds <prefix>/share/lettrica/help.html.
+        QVERIFY(touch(dir.filePath("share/lettrica/help.html")));
+        QCOMPARE(InfoCommands::helpFile(bin), QDir::cleanPath(dir.filePath("share/lettrica/help.html")));
+        // Beside the program wins (the build tree, a portable copy).
+        QVERIFY(touch(dir.filePath("bin/help.html")));
+        QCOMPARE(InfoCommands::helpFile(bin), dir.filePath("bin/help.html"));
+
+        MainWindow w;
+        auto* info = w.findChild<InfoCommands*>("InfoCommands");
+        UrlRecorder recorder;
+        info->setExecutableDir(bin);
+        w.action("N12")->trigger();
+        w.action("HelpButton")->trigger();
+        w.trayDock()->menu()->findChild<QAction*>("N38")->trigger();
+        const QUrl help = QUrl::fromLocalFile(dir.filePath("bin/help.html"));
+        QCOMPARE(recorder.urls, QList<QUrl>({help, help, help}));
+
+        // A missing manual: nothing is opened and nothing is shown.
+        MessageCatcher catcher;
+        info->setExecutableDir(dir.filePath("x/portable"));
+        w.action("N12")->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(recorder.urls.size(), 3);
+        QVERIFY(catcher.captions.isEmpty());
+    }
+
+private:
+    QTemporaryDir home_;
+};
+
+QTEST_MAIN(TrayTest)
+#include "tray_test.moc"
