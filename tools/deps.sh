@@ -13,6 +13,8 @@ packages=(
   xvfb xauth xdotool xclip x11-utils
   # the notification area: a tray host and a window manager
   trayer openbox
+  # the install test: desktop entry check, the manual page viewer
+  desktop-file-utils man-db
   python3 python3-aiosmtpd python3-impacket openssl
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time
