@@ -127,6 +127,7 @@ hidden || fail "/t: the main window is shown"
 click_icon_until 1 'state_is Normal' || fail "a click on the icon did not show the window"
 wait_for "the window did not come to the front" in_front
 wait_for "the icon stayed in the tray after the click" icon_gone
+grep -q 'Icon (32 x 32)' <<<"$(xprop -id "$(main_window)" _NET_WM_ICON)" || fail "the window does not show the program's icon"
 
 # Option off: an ordinary minimised window, no icon. The window is restored
 # afterwards; had it gone into the tray, it could not be.

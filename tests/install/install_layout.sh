@@ -113,4 +113,5 @@ autostart=$XDG_CONFIG_HOME/autostart/lettrica.desktop
 [ -f "$autostart" ] || fail "ticking \"Автостарт программы\" wrote no autostart entry"
 exec_line=$(grep '^Exec=' "$autostart")
 [ "$exec_line" = "Exec=\"$root/bin/lettrica\" /t" ] || fail "the autostart entry runs $exec_line"
+desktop-file-validate "$autostart" || fail "desktop-file-validate rejects the autostart entry"
 echo "install: every file in place, valid and working"

@@ -62,6 +62,7 @@ std::string autostartEntry(const fs::path& executable) {
            "Type=Application\n"
            "Name=Lettrica\n"
            "Comment=Transliteration of Russian text\n"
+           "Icon=lettrica\n"
            "Exec=" +
            desktopExecArgument(executable.string()) +
            " /t\n"
