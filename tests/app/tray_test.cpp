@@ -148,16 +148,6 @@ private slots:
         }
     }
 
-    void openFromTrayRestoresTheWindow() {
-        MainWindow w(QStringList{"/t"});
-        w.showAtStart();
-        w.trayDock()->menu()->actions().first()->trigger();  // N32
-        QVERIFY(w.isVisible());
-        QVERIFY(!w.isMinimized());
-        QVERIFY(!w.trayDock()->waitingForTray());
-        QVERIFY(!w.trayDock()->icon()->isVisible());
-    }
-
     void aboutBox() {
         QCOMPARE(InfoCommands::aboutText().split('\n'),
                  QStringList({"Lettrica 2.7 (12.11.2010)", "", "Author: Lettrica team", "Email: support@lettrica.org",
