@@ -37,7 +37,8 @@ start_tray() {
   trayer --edge top --align right --widthtype pixel --width 120 --height 26 \
     --SetDockType true --transparent false >"$LETTRICA_HOME/trayer.log" 2>&1 &
   tray=$!
-  for _ in $(seq 1 100); do
+  # The first GTK program of a session may rebuild the font cache first.
+  for _ in $(seq 1 300); do
     [ -n "$(panel)" ] && return 0
     sleep 0.1
   done
