@@ -1,0 +1,124 @@
+#include "docio/rtf_keywords.h"
+
+#include <unordered_map>
+
+namespace lettrica::docio {
+
+namespace {
+
+using Table = std::unordered_map<std::string_view, Keyword>;
+
+Table makeTable() {
+    Table t;
+    auto add = [&t](Kw kw, std::initializer_list<std::string_view> words) {
+        for (std::string_view w : words) t.emplace(w, Keyword{kw, 0});
+    };
+    add(Kw::Skip, {"info", "pict", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+                   "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "fldinst",
+                   "pntext", "listtext", "pntxta", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "shp",
+                   "shppict", "nonshppict", "shpinst", "shprslt", "themedata", "colorschememapping", "datastore",
+                   "latentstyles", "generator", "template", "private", "fchars", "lchars", "pgdsctbl", "revtbl",
+                   "rsidtbl", "objdata", "objclass", "objname", "comment", "author", "operator", "title",
+                   "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "manager",
+                   "levelnumbers", "listname", "listpicture", "xmlnstbl", "mmathPr", "docvar", "userprops",
+                   "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "falt", "panose", "fname",
+                   "htmltag", "mhtmltag", "blipuid", "nesttableprops", "nonesttables", "passwordhash",
+                   "wgrffmtfilter", "filetbl", "protusertbl"});
+    add(Kw::Ansi, {"ansi"});
+    add(Kw::Mac, {"mac"});
+    add(Kw::Pc, {"pc"});
+    add(Kw::Pca, {"pca"});
+    add(Kw::Ansicpg, {"ansicpg"});
+    add(Kw::Deff, {"deff"});
+    add(Kw::Uc, {"uc"});
+    add(Kw::Par, {"par"});
+    add(Kw::Cell, {"cell", "nestcell"});
+    add(Kw::Row, {"row", "nestrow"});
+    add(Kw::Line, {"line"});
+    add(Kw::Tab, {"tab"});
+    const std::pair<std::string_view, char16_t> chars[] = {
+        {"emdash", u'\u2014'},  {"endash", u'\u2013'},  {"bullet", u'\u2022'},    {"lquote", u'\u2018'},
+        {"rquote", u'\u2019'},  {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'}, {"emspace", u'\u2003'},
+        {"enspace", u'\u2002'}, {"qmspace", u'\u2005'}, {"zwj", u'\u200D'},       {"zwnj", u'\u200C'},
+        {"ltrmark", u'\u200E'}, {"rtlmark", u'\u200F'}, {"zwbo", u'\u200B'},
+    };
+    for (auto [w, c] : chars) t.emplace(w, Keyword{Kw::Char, c});
+    add(Kw::Plain, {"plain"});
+    add(Kw::B, {"b"});
+    add(Kw::I, {"i"});
+    add(Kw::Ul, {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
+                 "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"});
+    add(Kw::UlNone, {"ulnone"});
+    add(Kw::Strike, {"strike", "striked"});
+    add(Kw::V, {"v"});
+    add(Kw::Super, {"super"});
+    add(Kw::Sub, {"sub"});
+    add(Kw::NoSuperSub, {"nosupersub"});
+    add(Kw::F, {"f"});
+    add(Kw::Fs, {"fs"});
+    add(Kw::Cf, {"cf"});
+    add(Kw::Background, {"cb", "highlight", "chcbpat"});
+    add(Kw::S, {"s"});
+    add(Kw::Cs, {"cs"});
+    add(Kw::Pard, {"pard"});
+    add(Kw::Ql, {"ql"});
+    add(Kw::Qc, {"qc"});
+    add(Kw::Qr, {"qr"});
+    add(Kw::Qj, {"qj", "qd"});
+    add(Kw::Li, {"li", "lin"});
+    add(Kw::Ri, {"ri", "rin"});
+    add(Kw::Fi, {"fi"});
+    add(Kw::Ls, {"ls"});
+    add(Kw::Ilvl, {"ilvl"});
+    add(Kw::Fonttbl, {"fonttbl"});
+    add(Kw::Fcharset, {"fcharset"});
+    add(Kw::Cpg, {"cpg"});
+    add(Kw::Colortbl, {"colortbl"});
+    add(Kw::Red, {"red"});
+    add(Kw::Green, {"green"});
+    add(Kw::Blue, {"blue"});
+    add(Kw::Stylesheet, {"stylesheet"});
+    add(Kw::Sbasedon, {"sbasedon"});
+    add(Kw::TableStyle, {"ts", "ds"});
+    add(Kw::Listtable, {"listtable"});
+    add(Kw::List, {"list"});
+    add(Kw::Listid, {"listid"});
+    add(Kw::Listlevel, {"listlevel"});
+    add(Kw::Levelnfc, {"levelnfc", "levelnfcn"});
+    add(Kw::Levelstartat, {"levelstartat"});
+    add(Kw::Leveltext, {"leveltext"});
+    add(Kw::Listoverridetable, {"listoverridetable"});
+    add(Kw::Listoverride, {"listoverride"});
+    add(Kw::Pn, {"pn"});
+    add(Kw::Pnlvlblt, {"pnlvlblt"});
+    add(Kw::Pnlvlbody, {"pnlvlbody"});
+    add(Kw::Pnlvl, {"pnlvl"});
+    add(Kw::Pnlvlcont, {"pnlvlcont"});
+    add(Kw::Pndec, {"pndec"});
+    add(Kw::Pnucltr, {"pnucltr"});
+    add(Kw::Pnlcltr, {"pnlcltr"});
+    add(Kw::Pnucrm, {"pnucrm"});
+    add(Kw::Pnlcrm, {"pnlcrm"});
+    add(Kw::Pnstart, {"pnstart"});
+    add(Kw::Pntxtb, {"pntxtb"});
+    add(Kw::Object, {"object"});
+    add(Kw::Result, {"result"});
+    add(Kw::Upr, {"upr"});
+    add(Kw::Ud, {"ud"});
+    return t;
+}
+
+}  // namespace
+
+Keyword keywordOf(std::string_view word) {
+    static const Table table = makeTable();
+    auto it = table.find(word);
+    return it == table.end() ? Keyword{} : it->second;
+}
+
+bool isStarredDestination(Kw kw) {
+    return kw == Kw::Pn || kw == Kw::Listtable || kw == Kw::Listoverridetable || kw == Kw::Ud || kw == Kw::Cs ||
+           kw == Kw::TableStyle;
+}
+
+}  // namespace lettrica::docio

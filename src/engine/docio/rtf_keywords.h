@@ -1,0 +1,40 @@
+#pragma once
+// The control words the RTF document builder acts on, looked up once per
+// word. Words not listed are ignored, as RTF asks of a reader.
+
+#include <cstdint>
+#include <string_view>
+
+namespace lettrica::docio {
+
+enum class Kw : std::uint8_t {
+    Unknown,
+    Skip,  // a destination that is never shown: pictures, headers, information ...
+    // document
+    Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc,
+    // text
+    Par, Cell, Row, Line, Tab, Char,
+    // character formatting
+    Plain, B, I, Ul, UlNone, Strike, V, Super, Sub, NoSuperSub, F, Fs, Cf, Background, S, Cs,
+    // paragraph formatting
+    Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Ls, Ilvl,
+    // tables of the header
+    Fonttbl, Fcharset, Cpg, Colortbl, Red, Green, Blue, Stylesheet, Sbasedon, TableStyle,
+    Listtable, List, Listid, Listlevel, Levelnfc, Levelstartat, Leveltext, Listoverridetable, Listoverride,
+    // WordPad lists
+    Pn, Pnlvlblt, Pnlvlbody, Pnlvl, Pnlvlcont, Pndec, Pnucltr, Pnlcltr, Pnucrm, Pnlcrm, Pnstart, Pntxtb,
+    // groups with a readable part
+    Object, Result, Upr, Ud,
+};
+
+struct Keyword {
+    Kw kw = Kw::Unknown;
+    char16_t ch = 0;  // the character of a Kw::Char word (\emdash ...)
+};
+
+Keyword keywordOf(std::string_view word);
+
+// Destinations that are read although they follow \*.
+bool isStarredDestination(Kw kw);
+
+}  // namespace lettrica::docio
