@@ -299,6 +299,7 @@ private:
 
     std::unordered_map<std::int32_t, FontEntry> fonts_;
     std::int32_t currentFont_ = -1;  // the font table entry being read
+    std::size_t fontEntryDepth_ = 0;  // the depth of its group
     ByteDecoder nameDecoder_;
 
     std::vector<std::optional<Rgb>> colors_;
@@ -328,6 +329,8 @@ private:
     std::unordered_map<std::int32_t, int> lsIds_;
     int nextListId_ = 1;
     int pnListId_ = 0;  // the id of the WordPad list the last paragraph was in, 0 none
+    ListStyle pnLastStyle_ = ListStyle::None;
+    int pnLastLevel_ = 0;
 };
 
 RtfHandler::Action Builder::groupStart() {
@@ -354,8 +357,8 @@ void Builder::groupEnd() {
     const Dest now = top().dest;
     switch (ended) {
     case Dest::FontTable:
-        finishFontName();
-        if (now != Dest::FontTable) decoderStale_ = true;
+        // The entry ends with its own group, not with a {\*\panose} inside it.
+        if (stack_.size() + 1 <= fontEntryDepth_) finishFontName();
         break;
     case Dest::StyleEntry:
         if (now == Dest::StyleSheet && !styleSkipped_) styles_[styleNumber_] = style_;
@@ -488,6 +491,7 @@ RtfHandler::Action Builder::tableWord(Kw kw, bool has, std::int32_t p) {
         if (kw == Kw::F) {
             finishFontName();
             currentFont_ = has ? p : 0;
+            fontEntryDepth_ = stack_.size();
             fonts_[currentFont_] = FontEntry{};
             nameDecoder_.set(ansiCodePage_);
         } else if (currentFont_ >= 0 && (kw == Kw::Fcharset || kw == Kw::Cpg)) {
@@ -763,7 +767,12 @@ int Builder::paragraphFormatIndex(const ParaState& ps) {
         f.listStyle = ps.pnStyle;
         f.listLevel = ps.pnLevel;
         f.listStart = ps.pnStart;
-        if (!pnListId_) pnListId_ = nextListId_++;
+        // Items in a row are one list; a bulleted item after a numbered one
+        // at the same level (or the other way round) begins another.
+        if (!pnListId_ || (pnLastLevel_ == f.listLevel && isNumbered(pnLastStyle_) != isNumbered(f.listStyle)))
+            pnListId_ = nextListId_++;
+        pnLastStyle_ = f.listStyle;
+        pnLastLevel_ = f.listLevel;
         f.listId = pnListId_;
         wordPadItem = true;
     }
