@@ -4,6 +4,7 @@
 #include "cli/byte_map_stream.h"
 #include "cli/commands.h"
 #include "cli/io.h"
+#include "cli/rtf_document.h"
 #include "textops/case_conversion.h"
 
 namespace lettrica::cli {
@@ -23,6 +24,7 @@ int runCase(const std::vector<std::string>& argv) {
     Output output(outputOption(args));
     for (const std::string& file : files) {
         Input input(file);
+        if (convertIfRtf(input, files.size(), textops::caseConverter(to), output)) continue;
         // Windows-1251 is one byte per character: a plain byte map.
         if (resolveEncoding(encoding, input) == Encoding::Cp1251) streamByteMap(input, textops::caseMap(to), output);
         else streamConvert(input, Encoding::Utf8, textops::caseConverter(to), output);

@@ -175,6 +175,31 @@ void Input::keep(const char* bytes, std::size_t size) {
     }
 }
 
+std::string Input::peek(std::size_t size) {
+    struct stat st{};
+    const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
+    const off_t at = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
+    if (at >= 0 && head_.empty()) {
+        std::string bytes(size, '\0');
+        ssize_t n;
+        do n = ::pread(fd_, bytes.data(), size, at);
+        while (n < 0 && errno == EINTR);
+        if (n < 0) throw IoError(name_, errnoText(errno));
+        bytes.resize(static_cast<std::size_t>(n));
+        return bytes;
+    }
+    // What isUtf8() kept is the start; else read it and keep it.
+    if (utf8_ < 0) {
+        char buffer[256];
+        while (head_.size() - headPos_ < size) {
+            const std::size_t n = readSource(buffer, std::min(sizeof buffer, size - (head_.size() - headPos_)));
+            if (n == 0) break;
+            head_.append(buffer, n);
+        }
+    }
+    return head_.substr(headPos_, size);
+}
+
 bool Input::isUtf8() {
     if (utf8_ >= 0) return utf8_ == 1;
     // Only a file can be read twice; a device or a pipe is kept as it is read.
@@ -198,7 +223,14 @@ bool Input::isUtf8() {
     std::vector<char> buffer(kChunkSize + 4);
     std::size_t carry = 0;
     bool valid = true;
-    for (;;) {
+    if (!seekable && !head_.empty()) {
+        // peek() has read the start already: check it first.
+        const text::Utf8Check check = text::checkUtf8(head_);
+        valid = check.valid;
+        carry = head_.size() - check.completePrefix;
+        std::memcpy(buffer.data(), head_.data() + check.completePrefix, carry);
+    }
+    while (valid) {
         const std::size_t n = readSource(buffer.data() + carry, kChunkSize);
         if (!seekable) keep(buffer.data() + carry, n);
         if (n == 0) {

@@ -47,6 +47,9 @@ public:
     bool isUtf8();
     // True once isUtf8() has found the whole input valid.
     bool knownUtf8() const { return utf8_ == 1; }
+    // Up to `size` bytes from the start, left in place for read() (a file
+    // is read where it is; from a pipe they are kept like isUtf8()'s).
+    std::string peek(std::size_t size);
 
 private:
     std::size_t readSource(char* buffer, std::size_t size);

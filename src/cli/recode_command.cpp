@@ -1,10 +1,12 @@
 // recode: byte-for-byte recoding between Windows-1251, DOS 866 and KOI8-R.
 // The input is taken as raw bytes, never decoded: that is the point of it.
+// An RTF document is the exception: its text is recoded, not its markup.
 
 #include "cli/args.h"
 #include "cli/byte_map_stream.h"
 #include "cli/commands.h"
 #include "cli/io.h"
+#include "cli/rtf_document.h"
 #include "textops/recoding.h"
 
 namespace lettrica::cli {
@@ -23,6 +25,7 @@ int runRecode(const std::vector<std::string>& argv) {
     Output output(outputOption(args));
     for (const std::string& file : files) {
         Input input(file);
+        if (convertIfRtf(input, files.size(), textops::recodingConverter(*direction), output)) continue;
         streamByteMap(input, map, output);
     }
     output.commit();

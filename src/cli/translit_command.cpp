@@ -7,6 +7,7 @@
 #include "cli/args.h"
 #include "cli/commands.h"
 #include "cli/io.h"
+#include "cli/rtf_document.h"
 #include "settings/settings_dir.h"
 #include "tables/table_file.h"
 #include "tables/user_table_converter.h"
@@ -65,6 +66,7 @@ int runTranslit(Direction direction, const std::vector<std::string>& argv) {
     Output output(outPath);
     for (const std::string& file : files) {
         Input input(file);
+        if (convertIfRtf(input, files.size(), converter, output)) continue;
         streamConvert(input, resolveEncoding(encoding, input), converter, output);
     }
     output.commit();
