@@ -16,6 +16,8 @@ packages=(
   # the install test: desktop entry check, the manual page viewer
   desktop-file-utils man-db
   python3 python3-aiosmtpd python3-impacket openssl
+  # RTF: the word processor our files are checked against
+  libreoffice-writer-nogui
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time
 )

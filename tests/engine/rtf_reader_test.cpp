@@ -74,9 +74,9 @@ TEST(RtfRead, WordDocumentDecodesEachFontByItsCharset) {
     EXPECT_EQ(textOf(d),
               "Заголовок|Подзаголовок|Русский текст naïve αεγ žáé ёлка 中文стиль|ссылка|ячейка 1|ячейка 2|"
               "послеsupsub");
-    // Paragraph styles, one based on another.
+    // Paragraph styles and the defaults of \*\defchp.
     const CharFormat heading = formatOf(d, "Заголовок");
-    EXPECT_EQ(S(heading.fontName), "Arial Cyr");
+    EXPECT_EQ(S(heading.fontName), "Arial");  // "Arial Cyr" is Arial in Windows-1251
     EXPECT_TRUE(heading.bold);
     EXPECT_EQ(heading.halfPoints, 28);
     EXPECT_EQ(rgb(heading.color), "0,0,255");
@@ -85,7 +85,6 @@ TEST(RtfRead, WordDocumentDecodesEachFontByItsCharset) {
     EXPECT_TRUE(sub.bold && sub.italic);
     EXPECT_EQ(sub.halfPoints, 28);
     EXPECT_EQ(paragraphOf(d, "Подзаголовок").alignment, Alignment::Left);  // its own \ql wins
-    // A character style.
     const CharFormat styled = formatOf(d, "стиль");
     EXPECT_TRUE(styled.bold && styled.italic);
     EXPECT_EQ(rgb(styled.color), "255,0,0");
@@ -98,6 +97,26 @@ TEST(RtfRead, WordDocumentDecodesEachFontByItsCharset) {
     EXPECT_EQ(rgb(after.background), "255,255,0");
     EXPECT_EQ(formatOf(d, "sup").position, VerticalPosition::Superscript);
     EXPECT_EQ(formatOf(d, "sub").position, VerticalPosition::Subscript);
+}
+
+TEST(RtfRead, StylesAndDocumentDefaults) {
+    const RichDocument d = readRtf(
+        R"({\rtf1{\stylesheet{\s1\b\fs40 H1;}{\s2\sbasedon1\i H2;}{\*\cs3\ul\cf1 U;}{\s4\sbasedon4\b loop;}})"
+        R"({\colortbl;\red255\green0\blue0;}{\*\defchp\fs22}{\*\defpap\qc})"
+        R"(\pard\plain\s2 heading\par\pard\plain body {\cs3 styled}\par\pard\plain\s4\ql looped\par})")
+        .document;
+    const CharFormat heading = formatOf(d, "heading");
+    EXPECT_TRUE(heading.bold && heading.italic);  // its own and its base style's
+    EXPECT_EQ(heading.halfPoints, 40);
+    EXPECT_EQ(paragraphOf(d, "heading").alignment, Alignment::Center);  // \pard returns to \defpap
+    EXPECT_EQ(formatOf(d, "body").halfPoints, 22);                      // \plain returns to \defchp
+    EXPECT_FALSE(formatOf(d, "body").underline);
+    const CharFormat styled = formatOf(d, "styled");
+    EXPECT_TRUE(styled.underline);
+    EXPECT_EQ(rgb(styled.color), "255,0,0");
+    EXPECT_EQ(styled.halfPoints, 22);
+    EXPECT_TRUE(formatOf(d, "looped").bold);
+    EXPECT_EQ(paragraphOf(d, "looped").alignment, Alignment::Left);
 }
 
 TEST(RtfRead, UnicodeAndItsFallbacks) {

@@ -25,6 +25,7 @@ enum class Dest : std::uint8_t {
     LevelText,          // a list level's marker text
     ListOverrideTable,
     ListOverride,       // one \listoverride
+    Defaults,           // {\*\defchp} {\*\defpap}: what \plain and \pard mean
     Pn,                 // {\*\pn ...}: the list of a WordPad paragraph
     PnTextBefore,       // its marker text
 };
@@ -117,13 +118,19 @@ ListStyle bulletStyleOf(char32_t c) {
     }
 }
 
+// The formats \plain and \pard return to: RTF's own, or the document's.
+struct Defaults {
+    CharState ch;
+    ParaState para;
+};
+
 // Applies a formatting word to a character and paragraph state and notes
 // what it set. False when the word is no formatting word.
-bool applyFormatting(Kw kw, bool has, std::int32_t p, CharState& c, ParaState& ps, std::uint32_t& cm,
-                     std::uint32_t& pm) {
+bool applyFormatting(Kw kw, bool has, std::int32_t p, const Defaults& defaults, CharState& c, ParaState& ps,
+                     std::uint32_t& cm, std::uint32_t& pm) {
     const bool on = !has || p != 0;
     switch (kw) {
-    case Kw::Plain: c = CharState{}; cm |= kAllChar; return true;
+    case Kw::Plain: c = defaults.ch; cm |= kAllChar; return true;
     case Kw::B: c.bold = on; cm |= kBold; return true;
     case Kw::I: c.italic = on; cm |= kItalic; return true;
     case Kw::Ul: c.underline = on; cm |= kUnderline; return true;
@@ -143,7 +150,7 @@ bool applyFormatting(Kw kw, bool has, std::int32_t p, CharState& c, ParaState& p
     case Kw::Fs: c.halfPoints = has ? std::clamp(p, 2, 3276) : 24; cm |= kSize; return true;
     case Kw::Cf: c.color = has ? p : -1; cm |= kColor; return true;
     case Kw::Background: c.background = has && p > 0 ? p : -1; cm |= kBackground; return true;
-    case Kw::Pard: ps = ParaState{}; pm |= kAllPara; return true;
+    case Kw::Pard: ps = defaults.para; pm |= kAllPara; return true;
     case Kw::Ql: ps.alignment = Alignment::Left; pm |= kAlign; return true;
     case Kw::Qc: ps.alignment = Alignment::Center; pm |= kAlign; return true;
     case Kw::Qr: ps.alignment = Alignment::Right; pm |= kAlign; return true;
@@ -287,6 +294,8 @@ private:
     std::size_t skip_ = 0;   // \uN fallback characters still to skip
     bool starred_ = false;   // the group began with \*
 
+    Defaults defaults_;
+    std::uint32_t defaultsCharMask_ = 0, defaultsParaMask_ = 0;
     std::unordered_map<CharFormat, int, CharFormatHash> charIndex_;
     std::unordered_map<ParagraphFormat, int, ParagraphFormatHash> paragraphIndex_;
 
@@ -374,6 +383,14 @@ void Builder::groupEnd() {
         break;
     case Dest::Pn:
         if (now != Dest::Pn && now != Dest::PnTextBefore) endPn();
+        break;
+    case Dest::Defaults:
+        // The header's own state takes them too, as if it began with them.
+        if (now != Dest::Defaults) {
+            copyMasked(top().ch, defaults_.ch, defaultsCharMask_);
+            copyMasked(top().para, defaults_.para, defaultsParaMask_);
+            top().format = -1;
+        }
         break;
     default:
         break;
@@ -473,12 +490,13 @@ RtfHandler::Action Builder::bodyWord(Keyword key, bool has, std::int32_t p) {
         pnTextSeen_ = false;
         return Action::Continue;
     case Kw::Object: case Kw::Upr: g.dest = Dest::Ignore; return Action::Continue;
+    case Kw::Defchp: case Kw::Defpap: g.dest = Dest::Defaults; return Action::Continue;
     case Kw::S: applyStyle(has ? p : 0, false); return Action::Continue;
     case Kw::Cs: applyStyle(has ? p : 0, true); return Action::Continue;
     default: break;
     }
     std::uint32_t cm = 0, pm = 0;
-    if (applyFormatting(kw, has, p, g.ch, g.para, cm, pm) && cm) g.format = -1;
+    if (applyFormatting(kw, has, p, defaults_, g.ch, g.para, cm, pm) && cm) g.format = -1;
     return Action::Continue;
 }
 
@@ -518,7 +536,7 @@ RtfHandler::Action Builder::tableWord(Kw kw, bool has, std::int32_t p) {
             return Action::Continue;
         case Kw::TableStyle: styleSkipped_ = true; return Action::Continue;
         case Kw::Sbasedon: style_.basedOn = has ? p : -1; return Action::Continue;
-        default: applyFormatting(kw, has, p, style_.ch, style_.para, style_.charMask, style_.paraMask);
+        default: applyFormatting(kw, has, p, defaults_, style_.ch, style_.para, style_.charMask, style_.paraMask);
         }
         return Action::Continue;
     case Dest::ListTable:
@@ -579,6 +597,9 @@ RtfHandler::Action Builder::tableWord(Kw kw, bool has, std::int32_t p) {
         case Kw::Pntxtb: g.dest = Dest::PnTextBefore; break;
         default: break;
         }
+        return Action::Continue;
+    case Dest::Defaults:
+        applyFormatting(kw, has, p, Defaults{}, defaults_.ch, defaults_.para, defaultsCharMask_, defaultsParaMask_);
         return Action::Continue;
     case Dest::Ignore:
         // An object's rendering and an \upr's Unicode half are the text.
@@ -724,7 +745,6 @@ int Builder::charFormatIndex() {
     CharFormat f;
     const std::int32_t font = c.font >= 0 ? c.font : defaultFont_;
     if (auto it = fonts_.find(font); it != fonts_.end()) f.fontName = it->second.name;
-    while (!f.fontName.empty() && f.fontName.back() == u' ') f.fontName.pop_back();
     f.halfPoints = c.halfPoints;
     auto color = [&](std::int32_t i) -> std::optional<Rgb> {
         return i >= 0 && static_cast<std::size_t>(i) < colors_.size() ? colors_[static_cast<std::size_t>(i)]
@@ -805,6 +825,15 @@ void Builder::finishFontName() {
     FontEntry& f = fonts_[currentFont_];
     f.named = true;
     while (!f.name.empty() && f.name.front() == u' ') f.name.erase(f.name.begin());
+    while (!f.name.empty() && f.name.back() == u' ') f.name.pop_back();
+    // "Arial Cyr", "Times New Roman CE": Word's names for one face in one
+    // charset, which no font is called; Windows maps them to the face.
+    for (std::u16string_view suffix : {u" Cyr", u" CE", u" Greek", u" Tur", u" Baltic"}) {
+        if (f.name.size() > suffix.size() && std::u16string_view(f.name).substr(f.name.size() - suffix.size()) == suffix) {
+            f.name.resize(f.name.size() - suffix.size());
+            break;
+        }
+    }
     currentFont_ = -1;
     decoderStale_ = true;
 }

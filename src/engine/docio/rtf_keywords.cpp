@@ -105,6 +105,8 @@ Table makeTable() {
     add(Kw::Result, {"result"});
     add(Kw::Upr, {"upr"});
     add(Kw::Ud, {"ud"});
+    add(Kw::Defchp, {"defchp"});
+    add(Kw::Defpap, {"defpap"});
     return t;
 }
 
@@ -118,6 +120,7 @@ Keyword keywordOf(std::string_view word) {
 
 bool isStarredDestination(Kw kw) {
     return kw == Kw::Pn || kw == Kw::Listtable || kw == Kw::Listoverridetable || kw == Kw::Ud || kw == Kw::Cs ||
+           kw == Kw::Defchp || kw == Kw::Defpap ||
            kw == Kw::TableStyle;
 }
 

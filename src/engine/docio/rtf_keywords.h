@@ -25,6 +25,8 @@ enum class Kw : std::uint8_t {
     Pn, Pnlvlblt, Pnlvlbody, Pnlvl, Pnlvlcont, Pndec, Pnucltr, Pnlcltr, Pnucrm, Pnlcrm, Pnstart, Pntxtb,
     // groups with a readable part
     Object, Result, Upr, Ud,
+    // the formats \plain and \pard return to
+    Defchp, Defpap,
 };
 
 struct Keyword {
