@@ -44,6 +44,19 @@ struct CharState {
     std::int32_t background = -1;  // colour table index, -1 none
     bool bold = false, italic = false, underline = false, strike = false, hidden = false;
     VerticalPosition position = VerticalPosition::Normal;
+    bool operator==(const CharState&) const = default;
+};
+
+struct CharStateHash {
+    std::size_t operator()(const CharState& c) const {
+        std::size_t h = static_cast<std::uint32_t>(c.font);
+        h = h * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(c.halfPoints);
+        h = h * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(c.color);
+        h = h * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(c.background);
+        h = h * 0x9E3779B97F4A7C15ull + (c.bold | c.italic << 1 | c.underline << 2 | c.strike << 3 | c.hidden << 4 |
+                                         static_cast<int>(c.position) << 5);
+        return h ^ (h >> 29);
+    }
 };
 
 struct ParaState {
@@ -297,6 +310,8 @@ private:
     Defaults defaults_;
     std::uint32_t defaultsCharMask_ = 0, defaultsParaMask_ = 0;
     std::unordered_map<CharFormat, int, CharFormatHash> charIndex_;
+    // The format of each state met so far; cleared when the tables change.
+    std::unordered_map<CharState, int, CharStateHash> stateIndex_;
     std::unordered_map<ParagraphFormat, int, ParagraphFormatHash> paragraphIndex_;
 
     // Decoding of text bytes: by the current font's code page.
@@ -396,8 +411,10 @@ void Builder::groupEnd() {
         break;
     }
     // Formats worked out before a table was read are stale now.
-    if ((ended == Dest::FontTable || ended == Dest::ColorTable || ended == Dest::StyleSheet) && ended != now)
+    if ((ended == Dest::FontTable || ended == Dest::ColorTable || ended == Dest::StyleSheet) && ended != now) {
         for (Group& g : stack_) g.format = -1;
+        stateIndex_.clear();
+    }
 }
 
 RtfHandler::Action Builder::controlSymbol(char symbol) {
@@ -449,6 +466,8 @@ RtfHandler::Action Builder::controlWord(std::string_view word, bool has, std::in
     case Kw::Deff:
         defaultFont_ = has ? p : 0;
         decoderStale_ = true;
+        stateIndex_.clear();
+        for (Group& g : stack_) g.format = -1;
         return Action::Continue;
     default:
         break;
@@ -742,6 +761,7 @@ int Builder::charFormatIndex() {
     Group& g = top();
     if (g.format >= 0) return g.format;
     const CharState& c = g.ch;
+    if (auto known = stateIndex_.find(c); known != stateIndex_.end()) return g.format = known->second;
     CharFormat f;
     const std::int32_t font = c.font >= 0 ? c.font : defaultFont_;
     if (auto it = fonts_.find(font); it != fonts_.end()) f.fontName = it->second.name;
@@ -759,6 +779,7 @@ int Builder::charFormatIndex() {
     f.position = c.position;
     auto [it, added] = charIndex_.try_emplace(f, static_cast<int>(doc_.charFormats.size()));
     if (added) doc_.charFormats.push_back(std::move(f));
+    stateIndex_.emplace(c, it->second);
     g.format = it->second;
     return g.format;
 }

@@ -1,12 +1,59 @@
 #include "docio/rtf_keywords.h"
 
-#include <unordered_map>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <utility>
 
 namespace lettrica::docio {
 
 namespace {
 
-using Table = std::unordered_map<std::string_view, Keyword>;
+// Looked up once per control word of the file, so a hash of a few bytes
+// and open addressing, not std::hash over the whole word and a node chain.
+// Words compare by their first eight bytes as one number, then the rest.
+class Table {
+public:
+    void emplace(std::string_view word, Keyword key) {
+        std::size_t i = slot(word);
+        while (!slots_[i].word.empty()) i = (i + 1) & kMask;
+        slots_[i] = Slot{head(word), word, key};
+    }
+    Keyword find(std::string_view word) const {
+        if (word.empty()) return {};
+        const std::uint64_t h = head(word);
+        for (std::size_t i = slot(word);; i = (i + 1) & kMask) {
+            const Slot& s = slots_[i];
+            if (s.word.empty()) return {};
+            if (s.head == h && s.word.size() == word.size() &&
+                (word.size() <= 8 || std::memcmp(s.word.data() + 8, word.data() + 8, word.size() - 8) == 0))
+                return s.key;
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t head = 0;
+        std::string_view word;
+        Keyword key;
+    };
+    static constexpr std::size_t kSize = 1024, kMask = kSize - 1;  // at most a quarter full
+    static std::uint64_t head(std::string_view w) {
+        std::uint64_t h = 0;
+        if (w.size() >= 8) {
+            std::memcpy(&h, w.data(), 8);
+        } else {
+            for (std::size_t i = 0; i < w.size(); ++i) h |= std::uint64_t{static_cast<unsigned char>(w[i])} << (8 * i);
+        }
+        return h;
+    }
+    static std::size_t slot(std::string_view w) {
+        const std::uint64_t h = head(w) * 0x9E3779B97F4A7C15ull + w.size();
+        return static_cast<std::size_t>(h >> 40) & kMask;
+    }
+    std::array<Slot, kSize> slots_{};
+};
 
 Table makeTable() {
     Table t;
@@ -114,8 +161,7 @@ Table makeTable() {
 
 Keyword keywordOf(std::string_view word) {
     static const Table table = makeTable();
-    auto it = table.find(word);
-    return it == table.end() ? Keyword{} : it->second;
+    return table.find(word);
 }
 
 bool isStarredDestination(Kw kw) {

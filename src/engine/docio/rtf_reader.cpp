@@ -7,8 +7,10 @@ namespace lettrica::docio {
 
 namespace {
 
-enum Class : unsigned char { Plain, Open, Close, Backslash, LineEnd };
+enum Class : unsigned char { Plain, Open, Close, Backslash, LineEnd, Letter, Digit };
 
+// What a byte is to the main loop (the first five) and inside a control
+// word (Letter, Digit; both are Plain text outside one).
 constexpr std::array<unsigned char, 256> makeClasses() {
     std::array<unsigned char, 256> c{};
     c['{'] = Open;
@@ -18,10 +20,17 @@ constexpr std::array<unsigned char, 256> makeClasses() {
     c['\n'] = LineEnd;
     return c;
 }
+constexpr std::array<unsigned char, 256> makeWordClasses() {
+    std::array<unsigned char, 256> c{};
+    for (int b = 'a'; b <= 'z'; ++b) c[b] = c[b - 'a' + 'A'] = Letter;
+    for (int b = '0'; b <= '9'; ++b) c[b] = Digit;
+    return c;
+}
 constexpr std::array<unsigned char, 256> kClass = makeClasses();
+constexpr std::array<unsigned char, 256> kWordClass = makeWordClasses();
 
-bool isLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isLetter(unsigned char c) { return kWordClass[c] == Letter; }
+bool isDigit(unsigned char c) { return kWordClass[c] == Digit; }
 int hexValue(unsigned char c) {
     if (isDigit(c)) return c - '0';
     c |= 0x20;
@@ -65,24 +74,28 @@ private:
     RtfFault fault_;
 };
 
+// The loops work on a local pointer: bytes read through p_ could alias p_
+// itself as far as the compiler knows, which would reload it at every byte.
 Tokenizer::Word Tokenizer::readWord() {
     Word w;
-    const unsigned char* start = p_;
-    while (p_ < end_ && isLetter(*p_)) ++p_;
-    w.name = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p_ - start));
+    const unsigned char* p = p_;
+    const unsigned char* const end = end_;
+    const unsigned char* start = p;
+    while (p < end && isLetter(*p)) ++p;
+    w.name = std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start));
     w.tooLong = w.name.size() > kMaxControlWord;
     bool negative = false;
-    if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
+    if (p < end && *p == '-' && p + 1 < end && isDigit(p[1])) {
         negative = true;
-        ++p_;
+        ++p;
     }
-    if (p_ < end_ && isDigit(*p_)) {
+    if (p < end && isDigit(*p)) {
         // Digits beyond the int32 range saturate; all of them are consumed.
         constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
         std::int64_t value = 0;
-        while (p_ < end_ && isDigit(*p_)) {
-            if (value < limit) value = value * 10 + (*p_ - '0');
-            ++p_;
+        while (p < end && isDigit(*p)) {
+            if (value < limit) value = value * 10 + (*p - '0');
+            ++p;
         }
         if (value > limit) value = limit;
         if (negative) value = -value;
@@ -90,7 +103,8 @@ Tokenizer::Word Tokenizer::readWord() {
         w.hasParameter = true;
         w.parameter = static_cast<std::int32_t>(value);
     }
-    if (p_ < end_ && *p_ == ' ') ++p_;  // the delimiter belongs to the word
+    if (p < end && *p == ' ') ++p;  // the delimiter belongs to the word
+    p_ = p;
     return w;
 }
 
@@ -110,8 +124,11 @@ bool Tokenizer::readBinary(std::int32_t count, bool deliver) {
 bool Tokenizer::skipGroup() {
     std::size_t level = 1;
     while (p_ < end_) {
-        const unsigned char c = *p_;
-        switch (kClass[c]) {
+        const unsigned char* p = p_;
+        while (p < end_ && kClass[*p] == Plain) ++p;  // pictures are long runs of hex digits
+        p_ = p;
+        if (p == end_) break;
+        switch (kClass[*p]) {
         case Open:
             ++level;
             ++p_;
@@ -157,9 +174,11 @@ RtfFault Tokenizer::run(std::size_t start) {
     while (p_ < end_) {
         switch (kClass[*p_]) {
         case Plain: {
-            const unsigned char* s = p_;
-            while (p_ < end_ && kClass[*p_] == Plain) ++p_;
-            handler_.text(std::string_view(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p_ - s)));
+            const unsigned char* const s = p_;
+            const unsigned char* p = s;
+            while (p < end_ && kClass[*p] == Plain) ++p;
+            p_ = p;
+            handler_.text(std::string_view(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p - s)));
             break;
         }
         case LineEnd:

@@ -46,11 +46,12 @@ bool DocumentConversion::advance(const Converter& converter, std::size_t budget)
         if (converter.lookahead() == 0) {
             // Context-free: every step is one character inside one run, so
             // each run's slice converts in bulk.
+            std::u16string& piece = piece_;
             while (offset_ < stop) {
                 std::size_t r = runAt(offset_);
                 std::size_t runEnd = r + 1 < starts_.size() ? starts_[r + 1] : flat_.size();
                 std::size_t end = std::min(stop, runEnd);
-                std::u16string piece;
+                piece.clear();
                 converter.convertText(std::u16string_view(flat_).substr(offset_, end - offset_), true, piece);
                 text::appendRun(current_, piece, src.runs[r].format);
                 offset_ = end;

@@ -44,6 +44,7 @@ private:
     std::vector<std::size_t> starts_; // offset of each run in flat_
     std::size_t offset_ = 0;          // next character of flat_ to convert
     text::Paragraph current_;         // its converted part
+    std::u16string piece_;            // one slice converted, kept for its capacity
 };
 
 // Converts a whole styled text in one go.
