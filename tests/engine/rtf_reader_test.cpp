@@ -140,7 +140,8 @@ TEST(RtfRead, SymbolsEscapesAndLineEnds) {
     EXPECT_EQ(read("{\\rtf1 a\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote b}"), "a—–•‘’“”b");
     EXPECT_EQ(read("{\\rtf1 \\~\\-\\_|\\\\\\{\\}}"), "\u00A0\u00AD\u2011|\\{}");
     EXPECT_EQ(read("{\\rtf1 li\r\nne\\\r\nnext}"), "line|next");  // a backslash before a line end is \par
-    EXPECT_EQ(read("{\\rtf1 a\\tab b\\line c}"), "a\tb\u2028c");
+    EXPECT_EQ(read("{\\rtf1 a\\tab b\\line c\\page d}"), "a\tb\u2028c\u2028d");
+    EXPECT_EQ(read("{\\rtf1 a\\*\\stray b}"), "ab");                 // a stray \\* does not end the document
     EXPECT_EQ(read("{\\rtf1 a\x01\x1f" "b}"), "ab");                // control bytes are no text
     EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), "azzb");                    // not an escape after all
 }

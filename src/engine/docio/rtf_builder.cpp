@@ -446,14 +446,15 @@ RtfHandler::Action Builder::controlWord(std::string_view word, bool has, std::in
     starred_ = false;
     const Keyword key = keywordOf(word);
     const Kw kw = key.kw;
-    if (kw == Kw::Unknown) return starred ? Action::SkipGroup : Action::Continue;
-    if (starred && !isStarredDestination(kw)) return Action::SkipGroup;
+    // A destination shown nowhere. At the outermost level it would be the
+    // whole document: there it is a stray word.
+    const Action skip = stack_.size() > 2 ? Action::SkipGroup : Action::Continue;
+    if (kw == Kw::Unknown) return starred ? skip : Action::Continue;
+    if (starred && !isStarredDestination(kw)) return skip;
     // Words that mean the same in every group.
     switch (kw) {
     case Kw::Skip:
-        // A destination shown nowhere. At the outermost level it would be the
-        // whole document: there it is a stray word.
-        return stack_.size() > 2 ? Action::SkipGroup : Action::Continue;
+        return skip;
     case Kw::Uc: top().uc = static_cast<std::uint8_t>(std::clamp(has ? p : 1, 0, 64)); return Action::Continue;
     case Kw::Ansi: ansiCodePage_ = 1252; decoderStale_ = true; return Action::Continue;
     case Kw::Mac: ansiCodePage_ = 10000; decoderStale_ = true; return Action::Continue;

@@ -81,7 +81,9 @@ Table makeTable() {
     add(Kw::Par, {"par"});
     add(Kw::Cell, {"cell", "nestcell"});
     add(Kw::Row, {"row", "nestrow"});
-    add(Kw::Line, {"line"});
+    // A page or column break inside a paragraph is shown as a line break:
+    // the text on either side stays apart.
+    add(Kw::Line, {"line", "softline", "page", "column"});
     add(Kw::Tab, {"tab"});
     const std::pair<std::string_view, char16_t> chars[] = {
         {"emdash", u'\u2014'},  {"endash", u'\u2013'},  {"bullet", u'\u2022'},    {"lquote", u'\u2018'},
