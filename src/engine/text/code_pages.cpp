@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "text/cp1251.h"
 
@@ -10,8 +12,17 @@ namespace lettrica::text {
 
 const CodePageTable* singleByteCodePage(int codePage) {
     if (codePage == 1251) return &kCp1251ToUnicode;
+    // Whole tables, ASCII and the stated upper half, made once.
+    static const std::vector<CodePageTable> tables = [] {
+        std::vector<CodePageTable> all(detail::kCodePageCount);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            for (int b = 0; b < 0x80; ++b) all[i][b] = static_cast<char16_t>(b);
+            std::copy(detail::kCodePages[i].upper->begin(), detail::kCodePages[i].upper->end(), all[i].begin() + 0x80);
+        }
+        return all;
+    }();
     for (std::size_t i = 0; i < detail::kCodePageCount; ++i)
-        if (detail::kCodePages[i].number == codePage) return detail::kCodePages[i].table;
+        if (detail::kCodePages[i].number == codePage) return &tables[i];
     return nullptr;
 }
 

@@ -30,9 +30,10 @@ char32_t decodeDoubleByte(int codePage, unsigned char lead, unsigned char trail)
 int codePageOfCharset(int charset, int fallback);
 
 namespace detail {
+using UpperHalf = std::array<char16_t, 128>;  // bytes 80-FF; 00-7F are ASCII
 struct CodePageEntry {
     int number;
-    const CodePageTable* table;
+    const UpperHalf* upper;
 };
 extern const CodePageEntry kCodePages[];
 extern const std::size_t kCodePageCount;
