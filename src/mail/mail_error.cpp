@@ -31,4 +31,8 @@ MailError connectionClosedError(const QString& detail) {
                      detail);
 }
 
+MailError cancelledError() {
+    return MailError(MailError::Kind::Cancelled, QStringLiteral("Отправка прервана."), errc::kCancelled);
+}
+
 }  // namespace lettrica::mail

@@ -20,6 +20,7 @@ public:
         Client,    // our own checks (batch size, empty lists, no secure login, unsafe addresses and names)
         Protocol,  // the server broke the exchange: a reply line or a whole reply beyond our limits
         Security,  // TLS handshake, certificate verification, NTLM
+        Cancelled, // the caller ended the exchange (the window closing during a send)
     };
 
     MailError(Kind kind, QString message, int code, QStringList reply = {}, QString detail = {});
@@ -53,6 +54,7 @@ constexpr int kTimeout = -1;
 constexpr int kReplyTooSlow = -2;      // one reply took longer than its limit in all
 constexpr int kConnectionClosed = -3;  // the server ended the connection (no error number applies)
 constexpr int kInvalidBatchSize = -4;
+constexpr int kCancelled = -5;
 constexpr int kLineTooLong = -100;
 constexpr int kDataEmpty = -200;
 constexpr int kRecipientsEmpty = -201;
@@ -68,5 +70,7 @@ MailError timeoutError();
 MailError replyTooSlowError(int milliseconds);
 // The server closed the connection; `detail` is what the library said.
 MailError connectionClosedError(const QString& detail);
+// The caller asked the client to stop (SmtpClient::abort).
+MailError cancelledError();
 
 }  // namespace lettrica::mail

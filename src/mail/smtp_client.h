@@ -55,6 +55,10 @@ public:
     // unfinished, then the socket is closed. Never throws.
     void close();
     bool connected() const { return connected_; }
+    // Stops the open() or send() in progress at once, from an event handler
+    // that runs while it waits: the call fails with cancelledError() and the
+    // connection is dropped without QUIT. The next open() starts afresh.
+    void abort() { transport_.cancel(); }
 
     // What the server announced on the last EHLO.
     const QStringList& extensions() const { return protocol_.extensions(); }

@@ -112,7 +112,10 @@ void Transport::wait(Done done, bool replyClock) {
     WaitScope scope{loop_, timer_};
     timer.start(timeout_);
     if (replyClock) overall.start(std::max<qint64>(0, replyDeadline_.remainingTime()));
-    while (!done()) {
+    for (;;) {
+        // A cancel may be what ended the wait (an aborted socket has nothing left to write).
+        if (cancelled_) throw cancelledError();
+        if (done()) return;
         if (socketError_) throwSocketError();
         if (timedOut) throw timeoutError();
         if (overdue) throw replyTooSlowError(replyTimeLimit_);
@@ -172,6 +175,7 @@ QHostAddress Transport::resolve(const QString& server) {
 }
 
 void Transport::connectTo(const QString& server, quint16 port) {
+    cancelled_ = false;
     socket_.abort();
     socketError_.reset();
     sslErrors_.clear();
@@ -194,6 +198,7 @@ void Transport::startTls(const QString& peerName) {
 }
 
 void Transport::write(const QByteArray& bytes) {
+    if (cancelled_) throw cancelledError();
     if (socketError_) throwSocketError();
     writing_ = true;
     const auto notWriting = qScopeGuard([this] { writing_ = false; });
@@ -201,6 +206,7 @@ void Transport::write(const QByteArray& bytes) {
     dropInput();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     dropInput();
+    if (cancelled_) throw cancelledError();
     if (socketError_) throwSocketError();
     if (socket_.write(bytes) != bytes.size()) {
         if (!socketError_) {
@@ -228,6 +234,13 @@ void Transport::abort() {
     socketError_.reset();
     sslErrors_.clear();
     handshaking_ = false;
+}
+
+void Transport::cancel() {
+    cancelled_ = true;
+    socket_.abort();
+    // Wakes the wait in progress, a look-up's too.
+    progress();
 }
 
 bool Transport::isOpen() const { return socket_.state() == QAbstractSocket::ConnectedState; }

@@ -56,6 +56,10 @@ public:
 
     // Drops the connection at once.
     void abort();
+    // Ends the wait in progress, and every later one until the next
+    // connectTo(), with cancelledError(); the connection is dropped. Safe to
+    // call from an event handler that runs inside a wait.
+    void cancel();
     bool isOpen() const;
     bool isEncrypted() const { return socket_.isEncrypted(); }
 
@@ -80,6 +84,7 @@ private:
     QString socketErrorText_;
     QList<QSslError> sslErrors_;
     bool handshaking_ = false;
+    bool cancelled_ = false;
     std::optional<QHostInfo> lookup_;
     quint64 lookupGeneration_ = 0;
 };

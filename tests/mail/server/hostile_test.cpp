@@ -6,6 +6,7 @@
 // pieces must still work.
 
 #include <QJsonObject>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "client_run.h"
@@ -128,4 +129,36 @@ TEST(HostileServer, HangingUpReadsAsTheServerClosingTheConnection) {
     EXPECT_EQ(error->code(), errc::kConnectionClosed);
     EXPECT_EQ(error->message(), QStringLiteral("Сервер закрыл соединение."));
     EXPECT_EQ(server.events(QStringLiteral("hang-up")).size(), 1);
+}
+
+TEST(HostileServer, AbortEndsTheWaitForASilentServer) {
+    // The window closing during a send calls abort() from an event handler
+    // that runs while the client waits. Without it the send would wait for
+    // the whole 30 s time-out and end as a time-out. The next send on the
+    // same client starts afresh.
+    START_SERVER(silent, mode(QStringLiteral("silent")));
+    SmtpClient client;
+    MailMessage message;
+    MailSettings settings = localSettings(silent.port());
+    settings.timeOutSeconds = 30;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!silent.commands().filter(QStringLiteral("MAIL FROM:")).isEmpty()) client.abort();
+    });
+    poll.start(10);
+    try {
+        sendMail(client, message, settings, QStringLiteral("a@example.org"), kBody);
+        ADD_FAILURE() << "the send did not stop";
+    } catch (const MailError& e) {
+        EXPECT_EQ(e.kind(), MailError::Kind::Cancelled);
+        EXPECT_EQ(e.code(), errc::kCancelled);
+        EXPECT_EQ(e.message(), QStringLiteral("Отправка прервана."));
+    }
+    poll.stop();
+    EXPECT_FALSE(client.connected());
+    EXPECT_FALSE(silent.commands().contains(QStringLiteral("QUIT")));
+
+    START_SERVER(server);
+    sendMail(client, message, localSettings(server.port()), QStringLiteral("a@example.org"), kBody);
+    EXPECT_EQ(server.messages().size(), 1);
 }
