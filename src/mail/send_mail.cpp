@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "mail/protocol_text.h"
+
 namespace lettrica::mail {
 
 namespace {
@@ -42,6 +44,16 @@ void configureClient(SmtpClient& client, const MailSettings& m, std::optional<Tl
     s.mailAgent = QStringLiteral("Lettrica");
 }
 
+std::optional<MailError> checkBeforeConnecting(const MailSettings& m, const QString& to) {
+    if (auto e = checkName(m.host.trimmed(), NameRole::Host)) return e;
+    if (auto e = checkName(m.login, NameRole::Login)) return e;
+    if (auto e = checkAddress(m.email.trimmed(), AddressRole::Sender)) return e;
+    for (const MailAddress& a : parseAddressList(to))
+        if (auto e = checkAddress(a.address, AddressRole::Recipient, a.address.isEmpty() ? a.name : a.address))
+            return e;
+    return std::nullopt;
+}
+
 void composeMessage(MailMessage& message, const MailSettings& m, const QString& to, const QStringList& bodyLines,
                     bool server8BitMime) {
     message.reset();
@@ -70,6 +82,7 @@ void sendMail(SmtpClient& client, MailMessage& message, const MailSettings& sett
         if (settings.port < 1 || settings.port > 65535)
             throw MailError(MailError::Kind::Client, QStringLiteral("Invalid port number: %1").arg(settings.port),
                             EINVAL);
+        if (std::optional<MailError> e = checkBeforeConnecting(settings, to)) throw *e;
         configureClient(client, settings, tlsOverride);
         client.open();
         composeMessage(message, settings, to, bodyLines, client.supports8BitMime());

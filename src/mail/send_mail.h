@@ -48,6 +48,12 @@ void configureClient(SmtpClient& client, const MailSettings& settings,
 void composeMessage(MailMessage& message, const MailSettings& settings, const QString& to,
                     const QStringList& bodyLines, bool server8BitMime);
 
+// What would make the send unsafe, found before anything is looked up or
+// connected: a host, login or sender address with a control character, a
+// host or address with a blank, an address without "@", a recipient that
+// checkAddress refuses. The login is checked even with log-in off.
+std::optional<MailError> checkBeforeConnecting(const MailSettings& settings, const QString& to);
+
 // Connects, composes, sends and closes. Throws the MailError of the first
 // failure, after the connection has been closed.
 void sendMail(SmtpClient& client, MailMessage& message, const MailSettings& settings, const QString& to,

@@ -543,6 +543,6 @@ TEST(CommandLine, UnsafeAddressesSendNothing) {
         EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
         EXPECT_EQ(run.err, QStringLiteral("Не удалось отправить письмо:\n") + c.error + u'\n');
     }
-    EXPECT_TRUE(server.messages().isEmpty());
-    EXPECT_EQ(server.commands().filter(QRegularExpression(QStringLiteral("^(MAIL|RCPT|DATA)"))), QStringList());
+    // Refused before the connection is even made.
+    EXPECT_TRUE(server.events(QStringLiteral("connect")).isEmpty());
 }
