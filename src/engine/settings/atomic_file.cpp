@@ -148,7 +148,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& path, WriteOptions options) :
     // No more than the final mode while it is written, so that nobody else
     // opens it meanwhile.
     mode_t mode = static_cast<mode_t>(options_.newFileMode & 07777);
-    if (target_.exists) mode &= target_.mode & 07777;
+    if (target_.exists) mode &= target_.mode & options_.keptModeMask & 07777;
 
     if (options_.unnamedTemporary && procFdUsable()) {
         fd_ = ::open(directoryOf(target_.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
@@ -240,7 +240,8 @@ bool AtomicFileWriter::commit() {
             if (::fstat(fd_, &st) != 0 || st.st_uid != target_.owner || st.st_gid != target_.group)
                 return failErrno("cannot keep the file's owner and group");
         }
-        if (::fchmod(fd_, target_.mode & 07777) != 0) return failErrno("cannot keep the file's mode");
+        if (::fchmod(fd_, target_.mode & options_.keptModeMask & 07777) != 0)
+            return failErrno("cannot keep the file's mode");
     }
     // A replaced file is on disk before the rename, so that a crash leaves
     // the old or the new one whole.
@@ -277,6 +278,10 @@ bool AtomicFileWriter::commit() {
 WriteResult writeFileAtomically(const fs::path& path, std::string_view bytes, unsigned newFileMode) {
     WriteOptions options;
     options.newFileMode = newFileMode;
+    return writeFileAtomically(path, bytes, options);
+}
+
+WriteResult writeFileAtomically(const fs::path& path, std::string_view bytes, const WriteOptions& options) {
     AtomicFileWriter writer(path, options);
     if (writer.write(bytes) && writer.commit()) return {};
     return {writer.error()};

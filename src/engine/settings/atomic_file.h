@@ -48,6 +48,7 @@ std::string replaceRefusal(const WriteTarget& target);
 
 struct WriteOptions {
     unsigned newFileMode = 0666;  // for a new file, less the umask
+    unsigned keptModeMask = 07777;  // the bits of a replaced file's mode that the new one keeps
     bool flushNewFile = true;     // false: only a replaced file waits for the disk
     bool unnamedTemporary = true; // false: always a named temporary file
 };
@@ -98,6 +99,8 @@ private:
 // Writes `bytes` to `path` with an AtomicFileWriter. The directory must exist.
 WriteResult writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                 unsigned newFileMode = 0666);
+WriteResult writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                const WriteOptions& options);
 
 // Deletes `path` when it is a file we may replace (a link is removed, not its
 // target). A missing file is no error; anything replaceRefusal() refuses is

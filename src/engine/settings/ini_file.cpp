@@ -271,10 +271,14 @@ std::string IniFile::save() {
     if (!dir.empty()) {
         if (std::string err = ensureDirExists(dir); !err.empty()) return err;
     }
-    // It holds the mail password: readable by its owner only when created.
-    // The writer follows a link, keeps mode and owner, and leaves a
-    // read-only file or anything that is not a regular file alone.
-    if (WriteResult w = writeFileAtomically(path_, content(), 0600); !w.ok()) return w.error;
+    // It holds the mail password: readable and writable by its owner only,
+    // also when an older file let others read it. The writer follows a
+    // link, keeps the owner, and leaves a read-only file or anything that
+    // is not a regular file alone.
+    WriteOptions options;
+    options.newFileMode = 0600;
+    options.keptModeMask = 0700;
+    if (WriteResult w = writeFileAtomically(path_, content(), options); !w.ok()) return w.error;
     modified_ = false;
     return {};
 }

@@ -67,10 +67,11 @@ public:
     std::string content() const;
 
     // Writes the content back when it was modified, through the atomic
-    // writer: a failure leaves the old file whole; a link is followed; mode,
-    // owner and group are kept; a read-only file, or anything that is not a
-    // regular file, is left alone. The directory is created when missing. A
-    // new file is readable by its owner only (it may hold a password).
+    // writer: a failure leaves the old file whole; a link is followed; owner
+    // and group are kept; a read-only file, or anything that is not a
+    // regular file, is left alone. The directory is created when missing.
+    // The file is readable by its owner only (it may hold a password): a new
+    // one is made so, a replaced one loses what it granted others.
     // Returns an empty string or what failed.
     std::string save();
 
