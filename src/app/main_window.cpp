@@ -22,6 +22,7 @@
 #include "app/command_table.h"
 #include "app/u16_text.h"
 #include "app/font_dialog.h"
+#include "app/mail/mail_commands.h"
 #include "app/progress_window.h"
 #include "app/settings_store.h"
 #include "app/text_services.h"
@@ -40,12 +41,13 @@ namespace {
 const char* const kDefaultFontName = "MS Sans Serif";
 constexpr int kDefaultFontSize = 10;
 
-// Commands that write a pane: off while a long command fills one.
+// Commands that write a pane, and the send that reads them: off while a
+// long command fills one.
 const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "RtPerevod", "RegistrPerevod",
-                                    "Perekodirovka", "EditTable1", "EditTable2", "N27"};
+                                    "Perekodirovka", "EditTable1", "EditTable2", "N27", "emsms"};
 
 // Commands whose features are built elsewhere and that stay off until then.
-const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1", "emsms", "SMTP1"};
+const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
@@ -104,6 +106,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     });
     connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
     connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
+    new MailCommands(this);  // TForm8, TForm9, the address book, emsms and SMTP1
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }

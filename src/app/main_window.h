@@ -59,6 +59,9 @@ public:
     // A long command over a pane; the pane-writing commands are off meanwhile.
     // Returns Cancelled also when the window is closing.
     RunOutcome runLongCommand(const PaneConversion& run);
+    // Turns the pane-writing commands off, or back on as they were: for a
+    // long command, and for a send.
+    void setBusy(bool busy);
     bool isBusy() const { return busy_; }
     // The window was asked to close during a long command; it closes after it.
     bool closeRequested() const { return closeAfterRun_; }
@@ -94,7 +97,6 @@ private:
     void buildToolBar();
     void connectCommands();
     void runTransliteration(Direction direction);
-    void setBusy(bool busy);
 
     QTextEdit* focusedPane() const { return focused_; }
     void setFocusedPane(QTextEdit* pane);
