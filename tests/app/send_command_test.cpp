@@ -177,6 +177,13 @@ private slots:
         QCOMPARE(server.messages().size(), 2);
         QCOMPARE(server.messages().last().value("body").toString(), paragraph + QStringLiteral("\r\n"));
         QCOMPARE(boxes.texts, QStringList({"Письмо отправлено.", "Письмо отправлено."}));
+
+        // Pasted from a web page: a forced line break, an image, a list and a table.
+        window_->resultPane()->setHtml(QStringLiteral(
+            "<p>первая<br>вторая <img src=\"none.png\"> строка</p><ul><li>пункт</li></ul>"
+            "<table><tr><td>A1</td><td>B1</td></tr></table>"));
+        QCOMPARE(paneLines(window_->resultPane()),
+                 QStringList({"первая", "вторая  строка", "пункт", "A1", "B1"}));
     }
 
     // Nothing listens on the port: the failure box with the system's words.
