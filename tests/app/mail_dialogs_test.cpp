@@ -6,13 +6,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -25,6 +23,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "settings/ini_file.h"
+#include "support/settings_home.h"
 
 using lettrica::app::MailCommands;
 using lettrica::app::MainWindow;
@@ -70,29 +69,13 @@ void typeAddress(QWidget* dialog, const QString& text) {
 class MailDialogsTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<SettingsHome> home_;
 
-    QString path(const char* name) const { return home_->filePath(QString::fromLatin1(name)); }
-    void writeFile(const char* name, const QByteArray& bytes) {
-        QFile f(path(name));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray readFile(const char* name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    QByteArray value(const char* key) const {
-        return QByteArray::fromStdString(settings::IniFile(path("lettrica.ini").toStdString()).readBytes("Email", key, "<missing>"));
-    }
+    QByteArray value(const char* key) const { return home_->iniValue("Email", key); }
     static SendDialog* sendDialog(MainWindow& w) { return w.findChild<MailCommands*>()->sendDialog(); }
 
 private slots:
-    void init() {
-        home_ = std::make_unique<QTemporaryDir>();
-        qputenv("LETTRICA_HOME", home_->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_->filePath("config").toUtf8());
-    }
+    void init() { home_ = std::make_unique<SettingsHome>(); }
 
     // The rule is checked on every keystroke and every click of a box.
     void okFollowsTheTypedAddressAndTheBoxes() {
@@ -153,8 +136,8 @@ private slots:
     // with letter case ignored, F8, a send's address added once, written at
     // close in the list's order and read back the same.
     void addressBookAndKeys() {
-        writeFile("email.dat", "b@x.org\r\nZ@x.org\r\n\r\na@x.org\r\n");
-        writeFile("lettrica.ini", "[Email]\r\nAddress=typed@x.org\r\nDoc1=0\r\nDoc2=x\r\n");
+        home_->write("email.dat", "b@x.org\r\nZ@x.org\r\n\r\na@x.org\r\n");
+        home_->write("lettrica.ini", "[Email]\r\nAddress=typed@x.org\r\nDoc1=0\r\nDoc2=x\r\n");
         auto w = std::make_unique<MainWindow>();
         SendDialog* d = sendDialog(*w);
         QCOMPARE(d->objectName(), QStringLiteral("TForm8"));
@@ -184,7 +167,7 @@ private slots:
         d->hide();
 
         QVERIFY(w->close());
-        QCOMPARE(readFile("email.dat"), QByteArray("\r\na@x.org\r\nc@x.org\r\nZ@x.org\r\n"));
+        QCOMPARE(home_->read("email.dat"), QByteArray("\r\na@x.org\r\nc@x.org\r\nZ@x.org\r\n"));
         QCOMPARE(value("Address"), QByteArray(""));
         QCOMPARE(value("Doc1"), QByteArray("0"));
         QCOMPARE(value("Doc2"), QByteArray("1"));
@@ -197,14 +180,14 @@ private slots:
     // A FIFO where email.dat should be: the program neither waits on it nor
     // replaces it; the list starts empty.
     void anAddressBookThatIsNoFileStays() {
-        QCOMPARE(::mkfifo(path("email.dat").toLocal8Bit().constData(), 0600), 0);
+        QCOMPARE(::mkfifo(home_->path("email.dat").toLocal8Bit().constData(), 0600), 0);
         auto w = std::make_unique<MainWindow>();
         SendDialog* d = sendDialog(*w);
         QVERIFY(d->entries().isEmpty());
         d->remember(QStringLiteral("a@x.org"));
         QVERIFY(w->close());
         struct stat st {};
-        QCOMPARE(::stat(path("email.dat").toLocal8Bit().constData(), &st), 0);
+        QCOMPARE(::stat(home_->path("email.dat").toLocal8Bit().constData(), &st), 0);
         QVERIFY(S_ISFIFO(st.st_mode));
     }
 
@@ -279,7 +262,7 @@ private slots:
         QCOMPARE(value("mTimeOut"), QByteArray("12"));
         QCOMPARE(value("mPassword"), QByteArray("\xEF\xE0\xF0\xEE\xEB\xFC"));
         struct stat st {};
-        QCOMPARE(::stat(path("lettrica.ini").toLocal8Bit().constData(), &st), 0);
+        QCOMPARE(::stat(home_->path("lettrica.ini").toLocal8Bit().constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0600);
     }
 

@@ -7,12 +7,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -23,7 +21,7 @@
 #include "app/mail/send_dialog.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
-#include "settings/ini_file.h"
+#include "support/settings_home.h"
 #include "support/message_catcher.h"
 #include "test_server.h"
 
@@ -65,22 +63,12 @@ QString crlfLines(const QStringList& lines) {
 class SendCommandTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<SettingsHome> home_;
     std::unique_ptr<MainWindow> window_;
 
-    QString path(const char* name) const { return home_->filePath(QString::fromLatin1(name)); }
-    void writeFile(const char* name, const QByteArray& bytes) {
-        QFile f(path(name));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray readFile(const char* name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     // The mail settings of lettrica.ini for a local server, then the window.
     void start(quint16 port, const QByteArray& more = {}) {
-        writeFile("lettrica.ini", "[Email]\r\nmhost=127.0.0.1\r\nmport=" + QByteArray::number(port) +
+        home_->write("lettrica.ini", "[Email]\r\nmhost=127.0.0.1\r\nmport=" + QByteArray::number(port) +
                                       "\r\nmUserName=\xC8\xE2\xE0\xED \xCF\xE5\xF2\xF0\xEE\xE2\r\n"  // Иван Петров
                                       "mEmail=ivan@example.com\r\nmLogin=ivan\r\nmTimeOut=10\r\n" + more);
         window_ = std::make_unique<MainWindow>();
@@ -96,11 +84,7 @@ private:
     }
 
 private slots:
-    void init() {
-        home_ = std::make_unique<QTemporaryDir>();
-        qputenv("LETTRICA_HOME", home_->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_->filePath("config").toUtf8());
-    }
+    void init() { home_ = std::make_unique<SettingsHome>(); }
     void cleanup() { window_.reset(); }
 
     // F3, then Ctrl+E: one message with the source lines, one empty line and
@@ -109,7 +93,7 @@ private slots:
     // Windows-1251 lacks carries them all (in UTF-8), not "?".
     void sendsBothPanesAndKeepsTheAddress() {
         START_SERVER_OR_FAIL(server);
-        writeFile("email.dat", "zed@example.org\r\nalpha@example.org\r\n");
+        home_->write("email.dat", "zed@example.org\r\nalpha@example.org\r\n");
         start(server.port());
         window_->sourcePane()->setPlainText(QStringLiteral("Щи да каша\n.точка"));
         QTest::keyClick(window_.get(), Qt::Key_F3);
@@ -144,11 +128,10 @@ private slots:
         QCOMPARE(server.messages().last().value("charset").toString(), QStringLiteral("utf-8"));
 
         QVERIFY(window_->close());
-        QCOMPARE(readFile("email.dat"), QByteArray("alpha@example.org\r\nReader@Example.org\r\nzed@example.org\r\n"));
-        lettrica::settings::IniFile ini(path("lettrica.ini").toStdString());
-        QCOMPARE(ini.readBytes("Email", "Address", "-"), std::string("reader@example.org"));
-        QCOMPARE(ini.readBytes("Email", "Doc1", "-"), std::string("1"));
-        QCOMPARE(ini.readBytes("Email", "Doc2", "-"), std::string("1"));
+        QCOMPARE(home_->read("email.dat"), QByteArray("alpha@example.org\r\nReader@Example.org\r\nzed@example.org\r\n"));
+        QCOMPARE(home_->iniValue("Email", "Address"), QByteArray("reader@example.org"));
+        QCOMPARE(home_->iniValue("Email", "Doc1"), QByteArray("1"));
+        QCOMPARE(home_->iniValue("Email", "Doc2"), QByteArray("1"));
     }
 
     // With word wrap on, every line the pane shows is a line of the
@@ -156,7 +139,7 @@ private slots:
     // goes, with no empty line before it.
     void linesAsThePaneShowsThem() {
         START_SERVER_OR_FAIL(server);
-        writeFile("email.dat", "");
+        home_->write("email.dat", "");
         start(server.port(), "Doc1=0\r\n");
         QString paragraph;
         for (int i = 0; i < 60; ++i) paragraph += QStringLiteral("слово%1 ").arg(i);
@@ -265,9 +248,8 @@ private slots:
                                              "RegistrPerevod", "Perekodirovka"}));
         QVERIFY(!commands->isSending());
         QVERIFY(boxes.texts.isEmpty());
-        QCOMPARE(lettrica::settings::IniFile(path("lettrica.ini").toStdString()).readBytes("Email", "Address", "-"),
-                 std::string("a@example.org"));
-        QCOMPARE(readFile("email.dat"), QByteArray("a@example.org\r\n"));
+        QCOMPARE(home_->iniValue("Email", "Address"), QByteArray("a@example.org"));
+        QCOMPARE(home_->read("email.dat"), QByteArray("a@example.org\r\n"));
     }
 };
 

@@ -29,12 +29,14 @@ QLineEdit* field(const char* name, QWidget* parent) {
 }
 
 // A caption in the left column, its control in the right one.
-void addRow(QGridLayout* grid, const QString& caption, QWidget* control) {
+void addRow(QGridLayout* grid, QLabel* label, QWidget* control) {
     const int row = grid->rowCount();
-    auto* label = new QLabel(caption, control->parentWidget());
     label->setBuddy(control);
     grid->addWidget(label, row, 0);
     grid->addWidget(control, row, 1);
+}
+void addRow(QGridLayout* grid, const QString& caption, QWidget* control) {
+    addRow(grid, new QLabel(caption, control->parentWidget()), control);
 }
 
 }  // namespace
@@ -63,10 +65,7 @@ SmtpSettingsDialog::SmtpSettingsDialog(QWidget* parent) : QDialog(parent) {
     timeOut_->setPageStep(5);
     timeOut_->setTickPosition(QSlider::TicksBelow);
     timeOut_->setTickInterval(5);
-    timeOutLabel_->setBuddy(timeOut_);
-    const int timeOutRow = serverGrid->rowCount();
-    serverGrid->addWidget(timeOutLabel_, timeOutRow, 0);
-    serverGrid->addWidget(timeOut_, timeOutRow, 1);
+    addRow(serverGrid, timeOutLabel_, timeOut_);
     connect(timeOut_, &QSlider::valueChanged, this, &SmtpSettingsDialog::showTimeOut);
     showTimeOut(0);
 
