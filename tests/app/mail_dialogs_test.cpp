@@ -267,10 +267,12 @@ private slots:
     }
 
     // Every caption fits its control in the face that stands in for
-    // "MS Sans Serif", and neither dialog is smaller than designed.
+    // "MS Sans Serif" (the time-out's at its longest), and neither dialog is
+    // smaller than designed.
     void captionsShowWhole() {
         SendDialog send;
         SmtpSettingsDialog smtp;
+        child<QSlider>(&smtp, "mailTimeOut")->setValue(30);
         for (QDialog* d : {static_cast<QDialog*>(&send), static_cast<QDialog*>(&smtp)}) {
             d->show();
             QVERIFY(QTest::qWaitForWindowExposed(d));
@@ -284,12 +286,6 @@ private slots:
         }
         QVERIFY(send.width() >= 198 && send.height() >= 164);
         QVERIFY(smtp.width() >= 304 && smtp.height() >= 304);
-        QCOMPARE(send.windowTitle(), QStringLiteral(" Email/SMS..."));
-        QCOMPARE(smtp.windowTitle(), QStringLiteral(" Настройки SMTP..."));
-        QCOMPARE(child<QGroupBox>(&send, "GroupBox1")->title(), QStringLiteral(" Email: "));
-        QCOMPARE(child<QGroupBox>(&send, "GroupBox2")->title(), QStringLiteral(" Что необходимо отправить? "));
-        QCOMPARE(child<QGroupBox>(&smtp, "GroupBox2")->title(), QStringLiteral(" Пользователь:  "));
-        QCOMPARE(child<QPushButton>(&smtp, "BitBtn2")->text(), QStringLiteral("Отмена"));
     }
 };
 
