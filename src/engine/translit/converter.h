@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,7 @@ namespace lettrica::translit {
 
 struct Step {
     std::u16string_view replacement;  // what to write; empty is allowed
-    std::uint8_t span = 1;            // source characters replaced, 1..3
+    std::uint8_t span = 1;            // source characters replaced: 1..3, more in a paragraph's plan
     bool keep = false;                // true: the character stays unchanged
 
     static Step keepOne() { return Step{{}, 1, true}; }
@@ -32,6 +33,17 @@ public:
 
     // How many characters after the current one a step may need to see.
     virtual std::size_t lookahead() const { return 0; }
+
+    // Most converters decide character by character. One that must judge a
+    // whole paragraph first (the repair of garbled text) returns here, for a
+    // paragraph, the converter that then runs over it; a driver that knows
+    // paragraphs asks once for each and gives that converter's steps the
+    // whole paragraph, positions counted from its start. Null: this one
+    // converts the paragraph itself.
+    virtual std::shared_ptr<const Converter> forParagraph(std::u16string_view paragraph) const {
+        (void)paragraph;
+        return nullptr;
+    }
 
     // Converts `text` into `out`. Unless `final`, the last lookahead()
     // characters are left for the next call, since a rule might continue

@@ -21,6 +21,18 @@ void DocumentConversion::beginParagraph() {
     current_ = text::Paragraph{};
     current_.format = p.format;
     started_ = true;
+    judge_ = nullptr;
+    chosen_.reset();
+}
+
+const Converter& DocumentConversion::paragraphConverter(const Converter& converter) {
+    // Asked once a paragraph, again only if the caller switched converters
+    // in the middle of it.
+    if (judge_ != &converter) {
+        judge_ = &converter;
+        chosen_ = converter.forParagraph(flat_);
+    }
+    return chosen_ ? *chosen_ : converter;
 }
 
 void DocumentConversion::finishParagraph() {
@@ -36,10 +48,11 @@ std::size_t DocumentConversion::runAt(std::size_t offset) const {
     return static_cast<std::size_t>(it - starts_.begin()) - 1;
 }
 
-bool DocumentConversion::advance(const Converter& converter, std::size_t budget) {
+bool DocumentConversion::advance(const Converter& given, std::size_t budget) {
     std::size_t spent = 0;
     while (!done() && spent < budget) {
         if (!started_) beginParagraph();
+        const Converter& converter = paragraphConverter(given);
         const text::Paragraph& src = source_.paragraphs[paragraph_];
         const std::size_t stop = std::min(flat_.size(), offset_ + (budget - spent));
         const std::size_t before = offset_;

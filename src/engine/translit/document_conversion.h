@@ -30,6 +30,7 @@ public:
 
 private:
     void beginParagraph();
+    const Converter& paragraphConverter(const Converter& converter);
     void finishParagraph();
     std::size_t runAt(std::size_t offset) const;
 
@@ -45,6 +46,10 @@ private:
     std::size_t offset_ = 0;          // next character of flat_ to convert
     text::Paragraph current_;         // its converted part
     std::u16string piece_;            // one slice converted, kept for its capacity
+    // What a converter that judges whole paragraphs chose for this one, and
+    // which converter chose it.
+    const Converter* judge_ = nullptr;
+    std::shared_ptr<const Converter> chosen_;
 };
 
 // Converts a whole styled text in one go.
