@@ -1,0 +1,192 @@
+#include "repair/encoding_repair.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lettrica::repair {
+
+bool hasNonAscii(std::u16string_view text) {
+    char16_t any = 0;
+    for (char16_t ch : text) any |= ch;
+    return any >= 0x80;
+}
+
+namespace {
+
+// The character sets that can write every non-ASCII character of `text`.
+std::uint8_t writersOfAll(std::u16string_view text) {
+    const std::uint8_t* writers = charsetsWritingTable();
+    std::uint8_t mask = 0xFF;
+    for (char16_t ch : text) mask &= writers[ch];
+    return mask;
+}
+
+// A chain of two must do better than one by this much to be preferred:
+// the simpler story wins a tie.
+constexpr std::int32_t kSecondStepCost = kNat;
+// Letters below which a text needs a larger margin.
+constexpr std::int32_t kShortText = 16;
+// How many first undoes are searched for a second misreading.
+constexpr std::size_t kSecondSteps = 4;
+
+// Among repairs, the one with fewer oddities left is also the likelier.
+constexpr std::int32_t kOddityCost = 2 * kNat;
+
+std::int32_t ranked(const TextScore& score, const Chain& chain) {
+    return score.value - (chain.length - 1) * kSecondStepCost - score.oddities * kOddityCost;
+}
+
+// "я пошёл" and "Я пошёл" are both right: a change of case alone is never a
+// repair of the code page.
+bool differsInCaseOnly(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    auto fold = [](char16_t ch) -> char16_t {
+        if (ch >= 0x410 && ch <= 0x42F) return static_cast<char16_t>(ch + 0x20);
+        if (ch >= 0x400 && ch <= 0x40F) return static_cast<char16_t>(ch + 0x50);
+        if (ch >= u'A' && ch <= u'Z') return static_cast<char16_t>(ch + 0x20);
+        return ch;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i) {
+        const Candidate& c = candidates_[i];
+        if (c.score.value == score.value && c.score.letters == score.letters && c.text == text) return true;
+    }
+    return false;
+}
+
+bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t decisive) {
+    const std::uint8_t readable = writersOfAll(text);
+    for (Charset written : kAllCharsets) {
+        for (Charset read : kAllCharsets) {
+            if (written == read || !(readable & (1u << static_cast<int>(read)))) continue;
+            // The first misreading of a chain must start from Russian text.
+            if (from >= 0 && !holdsRussian(written)) continue;
+            const Misreading m{written, read};
+            if (!undo(m, text, scratch_)) continue;
+            if (scratch_ == text) continue;
+            const TextScore score = scoreText(scratch_);
+            if (known(scratch_, score, count_)) continue;
+            if (count_ == candidates_.size()) candidates_.emplace_back();
+            Candidate& c = candidates_[count_++];
+            if (from < 0) {
+                c.chain = Chain{{m, Misreading{}}, 1};
+            } else {
+                const Chain& later = candidates_[static_cast<std::size_t>(from)].chain;
+                c.chain = Chain{{m, later.steps[0]}, 2};
+            }
+            c.text.swap(scratch_);
+            c.score = score;
+            // Bytes that read as valid UTF-8 and give ordinary text by a wide
+            // margin settle it: nothing else could come close.
+            if (written == Charset::Utf8 && from < 0 && score.oddities == 0 &&
+                readsWell(score, settings_.cleanPerLetter) && score.value >= decisive)
+                return true;
+        }
+    }
+    return false;
+}
+
+Verdict EncodingJudge::judge(std::u16string_view paragraph) {
+    Verdict verdict;
+    if (!hasNonAscii(paragraph)) return verdict;
+    const TextScore original = scoreText(paragraph);
+    if (looksClean(original, settings_.cleanPerLetter)) return verdict;
+
+    count_ = 0;
+    const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
+    const std::size_t firstLevel = count_;
+
+    // A repair must have been Russian to begin with and read as ordinary
+    // text, with hardly anything odd left. It takes oddities away, never
+    // adds odd characters. It keeps letters: a paragraph whose letters turn
+    // into marks is no repair ("ищи" is not "»€»"), though UTF-8 misread
+    // twice has up to eight letters for every one it stands for.
+    auto isFinal = [&](const Candidate& c) {
+        return holdsRussian(c.chain.steps[0].written) &&
+               (c.score.oddities < original.oddities || c.score.oddities == 0) &&
+               c.score.oddities <= 1 + c.score.letters / 10 && c.score.strange <= original.strange &&
+               c.score.letters > 0 && c.score.letters * 8 >= original.letters &&
+               readsWell(c.score, settings_.repairedPerLetter);
+    };
+    auto best = [&](std::size_t end) {
+        std::size_t at = end;
+        for (std::size_t i = 0; i < end; ++i) {
+            if (!isFinal(candidates_[i])) continue;
+            if (at == end || ranked(candidates_[i].score, candidates_[i].chain) >
+                                 ranked(candidates_[at].score, candidates_[at].chain))
+                at = i;
+        }
+        return at;
+    };
+
+    std::size_t winner = best(firstLevel);
+    // Two misreadings leave a text that reads badly or has odd characters;
+    // one that reads fairly well with nothing strange is not searched so deep.
+    const bool deep = original.strange > 0 || !readsWell(original, settings_.cleanPerLetter);
+    const bool settled = decided || !deep || (winner < firstLevel && looksClean(candidates_[winner].score, settings_.cleanPerLetter) &&
+                                   candidates_[winner].score.value - original.value >= settings_.margin + kShortText * kNat);
+    if (!settled) {
+        // Undo a second misreading behind the few first undoes that read
+        // best, and behind every valid UTF-8 reading: bytes that happen to be
+        // valid UTF-8 are rare unless they were UTF-8.
+        std::vector<std::size_t> order(firstLevel);
+        for (std::size_t i = 0; i < firstLevel; ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return candidates_[a].score.value > candidates_[b].score.value;
+        });
+        for (std::size_t k = kSecondSteps; k < order.size();) {
+            if (candidates_[order[k]].chain.steps[0].written == Charset::Utf8) ++k;
+            else order.erase(order.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+        for (std::size_t i : order) {
+            const std::u16string middle = candidates_[i].text;
+            expand(middle, static_cast<int>(i), 0);
+        }
+        winner = best(count_);
+    }
+    if (winner >= count_) return verdict;
+
+    const Candidate& chosen = candidates_[winner];
+    const std::int32_t gain = chosen.score.value - original.value;
+    if (gain <= 0 || differsInCaseOnly(paragraph, chosen.text)) return verdict;
+    // A short text says little: below sixteen letters the margin grows.
+    const std::int32_t margin =
+        settings_.margin + std::max<std::int32_t>(0, kShortText - chosen.score.letters) * kNat;
+
+    // How sure: the chosen text's share among the paragraph and all
+    // candidates, with scores taken as log-likelihoods.
+    const double top = chosen.score.value;
+    double sum = std::exp((original.value - top) / kNat);
+    for (std::size_t i = 0; i < count_; ++i)
+        if (isFinal(candidates_[i])) sum += std::exp((candidates_[i].score.value - top) / double(kNat));
+    verdict.certainty = 1.0 / sum;
+    verdict.gain = gain;
+    verdict.chain = chosen.chain;
+    if (gain < margin) {
+        verdict.doubtful = true;
+        return verdict;
+    }
+    verdict.repaired = true;
+    verdict.text = chosen.text;
+    // The pieces, by undoing the chain again step by step.
+    std::u16string middle;
+    std::vector<Piece> outer, inner;
+    if (chosen.chain.length == 1) {
+        undo(chosen.chain.steps[0], paragraph, middle, &verdict.pieces);
+    } else {
+        undo(chosen.chain.steps[1], paragraph, middle, &outer);
+        std::u16string result;
+        undo(chosen.chain.steps[0], middle, result, &inner);
+        verdict.pieces = composePieces(outer, inner);
+    }
+    return verdict;
+}
+
+}  // namespace lettrica::repair

@@ -1,0 +1,343 @@
+#include "repair/text_score.h"
+
+#include <memory>
+
+#include "repair/language_tables.h"
+
+namespace lettrica::repair {
+
+namespace {
+
+// The class of every BMP character: a letter of either alphabet with its
+// index and case, or a kind of non-letter with its cost.
+enum : std::uint8_t {
+    kSeparator = 0,                 // spaces, digits, ASCII punctuation
+    kRussianLower = 1,              // 1..33
+    kRussianUpper = 34,             // 34..66
+    kEnglishLower = 67,             // 67..92
+    kEnglishUpper = 93,             // 93..118
+    kTypographic = 120,
+    kSign,
+    kForeignLetter,
+    kGraphic,
+    kControl,
+    kOtherScript,
+};
+
+struct ClassCost {
+    std::int32_t cost;
+    bool odd;
+};
+
+ClassCost costOf(std::uint8_t cls) {
+    switch (cls) {
+    case kTypographic: return {16, false};
+    case kSign: return {48, true};
+    case kForeignLetter: return {80, true};
+    case kGraphic: return {96, true};
+    case kControl: return {192, true};
+    case kOtherScript: return {16, false};
+    default: return {0, false};
+    }
+}
+
+constexpr char16_t kRussianLetters[] = u"абвгдеёжзийклмнопрстуфхцчшщъыьэюя";
+
+std::uint8_t classify(char32_t u) {
+    if (u < 0x80) {
+        if (u >= 'a' && u <= 'z') return static_cast<std::uint8_t>(kEnglishLower + (u - 'a'));
+        if (u >= 'A' && u <= 'Z') return static_cast<std::uint8_t>(kEnglishUpper + (u - 'A'));
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') return kControl;
+        return u == 0x7F ? kControl : kSeparator;
+    }
+    if (u < 0xA0 || u == 0xFFFD || u == 0xFFFE || u == 0xFFFF || u == 0xFEFF) return kControl;
+    if (u < 0x100) {
+        if (u == 0xA0 || u == 0xAB || u == 0xBB || u == 0xB0 || u == 0xB7) return kTypographic;
+        if (u >= 0xC0 && u != 0xD7 && u != 0xF7) return kForeignLetter;
+        return kSign;
+    }
+    if (u >= 0x300 && u < 0x370) return kTypographic;  // combining marks: stress in Russian texts
+    if (u < 0x370) return kForeignLetter;          // Latin Extended, IPA, modifiers
+    if (u < 0x400) return kForeignLetter;          // Greek
+    if (u < 0x530) {
+        for (int i = 0; i < 33; ++i) {
+            if (u == kRussianLetters[i]) return static_cast<std::uint8_t>(kRussianLower + i);
+        }
+        if (u == 0x401) return static_cast<std::uint8_t>(kRussianUpper + 6);  // Ё
+        if (u >= 0x410 && u < 0x430) {
+            const int i = static_cast<int>(u - 0x410);
+            return static_cast<std::uint8_t>(kRussianUpper + (i < 6 ? i : i + 1));
+        }
+        return kForeignLetter;  // Ukrainian, Serbian, Macedonian... letters
+    }
+    if (u >= 0x2000 && u < 0x2070) {
+        if (u == 0x2020 || u == 0x2021 || u == 0x2030) return kSign;  // † ‡ ‰
+        return kTypographic;
+    }
+    if (u == 0x20AC || u == 0x2116 || u == 0x2122) return u == 0x2122 ? kSign : kTypographic;  // € № ™
+    if (u >= 0x2190 && u < 0x2400) return kSign;    // arrows, mathematics, technical
+    if (u >= 0x2500 && u < 0x25A0) return kGraphic;  // box drawing, blocks
+    if (u >= 0x25A0 && u < 0x2600) return kSign;    // geometric shapes
+    if (u >= 0xD800 && u < 0xE000) return kOtherScript;  // half of a character beyond the BMP
+    if (u >= 0xE000 && u < 0xF900) return kControl;  // private use
+    if (u == 0x0192 || u == 0x02C6 || u == 0x02DC) return kSign;
+    return kOtherScript;
+}
+
+struct ClassTable {
+    std::unique_ptr<std::uint8_t[]> cls{new std::uint8_t[0x10000]};
+    ClassTable() {
+        for (char32_t u = 0; u < 0x10000; ++u) cls[u] = classify(u);
+        // A few letters of Latin Extended that are signs in the code pages.
+        cls[0x0192] = kSign;  // ƒ
+        cls[0x02C6] = kSign;  // ˆ
+        cls[0x02DC] = kSign;  // ˜
+    }
+};
+
+const std::uint8_t* classes() {
+    static const ClassTable table;
+    return table.cls.get();
+}
+
+struct Language {
+    const char* trigrams;
+    int symbols;
+    std::int32_t mean;
+};
+
+const Language kLanguages[2] = {
+    {detail::kRussianTrigrams, detail::kRussianSymbols, detail::kRussianMeanCost},
+    {detail::kEnglishTrigrams, detail::kEnglishSymbols, detail::kEnglishMeanCost},
+};
+
+// Base64 digit to its value, for the generated tables.
+struct Digits {
+    std::uint8_t value[128]{};
+    Digits() {
+        const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
+    }
+};
+
+// The tables decoded to costs in quarter nats, built once.
+struct Costs {
+    std::unique_ptr<std::uint8_t[]> table[2];
+    Costs() {
+        static const Digits digits;
+        for (int l = 0; l < 2; ++l) {
+            const int n = kLanguages[l].symbols;
+            table[l].reset(new std::uint8_t[static_cast<std::size_t>(n) * n * n]);
+            for (int i = 0; i < n * n * n; ++i)
+                table[l][i] = digits.value[static_cast<unsigned char>(kLanguages[l].trigrams[i])];
+        }
+    }
+};
+
+// What the scorer needs of each character class, looked up once a character.
+struct ClassInfo {
+    std::int8_t language = -1;  // 0 Russian, 1 English, -1 not a letter
+    std::uint8_t index = 0;     // the letter's symbol in its language's table
+    bool upper = false;
+    ClassCost cost{0, false};
+};
+
+struct ClassInfos {
+    ClassInfo info[256];
+    ClassInfos() {
+        for (int c = 0; c < 256; ++c) {
+            ClassInfo& i = info[c];
+            if (c >= kRussianLower && c < kRussianUpper) i = {0, static_cast<std::uint8_t>(c), false, {}};
+            else if (c >= kRussianUpper && c < kEnglishLower) i = {0, static_cast<std::uint8_t>(c - 33), true, {}};
+            else if (c >= kEnglishLower && c < kEnglishUpper) i = {1, static_cast<std::uint8_t>(c - 66), false, {}};
+            else if (c >= kEnglishUpper && c < kTypographic) i = {1, static_cast<std::uint8_t>(c - 92), true, {}};
+            else i.cost = costOf(static_cast<std::uint8_t>(c));
+        }
+    }
+};
+
+const ClassInfo* classInfos() {
+    static const ClassInfos infos;
+    return infos.info;
+}
+
+const Costs& costs() {
+    static const Costs c;
+    return c;
+}
+
+constexpr std::int32_t kCasePenalty = 48;   // a capital after a small letter, and the like
+constexpr std::int32_t kMixedPenalty = 32;  // letters of two alphabets touching
+constexpr std::int32_t kGluePenalty = 32;   // a mark stuck to a letter on a side it never is
+constexpr std::int32_t kSentencePenalty = 2 * kNat;  // a sentence that begins with a small letter
+constexpr std::int32_t kAbbreviationCost = 2 * kNat;  // a letter of an abbreviation, whatever it is
+
+// Which sides of a letter a typographic mark may touch in ordinary text:
+// « opens a word, » closes one, an apostrophe or a hyphen sits inside; a €,
+// a № or a » glued to the front of a word is what a misread capital or я
+// looks like ("»стори€").
+enum : std::uint8_t { kAfterLetter = 1, kBeforeLetter = 2, kInsideWord = kAfterLetter | kBeforeLetter };
+
+std::uint8_t letterSides(char16_t ch) {
+    if (ch >= 0x300 && ch < 0x370) return kInsideWord;  // combining marks
+    switch (ch) {
+    case 0x00A0: case 0x2028: case 0x2029: case 0x202F: case 0x2060:  // spaces and joiners
+    case 0x2010: case 0x2011:  // hyphens
+    case 0x2019: case 0x201C:                                         // ’ “
+        return kInsideWord;
+    case 0x00BB: case 0x201D: case 0x2026: case 0x2032: case 0x2033:  // » ” … ′ ″
+    case 0x2013: case 0x2014: case 0x2015:  // dashes: "слово—слово" at most, never "—перва"
+        return kAfterLetter;
+    case 0x00AB: case 0x201E: case 0x2018:  // « „ ‘
+        return kBeforeLetter;
+    default:
+        return (ch >= 0x2000 && ch <= 0x200D) ? kInsideWord : 0;
+    }
+}
+
+bool isDash(char16_t ch) { return ch >= 0x2013 && ch <= 0x2015; }
+// Only a full stop surely ends a sentence: after "!" or "?" a dialogue goes
+// on in small letters ("...!" - решил он), after "..." a thought does.
+bool endsSentence(char16_t ch) { return ch == u'.'; }
+bool isBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0xA0; }
+
+// Scores one run of words of one language at a time.
+class Scorer {
+public:
+    Scorer() : cls_(classes()), info_(classInfos()), costs_(costs()) {}
+
+    TextScore run(std::u16string_view text) {
+        char16_t previous = 0;
+        bool afterLetter = false, previousAfterLetter = false;
+        for (char16_t ch : text) {
+            const std::uint8_t c = cls_[ch];
+            const ClassInfo& in = info_[c];
+            if (in.language >= 0) {
+                if (in.language == language_ && !in.upper && !lastUpper_) {
+                    // The common case: a small letter going on with a word.
+                    cost_ += table_[ctx_ + in.index];
+                    ctx_ = (last_ * n_ + in.index) * n_;
+                    last_ = in.index;
+                    ++length_;
+                    upperRun_ = 0;
+                    continue;
+                }
+                if (language_ < 0) startWord(previous, previousAfterLetter, in.upper);
+                letter(in.language, in.index, in.upper);
+                afterLetter = true;
+            } else {
+                endWord();
+                score_.value -= in.cost.cost;
+                score_.oddities += in.cost.odd;
+                score_.strange += in.cost.odd;
+                if (c == kTypographic && afterLetter && !(letterSides(ch) & kAfterLetter)) odd(kGluePenalty);
+                if (ch >= u'0' && ch <= u'9') sentence_ = Sentence::Inside;
+                else if (endsSentence(ch))
+                    // "т. е.", "руб." and "..." end no sentence; a word of three letters or more does.
+                    sentence_ = (previous != u'.' && lastWord_ >= 3 && sentence_ != Sentence::Ending) ? Sentence::Ending
+                                                                                                       : Sentence::Inside;
+                else if (isBlank(ch) && sentence_ == Sentence::Ending) sentence_ = Sentence::Starting;
+                else if (sentence_ == Sentence::Ending) sentence_ = Sentence::Inside;
+                previousAfterLetter = afterLetter;
+                afterLetter = false;
+            }
+            previous = ch;
+        }
+        endWord();
+        // A lone word in small letters is a list item, not a sentence.
+        if (words_ > 1)
+            for (int i = 0; i < smallStarts_; ++i) odd(kSentencePenalty);
+        return score_;
+    }
+
+private:
+    enum class Sentence { Starting, Inside, Ending };
+
+    void odd(std::int32_t penalty) {
+        score_.value -= penalty;
+        ++score_.oddities;
+    }
+
+    // A word begins after `previous` (0 at the start of the text), which
+    // itself came after a letter or not.
+    void startWord(char16_t previous, bool previousAfterLetter, bool upper) {
+        if (previous && cls_[previous] == kTypographic) {
+            const std::uint8_t sides = letterSides(previous);
+            const bool joins = previousAfterLetter && (sides & kAfterLetter);  // "слово—слово"
+            if (!(sides & kBeforeLetter) && !joins && !(upper && isDash(previous))) odd(kGluePenalty);  // "—Да" is fine
+        }
+        if (sentence_ == Sentence::Starting && !upper) ++smallStarts_;
+        sentence_ = Sentence::Inside;
+    }
+
+    void letter(int language, int index, bool upper) {
+        if (language_ != language) {
+            if (language_ >= 0) {
+                endWord();
+                score_.value -= kMixedPenalty;
+                ++score_.oddities;
+            }
+            language_ = language;
+            n_ = kLanguages[language].symbols;
+            table_ = costs_.table[language].get();
+            ctx_ = last_ = 0;
+        }
+        cost_ += table_[ctx_ + index];
+        ctx_ = (last_ * n_ + index) * n_;
+        last_ = index;
+        // A capital after a small letter, or a small letter after two
+        // capitals past the word's first letter ("оПХБЕР", "ПРивет").
+        if (upper && length_ > 0 && !lastUpper_) ++caseBreaks_;
+        if (!upper && length_ > 1 && lastUpper_ && upperRun_ > 1) ++caseBreaks_;
+        upperRun_ = upper ? upperRun_ + 1 : 0;
+        lastUpper_ = upper;
+        ++length_;
+    }
+
+    void endWord() {
+        if (language_ < 0) return;
+        cost_ += table_[ctx_];
+        cost_ *= 4;  // quarter nats to 1/16
+        // An abbreviation in capitals ("США", "DTD") is not a word of the
+        // language: its letters say nothing either way.
+        const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
+        score_.value += abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
+        ++words_;
+        score_.letters += length_;
+        score_.value -= caseBreaks_ * kCasePenalty;
+        score_.oddities += caseBreaks_;
+        lastWord_ = length_;
+        language_ = -1;
+        ctx_ = last_ = 0;
+        cost_ = 0;
+        length_ = upperRun_ = caseBreaks_ = 0;
+        lastUpper_ = false;
+    }
+
+    const std::uint8_t* cls_;
+    const ClassInfo* info_;
+    const Costs& costs_;
+    TextScore score_;
+    int language_ = -1;
+    int n_ = 0;
+    const std::uint8_t* table_ = nullptr;
+    int ctx_ = 0;   // (before last * n + last) * n
+    int last_ = 0;  // the last letter
+    std::int32_t cost_ = 0;
+    int length_ = 0, upperRun_ = 0, caseBreaks_ = 0;
+    bool lastUpper_ = false;
+    Sentence sentence_ = Sentence::Starting;
+    int words_ = 0, smallStarts_ = 0, lastWord_ = 0;
+};
+
+}  // namespace
+
+TextScore scoreText(std::u16string_view text) { return Scorer().run(text); }
+
+bool readsWell(const TextScore& score, std::int32_t perLetter) { return score.value >= perLetter * score.letters; }
+
+bool looksClean(const TextScore& score, std::int32_t perLetter) {
+    return score.oddities == 0 && readsWell(score, perLetter);
+}
+
+}  // namespace lettrica::repair

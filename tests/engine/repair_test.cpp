@@ -1,0 +1,223 @@
+// The repair of garbled text: misreadings undone exactly, paragraphs judged
+// on their own, repaired paragraphs put in place with their formats, and
+// the line driver of the command line.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "repair/encoding_repair.h"
+#include "repair/keyboard_layout.h"
+#include "repair/line_repair.h"
+#include "repair/repair_converter.h"
+#include "test_util.h"
+#include "translit/document_conversion.h"
+
+using namespace lettrica;
+using namespace lettrica::repair;
+
+namespace {
+
+// The misreading itself, the way a program makes it: write in one set, read
+// the bytes in another. None when the text cannot be written or the bytes
+// are not UTF-8.
+std::optional<std::u16string> misread(std::u16string_view text, Misreading m) {
+    std::string bytes;
+    if (m.written == Charset::Utf8) {
+        bytes = text::encodeUtf8(text);
+    } else {
+        for (char16_t ch : text) {
+            const int b = byteOfChar(m.written, ch);
+            if (b < 0) return std::nullopt;
+            bytes.push_back(static_cast<char>(b));
+        }
+    }
+    if (m.read == Charset::Utf8) {
+        if (!text::isValidUtf8(bytes)) return std::nullopt;
+        return text::decodeUtf8(bytes);
+    }
+    std::u16string out;
+    for (char c : bytes) out.push_back(charOfByte(m.read, static_cast<unsigned char>(c)));
+    return out;
+}
+
+const char* const kRussian[] = {
+    "Съешь же ещё этих мягких французских булок, да выпей чаю.",
+    "Широкая электрификация южных губерний даст мощный толчок подъёму сельского хозяйства.",
+    "В чащах юга жил бы цитрус? Да, но фальшивый экземпляр!",
+};
+
+std::string fix(std::string_view utf8, RepairKind kind = RepairKind::Encoding) {
+    EncodingJudge encoding;
+    LayoutJudge layout;
+    Verdict v = judgeParagraph(kind, U(utf8), encoding, layout);
+    return v.repaired ? S(v.text) : std::string(utf8);
+}
+
+}  // namespace
+
+// Every misreading of Russian text, once and twice over, is undone exactly,
+// and its pieces cover both texts: a table wrong in one byte, or a piece
+// boundary off by one, shows here.
+TEST(RepairUndo, EveryChainComesBackExactly) {
+    int chains = 0;
+    for (const char* sample : kRussian) {
+        const std::u16string clean = U(sample);
+        for (Charset w1 : kAllCharsets) {
+            if (!holdsRussian(w1)) continue;
+            for (Charset r1 : kAllCharsets) {
+                if (r1 == w1) continue;
+                const auto once = misread(clean, {w1, r1});
+                if (!once) continue;
+                std::u16string back;
+                std::vector<Piece> first;
+                ASSERT_TRUE(undo({w1, r1}, *once, back, &first));
+                ASSERT_EQ(back, clean) << describe(Chain{{Misreading{w1, r1}}, 1});
+                for (Charset r2 : {Charset::Windows1251, Charset::Dos866, Charset::Latin1}) {
+                    const auto twice = misread(*once, {Charset::Utf8, r2});
+                    if (!twice) continue;
+                    std::u16string middle, result;
+                    std::vector<Piece> outer, inner;
+                    ASSERT_TRUE(undo({Charset::Utf8, r2}, *twice, middle, &outer));
+                    ASSERT_TRUE(undo({w1, r1}, middle, result, &inner));
+                    ASSERT_EQ(result, clean);
+                    std::size_t from = 0, to = 0;
+                    for (const Piece& p : composePieces(outer, inner)) {
+                        ASSERT_GE(p.source, 1u);
+                        from += p.source;
+                        to += p.result;
+                    }
+                    EXPECT_EQ(from, twice->size());
+                    EXPECT_EQ(to, clean.size());
+                    ++chains;
+                }
+            }
+        }
+    }
+    EXPECT_GT(chains, 50);
+    // A character the set it was read in cannot hold: that misreading never happened.
+    std::u16string out;
+    EXPECT_FALSE(undo({Charset::Utf8, Charset::Windows1251}, U("Привет ☺"), out));
+    EXPECT_FALSE(undo({Charset::Utf8, Charset::Windows1251}, U("Рџ"), out) && out == U("Рџ"));
+}
+
+// The examples users bring, and clean text of every kind that must stay.
+TEST(RepairJudge, GarbledParagraphsAreRepairedAndCleanOnesStay) {
+    const char* const garbled[] = {
+        "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃС‘ С…РѕСЂРѕС€Рѕ.",         // UTF-8 read as Windows-1251
+        "Ïðèâåò, êàê äåëà? Âñ¸ õîðîøî.",                    // Windows-1251 read as Latin-1
+        "ðÒÉ×ÅÔ, ËÁË ÄÅÌÁ? ÷Ó£ ÈÏÒÏÛÏ.",                    // KOI8-R read as Latin-1
+        "оПХБЕР, ЙЮЙ ДЕКЮ? бЯ╦ УНПНЬН.",                    // Windows-1251 read as KOI8-R
+        "рТЙЧЕФ, ЛБЛ ДЕМБ? чУЈ ИПТПЫП.",                    // KOI8-R read as Windows-1251
+        "ЏаЁўҐв, Є\u00A0Є ¤Ґ«\u00A0? ‚бс е®а®и®.",          // DOS 866 read as Windows-1251
+    };
+    for (const char* g : garbled) EXPECT_EQ(fix(g), "Привет, как дела? Всё хорошо.") << g;
+    // Twice over: "Р В РЎ...".
+    const std::u16string twice = *misread(*misread(U(kRussian[0]), {Charset::Utf8, Charset::Windows1251}),
+                                          {Charset::Utf8, Charset::Windows1251});
+    EXPECT_EQ(fix(S(twice)), kRussian[0]);
+
+    for (const char* clean :
+         {"Привет, как дела?", "Hello, world!", "Скачайте Firefox и Thunderbird с сайта mozilla.org.",
+          "for (int i = 0; i < n; ++i) { sum += a[i]; }", "12 345,67 руб. — 15.03.2024, № 7", "ищи", "цеху",
+          "км/ч", "КПРФ", "DTD", "Ёжик", "https://пример.рф/путь?q=1", "user.name@example.com",
+          "Кpюгеp, Кpюгеp... А я щас Виндовс инсталлиpyю!", "Цена 5 € за штуку, © 2024 ООО «Ромашка»",
+          "я пошёл домой.", "Если Ctrl Alt Del - это CAD, что же такое AutoCAD?", "Київ і Львів"}) {
+        EXPECT_EQ(fix(clean), clean);
+        EXPECT_EQ(fix(clean, RepairKind::Layout), clean);
+    }
+}
+
+TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
+    EXPECT_EQ(fix("ghbdtn? rfr ltkf", RepairKind::Layout), "привет, как дела");
+    EXPECT_EQ(fix("руддщ", RepairKind::Layout), "hello");
+    EXPECT_EQ(fix("Z ujdjh. gj-heccrb? yj gbie c jib,rfvb/", RepairKind::Layout),
+              "Я говорю по-русски, но пишу с ошибками.");
+    EXPECT_EQ(fix("Ghbdtn? Firefox ,eltn j,yjdkty pfdnhf/", RepairKind::Layout),
+              "Привет, Firefox будет обновлен завтра.");
+    EXPECT_EQ(fix("Ntcn 28?62 ye;ty", RepairKind::Layout), "Тест 28,62 нужен");
+    EXPECT_EQ(fix("Ершы шы ф еуые ща еру ьщгыу фтв еру лунищфквю", RepairKind::Layout),
+              "This is a test of the mouse and the keyboard.");
+    // What only looks like a slip stays: one odd word, a URL, code.
+    EXPECT_EQ(fix("Ctrl", RepairKind::Layout), "Ctrl");
+    EXPECT_EQ(fix("Открой https://ya.ru/ и введи ntrcn", RepairKind::Layout), "Открой https://ya.ru/ и введи ntrcn");
+    EXPECT_EQ(fix("#ifdef _WIN32", RepairKind::Layout), "#ifdef _WIN32");
+}
+
+// A bold word of a garbled paragraph is bold after the repair, each
+// repaired character taking the format of the first character it comes from.
+TEST(RepairConverterTest, RepairedParagraphKeepsFormatsAndRightOnesAreUntouched) {
+    text::StyledText doc;
+    doc.paragraphs.resize(3);
+    text::appendRun(doc.paragraphs[0], U("РџСЂРёРІРµС‚, "), 1);
+    text::appendRun(doc.paragraphs[0], U("РјРёСЂ"), 2);
+    text::appendRun(doc.paragraphs[0], U("! РљР°Рє РґРµР»Р°?"), 1);
+    text::appendRun(doc.paragraphs[1], U("Этот абзац "), 3);
+    text::appendRun(doc.paragraphs[1], U("в порядке."), 4);
+    text::appendRun(doc.paragraphs[2], U("Ïðèâåò, ìèð!"), 5);
+
+    RepairTally tally;
+    RepairConverter converter(RepairKind::Encoding, tally);
+    // Slices of every size, so that a paragraph is judged once however the
+    // driver cuts its work.
+    for (std::size_t budget : {1u, 7u, 1000u}) {
+        tally = RepairTally{};
+        translit::DocumentConversion run(doc);
+        while (!run.advance(converter, budget)) {
+        }
+        const text::StyledText out = run.result();
+        ASSERT_EQ(out.paragraphs.size(), 3u);
+        EXPECT_EQ(S(out.plainText()), "Привет, мир! Как дела?\r\nЭтот абзац в порядке.\r\nПривет, мир!");
+        const std::vector<text::Run> first = {{U("Привет, "), 1}, {U("мир"), 2}, {U("! Как дела?"), 1}};
+        EXPECT_EQ(out.paragraphs[0].runs, first);
+        EXPECT_EQ(out.paragraphs[1], doc.paragraphs[1]);
+        EXPECT_EQ(tally.paragraphs, 3u) << budget;
+        EXPECT_EQ(tally.repaired, 2u);
+        EXPECT_EQ(tally.found.size(), 2u);
+    }
+}
+
+// The stream driver gives the same bytes however its input is cut, keeps
+// line ends as they were, and passes what it cannot judge unchanged.
+TEST(RepairLines, ChunkingNeverChangesTheOutput) {
+    std::string input;
+    for (int i = 0; i < 40; ++i) {
+        input += S(*misread(U(kRussian[i % 3]), {Charset::Utf8, Charset::Windows1251}));
+        input += i % 3 ? "\n" : "\r\n";
+        input += kRussian[(i + 1) % 3];
+        input += "\n";
+    }
+    input += "not UTF-8: \xCF\xF0\xE8\n";
+    input += "no line break at the end: Ïðèâåò";
+
+    auto repairAll = [](std::string_view text, std::size_t limit, std::mt19937* random) {
+        LineRepair repair(RepairKind::Encoding, {}, limit);
+        std::string out;
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t n = random ? std::min<std::size_t>(1 + (*random)() % 97, text.size() - at) : text.size();
+            repair.feed(text.substr(at, n), out);
+            at += n;
+        }
+        repair.finish(out);
+        return out;
+    };
+    const std::string whole = repairAll(input, LineRepair::kLongestLine, nullptr);
+    EXPECT_NE(whole.find("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"), std::string::npos);
+    EXPECT_NE(whole.find("not UTF-8: \xCF\xF0\xE8\n"), std::string::npos);
+    EXPECT_EQ(whole.substr(whole.size() - 12), "Привет");
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) ASSERT_EQ(repairAll(input, LineRepair::kLongestLine, &random), whole);
+
+    // Lines longer than the limit are judged in parts cut at spaces: right
+    // text still passes byte for byte, and garbled text is still repaired.
+    std::string longClean, longGarbled, expected;
+    for (int i = 0; i < 30; ++i) {
+        longClean += kRussian[i % 3];
+        longClean += ' ';
+        longGarbled += S(*misread(U(kRussian[i % 3]), {Charset::Utf8, Charset::Windows1251})) + " ";
+        expected += std::string(kRussian[i % 3]) + " ";
+    }
+    EXPECT_EQ(repairAll(longClean + "\n", 100, &random), longClean + "\n");
+    EXPECT_EQ(repairAll(longGarbled + "\n", 300, &random), expected + "\n");
+}
