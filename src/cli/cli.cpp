@@ -21,6 +21,10 @@ const std::vector<Command>& commands() {
          "printable characters and total length (a line break counts as two)", runCount},
         {"recode", "recode --from win|dos|koi --to win|dos|koi [-o OUT] [FILE...]", "Win/DOS/Koi recoding, byte for byte", runRecode},
         {"case", "case upper|lower [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]", "all letters to capitals or small letters", runCase},
+        {"fix-encoding", "fix-encoding [--explain] [-o OUT] [FILE...]",
+         "repair lines read in the wrong code page (UTF-8 text, a paragraph a line)", runFixEncoding},
+        {"fix-layout", "fix-layout [--explain] [-o OUT] [FILE...]",
+         "repair lines typed in the wrong keyboard layout (Russian / US)", runFixLayout},
     };
     return table;
 }
@@ -48,6 +52,10 @@ void printHelp(std::FILE* to) {
                  "executable's directory when it holds lettrica.ini, else\n"
                  "$XDG_CONFIG_HOME/lettrica or ~/.config/lettrica) or from --tables DIR;\n"
                  "a missing or invalid file gives the default table.\n"
+                 "fix-encoding and fix-layout read and write UTF-8, one paragraph a line;\n"
+                 "a line that is right, or not clearly wrong, is written as it was. With\n"
+                 "--explain, each line repaired (or left alone in doubt) is named on the\n"
+                 "standard error with what was wrong and how sure the repair is.\n"
                  "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.\n");
 }
 

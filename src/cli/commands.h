@@ -21,6 +21,8 @@ int runSend(const std::vector<std::string>& args);
 int runCount(const std::vector<std::string>& args);
 int runRecode(const std::vector<std::string>& args);
 int runCase(const std::vector<std::string>& args);
+int runFixEncoding(const std::vector<std::string>& args);
+int runFixLayout(const std::vector<std::string>& args);
 
 // All commands, in the order --help lists them.
 const std::vector<Command>& commands();
