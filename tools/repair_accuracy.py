@@ -1,0 +1,264 @@
+#!/usr/bin/python3
+"""Accuracy of lettrica-cli fix-encoding and fix-layout, as a table.
+
+    tools/repair_accuracy.py [--cli build/release/src/cli/lettrica-cli] [--per-chain N]
+
+Garbled cases are made here, with Python's own codecs and keyboard maps, from
+clean text that the scorer's statistics were not made from (the held-out part
+of tools/repair_corpus.py): Russian paragraphs, and for the layout English
+ones too. For every chain the table gives the share of garbled paragraphs of
+three words or more that come back exactly. For clean text of every kind
+(Russian, English, mixed, code, numbers, addresses, one-word lines) it gives
+the share that is changed at all, which should be none.
+
+This is a benchmark, not a test: it prints figures and always exits 0.
+"""
+import argparse
+import codecs
+import glob
+import os
+import random
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import repair_corpus  # noqa: E402
+
+CHARSETS = [
+    ("UTF-8", "utf-8"), ("Windows-1251", "cp1251"), ("DOS 866", "cp866"), ("KOI8-R", "koi8_r"),
+    ("ISO 8859-5", "iso8859_5"), ("Mac Cyrillic", "mac_cyrillic"), ("Latin-1", "latin_1"),
+    ("Windows-1252", "cp1252"),
+]
+RUSSIAN_CAPABLE = [c for c in CHARSETS if c[1] not in ("latin_1", "cp1252")]
+
+
+# A byte that a code page leaves unassigned reads as the C1 control of the
+# same value, as the program's tables have it.
+def _c1(error):
+    return "".join(chr(b) for b in error.object[error.start:error.end]), error.end
+
+
+codecs.register_error("lettrica-c1", _c1)
+
+
+def misread(text, written, read):
+    """The text written in one charset and read in another, or None when it
+    cannot be written, or when UTF-8 is read from bytes that are not UTF-8."""
+    try:
+        data = text.encode(written)
+    except UnicodeEncodeError:
+        return None
+    try:
+        return data.decode(read, errors="strict" if read == "utf-8" else "lettrica-c1")
+    except UnicodeDecodeError:
+        return None
+
+
+US = "`qwertyuiop[]asdfghjkl;'zxcvbnm,./~QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?@#$^&|"
+RU = "ёйцукенгшщзхъфывапролджэячсмитьбю.ЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ,\"№;:?/"
+RU_TYPED_ON_US = {r: u for u, r in zip(US, RU)}
+US_TYPED_ON_RU = {u: r for u, r in zip(US, RU)}
+
+
+US_TYPABLE = set(chr(c) for c in range(0x20, 0x7F))
+RU_TYPABLE = set(RU) | set("абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ") | \
+    set(" 0123456789!%*()_+-=\\")
+
+
+def typed_on_us(text):
+    """What typing this Russian text with the US layout on gives."""
+    return "".join(RU_TYPED_ON_US.get(c, c) for c in text)
+
+
+def typed_on_russian(text):
+    return "".join(US_TYPED_ON_RU.get(c, c) for c in text)
+
+
+def run(cli, command, lines):
+    with tempfile.NamedTemporaryFile("w", encoding="utf-8", suffix=".txt", delete=False) as f:
+        f.write("\n".join(lines) + "\n")
+        path = f.name
+    try:
+        out = subprocess.run([cli, command, path], capture_output=True, check=True).stdout
+    finally:
+        os.unlink(path)
+    got = out.decode("utf-8", errors="replace").split("\n")
+    assert got[-1] == "" and len(got) == len(lines) + 1, (command, len(got), len(lines))
+    return got[:-1]
+
+
+def words(p):
+    return len(p.split())
+
+
+# ---- clean text of every kind ----
+
+def clean_sets(rng):
+    russian = [p for p in repair_corpus.russian_held_out_paragraphs()]
+    english = [p for p in repair_corpus.english_held_out_paragraphs()]
+    english_sentences = [s.strip() + "." for p in english for s in p.split(". ") if words(s) >= 3]
+    english_words = sorted({w.strip(".,;:()\"'") for p in english for w in p.split()} - {""})
+    russian_words = sorted({w.strip(".,;:!?()\"'-…«»") for p in russian for w in p.split()} - {""})
+
+    mixed = []
+    for p in rng.sample(russian, min(1500, len(russian))):
+        ws = p.split()
+        for _ in range(rng.randint(1, 3)):
+            ws.insert(rng.randint(0, len(ws)), rng.choice(english_words))
+        mixed.append(" ".join(ws))
+    for _ in range(500):
+        mixed.append(rng.choice(english_sentences) + " " + rng.choice(russian))
+
+    code = []
+    for path in sorted(glob.glob("/usr/include/*.h"))[:60] + sorted(glob.glob("/usr/lib/python3*/json/*.py")):
+        with open(path, encoding="utf-8", errors="replace") as f:
+            code += [line.rstrip() for line in f if line.strip() and "\ufffd" not in line]
+    code = rng.sample(code, min(4000, len(code)))
+
+    numbers = []
+    for _ in range(1500):
+        numbers.append(rng.choice([
+            f"{rng.randint(0, 10**9):,}".replace(",", " "),
+            f"{rng.uniform(-1e4, 1e4):.{rng.randint(0, 5)}f}",
+            f"{rng.randint(1900, 2100)}-{rng.randint(1, 12):02}-{rng.randint(1, 28):02}",
+            f"+7 ({rng.randint(100, 999)}) {rng.randint(100, 999)}-{rng.randint(10, 99)}-{rng.randint(10, 99)}",
+            f"{rng.randint(1, 99)} %, {rng.randint(1, 999)} руб., № {rng.randint(1, 999)}",
+            f"{rng.randint(0, 23):02}:{rng.randint(0, 59):02}",
+        ]))
+
+    addresses = []
+    names = [w.lower() for w in english_words if w.isalpha() and 3 <= len(w) <= 10]
+    for _ in range(800):
+        a, b = rng.choice(names), rng.choice(names)
+        addresses.append(rng.choice([
+            f"https://www.{a}.org/{b}/index.html",
+            f"{a}.{b}@example.com",
+            f"http://{a}.ru/{b}?id={rng.randint(1, 999)}",
+            f"www.{a}{b}.com",
+            f"ftp://{a}.net/pub/{b}.tar.gz",
+            f"Пишите на {a}@{b}.ru или заходите на https://{b}.ru/",
+        ]))
+
+    one_word = rng.sample(russian_words, min(3000, len(russian_words))) + \
+        rng.sample(english_words, min(3000, len(english_words)))
+
+    return [
+        ("Russian", russian), ("English", english), ("mixed Russian and English", mixed),
+        ("code", code), ("numbers and dates", numbers), ("web and e-mail addresses", addresses),
+        ("one-word lines", one_word),
+    ]
+
+
+# ---- the benchmark ----
+
+def chains():
+    singles = [((w, r),) for w in RUSSIAN_CAPABLE for r in CHARSETS if r != w]
+    doubles = [(first, (CHARSETS[0], r)) for (first,) in singles for r in CHARSETS[1:]]
+    return singles, doubles
+
+
+def chain_name(chain):
+    return ", then ".join(f"{w[0]} read as {r[0]}" for w, r in chain)
+
+
+def garble(text, chain):
+    for w, r in chain:
+        text = misread(text, w[1], r[1])
+        if text is None:
+            return None
+    return text
+
+
+def encoding_table(cli, rng, per_chain, russian):
+    long_enough = [p for p in russian if words(p) >= 3]
+    singles, doubles = chains()
+    rows = []
+    lines, expected, owner = [], [], []
+    for chain in singles + doubles:
+        cases = []
+        for p in rng.sample(long_enough, len(long_enough)):
+            g = garble(p, chain)
+            if g is not None and g != p and "\n" not in g and "\r" not in g:
+                cases.append((g, p))
+            if len(cases) == per_chain:
+                break
+        rows.append([chain, len(cases), 0])
+        for g, p in cases:
+            lines.append(g)
+            expected.append(p)
+            owner.append(len(rows) - 1)
+    got = run(cli, "fix-encoding", lines)
+    for i, line in enumerate(got):
+        if line == expected[i]:
+            rows[owner[i]][2] += 1
+    return rows[:len(singles)], rows[len(singles):]
+
+
+def layout_rows(cli, rng, per_chain, russian, english):
+    rows = []
+    # Only text that can be typed on its own layout: a slip of the layout is
+    # not defined for a Latin word in Russian text, or for "[" in English
+    # typed on the Russian layout, which has no such key.
+    for name, texts, garbler, typable in (
+            ("Russian typed on the US layout", russian, typed_on_us, RU_TYPABLE),
+            ("English typed on the Russian layout", english, typed_on_russian, US_TYPABLE)):
+        long_enough = [p for p in texts if words(p) >= 3 and set(p) <= typable]
+        sample = rng.sample(long_enough, min(per_chain, len(long_enough)))
+        garbled = [garbler(p) for p in sample]
+        got = run(cli, "fix-layout", garbled)
+        rows.append((name, len(sample), sum(1 for a, b in zip(got, sample) if a == b)))
+    return rows
+
+
+def share(part, whole):
+    return f"{100.0 * part / whole:6.2f} %" if whole else "     -"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", default="build/release/src/cli/lettrica-cli")
+    parser.add_argument("--per-chain", type=int, default=400, help="garbled paragraphs per chain")
+    parser.add_argument("--seed", type=int, default=12)
+    args = parser.parse_args()
+    rng = random.Random(args.seed)
+
+    sets = clean_sets(rng)
+    russian = sets[0][1]
+    english = sets[1][1]
+
+    print("Garbled paragraphs of three words or more repaired exactly, fix-encoding:\n")
+    singles, doubles = encoding_table(args.cli, rng, args.per_chain, russian)
+    print(f"{'chain':72} {'cases':>6} {'repaired':>9}")
+    for chain, n, ok in singles:
+        if n:
+            print(f"{chain_name(chain):72} {n:6} {share(ok, n)}")
+    n_all = sum(r[1] for r in doubles)
+    ok_all = sum(r[2] for r in doubles)
+    print(f"\nTwo misreadings, the second from UTF-8 ({sum(1 for r in doubles if r[1])} chains):")
+    for chain, n, ok in sorted((r for r in doubles if r[1]), key=lambda r: r[2] / r[1])[:12]:
+        print(f"{chain_name(chain):72} {n:6} {share(ok, n)}")
+    print(f"{'all of them':72} {n_all:6} {share(ok_all, n_all)}")
+    worst = min((r[2] / r[1], chain_name(r[0])) for r in singles + doubles if r[1])
+    print(f"\nlowest share of any chain: {100 * worst[0]:.2f} % ({worst[1]})")
+
+    print("\nGarbled paragraphs of three words or more repaired exactly, fix-layout:\n")
+    for name, n, ok in layout_rows(args.cli, rng, max(args.per_chain, 1000), russian, english):
+        print(f"{name:72} {n:6} {share(ok, n)}")
+
+    print("\nClean lines changed (goal: none):\n")
+    print(f"{'text':40} {'lines':>7} {'fix-encoding':>13} {'fix-layout':>11}")
+    for name, lines in sets:
+        lines = [line for line in lines if line and "\n" not in line]
+        enc = run(args.cli, "fix-encoding", lines)
+        lay = run(args.cli, "fix-layout", lines)
+        ce = sum(1 for a, b in zip(enc, lines) if a != b)
+        cl = sum(1 for a, b in zip(lay, lines) if a != b)
+        print(f"{name:40} {len(lines):7} {ce:6} {share(ce, len(lines))} {cl:4} {share(cl, len(lines))}")
+        for a, b in [(a, b) for a, b in zip(enc, lines) if a != b][:3] + \
+                [(a, b) for a, b in zip(lay, lines) if a != b][:3]:
+            print(f"    {b[:70]!r}\n -> {a[:70]!r}")
+
+
+if __name__ == "__main__":
+    main()
