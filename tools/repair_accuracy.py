@@ -183,7 +183,7 @@ def encoding_table(cli, rng, per_chain, russian):
                 cases.append((g, p))
             if len(cases) == per_chain:
                 break
-        rows.append([chain, len(cases), 0])
+        rows.append([chain, len(cases), 0, []])
         for g, p in cases:
             lines.append(g)
             expected.append(p)
@@ -192,6 +192,8 @@ def encoding_table(cli, rng, per_chain, russian):
     for i, line in enumerate(got):
         if line == expected[i]:
             rows[owner[i]][2] += 1
+        else:
+            rows[owner[i]][3].append((lines[i], line, expected[i]))
     return rows[:len(singles)], rows[len(singles):]
 
 
@@ -220,6 +222,7 @@ def main():
     parser.add_argument("--cli", default="build/release/src/cli/lettrica-cli")
     parser.add_argument("--per-chain", type=int, default=400, help="garbled paragraphs per chain")
     parser.add_argument("--seed", type=int, default=12)
+    parser.add_argument("--show", type=int, default=0, help="examples of misses for chains below 99 %%")
     args = parser.parse_args()
     rng = random.Random(args.seed)
 
@@ -230,17 +233,22 @@ def main():
     print("Garbled paragraphs of three words or more repaired exactly, fix-encoding:\n")
     singles, doubles = encoding_table(args.cli, rng, args.per_chain, russian)
     print(f"{'chain':72} {'cases':>6} {'repaired':>9}")
-    for chain, n, ok in singles:
+    for chain, n, ok, _ in singles:
         if n:
             print(f"{chain_name(chain):72} {n:6} {share(ok, n)}")
     n_all = sum(r[1] for r in doubles)
     ok_all = sum(r[2] for r in doubles)
     print(f"\nTwo misreadings, the second from UTF-8 ({sum(1 for r in doubles if r[1])} chains):")
-    for chain, n, ok in sorted((r for r in doubles if r[1]), key=lambda r: r[2] / r[1])[:12]:
+    for chain, n, ok, _ in sorted((r for r in doubles if r[1]), key=lambda r: r[2] / r[1])[:12]:
         print(f"{chain_name(chain):72} {n:6} {share(ok, n)}")
     print(f"{'all of them':72} {n_all:6} {share(ok_all, n_all)}")
     worst = min((r[2] / r[1], chain_name(r[0])) for r in singles + doubles if r[1])
     print(f"\nlowest share of any chain: {100 * worst[0]:.2f} % ({worst[1]})")
+    for chain, n, ok, misses in singles + doubles:
+        if n and ok < 0.99 * n and args.show:
+            print(f"\n  {chain_name(chain)}: paragraphs not repaired exactly (garbled / got / meant)")
+            for g, o, p in misses[:args.show]:
+                print(f"    {g[:90]!r}\n    {o[:90]!r}\n    {p[:90]!r}")
 
     print("\nGarbled paragraphs of three words or more repaired exactly, fix-layout:\n")
     for name, n, ok in layout_rows(args.cli, rng, max(args.per_chain, 1000), russian, english):

@@ -111,7 +111,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     auto isFinal = [&](const Candidate& c) {
         return holdsRussian(c.chain.steps[0].written) &&
                (c.score.oddities < original.oddities || c.score.oddities == 0) &&
-               c.score.oddities <= 1 + c.score.letters / 10 && c.score.strange <= original.strange &&
+               c.score.oddities - c.score.mixed <= 1 + c.score.letters / 10 && c.score.strange <= original.strange &&
                c.score.letters > 0 && c.score.letters * 8 >= original.letters &&
                readsWell(c.score, settings_.repairedPerLetter);
     };

@@ -12,6 +12,9 @@ inline constexpr int kEnglishSymbols = 27;
 
 extern const char kRussianTrigrams[];
 extern const char kEnglishTrigrams[];
+// The commonest Russian words: each word's letters as digits, then the
+// digit of what knowing the word adds to its score (quarter nats), then a space.
+extern const char kRussianWords[];
 // Mean cost per symbol of running text, in 1/16 nats.
 extern const int kRussianMeanCost;
 extern const int kEnglishMeanCost;

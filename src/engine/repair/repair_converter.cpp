@@ -31,6 +31,8 @@ std::size_t RepairConverter::convertText(std::u16string_view text, bool, std::u1
 }
 
 std::shared_ptr<const translit::Converter> RepairConverter::forParagraph(std::u16string_view paragraph) const {
+    // An empty line is no paragraph to count.
+    if (paragraph.find_first_not_of(u" \t\u00A0") == std::u16string_view::npos) return nullptr;
     ++tally_.paragraphs;
     Verdict verdict = judgeParagraph(kind_, paragraph, encoding_, layout_);
     if (!verdict.repaired) return nullptr;

@@ -16,7 +16,7 @@
 namespace lettrica::repair {
 
 struct RepairTally {
-    std::size_t paragraphs = 0;  // judged
+    std::size_t paragraphs = 0;  // judged (empty ones are not counted)
     std::size_t repaired = 0;
     // Repaired paragraphs by what was wrong (Verdict::description()), with
     // the verdict of the first of each kind.

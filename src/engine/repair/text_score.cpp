@@ -1,5 +1,6 @@
 #include "repair/text_score.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include "repair/language_tables.h"
@@ -166,7 +167,56 @@ const Costs& costs() {
     return c;
 }
 
-constexpr std::int32_t kCasePenalty = 48;   // a capital after a small letter, and the like
+// The word list as a hash table: a word's key is its letters as digits of
+// base 34, exact up to twelve letters; longer words are not listed.
+constexpr std::uint64_t kKeyBase = 34;
+constexpr int kLongestListed = 12;
+
+struct WordList {
+    static constexpr std::size_t kSlots = 1 << 14;
+    std::unique_ptr<std::uint64_t[]> keys{new std::uint64_t[kSlots]()};
+    std::unique_ptr<std::uint8_t[]> gains{new std::uint8_t[kSlots]()};
+
+    static std::size_t slot(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 50; }
+
+    WordList() {
+        static const Digits digits;
+        std::uint64_t key = 0;
+        int length = 0;
+        for (const char* p = detail::kRussianWords; *p; ++p) {
+            if (*p != ' ') {
+                if (p[1] == ' ') {  // the gain, after the letters
+                    if (length <= kLongestListed) insert(key, digits.value[static_cast<unsigned char>(*p)]);
+                } else {
+                    key = key * kKeyBase + digits.value[static_cast<unsigned char>(*p)];
+                    ++length;
+                }
+                continue;
+            }
+            key = 0;
+            length = 0;
+        }
+    }
+    void insert(std::uint64_t key, std::uint8_t gain) {
+        std::size_t s = slot(key);
+        while (keys[s] && keys[s] != key) s = (s + 1) & (kSlots - 1);
+        keys[s] = key;
+        gains[s] = gain;
+    }
+    // What knowing the word adds, in quarter nats; 0 for a word not listed.
+    std::int32_t gain(std::uint64_t key) const {
+        for (std::size_t s = slot(key); keys[s]; s = (s + 1) & (kSlots - 1))
+            if (keys[s] == key) return gains[s];
+        return 0;
+    }
+};
+
+const WordList& wordList() {
+    static const WordList w;
+    return w;
+}
+
+constexpr std::int32_t kCasePenalty = 6 * kNat;  // a capital after a small letter, and the like
 constexpr std::int32_t kMixedPenalty = 32;  // letters of two alphabets touching
 constexpr std::int32_t kGluePenalty = 32;   // a mark stuck to a letter on a side it never is
 constexpr std::int32_t kSentencePenalty = 2 * kNat;  // a sentence that begins with a small letter
@@ -204,7 +254,7 @@ bool isBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0xA0; }
 // Scores one run of words of one language at a time.
 class Scorer {
 public:
-    Scorer() : cls_(classes()), info_(classInfos()), costs_(costs()) {}
+    Scorer() : cls_(classes()), info_(classInfos()), costs_(costs()), words_list_(wordList()) {}
 
     TextScore run(std::u16string_view text) {
         char16_t previous = 0;
@@ -218,6 +268,7 @@ public:
                     cost_ += table_[ctx_ + in.index];
                     ctx_ = (last_ * n_ + in.index) * n_;
                     last_ = in.index;
+                    key_ = key_ * kKeyBase + in.index;
                     ++length_;
                     upperRun_ = 0;
                     continue;
@@ -238,15 +289,24 @@ public:
                                                                                                        : Sentence::Inside;
                 else if (isBlank(ch) && sentence_ == Sentence::Ending) sentence_ = Sentence::Starting;
                 else if (sentence_ == Sentence::Ending) sentence_ = Sentence::Inside;
+                else if (sentence_ == Sentence::Starting && (c == kTypographic || c == kSign) && ch != u' ' &&
+                         ch != u'\t' && !isDash(ch))
+                    markBeforeWord_ = true;  // "“ всех", "€ черт": a capital misread as a mark
+                if (ch == 0xAB) ++openQuotes_;
+                else if (ch == 0xBB) ++closeQuotes_;
                 previousAfterLetter = afterLetter;
                 afterLetter = false;
             }
             previous = ch;
         }
         endWord();
+        // « and » come in pairs; one alone is a misread letter as often as not.
+        for (int i = 0; i < std::abs(openQuotes_ - closeQuotes_); ++i) odd(kSentencePenalty);
         // A lone word in small letters is a list item, not a sentence.
-        if (words_ > 1)
-            for (int i = 0; i < smallStarts_; ++i) odd(kSentencePenalty);
+        if (words_ > 1) {
+            score_.value -= smallStarts_ * kSentencePenalty;
+            score_.oddities += markedSmallStarts_;
+        }
         return score_;
     }
 
@@ -266,7 +326,13 @@ private:
             const bool joins = previousAfterLetter && (sides & kAfterLetter);  // "слово—слово"
             if (!(sides & kBeforeLetter) && !joins && !(upper && isDash(previous))) odd(kGluePenalty);  // "—Да" is fine
         }
-        if (sentence_ == Sentence::Starting && !upper) ++smallStarts_;
+        if (sentence_ == Sentence::Starting && !upper) {
+            ++smallStarts_;
+            // Odd only right after a mark: a misread capital ("—перва",
+            // "„ем"); a line of hard-wrapped text may well begin small.
+            if ((previous && cls_[previous] == kTypographic) || markBeforeWord_) ++markedSmallStarts_;
+        }
+        markBeforeWord_ = false;
         sentence_ = Sentence::Inside;
     }
 
@@ -274,8 +340,8 @@ private:
         if (language_ != language) {
             if (language_ >= 0) {
                 endWord();
-                score_.value -= kMixedPenalty;
-                ++score_.oddities;
+                odd(kMixedPenalty);
+                ++score_.mixed;
             }
             language_ = language;
             n_ = kLanguages[language].symbols;
@@ -285,6 +351,7 @@ private:
         cost_ += table_[ctx_ + index];
         ctx_ = (last_ * n_ + index) * n_;
         last_ = index;
+        key_ = key_ * kKeyBase + static_cast<std::uint64_t>(index);
         // A capital after a small letter, or a small letter after two
         // capitals past the word's first letter ("оПХБЕР", "ПРивет").
         if (upper && length_ > 0 && !lastUpper_) ++caseBreaks_;
@@ -297,6 +364,7 @@ private:
     void endWord() {
         if (language_ < 0) return;
         cost_ += table_[ctx_];
+        if (language_ == 0 && length_ <= kLongestListed) cost_ -= words_list_.gain(key_);
         cost_ *= 4;  // quarter nats to 1/16
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
@@ -309,6 +377,7 @@ private:
         lastWord_ = length_;
         language_ = -1;
         ctx_ = last_ = 0;
+        key_ = 0;
         cost_ = 0;
         length_ = upperRun_ = caseBreaks_ = 0;
         lastUpper_ = false;
@@ -317,17 +386,21 @@ private:
     const std::uint8_t* cls_;
     const ClassInfo* info_;
     const Costs& costs_;
+    const WordList& words_list_;
     TextScore score_;
     int language_ = -1;
     int n_ = 0;
     const std::uint8_t* table_ = nullptr;
     int ctx_ = 0;   // (before last * n + last) * n
     int last_ = 0;  // the last letter
+    std::uint64_t key_ = 0;  // the word's letters as digits, for the word list
     std::int32_t cost_ = 0;
     int length_ = 0, upperRun_ = 0, caseBreaks_ = 0;
     bool lastUpper_ = false;
     Sentence sentence_ = Sentence::Starting;
-    int words_ = 0, smallStarts_ = 0, lastWord_ = 0;
+    int words_ = 0, smallStarts_ = 0, markedSmallStarts_ = 0, lastWord_ = 0;
+    bool markBeforeWord_ = false;
+    int openQuotes_ = 0, closeQuotes_ = 0;
 };
 
 }  // namespace

@@ -25,6 +25,9 @@ struct TextScore {
     // Of those, the odd characters alone (signs, foreign letters, box
     // drawing, controls): what a misreading adds and a repair takes away.
     std::int32_t strange = 0;
+    // Of those, the places where letters of two alphabets touch: Latin "p"
+    // for Cyrillic "р" and the like, which text keeps through any misreading.
+    std::int32_t mixed = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
