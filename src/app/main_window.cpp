@@ -24,6 +24,7 @@
 #include "app/font_dialog.h"
 #include "app/mail/mail_commands.h"
 #include "app/progress_window.h"
+#include "app/repair_commands.h"
 #include "app/settings_store.h"
 #include "app/text_services.h"
 #include "app/tray/info_commands.h"
@@ -44,7 +45,8 @@ constexpr int kDefaultFontSize = 10;
 // Commands that write a pane, and the send that reads them: off while a
 // long command fills one.
 const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "RtPerevod", "RegistrPerevod",
-                                    "Perekodirovka", "EditTable1", "EditTable2", "N27", "emsms"};
+                                    "Perekodirovka", "FixEncoding", "FixLayout", "EditTable1", "EditTable2", "N27",
+                                    "emsms"};
 
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1"};
@@ -107,6 +109,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     connect(action("RegistrPerevod"), &QAction::triggered, textServices_, &TextServices::RegistrPerevodExecute);
     connect(action("Perekodirovka"), &QAction::triggered, textServices_, &TextServices::PerekodirovkaExecute);
     new MailCommands(this);  // TForm8, TForm9, the address book, emsms and SMTP1
+    auto* repairs = new RepairCommands(this);
+    connect(action("FixEncoding"), &QAction::triggered, repairs, &RepairCommands::FixEncodingExecute);
+    connect(action("FixLayout"), &QAction::triggered, repairs, &RepairCommands::FixLayoutExecute);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }
@@ -213,7 +218,7 @@ void MainWindow::buildMenus() {
 
     QMenu* translate = bar->addMenu(QString::fromUtf8("Перевод"));
     translate->setObjectName("N3");
-    add(translate, {"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka"});
+    add(translate, {"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka", "-", "FixEncoding", "FixLayout"});
 
     QMenu* help = bar->addMenu(QString::fromUtf8("Справка"));
     help->setObjectName("N4");

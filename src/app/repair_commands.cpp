@@ -1,0 +1,109 @@
+#include "app/repair_commands.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "app/main_window.h"
+#include "app/u16_text.h"
+#include "repair/repair_converter.h"
+
+namespace lettrica::app {
+
+namespace {
+
+QString charset(repair::Charset c) { return QString::fromLatin1(repair::charsetName(c)); }
+
+// "UTF-8, прочитанный как Windows-1251", "Русский текст, набранный в
+// английской раскладке".
+QString describe(const repair::Verdict& v) {
+    switch (v.slip) {
+    case repair::LayoutSlip::UsForRussian: return QString::fromUtf8("Русский текст, набранный в английской раскладке");
+    case repair::LayoutSlip::RussianForUs: return QString::fromUtf8("Английский текст, набранный в русской раскладке");
+    case repair::LayoutSlip::None: break;
+    }
+    const repair::Chain& c = v.chain;
+    const QString first = QString::fromUtf8("%1, прочитанный как %2").arg(charset(c.steps[0].written), charset(c.steps[0].read));
+    if (c.length < 2) return first;
+    if (c.steps[0] == c.steps[1])
+        return QString::fromUtf8("%1, дважды прочитанный как %2").arg(charset(c.steps[0].written), charset(c.steps[0].read));
+    return first + QString::fromUtf8(", затем %1, прочитанный как %2").arg(charset(c.steps[1].written), charset(c.steps[1].read));
+}
+
+// "исправлен 1 абзац", "исправлено 3 абзаца", "исправлено 12 абзацев".
+QString repairedCount(std::size_t n) {
+    const std::size_t tens = n % 100, ones = n % 10;
+    if (ones == 1 && tens != 11) return QString::fromUtf8("исправлен %1 абзац").arg(n);
+    if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14)) return QString::fromUtf8("исправлено %1 абзаца").arg(n);
+    return QString::fromUtf8("исправлено %1 абзацев").arg(n);
+}
+
+// Whether any paragraph of the document needs a repair: a quick look that
+// stops at the first one, so that the result pane is not rebuilt when there
+// is nothing to do. Right text is judged at tens of megabytes a second.
+bool anythingToRepair(const QTextDocument& document, repair::RepairKind kind) {
+    repair::EncodingJudge encoding;
+    repair::LayoutJudge layout;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (repair::judgeParagraph(kind, viewU16(text), encoding, layout).repaired) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+RepairCommands::RepairCommands(MainWindow* window) : QObject(window), window_(window) {
+    setObjectName(QStringLiteral("RepairCommands"));
+}
+
+QString RepairCommands::summary(repair::RepairKind kind, const repair::RepairTally& tally) {
+    const repair::Verdict* found = tally.commonest();
+    if (!found)
+        return kind == repair::RepairKind::Encoding
+                   ? QString::fromUtf8("Текст в неверной кодировке не найден: ничего не изменено")
+                   : QString::fromUtf8("Текст в неверной раскладке не найден: ничего не изменено");
+    QString what = describe(*found);
+    if (tally.found.size() > 1) what += QString::fromUtf8(" и другое");
+    return QString::fromUtf8("%1: %2 из %3").arg(what, repairedCount(tally.repaired)).arg(tally.paragraphs);
+}
+
+void RepairCommands::FixEncodingExecute() {
+    run(repair::RepairKind::Encoding, window_->action(QStringLiteral("FixEncoding"))->text());
+}
+
+void RepairCommands::FixLayoutExecute() {
+    run(repair::RepairKind::Layout, window_->action(QStringLiteral("FixLayout"))->text());
+}
+
+void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
+    if (window_->isBusy()) return;
+    repair::RepairTally tally;
+    // Nothing found, nothing changed: the result pane keeps what it had.
+    if (anythingToRepair(*window_->sourcePane()->document(), kind)) {
+        const repair::RepairConverter converter(kind, tally);
+        window_->resultPane()->clear();
+        PaneConversion conversion{window_->sourcePane()->document(), window_->resultPane(),
+                                  [&converter]() -> const translit::Converter& { return converter; },
+                                  window_->progressWindow()};
+        const RunOutcome outcome = window_->runLongCommand(conversion);
+        if (window_->closeRequested()) {
+            window_->close();
+            return;
+        }
+        // After "Отмена" the result pane shows the repaired beginning and
+        // the rest as it was, as after any long command.
+        if (outcome == RunOutcome::Cancelled) {
+            QMessageBox box(QMessageBox::Information, caption,
+                            QString::fromUtf8("Исправление прервано пользователем."), QMessageBox::Ok);
+            box.setObjectName(QStringLiteral("MessageBox"));
+            box.exec();
+        }
+    }
+    window_->statusBar()->showMessage(summary(kind, tally));
+}
+
+}  // namespace lettrica::app
