@@ -8,34 +8,25 @@ source "$(dirname "$0")/lib/session.sh"
 
 start
 
-clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
-expect_clip() {
-  local want=$1 got=""
-  for _ in $(seq 1 50); do
-    got=$(clip_out)
-    [ "$got" = "$want" ] && return 0
-    sleep 0.1
-  done
-  fail "clipboard holds '$got', expected '$want'"
+# Pastes what the clipboard holds (Alt+V), presses `key`, copies the result
+# pane out (Alt+C) and checks it.
+repair() {
+  local key=$1 want=$2
+  xdotool key --clearmodifiers alt+v
+  sleep 0.3
+  xdotool key --clearmodifiers "$key"
+  sleep 0.5
+  xdotool key --clearmodifiers alt+c
+  expect_clip "$want"
 }
 
 printf '%s' '<html><body><p>РџСЂРёРІРµС‚, <b>РјРёСЂ</b>!</p><p>Этот абзац в порядке.</p></body></html>' |
   xclip -selection clipboard -t text/html -i
-xdotool key --clearmodifiers alt+v
-sleep 0.3
-xdotool key --clearmodifiers shift+F5
-sleep 0.5
-xdotool key --clearmodifiers alt+c
-expect_clip "$(printf 'Привет, мир!\nЭтот абзац в порядке.')"
+repair shift+F5 "$(printf 'Привет, мир!\nЭтот абзац в порядке.')"
 
 xdotool key --clearmodifiers ctrl+n
 printf '%s' 'ghbdtn? rfr ltkf' | xclip -selection clipboard -i
-xdotool key --clearmodifiers alt+v
-sleep 0.3
-xdotool key --clearmodifiers shift+F6
-sleep 0.5
-xdotool key --clearmodifiers alt+c
-expect_clip 'привет, как дела'
+repair shift+F6 'привет, как дела'
 
 stop
 echo "e2e: repair through the clipboard passed"

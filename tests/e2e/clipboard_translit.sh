@@ -9,17 +9,6 @@ source "$(dirname "$0")/lib/session.sh"
 start
 
 clip_in() { printf '%s' "$1" | xclip -selection clipboard -i; }
-clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
-# Waits until the clipboard holds the expected text.
-expect_clip() {
-  local want=$1 got=""
-  for _ in $(seq 1 50); do
-    got=$(clip_out)
-    [ "$got" = "$want" ] && return 0
-    sleep 0.1
-  done
-  fail "clipboard holds '$got', expected '$want'"
-}
 
 clip_in 'Щи да, ЖУК! Ёлка'
 xdotool key --clearmodifiers alt+v

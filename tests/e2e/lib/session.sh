@@ -43,3 +43,15 @@ stop() {
   fi
   wait "$pid" || fail "the program exited with status $?"
 }
+
+clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
+# Waits until the clipboard holds the expected text.
+expect_clip() {
+  local want=$1 got=""
+  for _ in $(seq 1 50); do
+    got=$(clip_out)
+    [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  fail "clipboard holds '$got', expected '$want'"
+}
