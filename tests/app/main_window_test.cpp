@@ -105,7 +105,8 @@ private slots:
         QMenu* edit = window_->menuBar()->actions()[1]->menu();
         QCOMPARE(names(edit), QStringList({"EditUndo1", "-", "Paste", "CopyT", "-", "N17"}));
         QMenu* translate = window_->menuBar()->actions()[2]->menu();
-        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka"}));
+        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka", "-",
+                                                "FixEncoding", "FixLayout"}));
         QMenu* popup = window_->findChild<QMenu*>("PopupMenu1");
         QCOMPARE(names(popup), QStringList({"EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1",
                                             "-", "EditSelectAll1", "-", "TrPerevod", "RtPerevod"}));
