@@ -20,6 +20,9 @@ packages=(
   libreoffice-writer-nogui
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time
+  # the text the repair's letter statistics are made from (tools/gen_repair_model.py)
+  # and its accuracy benchmark measures on (tools/repair_accuracy.py)
+  fortunes-ru hunspell-ru wamerican
 )
 
 missing=()
