@@ -25,12 +25,13 @@ QString describe(const repair::Verdict& v) {
     case repair::LayoutSlip::RussianForUs: return QString::fromUtf8("Английский текст, набранный в русской раскладке");
     case repair::LayoutSlip::None: break;
     }
-    const repair::Chain& c = v.chain;
-    const QString first = QString::fromUtf8("%1, прочитанный как %2").arg(charset(c.steps[0].written), charset(c.steps[0].read));
-    if (c.length < 2) return first;
-    if (c.steps[0] == c.steps[1])
-        return QString::fromUtf8("%1, дважды прочитанный как %2").arg(charset(c.steps[0].written), charset(c.steps[0].read));
-    return first + QString::fromUtf8(", затем %1, прочитанный как %2").arg(charset(c.steps[1].written), charset(c.steps[1].read));
+    const repair::Misreading first = v.chain.steps[0], then = v.chain.steps[1];
+    if (v.chain.length == 2 && first == then)
+        return QString::fromUtf8("%1, дважды прочитанный как %2").arg(charset(first.written), charset(first.read));
+    QString text = QString::fromUtf8("%1, прочитанный как %2").arg(charset(first.written), charset(first.read));
+    if (v.chain.length == 2)
+        text += QString::fromUtf8(", затем %1, прочитанный как %2").arg(charset(then.written), charset(then.read));
+    return text;
 }
 
 // "исправлен 1 абзац", "исправлено 3 абзаца", "исправлено 12 абзацев".

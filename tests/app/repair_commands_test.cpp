@@ -96,7 +96,8 @@ private slots:
 
         QTest::keyClick(window_, Qt::Key_F5, Qt::ShiftModifier);
         QTextEdit* result = window_->resultPane();
-        QCOMPARE(result->toPlainText(), QStringLiteral("Привет, мир! Как дела?\nЭтот абзац в порядке.\n\nПривет, мир!"));
+        QCOMPARE(result->toPlainText(),
+                 QStringLiteral("Привет, мир! Как дела?\nЭтот абзац в порядке.\n\nПривет, мир!"));
         QVERIFY(isBold(result, QStringLiteral("мир!")));
         QVERIFY(!isBold(result, QStringLiteral("Привет")));
         QCOMPARE(source->toHtml(), before);
@@ -156,7 +157,8 @@ private slots:
         QVERIFY(result.startsWith(QStringLiteral("Съешь же ещё этих мягких булок.\n")));
         QVERIFY(result.endsWith(garbled + QLatin1Char('\n')));
         QCOMPARE(result.count(QLatin1Char('\n')), 3000);
-        QVERIFY(window_->statusBar()->currentMessage().startsWith(QStringLiteral("UTF-8, прочитанный как Windows-1251: исправлен")));
+        QVERIFY(window_->statusBar()->currentMessage().startsWith(
+            QStringLiteral("UTF-8, прочитанный как Windows-1251: исправлен")));
     }
 
 private:

@@ -41,7 +41,8 @@ std::string corpus(Text kind) {
 void BM_LineRepair(benchmark::State& state) {
     const auto kind = static_cast<Text>(state.range(0));
     const std::string in = corpus(kind);
-    const auto repairKind = kind == TypedOnUs || state.range(1) ? repair::RepairKind::Layout : repair::RepairKind::Encoding;
+    const auto repairKind =
+        kind == TypedOnUs || state.range(1) ? repair::RepairKind::Layout : repair::RepairKind::Encoding;
     std::string out;
     std::size_t repaired = 0;
     for (auto _ : state) {

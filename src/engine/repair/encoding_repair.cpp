@@ -130,8 +130,9 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     // Two misreadings leave a text that reads badly or has odd characters;
     // one that reads fairly well with nothing strange is not searched so deep.
     const bool deep = original.strange > 0 || !readsWell(original, settings_.cleanPerLetter);
-    const bool settled = decided || !deep || (winner < firstLevel && looksClean(candidates_[winner].score, settings_.cleanPerLetter) &&
-                                   candidates_[winner].score.value - original.value >= settings_.margin + kShortText * kNat);
+    const bool settled = decided || !deep ||
+                         (winner < firstLevel && looksClean(candidates_[winner].score, settings_.cleanPerLetter) &&
+                          candidates_[winner].score.value - original.value >= settings_.margin + kShortText * kNat);
     if (!settled) {
         // Undo a second misreading behind the few first undoes that read
         // best, and behind every valid UTF-8 reading: bytes that happen to be

@@ -285,8 +285,9 @@ public:
                 if (ch >= u'0' && ch <= u'9') sentence_ = Sentence::Inside;
                 else if (endsSentence(ch))
                     // "т. е.", "руб." and "..." end no sentence; a word of three letters or more does.
-                    sentence_ = (previous != u'.' && lastWord_ >= 3 && sentence_ != Sentence::Ending) ? Sentence::Ending
-                                                                                                       : Sentence::Inside;
+                    sentence_ = previous != u'.' && lastWord_ >= 3 && sentence_ != Sentence::Ending
+                                    ? Sentence::Ending
+                                    : Sentence::Inside;
                 else if (isBlank(ch) && sentence_ == Sentence::Ending) sentence_ = Sentence::Starting;
                 else if (sentence_ == Sentence::Ending) sentence_ = Sentence::Inside;
                 else if (sentence_ == Sentence::Starting && (c == kTypographic || c == kSign) && ch != u' ' &&
@@ -369,7 +370,8 @@ private:
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
         const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
-        score_.value += abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
+        score_.value +=
+            abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
         ++words_;
         score_.letters += length_;
         score_.value -= caseBreaks_ * kCasePenalty;

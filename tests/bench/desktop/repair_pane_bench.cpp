@@ -33,7 +33,8 @@ QString misreadAsWindows1251(const QString& text) {
 
 QString typedOnUs(const QString& text) {
     static const QString ru = QString::fromUtf8("ёйцукенгшщзхъфывапролджэячсмитьбю.ЁЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮ,");
-    static const QString us = QString::fromLatin1("`qwertyuiop[]asdfghjkl;'zxcvbnm,./~QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?");
+    static const QString us =
+        QString::fromLatin1("`qwertyuiop[]asdfghjkl;'zxcvbnm,./~QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?");
     QString out;
     for (QChar c : text) {
         const qsizetype i = ru.indexOf(c);
