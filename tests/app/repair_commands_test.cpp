@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -20,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "support/message_catcher.h"
+#include "support/settings_home.h"
 
 using lettrica::app::MainWindow;
 
@@ -46,7 +46,6 @@ class RepairCommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
         window_ = new MainWindow();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
@@ -162,7 +161,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir home_;
+    SettingsHome home_;
     MainWindow* window_ = nullptr;
 };
 
