@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include "settings/atomic_file.h"
-#include "text/cp1251.h"
 #include "text/utf8.h"
 
 namespace lettrica::cli {
@@ -339,64 +338,16 @@ Encoding resolveEncoding(const std::string& option, Input& input) {
     return input.isUtf8() ? Encoding::Utf8 : Encoding::Cp1251;
 }
 
-namespace {
-
-// `bytes` made valid UTF-8: each byte that does not belong to a valid
-// sequence is taken as Windows-1251, so nothing is dropped. Unless `final`, a
-// sequence cut at the end is left as it is for the next chunk to complete.
-void repairUtf8(std::string_view bytes, bool final, std::string& out) {
-    out.clear();
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const text::Utf8Check check = text::checkUtf8(bytes.substr(i));
-        out.append(bytes.substr(i, check.completePrefix));
-        i += check.completePrefix;
-        if (i == bytes.size()) break;
-        if (check.valid && !final) {  // cut at the end
-            out.append(bytes.substr(i));
-            break;
-        }
-        const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(bytes[i]));
-        text::appendEncodedUtf8(std::u16string_view(&ch, 1), out);
-        ++i;
-    }
-}
-
-}  // namespace
-
 void streamConvert(Input& input, Encoding encoding, const translit::Converter& converter, Output& output) {
-    // Unconverted bytes (a rule's lookahead, a cut character) stay at the
-    // front of the buffer and the next read lands after them.
-    std::vector<char> buffer(kChunkSize);
-    std::size_t have = 0;
-    std::string out, repaired;
-    const bool trusted = encoding == Encoding::Utf8 && input.knownUtf8();
+    translit::StreamConversion conversion(converter, encoding, input.knownUtf8(), kChunkSize);
+    std::string out;
     for (;;) {
-        if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a converter that looks far ahead
-        const std::size_t n = input.read(buffer.data() + have, buffer.size() - have);
-        const bool final = n == 0;
-        have += n;
-        std::string_view chunk(buffer.data(), have);
+        const std::span<char> room = conversion.space();
+        const std::size_t n = input.read(room.data(), room.size());
         out.clear();
-        std::size_t used;
-        if (encoding == Encoding::Cp1251) {
-            used = converter.convertBytes(chunk, final, out);
-        } else {
-            if (!trusted) {
-                const text::Utf8Check check = text::checkUtf8(chunk);
-                if (!check.valid || (final && check.completePrefix != chunk.size())) {
-                    repairUtf8(chunk, final, repaired);
-                    chunk = repaired;
-                }
-            }
-            used = converter.convertUtf8(chunk, final, out);
-        }
+        conversion.advance(n, out);
         output.write(out);
-        if (final) break;
-        const std::string_view rest = chunk.substr(used);
-        have = rest.size();
-        if (have > buffer.size()) buffer.resize(have);
-        std::memmove(buffer.data(), rest.data(), have);
+        if (n == 0) break;
     }
 }
 

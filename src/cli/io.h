@@ -14,6 +14,7 @@
 #include "cli/args.h"
 #include "settings/atomic_file.h"
 #include "translit/converter.h"
+#include "translit/stream_conversion.h"
 
 namespace lettrica::cli {
 
@@ -95,7 +96,7 @@ private:
 // a usage error, not the standard output.
 std::string outputOption(const Args& args);
 
-enum class Encoding { Cp1251, Utf8 };
+using Encoding = translit::StreamEncoding;
 
 // "auto", "cp1251" or "utf-8" (already validated) for this input.
 Encoding resolveEncoding(const std::string& option, Input& input);

@@ -316,6 +316,22 @@ TEST_F(TranslitCli, RulesAndCharactersSplitAcrossChunksStillMatch) {
     }
 }
 
+TEST_F(TranslitCli, RussianTextComesThroughToCyrillicUntouchedInEveryEncoding) {
+    // Nothing in it is Latin, so every byte must come back; a character cut
+    // at the end of a read used to be re-read as Windows-1251 under a forced
+    // utf-8. Four shifts put every byte of a character at the read boundary.
+    for (const char* lead : {"", "1", "12", "123"}) {
+        write("ru.txt", lead + repeat("Съешь же ещё этих мягких булок, да выпей чаю. ", kBig / 80));
+        for (const char* encoding : {"auto", "utf-8", "cp1251"}) {
+            for (const char* table : {"gost", "anglo"}) {
+                Result r = run(std::string("to-cyrillic --encoding ") + encoding + " --table " + table + " ru.txt");
+                EXPECT_EQ(r.code, 0) << r.err;
+                EXPECT_TRUE(r.out == read("ru.txt")) << lead << " " << encoding << " " << table << " " << r.out.size();
+            }
+        }
+    }
+}
+
 TEST_F(TranslitCli, LongInputThatIsNotUtf8UnderForcedUtf8) {
     // Every Cyrillic byte is an invalid sequence here; all of them are taken
     // as Windows-1251 and the run stays linear in the size.

@@ -167,6 +167,26 @@ Utf8Check checkUtf8(std::string_view bytes) {
     return checkScalar(bytes);
 }
 
+std::size_t utf8HoldBack(std::string_view bytes, std::size_t count) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    // The start of the character that ends at `end`: back over at most three
+    // continuation bytes to its lead.
+    auto startBefore = [p](std::size_t end) {
+        std::size_t i = end - 1;
+        while (i > 0 && end - i < 4 && isCont(p[i])) --i;
+        return i;
+    };
+    std::size_t at = bytes.size();
+    if (at > 0) {
+        const std::size_t last = startBefore(at);
+        const unsigned char c = p[last];
+        const std::size_t len = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (last + len > at) at = last;  // cut: it is held back whole
+    }
+    for (std::size_t k = 0; k < count && at > 0; ++k) at = startBefore(at);
+    return at;
+}
+
 void appendDecodedUtf8(std::string_view bytes, std::u16string& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();

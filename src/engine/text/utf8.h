@@ -21,6 +21,12 @@ inline bool isValidUtf8(std::string_view bytes) {
     return c.valid && c.completePrefix == bytes.size();
 }
 
+// Where the last `count` whole characters of `bytes` begin, a character cut
+// at the very end being held back with them: a converter that looks `count`
+// characters ahead stops there and leaves the rest for the next piece. Bytes
+// are counted as characters only where they are not valid UTF-8.
+std::size_t utf8HoldBack(std::string_view bytes, std::size_t count);
+
 // Decodes valid UTF-8 (as checked above); the input must hold whole characters.
 void appendDecodedUtf8(std::string_view bytes, std::u16string& out);
 std::u16string decodeUtf8(std::string_view bytes);

@@ -9,6 +9,7 @@
 
 #include "text/cp1251.h"
 #include "text/output_cursor.h"
+#include "text/utf8.h"
 
 namespace lettrica::translit {
 
@@ -214,12 +215,13 @@ void fill(FormTables<F>& t, std::size_t row, std::size_t follower, std::u16strin
 // with the next character; the common case, no rule, is one well predicted
 // branch and one eight-byte store. Only the pairs whose result hangs on a
 // third character ("Sh" before h, "Sc" before h) go through matchAt.
+// Steps begin before `limit`; a rule begun there may read and consume up to
+// two characters beyond it.
 template <Form F, class Ch, class Out>
-std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t n, bool final,
+std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t n, std::size_t limit,
                 std::basic_string<Out>& out, std::size_t widest) {
     using L = Layout<F>;
     using U = std::make_unsigned_t<Ch>;
-    const std::size_t limit = final ? n : (n > 2 ? n - 2 : 0);
     text::OutputCursor<std::basic_string<Out>> cursor(out);
     std::size_t pos = 0;
     // While two characters follow, no bound needs checking.
@@ -340,20 +342,29 @@ Step LatinToCyrillic::step(std::u16string_view text, std::size_t pos) const {
     return Step::replace(m.out, m.span);
 }
 
+namespace {
+// Unless `final`, the last two characters wait for the next piece: a rule
+// begun before them may still need them.
+std::size_t heldFrom(std::size_t n, bool final) { return final ? n : n - std::min<std::size_t>(n, 2); }
+}  // namespace
+
 // Widest output per character: three UTF-16 units or Windows-1251 bytes
 // ("Икс"), six bytes in UTF-8.
 std::size_t LatinToCyrillic::convertText(std::u16string_view text, bool final, std::u16string& out) const {
-    return run(system_, tables_->text, text.data(), text.size(), final, out, 3);
+    return run(system_, tables_->text, text.data(), text.size(), heldFrom(text.size(), final), out, 3);
 }
 
 std::size_t LatinToCyrillic::convertBytes(std::string_view bytes, bool final, std::string& out) const {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    return run(system_, tables_->cp1251, s, bytes.size(), final, out, 3);
+    return run(system_, tables_->cp1251, s, bytes.size(), heldFrom(bytes.size(), final), out, 3);
 }
 
+// In UTF-8 the two characters held back may take up to eight bytes, and a
+// character cut at the end waits with them: counting bytes here would cut it.
 std::size_t LatinToCyrillic::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    return run(system_, tables_->utf8, s, utf8.size(), final, out, 6);
+    const std::size_t limit = final ? utf8.size() : text::utf8HoldBack(utf8, lookahead());
+    return run(system_, tables_->utf8, s, utf8.size(), limit, out, 6);
 }
 
 const LatinToCyrillic& gostLatinToCyrillic() {

@@ -1,0 +1,77 @@
+#include "translit/stream_conversion.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/cp1251.h"
+#include "text/utf8.h"
+
+namespace lettrica::translit {
+
+void repairUtf8(std::string_view bytes, bool final, std::string& out) {
+    out.clear();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const text::Utf8Check check = text::checkUtf8(bytes.substr(i));
+        out.append(bytes.substr(i, check.completePrefix));
+        i += check.completePrefix;
+        if (i == bytes.size()) break;
+        if (check.valid && !final) {  // cut at the end
+            out.append(bytes.substr(i));
+            break;
+        }
+        const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(bytes[i]));
+        text::appendEncodedUtf8(std::u16string_view(&ch, 1), out);
+        ++i;
+    }
+}
+
+StreamConversion::StreamConversion(const Converter& converter, StreamEncoding encoding, bool trustedUtf8,
+                                   std::size_t chunk)
+    : converter_(converter), encoding_(encoding), trusted_(trustedUtf8 && encoding == StreamEncoding::Utf8),
+      chunk_(std::max<std::size_t>(chunk, 1)) {
+    // A little room for what is held back, so the buffer keeps its size.
+    buffer_.reserve(chunk_ + 64);
+}
+
+std::span<char> StreamConversion::space() {
+    buffer_.resize(held_ + chunk_);
+    return {buffer_.data() + held_, chunk_};
+}
+
+std::size_t StreamConversion::convert(std::string_view bytes, bool final, std::string& out) {
+    if (encoding_ == StreamEncoding::Cp1251) return converter_.convertBytes(bytes, final, out);
+    return converter_.convertUtf8(bytes, final, out);
+}
+
+void StreamConversion::advance(std::size_t n, std::string& out) {
+    held_ += std::min(n, buffer_.size() - held_);  // never more than space() gave
+    const bool final = n == 0;
+    std::string_view piece(buffer_.data(), held_);
+    if (encoding_ == StreamEncoding::Utf8 && !trusted_) {
+        const text::Utf8Check check = text::checkUtf8(piece);
+        if (!check.valid || (final && check.completePrefix != piece.size())) {
+            repairUtf8(piece, final, repaired_);
+            piece = repaired_;
+        }
+    }
+    const std::size_t used = convert(piece, final, out);
+    // The rest is at most a few characters; after a repair it is valid UTF-8
+    // and is not repaired again.
+    const std::string_view rest = final ? std::string_view() : piece.substr(used);
+    if (rest.size() > buffer_.size()) buffer_.resize(rest.size());
+    std::memmove(buffer_.data(), rest.data(), rest.size());
+    held_ = rest.size();
+}
+
+void StreamConversion::feed(std::string_view bytes, std::string& out) {
+    while (!bytes.empty()) {
+        const std::span<char> room = space();
+        const std::size_t n = std::min(room.size(), bytes.size());
+        std::memcpy(room.data(), bytes.data(), n);
+        advance(n, out);
+        bytes.remove_prefix(n);
+    }
+}
+
+}  // namespace lettrica::translit
