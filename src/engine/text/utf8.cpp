@@ -49,6 +49,15 @@ Utf8Check checkScalar(std::string_view bytes) {
             // in the next chunk. Still check what is there.
             for (std::size_t k = 1; i + k < n; ++k)
                 if (!isCont(p[i + k])) { r.valid = false; r.completePrefix = i; return r; }
+            // Only a start that some ending makes whole: no overlong form,
+            // surrogate or code point above U+10FFFF.
+            if (i + 1 < n) {
+                const unsigned char b = p[i + 1];
+                if ((c == 0xE0 && b < 0xA0) || (c == 0xED && b > 0x9F) || (c == 0xF0 && b < 0x90) ||
+                    (c == 0xF4 && b > 0x8F)) {
+                    r.valid = false; r.completePrefix = i; return r;
+                }
+            }
             r.completePrefix = i;
             return r;
         }

@@ -60,7 +60,7 @@ void StreamConversion::advance(std::size_t n, std::string& out) {
     // and is not repaired again.
     const std::string_view rest = final ? std::string_view() : piece.substr(used);
     if (rest.size() > buffer_.size()) buffer_.resize(rest.size());
-    std::memmove(buffer_.data(), rest.data(), rest.size());
+    if (!rest.empty()) std::memmove(buffer_.data(), rest.data(), rest.size());
     held_ = rest.size();
 }
 
