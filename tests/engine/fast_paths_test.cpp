@@ -18,7 +18,10 @@ using namespace lettrica::translit;
 namespace {
 
 std::vector<const Converter*> builtins() {
-    return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostCyrillicToLatin(), &angloCyrillicToLatin()};
+    static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, false);
+    static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, false);
+    return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostTableLoop, &angloTableLoop,
+            &gostCyrillicToLatin(), &angloCyrillicToLatin()};
 }
 
 // Random text dense in rule letters and signs, with Cyrillic, line breaks and
@@ -64,6 +67,49 @@ TEST(FastPaths, AllFormsAgreeWithTheStepByStepReference) {
             out.clear();
             EXPECT_EQ(c->convertBytes(bytes, true, out), bytes.size());
             EXPECT_EQ(text::decodeCp1251(out), reference(*c, inCodePage)) << seed;
+        }
+    }
+}
+
+TEST(FastPaths, LatinToCyrillicLoopsAgreeOnAnyBytesAndUnits) {
+    // The vector loop (where the processor has it) and the table loop
+    // against the step-by-step reference: any byte, any UTF-16 unit, and
+    // runs of rule letters that chain ("jjja", "SSchh", "````", "'''") across
+    // the 62-character blocks, over texts long enough for many of them.
+    static const std::string dense[] = {"S", "s", "h", "H", "c", "C", "j", "J", "a", "o", "u", "e", "E", "k", "z",
+                                        "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''"};
+    using System = LatinToCyrillic::System;
+    const LatinToCyrillic loops[] = {LatinToCyrillic(System::Gost), LatinToCyrillic(System::Anglo),
+                                     LatinToCyrillic(System::Gost, false), LatinToCyrillic(System::Anglo, false)};
+    std::mt19937 rng(62);
+    for (int round = 0; round < 40; ++round) {
+        std::string bytes;
+        const std::size_t size = 50 + rng() % 3000;
+        while (bytes.size() < size) {
+            if (rng() % 3 == 0) bytes += static_cast<char>(rng() % 256);
+            else bytes += dense[rng() % std::size(dense)];
+        }
+        std::u16string units;
+        for (unsigned char b : bytes) units += rng() % 8 == 0 ? static_cast<char16_t>(rng() % 0x10000) : char16_t{b};
+        const std::string utf8 = text::encodeUtf8(text::decodeCp1251(bytes));
+        const std::size_t cut = rng() % (bytes.size() + 1);
+        for (const LatinToCyrillic& c : loops) {
+            const std::string wantBytes = text::encodeCp1251(reference(c, text::decodeCp1251(bytes))).bytes;
+            std::string out;
+            c.convertBytes(bytes, true, out);
+            ASSERT_TRUE(out == wantBytes) << round;
+            out.clear();  // cut anywhere, not final, then the rest
+            const std::size_t used = c.convertBytes(std::string_view(bytes).substr(0, cut), false, out);
+            c.convertBytes(std::string_view(bytes).substr(used), true, out);
+            ASSERT_TRUE(out == wantBytes) << round << " cut " << cut;
+
+            out.clear();
+            c.convertUtf8(utf8, true, out);
+            ASSERT_TRUE(out == text::encodeUtf8(reference(c, text::decodeUtf8(utf8)))) << round;
+
+            std::u16string converted;
+            c.convertText(units, true, converted);
+            ASSERT_TRUE(converted == reference(c, units)) << round;
         }
     }
 }

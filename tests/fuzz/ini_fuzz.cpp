@@ -72,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (sameAscii(d.section, w.section) && sameAscii(d.key, w.key)) continue;
             fuzz::check(again.readBytes(d.section, d.key, "\x01") == d.value, "a write leaves other keys alone");
         }
+        // Only the last value written to a key stands.
+        std::erase_if(done, [&w](const Write& d) {
+            return asciiOnly(d.section + d.key + w.section + w.key) && sameAscii(d.section, w.section) &&
+                   sameAscii(d.key, w.key);
+        });
         done.push_back(w);
     }
     return 0;

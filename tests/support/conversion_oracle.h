@@ -132,10 +132,15 @@ inline const std::vector<Named>& converters() {
         t[37] = "\x27\x60\x22 \x98";                                 // s: signs and the unassigned byte
         return tables::makeUserTableConverter(tables::TableKind::Tr, t);
     }();
+    // Where the processor has the vector loop, the table loop on its own too.
+    static const translit::LatinToCyrillic gostTableLoop(translit::LatinToCyrillic::System::Gost, false);
+    static const translit::LatinToCyrillic angloTableLoop(translit::LatinToCyrillic::System::Anglo, false);
     static const std::vector<Named> all = [] {
         std::vector<Named> v = {
             {"gost to Cyrillic", &translit::gostLatinToCyrillic()},
             {"anglo to Cyrillic", &translit::angloLatinToCyrillic()},
+            {"gost to Cyrillic, table loop", &gostTableLoop},
+            {"anglo to Cyrillic, table loop", &angloTableLoop},
             {"gost to Latin", &translit::gostCyrillicToLatin()},
             {"anglo to Latin", &translit::angloCyrillicToLatin()},
             {"user tr", &userTr},

@@ -10,6 +10,8 @@
 #include "text/cp1251.h"
 #include "text/output_cursor.h"
 #include "text/utf8.h"
+#include "translit/latin_rules.h"
+#include "translit/latin_to_cyrillic_vector.h"
 
 namespace lettrica::translit {
 
@@ -17,13 +19,7 @@ namespace {
 
 using System = LatinToCyrillic::System;
 
-// Single letters, A..Z, the same in both systems.
-constexpr std::u16string_view kCapitals[26] = {
-    u"А", u"Б", u"Ц", u"Д", u"Е", u"Ф", u"Г", u"Х", u"И", u"Й", u"К", u"Л", u"М",
-    u"Н", u"О", u"П", u"Ку", u"Р", u"С", u"Т", u"У", u"В", u"В", u"Икс", u"Ы", u"З"};
-constexpr std::u16string_view kSmalls[26] = {
-    u"а", u"б", u"ц", u"д", u"е", u"ф", u"г", u"х", u"и", u"й", u"к", u"л", u"м",
-    u"н", u"о", u"п", u"ку", u"р", u"с", u"т", u"у", u"в", u"в", u"икс", u"ы", u"з"};
+const latin::System& rulesOf(System system) { return system == System::Gost ? latin::kGost : latin::kAnglo; }
 
 struct Match {
     std::u16string_view out;
@@ -31,83 +27,33 @@ struct Match {
 };
 
 template <class Ch>
-inline bool is(Ch c, char lower) {
-    return c == static_cast<Ch>(lower) || c == static_cast<Ch>(lower - 'a' + 'A');
+inline unsigned unit(Ch c) {
+    return static_cast<std::make_unsigned_t<Ch>>(c);
 }
 
-inline Match pick(bool capital, std::u16string_view cap, std::u16string_view small, std::uint8_t span) {
-    return Match{capital ? cap : small, span};
+// What a character gives standing alone.
+Match alone(const latin::System& system, unsigned c) {
+    if (c >= 'A' && c <= 'Z') return {latin::kCapitals[c - 'A'], 1};
+    if (c >= 'a' && c <= 'z') return {latin::kSmalls[c - 'a'], 1};
+    for (std::size_t i = 0; i < system.signCount; ++i)
+        if (unit(system.signs[i].character) == c) return {std::u16string_view(&system.signs[i].result, 1), 1};
+    return {};
 }
 
-// One step at s[pos] of a text of n characters. Works on UTF-16 units and on
-// Windows-1251 bytes alike: every character that matters is ASCII.
+// One step at s[pos] of a text of n characters, straight from the rules.
+// Works on UTF-16 units and on bytes alike: every rule character is ASCII.
 template <class Ch>
-Match matchAt(System system, const Ch* s, std::size_t n, std::size_t pos) {
-    const Ch c = s[pos];
-    const bool hasNext = pos + 1 < n;
-    const bool hasSecond = pos + 2 < n;
-    const Ch next = hasNext ? s[pos + 1] : Ch(0);
-
-    if (c == Ch('\x60')) {  // grave accent
-        if (system == System::Gost) return {};
-        if (hasNext && next == Ch('E')) return {u"Э", 2};
-        if (hasNext && next == Ch('\x60')) return {u"Ъ", 2};
-        if (hasNext && next == Ch('e')) return {u"э", 2};
-        return {u"ъ", 1};
+Match matchAt(const latin::System& system, const Ch* s, std::size_t n, std::size_t pos) {
+    const unsigned c = unit(s[pos]);
+    if (c >= 0x80) return {};
+    for (std::size_t i = system.ranges[c].begin; i < system.ranges[c].end; ++i) {
+        const latin::Rule& r = system.rules[i];
+        if (pos + 1 >= n || !latin::inSet(r.second, unit(s[pos + 1]))) continue;
+        if (!r.third.empty() && (pos + 2 >= n || !latin::inSet(r.third, unit(s[pos + 2])))) continue;
+        const bool capital = c >= 'A' && c <= 'Z';
+        return {std::u16string_view(capital ? &r.capital : &r.small, 1), static_cast<std::uint8_t>(r.span())};
     }
-    if (c == Ch('\x27')) {  // apostrophe
-        if (system == System::Anglo && hasNext && next == Ch('\x27')) return {u"Ь", 2};
-        return {u"ь", 1};
-    }
-    if (c == Ch('\x22')) {  // double quotation mark
-        if (system == System::Gost) return {u"ъ", 1};
-        return {};
-    }
-
-    const bool capital = c >= Ch('A') && c <= Ch('Z');
-    const bool small = c >= Ch('a') && c <= Ch('z');
-    if (!capital && !small) return {};
-    const int letter = static_cast<int>(c) - (capital ? 'A' : 'a');
-    const char lower = static_cast<char>('a' + letter);
-
-    if (hasNext) {
-        if (system == System::Gost) {
-            switch (lower) {
-            case 'c': if (is(next, 'h')) return pick(capital, u"Ч", u"ч", 2); break;
-            case 'e': if (is(next, 'h')) return pick(capital, u"Э", u"э", 2); break;
-            case 'k': if (is(next, 'h')) return pick(capital, u"Х", u"х", 2); break;
-            case 'z': if (is(next, 'h')) return pick(capital, u"Ж", u"ж", 2); break;
-            case 's':
-                if (is(next, 'h')) {
-                    if (hasSecond && is(s[pos + 2], 'h')) return pick(capital, u"Щ", u"щ", 3);
-                    return pick(capital, u"Ш", u"ш", 2);
-                }
-                break;
-            case 'j':
-                if (is(next, 'a')) return pick(capital, u"Я", u"я", 2);
-                if (is(next, 'j')) return pick(capital, u"Й", u"й", 2);
-                if (is(next, 'o')) return pick(capital, u"Ё", u"ё", 2);
-                if (is(next, 'u')) return pick(capital, u"Ю", u"ю", 2);
-                break;
-            default: break;
-            }
-        } else {
-            switch (lower) {
-            case 'c': if (is(next, 'h')) return pick(capital, u"Ч", u"ч", 2); break;
-            case 'z': if (is(next, 'h')) return pick(capital, u"Ж", u"ж", 2); break;
-            case 's':
-                if (is(next, 'h')) return pick(capital, u"Ш", u"ш", 2);
-                if (hasSecond && is(next, 'c') && is(s[pos + 2], 'h')) return pick(capital, u"Щ", u"щ", 3);
-                break;
-            case 'y':
-                if (is(next, 'a')) return pick(capital, u"Я", u"я", 2);
-                if (is(next, 'u')) return pick(capital, u"Ю", u"ю", 2);
-                break;
-            default: break;
-            }
-        }
-    }
-    return {capital ? kCapitals[letter] : kSmalls[letter], 1};
+    return alone(system, c);
 }
 
 enum class Form { Text, Cp1251, Utf8 };
@@ -194,6 +140,9 @@ struct LatinToCyrillic::Tables {
     FormTables<Form::Cp1251> cp1251;
     FormTables<Form::Utf8> utf8;
     bool starter[128] = {};
+    // The vector loop's tables, where it runs; the lead and continuation
+    // bytes are right for the letters the loop makes, which all take two.
+    std::unique_ptr<detail::VectorTables> vector;
 };
 
 namespace {
@@ -218,12 +167,11 @@ void fill(FormTables<F>& t, std::size_t row, std::size_t follower, std::u16strin
 // Steps begin before `limit`; a rule begun there may read and consume up to
 // two characters beyond it.
 template <Form F, class Ch, class Out>
-std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t n, std::size_t limit,
-                std::basic_string<Out>& out, std::size_t widest) {
+std::size_t run(const latin::System& system, const FormTables<F>& t, const Ch* s, std::size_t n, std::size_t limit,
+                std::basic_string<Out>& out, std::size_t widest, std::size_t pos = 0) {
     using L = Layout<F>;
     using U = std::make_unsigned_t<Ch>;
     text::OutputCursor<std::basic_string<Out>> cursor(out);
-    std::size_t pos = 0;
     // While two characters follow, no bound needs checking.
     const std::size_t safe = std::min(limit, n > 2 ? n - 2 : 0);
     while (pos < safe) {
@@ -278,19 +226,14 @@ std::size_t run(System system, const FormTables<F>& t, const Ch* s, std::size_t 
 
 }  // namespace
 
-LatinToCyrillic::LatinToCyrillic(System system) : system_(system) {
+LatinToCyrillic::LatinToCyrillic(System system, bool vectorLoop) : system_(system) {
+    const latin::System& rules = rulesOf(system);
     auto t = std::make_unique<Tables>();
-    // Characters from 0x80 up match nothing, so one of them stands for all.
-    constexpr char16_t kOther = 0x80;
-    auto result = [&](std::u16string_view text) {
-        const Match m = matchAt(system, text.data(), text.size(), 0);
-        return m.span == 0 ? std::pair{text.substr(0, 1), std::size_t{1}} : std::pair{m.out, std::size_t{m.span}};
-    };
     std::size_t rows = 1;
-    for (char16_t c = 0; c < 256; ++c) {
-        const char16_t one[1] = {c};
-        const auto alone = result(std::u16string_view(one, 1));
-        const auto [out, span] = alone;
+    for (unsigned c = 0; c < 256; ++c) {
+        const char16_t self = static_cast<char16_t>(c);
+        const Match a = c < 0x80 ? alone(rules, c) : Match{};
+        const std::u16string_view out = a.span != 0 ? a.out : std::u16string_view(&self, 1);
         t->text.single[c] = pack<Form::Text>(out, 1);
         // A byte from 0x80 up is kept as it is: a Windows-1251 character,
         // or a piece of a UTF-8 one.
@@ -299,28 +242,26 @@ LatinToCyrillic::LatinToCyrillic(System system) : system_(system) {
         t->utf8.single[c] = c < 0x80 ? pack<Form::Utf8>(out, 1) : raw;
         if (c >= 0x80) continue;
 
-        // Does a follower ever make a longer rule of it?
+        // The first rule that takes c with a follower decides for the pair,
+        // unless it needs a third character too: then matchAt decides.
         bool any = false;
-        std::size_t row = rows;
-        for (char16_t x = 0; x <= kOther; ++x) {
-            bool third = false;
-            const char16_t first[3] = {c, x, 0};
-            const auto base = result(std::u16string_view(first, 3));
-            for (char16_t y = 1; y <= kOther && !third; ++y) {
-                const char16_t text[3] = {c, x, y};
-                third = result(std::u16string_view(text, 3)) != base;
-            }
-            if (base == alone && !third) continue;
+        const std::size_t row = rows;
+        for (unsigned x = 0; x < 0x80; ++x) {
+            const latin::Rule* rule = nullptr;
+            for (std::size_t i = 0; i < rules.ruleCount && !rule; ++i)
+                if (latin::inSet(rules.rules[i].first, c) && latin::inSet(rules.rules[i].second, x)) rule = &rules.rules[i];
+            if (!rule) continue;
             if (!any) {
                 if (rows == kMaxRows) throw std::logic_error("too many rule letters");
                 any = true;
                 ++rows;
             }
-            for (std::size_t follower = x; follower < (x == kOther ? kRowWidth : x + 1u); ++follower) {
-                fill(t->text, row, follower, base.first, base.second, third);
-                fill(t->cp1251, row, follower, base.first, base.second, third);
-                fill(t->utf8, row, follower, base.first, base.second, third);
-            }
+            const bool capital = c >= 'A' && c <= 'Z';
+            const std::u16string_view result(capital ? &rule->capital : &rule->small, 1);
+            const bool third = !rule->third.empty();
+            fill(t->text, row, x, result, 2, third);
+            fill(t->cp1251, row, x, result, 2, third);
+            fill(t->utf8, row, x, result, 2, third);
         }
         if (any) {
             t->starter[c] = true;
@@ -328,6 +269,20 @@ LatinToCyrillic::LatinToCyrillic(System system) : system_(system) {
             t->cp1251.single[c] = Layout<Form::Cp1251>::withRow(t->cp1251.single[c], row);
             t->utf8.single[c] = Layout<Form::Utf8>::withRow(t->utf8.single[c], row);
         }
+    }
+    if (vectorLoop && detail::vectorLoopAvailable()) {
+        auto v = std::make_unique<detail::VectorTables>();
+        for (unsigned c = 0; c < 0x80; ++c) {
+            const Match a = alone(rules, c);
+            v->single[c] = a.span != 0 && a.out.size() == 1 ? latin::cp1251Of(a.out[0]) : static_cast<unsigned char>(c);
+            v->rare[c] = a.span != 0 && a.out.size() != 1 ? 0x80 : 0;
+        }
+        for (unsigned i = 0; i < 0x80; ++i) {
+            const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(0x80 + i));
+            v->lead[i] = static_cast<unsigned char>(0xC0 | (ch >> 6));
+            v->cont[i] = static_cast<unsigned char>(0x80 | (ch & 0x3F));
+        }
+        t->vector = std::move(v);
     }
     tables_ = std::move(t);
 }
@@ -337,7 +292,9 @@ LatinToCyrillic::~LatinToCyrillic() = default;
 bool LatinToCyrillic::startsRule(char16_t c) const { return c < 128 && tables_->starter[c]; }
 
 Step LatinToCyrillic::step(std::u16string_view text, std::size_t pos) const {
-    Match m = matchAt(system_, text.data(), text.size(), pos);
+    const char16_t c = text[pos];
+    const Match m = startsRule(c) ? matchAt(rulesOf(system_), text.data(), text.size(), pos)
+                                  : alone(rulesOf(system_), c);
     if (m.span == 0) return Step::keepOne();
     return Step::replace(m.out, m.span);
 }
@@ -348,15 +305,48 @@ namespace {
 std::size_t heldFrom(std::size_t n, bool final) { return final ? n : n - std::min<std::size_t>(n, 2); }
 }  // namespace
 
+namespace {
+
+// The byte forms: the vector loop while whole blocks remain, a step by the
+// rules at each character it leaves, then the table loop for the end.
+template <Form F>
+std::size_t runBytes(const LatinToCyrillic::Tables& t, System system, const unsigned char* s, std::size_t n,
+                     std::size_t limit, std::string& out, std::size_t widest) {
+    const latin::System& rules = rulesOf(system);
+    std::size_t pos = 0;
+    if (t.vector) {
+        text::OutputCursor<std::string> cursor(out);
+        constexpr std::size_t kBlocks = 64;  // then room for the next ones
+        while (pos + 64 <= n && pos < limit) {
+            char* dst = cursor.reserve(kBlocks * 128 + 16);
+            pos = detail::convertBlocks(system == System::Gost, F == Form::Utf8, *t.vector, s, n, pos, limit, dst,
+                                        kBlocks);
+            if (pos < limit) {
+                const Match m = matchAt(rules, s, n, pos);
+                if (m.span == 0) {
+                    *dst++ = static_cast<char>(s[pos++]);
+                } else {
+                    dst = put<F>(m.out, dst);
+                    pos += m.span;
+                }
+            }
+            cursor.commit(dst);
+        }
+    }
+    return run(rules, formTables<F>(t), s, n, limit, out, widest, pos);
+}
+
+}  // namespace
+
 // Widest output per character: three UTF-16 units or Windows-1251 bytes
 // ("Икс"), six bytes in UTF-8.
 std::size_t LatinToCyrillic::convertText(std::u16string_view text, bool final, std::u16string& out) const {
-    return run(system_, tables_->text, text.data(), text.size(), heldFrom(text.size(), final), out, 3);
+    return run(rulesOf(system_), tables_->text, text.data(), text.size(), heldFrom(text.size(), final), out, 3);
 }
 
 std::size_t LatinToCyrillic::convertBytes(std::string_view bytes, bool final, std::string& out) const {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    return run(system_, tables_->cp1251, s, bytes.size(), heldFrom(bytes.size(), final), out, 3);
+    return runBytes<Form::Cp1251>(*tables_, system_, s, bytes.size(), heldFrom(bytes.size(), final), out, 3);
 }
 
 // In UTF-8 the two characters held back may take up to eight bytes, and a
@@ -364,7 +354,7 @@ std::size_t LatinToCyrillic::convertBytes(std::string_view bytes, bool final, st
 std::size_t LatinToCyrillic::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t limit = final ? utf8.size() : text::utf8HoldBack(utf8, lookahead());
-    return run(system_, tables_->utf8, s, utf8.size(), limit, out, 6);
+    return runBytes<Form::Utf8>(*tables_, system_, s, utf8.size(), limit, out, 6);
 }
 
 const LatinToCyrillic& gostLatinToCyrillic() {

@@ -15,7 +15,9 @@ namespace lettrica::translit {
 class LatinToCyrillic : public Converter {
 public:
     enum class System { Gost, Anglo };
-    explicit LatinToCyrillic(System system);
+    // `vectorLoop`: use the vector loop over bytes where the processor has
+    // it (tests turn it off to check the table loop on such processors).
+    explicit LatinToCyrillic(System system, bool vectorLoop = true);
 
     Step step(std::u16string_view text, std::size_t pos) const override;
     std::size_t lookahead() const override { return 2; }
