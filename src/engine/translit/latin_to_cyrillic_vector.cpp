@@ -19,20 +19,27 @@ namespace lettrica::translit::detail {
 namespace {
 
 // The masks below compare a set of two characters as one letter in either
-// case (through the bytes with 0x20 set) and a set of one exactly.
+// case (through the bytes with 0x20 set) and a set of one exactly; a capital
+// result is its small one less 0x20 (Ё aside), and only letters have one.
 constexpr bool comparable(std::string_view set) {
     if (set.size() == 1) return true;
     return set.size() == 2 && set[0] >= 'A' && set[0] <= 'Z' && set[1] == set[0] + 32;
 }
-constexpr bool comparable(const latin::Rule* rules, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (!comparable(rules[i].first) || !comparable(rules[i].second) ||
-            !(rules[i].third.empty() || comparable(rules[i].third)))
-            return false;
+constexpr bool fitsTheLoop(const latin::Rule& r) {
+    const bool letter = r.first.size() == 2;
+    const bool cases = r.capital == r.small ? !letter
+                       : r.capital == u'Ё'  ? r.small == u'ё'
+                                            : latin::cp1251Of(r.capital) + 0x20 == latin::cp1251Of(r.small);
+    return comparable(r.first) && comparable(r.second) && (r.third.empty() || comparable(r.third)) && cases;
+}
+template <std::size_t N>
+constexpr bool fitTheLoop(const latin::Rule (&rules)[N]) {
+    for (const latin::Rule& r : rules)
+        if (!fitsTheLoop(r)) return false;
     return true;
 }
-static_assert(comparable(latin::kGostRules, std::size(latin::kGostRules)));
-static_assert(comparable(latin::kAngloRules, std::size(latin::kAngloRules)));
+static_assert(fitTheLoop(latin::kGostRules));
+static_assert(fitTheLoop(latin::kAngloRules));
 
 // Every function here runs only where vectorLoopAvailable() said so.
 #define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
@@ -65,20 +72,23 @@ LETTRICA_VECTOR_INLINE void ruleStarts(__m512i v, __m512i folded, std::uint64_t 
     (ruleStart<Rules, I>(v, folded, range, starts, any, three), ...);
 }
 
-template <const latin::Rule* Rules, std::size_t I, std::size_t Count>
-LETTRICA_VECTOR_INLINE __m512i layResult(__m512i out, const std::uint64_t (&starts)[Count], std::uint64_t capitals) {
-    constexpr latin::Rule rule = Rules[I];
-    const __m512i small = _mm512_set1_epi8(static_cast<char>(latin::cp1251Of(rule.small)));
-    if constexpr (rule.capital == rule.small) return _mm512_mask_mov_epi8(out, starts[I], small);
-    const __m512i capital = _mm512_set1_epi8(static_cast<char>(latin::cp1251Of(rule.capital)));
-    out = _mm512_mask_mov_epi8(out, starts[I] & ~capitals, small);
-    return _mm512_mask_mov_epi8(out, starts[I] & capitals, capital);
-}
-
+// Each rule's small letter at its starts; capitals follow, since every
+// capital letter of Windows-1251 is its small letter less 0x20 (but Ё, A8
+// against B8). Starts at a capital are all letter rules.
 template <const latin::Rule* Rules, std::size_t... I>
 LETTRICA_VECTOR_INLINE __m512i layResults(__m512i out, const std::uint64_t (&starts)[sizeof...(I)],
                                           std::uint64_t capitals, std::index_sequence<I...>) {
-    ((out = layResult<Rules, I>(out, starts, capitals)), ...);
+    ((out = _mm512_mask_mov_epi8(out, starts[I], _mm512_set1_epi8(static_cast<char>(latin::cp1251Of(Rules[I].small))))),
+     ...);
+    std::uint64_t any = 0;
+    ((any |= starts[I]), ...);
+    const std::uint64_t raised = any & capitals;
+    out = _mm512_mask_sub_epi8(out, raised, out, _mm512_set1_epi8(0x20));
+    constexpr bool hasYo = ((Rules[I].capital == u'Ё') || ...);
+    if constexpr (hasYo) {
+        const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(out, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
+        out = _mm512_mask_mov_epi8(out, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
+    }
     return out;
 }
 
