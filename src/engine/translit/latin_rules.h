@@ -71,6 +71,15 @@ constexpr bool inSet(std::string_view set, unsigned c) {
     return c < 0x80 && set.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
+// What a character gives standing alone; empty when it stays as it is.
+inline std::u16string_view aloneOf(const System& system, unsigned c) {
+    if (c >= 'A' && c <= 'Z') return kCapitals[c - 'A'];
+    if (c >= 'a' && c <= 'z') return kSmalls[c - 'a'];
+    for (std::size_t i = 0; i < system.signCount; ++i)
+        if (static_cast<unsigned char>(system.signs[i].character) == c) return {&system.signs[i].result, 1};
+    return {};
+}
+
 // The rules of one first character stand together, so each has one range.
 template <std::size_t N>
 constexpr std::array<RuleRange, 128> rangesOf(const Rule (&rules)[N]) {

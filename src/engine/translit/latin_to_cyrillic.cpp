@@ -33,11 +33,8 @@ inline unsigned unit(Ch c) {
 
 // What a character gives standing alone.
 Match alone(const latin::System& system, unsigned c) {
-    if (c >= 'A' && c <= 'Z') return {latin::kCapitals[c - 'A'], 1};
-    if (c >= 'a' && c <= 'z') return {latin::kSmalls[c - 'a'], 1};
-    for (std::size_t i = 0; i < system.signCount; ++i)
-        if (unit(system.signs[i].character) == c) return {std::u16string_view(&system.signs[i].result, 1), 1};
-    return {};
+    const std::u16string_view out = latin::aloneOf(system, c);
+    return {out, static_cast<std::uint8_t>(out.empty() ? 0 : 1)};
 }
 
 // One step at s[pos] of a text of n characters, straight from the rules.
@@ -140,9 +137,8 @@ struct LatinToCyrillic::Tables {
     FormTables<Form::Cp1251> cp1251;
     FormTables<Form::Utf8> utf8;
     bool starter[128] = {};
-    // The vector loop's tables, where it runs; the lead and continuation
-    // bytes are right for the letters the loop makes, which all take two.
-    std::unique_ptr<detail::VectorTables> vector;
+    // The vector loop's tables, where the processor has it.
+    detail::VectorTablesPtr vector;
 };
 
 namespace {
@@ -270,20 +266,7 @@ LatinToCyrillic::LatinToCyrillic(System system, bool vectorLoop) : system_(syste
             t->utf8.single[c] = Layout<Form::Utf8>::withRow(t->utf8.single[c], row);
         }
     }
-    if (vectorLoop && detail::vectorLoopAvailable()) {
-        auto v = std::make_unique<detail::VectorTables>();
-        for (unsigned c = 0; c < 0x80; ++c) {
-            const Match a = alone(rules, c);
-            v->single[c] = a.span != 0 && a.out.size() == 1 ? latin::cp1251Of(a.out[0]) : static_cast<unsigned char>(c);
-            v->rare[c] = a.span != 0 && a.out.size() != 1 ? 0x80 : 0;
-        }
-        for (unsigned i = 0; i < 0x80; ++i) {
-            const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(0x80 + i));
-            v->lead[i] = static_cast<unsigned char>(0xC0 | (ch >> 6));
-            v->cont[i] = static_cast<unsigned char>(0x80 | (ch & 0x3F));
-        }
-        t->vector = std::move(v);
-    }
+    if (vectorLoop) t->vector = detail::makeVectorTables(rules);
     tables_ = std::move(t);
 }
 
@@ -317,10 +300,9 @@ std::size_t runBytes(const LatinToCyrillic::Tables& t, System system, const unsi
     if (t.vector) {
         text::OutputCursor<std::string> cursor(out);
         constexpr std::size_t kBlocks = 64;  // then room for the next ones
-        while (pos + 64 <= n && pos < limit) {
+        while (pos + 66 <= n && pos < limit) {
             char* dst = cursor.reserve(kBlocks * 128 + 16);
-            pos = detail::convertBlocks(system == System::Gost, F == Form::Utf8, *t.vector, s, n, pos, limit, dst,
-                                        kBlocks);
+            pos = detail::convertBlocks(*t.vector, F == Form::Utf8, s, n, pos, limit, dst, kBlocks);
             if (pos < limit) {
                 const Match m = matchAt(rules, s, n, pos);
                 if (m.span == 0) {

@@ -1,8 +1,10 @@
 #include "translit/latin_to_cyrillic_vector.h"
 
 #include <cstdint>
-#include <utility>
+#include <stdexcept>
+#include <string_view>
 
+#include "text/cp1251.h"
 #include "translit/latin_rules.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -14,120 +16,106 @@
 
 namespace lettrica::translit::detail {
 
+// Every table has an entry per ASCII byte, the index of a byte permute.
+struct VectorTables {
+    alignas(64) unsigned char single[128];  // the Windows-1251 byte each gives alone (itself when kept)
+    alignas(64) unsigned char rare[128];    // 0x80: gives more than one character
+    alignas(64) unsigned char first[128];   // its class as a first character, times 16; 0: begins nothing
+    alignas(64) unsigned char second[128];  // its class as a follower, 1..15; 0: follows nothing
+    alignas(64) unsigned char pair[128];    // by first | second: the small letter of the rule of two, or 0
+    alignas(64) unsigned char third[128];   // bit k: may end rule of three k
+    alignas(64) unsigned char lead[128];    // UTF-8 of Windows-1251 byte 0x80 + i: first byte
+    alignas(64) unsigned char cont[128];    // and second (every letter a rule makes takes two)
+    struct Long {
+        unsigned char pair;   // the index into `pair` of its first two characters
+        unsigned char small;  // its small letter
+    };
+    Long longs[4];
+    std::size_t longCount = 0;
+};
+
+void VectorTablesDeleter::operator()(VectorTables* t) const { delete t; }
+
 #if LETTRICA_LATIN_VECTOR
 
 namespace {
 
-// The masks below compare a set of two characters as one letter in either
-// case (through the bytes with 0x20 set) and a set of one exactly; a capital
-// result is its small one less 0x20 (Ё aside), and only letters have one.
-constexpr bool comparable(std::string_view set) {
-    if (set.size() == 1) return true;
-    return set.size() == 2 && set[0] >= 'A' && set[0] <= 'Z' && set[1] == set[0] + 32;
-}
-constexpr bool fitsTheLoop(const latin::Rule& r) {
-    const bool letter = r.first.size() == 2;
-    const bool cases = r.capital == r.small ? !letter
-                       : r.capital == u'Ё'  ? r.small == u'ё'
-                                            : latin::cp1251Of(r.capital) + 0x20 == latin::cp1251Of(r.small);
-    return comparable(r.first) && comparable(r.second) && (r.third.empty() || comparable(r.third)) && cases;
-}
-template <std::size_t N>
-constexpr bool fitTheLoop(const latin::Rule (&rules)[N]) {
-    for (const latin::Rule& r : rules)
-        if (!fitsTheLoop(r)) return false;
-    return true;
-}
-static_assert(fitTheLoop(latin::kGostRules));
-static_assert(fitTheLoop(latin::kAngloRules));
-
-// Every function here runs only where vectorLoopAvailable() said so.
-#define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
-#define LETTRICA_VECTOR_INLINE LETTRICA_VECTOR_CODE inline __attribute__((always_inline))
-
-LETTRICA_VECTOR_INLINE std::uint64_t positionsOf(std::string_view set, __m512i v, __m512i folded) {
-    if (set.size() == 2) return _mm512_cmpeq_epi8_mask(folded, _mm512_set1_epi8(set[1]));
-    return _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(set[0]));
+bool available() {
+    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+                            __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+    return yes;
 }
 
-// Starts of each rule in the block, the earlier rule winning at a position.
-template <const latin::Rule* Rules, std::size_t I, std::size_t Count>
-LETTRICA_VECTOR_INLINE void ruleStart(__m512i v, __m512i folded, std::uint64_t range, std::uint64_t (&starts)[Count],
-                                      std::uint64_t& any, std::uint64_t& three) {
-    constexpr latin::Rule rule = Rules[I];
-    std::uint64_t m = positionsOf(rule.first, v, folded) & (positionsOf(rule.second, v, folded) >> 1);
-    if constexpr (!rule.third.empty()) m &= positionsOf(rule.third, v, folded) >> 2;
-    m &= range & ~any;
-    starts[I] = m;
-    any |= m;
-    if constexpr (rule.span() == 3) three |= m;
-}
-
-template <const latin::Rule* Rules, std::size_t... I>
-LETTRICA_VECTOR_INLINE void ruleStarts(__m512i v, __m512i folded, std::uint64_t range,
-                                       std::uint64_t (&starts)[sizeof...(I)], std::uint64_t& any, std::uint64_t& three,
-                                       std::index_sequence<I...>) {
-    any = 0;
-    three = 0;
-    (ruleStart<Rules, I>(v, folded, range, starts, any, three), ...);
-}
-
-// Each rule's small letter at its starts; capitals follow, since every
-// capital letter of Windows-1251 is its small letter less 0x20 (but Ё, A8
-// against B8). Starts at a capital are all letter rules.
-template <const latin::Rule* Rules, std::size_t... I>
-LETTRICA_VECTOR_INLINE __m512i layResults(__m512i out, const std::uint64_t (&starts)[sizeof...(I)],
-                                          std::uint64_t capitals, std::index_sequence<I...>) {
-    ((out = _mm512_mask_mov_epi8(out, starts[I], _mm512_set1_epi8(static_cast<char>(latin::cp1251Of(Rules[I].small))))),
-     ...);
-    std::uint64_t any = 0;
-    ((any |= starts[I]), ...);
-    const std::uint64_t raised = any & capitals;
-    out = _mm512_mask_sub_epi8(out, raised, out, _mm512_set1_epi8(0x20));
-    constexpr bool hasYo = ((Rules[I].capital == u'Ё') || ...);
-    if constexpr (hasYo) {
-        const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(out, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
-        out = _mm512_mask_mov_epi8(out, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
+// Characters fall into classes by the sets they belong to, so that "H" and
+// "h", found in the same sets, are one class. Returns the class of each
+// ASCII byte, 0 for none, counting up from 1.
+template <class Sets>
+std::array<unsigned char, 128> classes(const Sets& setsOf, std::size_t ruleCount, std::size_t most) {
+    std::array<std::uint32_t, 128> signature{};
+    for (unsigned c = 0; c < 128; ++c)
+        for (std::size_t i = 0; i < ruleCount; ++i)
+            if (latin::inSet(setsOf(i), c)) signature[c] |= 1u << i;
+    std::array<unsigned char, 128> cls{};
+    std::array<std::uint32_t, 16> seen{};
+    std::size_t count = 0;
+    for (unsigned c = 0; c < 128; ++c) {
+        if (signature[c] == 0) continue;
+        std::size_t k = 0;
+        while (k < count && seen[k] != signature[c]) ++k;
+        if (k == count) {
+            if (count == most) throw std::logic_error("too many character classes for the vector loop");
+            seen[count++] = signature[c];
+        }
+        cls[c] = static_cast<unsigned char>(k + 1);
     }
-    return out;
+    return cls;
 }
+
+// A representative byte of a class.
+unsigned char memberOf(const std::array<unsigned char, 128>& cls, unsigned k) {
+    for (unsigned c = 0; c < 128; ++c)
+        if (cls[c] == k) return static_cast<unsigned char>(c);
+    return 0;
+}
+
+// Every function from here runs only where available() said so.
+#define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 // Starts that overlap (one inside another's followers) settled left to right.
-template <std::size_t Count>
-LETTRICA_VECTOR_CODE void settle(std::uint64_t (&starts)[Count], std::uint64_t& any, std::uint64_t& three) {
-    std::uint64_t kept = 0, keptThree = 0, rest = any;
+LETTRICA_VECTOR_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
+    std::uint64_t kept = 0;
     std::size_t free = 0;  // the first position no kept start has consumed
-    while (rest != 0) {
-        const std::size_t at = _tzcnt_u64(rest);
-        rest &= rest - 1;
+    while (starts != 0) {
+        const std::size_t at = _tzcnt_u64(starts);
+        starts &= starts - 1;
         if (at < free) continue;
-        const std::uint64_t bit = std::uint64_t{1} << at;
-        kept |= bit;
-        const bool long3 = (three & bit) != 0;
-        if (long3) keptThree |= bit;
-        free = at + (long3 ? 3 : 2);
+        kept |= std::uint64_t{1} << at;
+        free = at + ((three >> at) & 1 ? 3 : 2);
     }
-    for (std::uint64_t& s : starts) s &= kept;
-    any = kept;
-    three = keptThree;
+    return kept;
 }
 
-template <const latin::Rule* Rules, std::size_t Count, bool Utf8>
-LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned char* s, std::size_t n, std::size_t pos, std::size_t limit,
-                   char*& out, std::size_t count) {
-    using Seq = std::make_index_sequence<Count>;
+template <bool Utf8>
+LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned char* s, std::size_t n, std::size_t pos,
+                                        std::size_t limit, char*& out, std::size_t count) {
     const __m512i singleLo = _mm512_load_si512(t.single), singleHi = _mm512_load_si512(t.single + 64);
     const __m512i rareLo = _mm512_load_si512(t.rare), rareHi = _mm512_load_si512(t.rare + 64);
-    const __m512i fold = _mm512_set1_epi8(0x20), high = _mm512_set1_epi8(static_cast<char>(0x80));
+    const __m512i firstLo = _mm512_load_si512(t.first), firstHi = _mm512_load_si512(t.first + 64);
+    const __m512i secondLo = _mm512_load_si512(t.second), secondHi = _mm512_load_si512(t.second + 64);
+    const __m512i pairLo = _mm512_load_si512(t.pair), pairHi = _mm512_load_si512(t.pair + 64);
+    const __m512i thirdLo = _mm512_load_si512(t.third), thirdHi = _mm512_load_si512(t.third + 64);
+    const __m512i high = _mm512_set1_epi8(static_cast<char>(0x80));
     const __m512i letterA = _mm512_set1_epi8('A'), letters = _mm512_set1_epi8(26);
     char* dst = out;
     // Blocks follow each other 62 bytes apart whatever their rules did, so
     // that the next block's work need not wait for this one's: only the
     // characters a rule took beyond the block pass on, as a mask.
     std::uint64_t taken = 0;
-    for (; count > 0 && pos + 64 <= n && pos < limit; --count) {
+    for (; count > 0 && pos + 66 <= n && pos < limit; --count) {
         const __m512i v = _mm512_loadu_si512(s + pos);
-        const __m512i folded = _mm512_or_si512(v, fold);
+        const __m512i next = _mm512_loadu_si512(s + pos + 1);
+        const __m512i after = _mm512_loadu_si512(s + pos + 2);
         const std::uint64_t above = _mm512_movepi8_mask(v);  // 0x80 and up: kept as they are
         const std::uint64_t rare =
             _mm512_test_epi8_mask(_mm512_permutex2var_epi8(rareLo, v, rareHi), high) & ~above & ~taken;
@@ -139,26 +127,43 @@ LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned ch
         if (end == 0) break;
         const std::uint64_t range = ((std::uint64_t{1} << end) - 1) & ~taken;
 
-        std::uint64_t starts[Count], any, three;
-        ruleStarts<Rules>(v, folded, range, starts, any, three, Seq{});
-        std::uint64_t consumed = (any << 1) | (three << 2);
-        if ((any & consumed) != 0) {
-            // A start nothing can consume stands, and the starts it consumes
-            // fall ("Sch" holding "ch"); only longer chains need settling.
-            const std::uint64_t sure = any & ~consumed;
-            const std::uint64_t fallen = any & ((sure << 1) | ((three & sure) << 2));
-            if ((any & ~sure & ~fallen) == 0) {
-                for (std::uint64_t& m : starts) m &= sure;
-                any = sure;
-                three &= sure;
-            } else {
-                settle(starts, any, three);
-            }
-            consumed = (any << 1) | (three << 2);
+        // Bytes from 0x80 up are no rule's characters (the permutes would
+        // read them as their low seven bits).
+        const __m512i firstClass = _mm512_maskz_permutex2var_epi8(~above, firstLo, v, firstHi);
+        const __m512i secondClass =
+            _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(next), secondLo, next, secondHi);
+        const __m512i pairIndex = _mm512_or_si512(firstClass, secondClass);
+        const __m512i pairLetter = _mm512_permutex2var_epi8(pairLo, pairIndex, pairHi);
+        const __m512i thirdBits = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(after), thirdLo, after, thirdHi);
+        std::uint64_t longs[4];
+        std::uint64_t three = 0;
+        for (std::size_t k = 0; k < t.longCount; ++k) {
+            longs[k] = _mm512_cmpeq_epi8_mask(pairIndex, _mm512_set1_epi8(static_cast<char>(t.longs[k].pair))) &
+                       _mm512_test_epi8_mask(thirdBits, _mm512_set1_epi8(static_cast<char>(1 << k))) & ~three;
+            three |= longs[k];
         }
-        const std::uint64_t capitals = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, letterA), letters);
+        std::uint64_t starts = (_mm512_test_epi8_mask(pairLetter, pairLetter) | three) & range;
+        three &= range;
+        // A start nothing can consume stands, and the starts it consumes
+        // fall ("Sch" holding "ch"); only longer chains need settling, one
+        // by one. Without a branch for the usual cases, which go either way.
+        const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
+        const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
+        starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
+        three &= starts;
+        const std::uint64_t consumed = (starts << 1) | (three << 2);
+
+        // The single characters, each rule's small letter at its start, then
+        // capitals: every capital of Windows-1251 is its small letter less
+        // 0x20 but Ё (A8 against B8). Starts at a capital are letter rules.
         __m512i o = _mm512_mask_mov_epi8(_mm512_permutex2var_epi8(singleLo, v, singleHi), above, v);
-        o = layResults<Rules>(o, starts, capitals, Seq{});
+        o = _mm512_mask_mov_epi8(o, starts & ~three, pairLetter);
+        for (std::size_t k = 0; k < t.longCount; ++k)
+            o = _mm512_mask_mov_epi8(o, longs[k] & starts, _mm512_set1_epi8(static_cast<char>(t.longs[k].small)));
+        const std::uint64_t raised = starts & _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, letterA), letters);
+        o = _mm512_mask_sub_epi8(o, raised, o, _mm512_set1_epi8(0x20));
+        const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(o, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
+        o = _mm512_mask_mov_epi8(o, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
 
         const std::uint64_t keep = range & ~consumed;
         if constexpr (!Utf8) {
@@ -201,34 +206,79 @@ LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned ch
     return pos + _mm_popcnt_u64(taken);
 }
 
-#undef LETTRICA_VECTOR_INLINE
 #undef LETTRICA_VECTOR_CODE
 
 }  // namespace
 
-bool vectorLoopAvailable() {
-    static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-                                  __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
-    return available;
+VectorTablesPtr makeVectorTables(const latin::System& system) {
+    if (!available()) return nullptr;
+    VectorTablesPtr t(new VectorTables{});
+    const latin::Rule* rules = system.rules;
+    const std::size_t count = system.ruleCount;
+    for (unsigned c = 0; c < 0x80; ++c) {
+        const std::u16string_view alone = latin::aloneOf(system, c);
+        t->single[c] = alone.size() == 1 ? latin::cp1251Of(alone[0]) : static_cast<unsigned char>(c);
+        t->rare[c] = alone.size() > 1 ? 0x80 : 0;
+    }
+    for (unsigned i = 0; i < 0x80; ++i) {
+        const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(0x80 + i));
+        t->lead[i] = static_cast<unsigned char>(0xC0 | (ch >> 6));
+        t->cont[i] = static_cast<unsigned char>(0x80 | (ch & 0x3F));
+    }
+
+    const auto firsts = classes([rules](std::size_t i) { return rules[i].first; }, count, 7);
+    const auto seconds = classes([rules](std::size_t i) { return rules[i].second; }, count, 15);
+    for (unsigned c = 0; c < 0x80; ++c) {
+        t->first[c] = static_cast<unsigned char>(firsts[c] << 4);
+        t->second[c] = seconds[c];
+    }
+    // A capital letter's result is its small one less 0x20 (Ё aside), so
+    // only letters may have a capital result of their own.
+    for (std::size_t i = 0; i < count; ++i) {
+        const latin::Rule& r = rules[i];
+        const bool letter = r.first.size() == 2;  // sets of two are a letter in either case
+        const bool cases = r.capital == r.small ? !letter
+                           : r.capital == u'Ё'  ? r.small == u'ё'
+                                                : latin::cp1251Of(r.capital) + 0x20 == latin::cp1251Of(r.small);
+        if (!cases) throw std::logic_error("a rule's capital letter the vector loop cannot make");
+    }
+    // For each pair of classes the first rule of two that takes it; a rule
+    // of three before it comes on top where its third character is there.
+    for (unsigned f = 1; f < 8; ++f) {
+        const unsigned char a = memberOf(firsts, f);
+        for (unsigned g = 1; g < 16; ++g) {
+            const unsigned char b = memberOf(seconds, g);
+            if (a == 0 || b == 0) continue;
+            for (std::size_t i = 0; i < count; ++i) {
+                const latin::Rule& r = rules[i];
+                if (!latin::inSet(r.first, a) || !latin::inSet(r.second, b)) continue;
+                if (r.third.empty()) {
+                    t->pair[f << 4 | g] = latin::cp1251Of(r.small);
+                    break;
+                }
+                if (t->longCount == std::size(t->longs)) throw std::logic_error("too many rules of three");
+                const std::size_t k = t->longCount++;
+                t->longs[k] = {static_cast<unsigned char>(f << 4 | g), latin::cp1251Of(r.small)};
+                for (unsigned c = 0; c < 0x80; ++c)
+                    if (latin::inSet(r.third, c)) t->third[c] |= static_cast<unsigned char>(1 << k);
+            }
+        }
+    }
+    return t;
 }
 
-std::size_t convertBlocks(bool gost, bool utf8Output, const VectorTables& tables, const unsigned char* s,
-                          std::size_t n, std::size_t pos, std::size_t limit, char*& out, std::size_t count) {
-    constexpr std::size_t kGost = std::size(latin::kGostRules), kAnglo = std::size(latin::kAngloRules);
-    if (gost)
-        return utf8Output ? blocks<latin::kGostRules, kGost, true>(tables, s, n, pos, limit, out, count)
-                          : blocks<latin::kGostRules, kGost, false>(tables, s, n, pos, limit, out, count);
-    return utf8Output ? blocks<latin::kAngloRules, kAnglo, true>(tables, s, n, pos, limit, out, count)
-                      : blocks<latin::kAngloRules, kAnglo, false>(tables, s, n, pos, limit, out, count);
+std::size_t convertBlocks(const VectorTables& tables, bool utf8Output, const unsigned char* s, std::size_t n,
+                          std::size_t pos, std::size_t limit, char*& out, std::size_t count) {
+    return utf8Output ? blocks<true>(tables, s, n, pos, limit, out, count)
+                      : blocks<false>(tables, s, n, pos, limit, out, count);
 }
 
 #else
 
-bool vectorLoopAvailable() { return false; }
+VectorTablesPtr makeVectorTables(const latin::System&) { return nullptr; }
 
-std::size_t convertBlocks(bool, bool, const VectorTables&, const unsigned char*, std::size_t, std::size_t pos,
-                          std::size_t, char*&, std::size_t) {
+std::size_t convertBlocks(const VectorTables&, bool, const unsigned char*, std::size_t, std::size_t pos, std::size_t,
+                          char*&, std::size_t) {
     return pos;
 }
 
