@@ -143,11 +143,11 @@ iconv = lambda src: (["iconv", "-c", "-f", "CP1251", "-t", "KOI8-R", src], None,
 cases = []  # (label, argv, input file, stdin file or None, stdout file or None)
 for table in ("anglo", "gost"):
     for enc, src in (("cp1251", corpus_path), ("utf-8", utf8_path)):
-        cases.append((f"to-latin {table} {enc}", [cli, "to-latin", "--table", table, "-o", out(f"l.{table}.{enc}"), src],
-                      src, None, None))
+        cases.append((f"to-latin {table} {enc} (auto)",
+                      [cli, "to-latin", "--table", table, "-o", out(f"l.{table}.{enc}"), src], src, None, None))
 cases.append(("to-latin anglo cp1251, stdin -> stdout", [cli, "to-latin"], corpus_path, corpus_path, out("pipe")))
 for table in ("anglo", "gost"):
-    for enc in ("utf-8", "cp1251"):  # the Latin text is ASCII: auto reads it as UTF-8
+    for enc in ("auto", "utf-8", "cp1251"):  # the Latin text is ASCII: auto checks it is UTF-8, then reads it so
         src = latin_of[table]
         cases.append((f"to-cyrillic {table} {enc}",
                       [cli, "to-cyrillic", "--table", table, "--encoding", enc, "-o", out(f"c.{table}.{enc}"), src],

@@ -96,111 +96,133 @@ LETTRICA_VECTOR_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t th
     return kept;
 }
 
+// The tables, loaded once per call.
+struct Registers {
+    __m512i singleLo, singleHi, firstLo, firstHi, secondLo, secondHi, pairLo, pairHi, thirdLo, thirdHi;
+    __m512i leadLo, leadHi, contLo, contHi;
+};
+
+// One block at p: steps begin at the positions of `range`, the first `end`
+// of the block but those a rule of the block before has taken. Writes what
+// they make at dst and returns the positions from `end` on that its rules
+// have taken, as the next block's `taken`.
+template <bool Utf8>
+LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) std::uint64_t convertBlock(
+    const VectorTables& t, const Registers& r, const unsigned char* p, __m512i v, std::uint64_t above,
+    std::uint64_t range, std::size_t end, std::uint64_t taken, char*& dst) {
+    const __m512i next = _mm512_loadu_si512(p + 1);
+    const __m512i after = _mm512_loadu_si512(p + 2);
+    // Bytes from 0x80 up are no rule's characters (the permutes would read
+    // them as their low seven bits).
+    const __m512i firstClass = _mm512_maskz_permutex2var_epi8(~above, r.firstLo, v, r.firstHi);
+    const __m512i secondClass = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(next), r.secondLo, next, r.secondHi);
+    const __m512i pairIndex = _mm512_or_si512(firstClass, secondClass);
+    const __m512i pairLetter = _mm512_permutex2var_epi8(r.pairLo, pairIndex, r.pairHi);
+    const __m512i thirdBits = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(after), r.thirdLo, after, r.thirdHi);
+    std::uint64_t longs[4];
+    std::uint64_t three = 0;
+    for (std::size_t k = 0; k < t.longCount; ++k) {
+        longs[k] = _mm512_cmpeq_epi8_mask(pairIndex, _mm512_set1_epi8(static_cast<char>(t.longs[k].pair))) &
+                   _mm512_test_epi8_mask(thirdBits, _mm512_set1_epi8(static_cast<char>(1 << k))) & ~three;
+        three |= longs[k];
+    }
+    std::uint64_t starts = (_mm512_test_epi8_mask(pairLetter, pairLetter) | three) & range;
+    three &= range;
+    // A start nothing can consume stands, and the starts it consumes fall
+    // ("Sch" holding "ch"); only longer chains need settling, one by one.
+    // Without a branch for the usual cases, which go either way.
+    const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
+    const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
+    starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
+    three &= starts;
+    const std::uint64_t consumed = (starts << 1) | (three << 2);
+
+    // The single characters, each rule's small letter at its start, then
+    // capitals: every capital of Windows-1251 is its small letter less 0x20
+    // but Ё (A8 against B8). Starts at a capital are letter rules.
+    __m512i o = _mm512_mask_mov_epi8(_mm512_permutex2var_epi8(r.singleLo, v, r.singleHi), above, v);
+    o = _mm512_mask_mov_epi8(o, starts & ~three, pairLetter);
+    for (std::size_t k = 0; k < t.longCount; ++k)
+        o = _mm512_mask_mov_epi8(o, longs[k] & starts, _mm512_set1_epi8(static_cast<char>(t.longs[k].small)));
+    const std::uint64_t raised =
+        starts & _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('A')), _mm512_set1_epi8(26));
+    o = _mm512_mask_sub_epi8(o, raised, o, _mm512_set1_epi8(0x20));
+    const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(o, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
+    o = _mm512_mask_mov_epi8(o, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
+
+    const std::uint64_t keep = range & ~consumed;
+    if constexpr (!Utf8) {
+        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keep, o));
+        dst += _mm_popcnt_u64(keep);
+    } else {
+        // A letter made here takes two bytes, lead and continuation,
+        // interleaved and then compressed with everything else.
+        const std::uint64_t two = keep & ~above & _mm512_movepi8_mask(o);
+        const __m512i lead = _mm512_mask_mov_epi8(o, two, _mm512_permutex2var_epi8(r.leadLo, o, r.leadHi));
+        const __m512i cont = _mm512_permutex2var_epi8(r.contLo, o, r.contHi);
+        alignas(64) static constexpr unsigned char kFirstHalf[64] = {
+#define LETTRICA_PAIR(i) i, 64 + i
+            LETTRICA_PAIR(0), LETTRICA_PAIR(1), LETTRICA_PAIR(2), LETTRICA_PAIR(3), LETTRICA_PAIR(4),
+            LETTRICA_PAIR(5), LETTRICA_PAIR(6), LETTRICA_PAIR(7), LETTRICA_PAIR(8), LETTRICA_PAIR(9),
+            LETTRICA_PAIR(10), LETTRICA_PAIR(11), LETTRICA_PAIR(12), LETTRICA_PAIR(13), LETTRICA_PAIR(14),
+            LETTRICA_PAIR(15), LETTRICA_PAIR(16), LETTRICA_PAIR(17), LETTRICA_PAIR(18), LETTRICA_PAIR(19),
+            LETTRICA_PAIR(20), LETTRICA_PAIR(21), LETTRICA_PAIR(22), LETTRICA_PAIR(23), LETTRICA_PAIR(24),
+            LETTRICA_PAIR(25), LETTRICA_PAIR(26), LETTRICA_PAIR(27), LETTRICA_PAIR(28), LETTRICA_PAIR(29),
+            LETTRICA_PAIR(30), LETTRICA_PAIR(31)};
+#undef LETTRICA_PAIR
+        const __m512i firstHalf = _mm512_load_si512(kFirstHalf);
+        const __m512i secondHalf = _mm512_add_epi8(firstHalf, _mm512_set1_epi8(32));
+        const __m512i lo = _mm512_permutex2var_epi8(lead, firstHalf, cont);
+        const __m512i hi = _mm512_permutex2var_epi8(lead, secondHalf, cont);
+        constexpr std::uint64_t kEven = 0x5555555555555555ull, kOdd = 0xAAAAAAAAAAAAAAAAull;
+        const std::uint64_t keepLo = _pdep_u64(keep, kEven) | _pdep_u64(two, kOdd);
+        const std::uint64_t keepHi = _pdep_u64(keep >> 32, kEven) | _pdep_u64(two >> 32, kOdd);
+        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepLo, lo));
+        dst += _mm_popcnt_u64(keepLo);
+        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepHi, hi));
+        dst += _mm_popcnt_u64(keepHi);
+    }
+    return (consumed | taken) >> end;
+}
+
 template <bool Utf8>
 LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned char* s, std::size_t n, std::size_t pos,
                                         std::size_t limit, char*& out, std::size_t count) {
-    const __m512i singleLo = _mm512_load_si512(t.single), singleHi = _mm512_load_si512(t.single + 64);
+    const Registers r{_mm512_load_si512(t.single), _mm512_load_si512(t.single + 64),
+                      _mm512_load_si512(t.first),  _mm512_load_si512(t.first + 64),
+                      _mm512_load_si512(t.second), _mm512_load_si512(t.second + 64),
+                      _mm512_load_si512(t.pair),   _mm512_load_si512(t.pair + 64),
+                      _mm512_load_si512(t.third),  _mm512_load_si512(t.third + 64),
+                      _mm512_load_si512(t.lead),   _mm512_load_si512(t.lead + 64),
+                      _mm512_load_si512(t.cont),   _mm512_load_si512(t.cont + 64)};
     const __m512i rareLo = _mm512_load_si512(t.rare), rareHi = _mm512_load_si512(t.rare + 64);
-    const __m512i firstLo = _mm512_load_si512(t.first), firstHi = _mm512_load_si512(t.first + 64);
-    const __m512i secondLo = _mm512_load_si512(t.second), secondHi = _mm512_load_si512(t.second + 64);
-    const __m512i pairLo = _mm512_load_si512(t.pair), pairHi = _mm512_load_si512(t.pair + 64);
-    const __m512i thirdLo = _mm512_load_si512(t.third), thirdHi = _mm512_load_si512(t.third + 64);
     const __m512i high = _mm512_set1_epi8(static_cast<char>(0x80));
-    const __m512i letterA = _mm512_set1_epi8('A'), letters = _mm512_set1_epi8(26);
+    constexpr std::size_t kStride = 62;  // leaves room for a rule's two followers
+    constexpr std::uint64_t kWhole = (std::uint64_t{1} << kStride) - 1;
     char* dst = out;
-    // Blocks follow each other 62 bytes apart whatever their rules did, so
-    // that the next block's work need not wait for this one's: only the
-    // characters a rule took beyond the block pass on, as a mask.
+    // In the usual block (no rare character, the limit far) steps begin at
+    // its first 62 positions and the next block comes 62 bytes on, so that
+    // its work need not wait for this one's: only the characters a rule took
+    // beyond the block pass on, as the mask `taken`.
     std::uint64_t taken = 0;
     for (; count > 0 && pos + 66 <= n && pos < limit; --count) {
-        const __m512i v = _mm512_loadu_si512(s + pos);
-        const __m512i next = _mm512_loadu_si512(s + pos + 1);
-        const __m512i after = _mm512_loadu_si512(s + pos + 2);
+        const unsigned char* p = s + pos;
+        const __m512i v = _mm512_loadu_si512(p);
         const std::uint64_t above = _mm512_movepi8_mask(v);  // 0x80 and up: kept as they are
-        const std::uint64_t rare =
-            _mm512_test_epi8_mask(_mm512_permutex2var_epi8(rareLo, v, rareHi), high) & ~above & ~taken;
-
-        // Steps begin in [0, end): 62 leaves room for two followers.
-        std::size_t end = limit - pos < 62 ? limit - pos : 62;
+        const std::uint64_t rare = _mm512_test_epi8_mask(_mm512_permutex2var_epi8(rareLo, v, rareHi), high) & ~above;
+        if (__builtin_expect(limit - pos >= kStride && (rare & kWhole) == 0, 1)) {
+            taken = convertBlock<Utf8>(t, r, p, v, above, kWhole & ~taken, kStride, taken, dst);
+            pos += kStride;
+            continue;
+        }
+        // The block ends before the rare character (the caller steps over
+        // it) or at the limit.
+        std::size_t end = limit - pos < kStride ? limit - pos : kStride;
         const std::size_t firstRare = _tzcnt_u64(rare);
         if (firstRare < end) end = firstRare;
         if (end == 0) break;
-        const std::uint64_t range = ((std::uint64_t{1} << end) - 1) & ~taken;
-
-        // Bytes from 0x80 up are no rule's characters (the permutes would
-        // read them as their low seven bits).
-        const __m512i firstClass = _mm512_maskz_permutex2var_epi8(~above, firstLo, v, firstHi);
-        const __m512i secondClass =
-            _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(next), secondLo, next, secondHi);
-        const __m512i pairIndex = _mm512_or_si512(firstClass, secondClass);
-        const __m512i pairLetter = _mm512_permutex2var_epi8(pairLo, pairIndex, pairHi);
-        const __m512i thirdBits = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(after), thirdLo, after, thirdHi);
-        std::uint64_t longs[4];
-        std::uint64_t three = 0;
-        for (std::size_t k = 0; k < t.longCount; ++k) {
-            longs[k] = _mm512_cmpeq_epi8_mask(pairIndex, _mm512_set1_epi8(static_cast<char>(t.longs[k].pair))) &
-                       _mm512_test_epi8_mask(thirdBits, _mm512_set1_epi8(static_cast<char>(1 << k))) & ~three;
-            three |= longs[k];
-        }
-        std::uint64_t starts = (_mm512_test_epi8_mask(pairLetter, pairLetter) | three) & range;
-        three &= range;
-        // A start nothing can consume stands, and the starts it consumes
-        // fall ("Sch" holding "ch"); only longer chains need settling, one
-        // by one. Without a branch for the usual cases, which go either way.
-        const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
-        const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
-        starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
-        three &= starts;
-        const std::uint64_t consumed = (starts << 1) | (three << 2);
-
-        // The single characters, each rule's small letter at its start, then
-        // capitals: every capital of Windows-1251 is its small letter less
-        // 0x20 but Ё (A8 against B8). Starts at a capital are letter rules.
-        __m512i o = _mm512_mask_mov_epi8(_mm512_permutex2var_epi8(singleLo, v, singleHi), above, v);
-        o = _mm512_mask_mov_epi8(o, starts & ~three, pairLetter);
-        for (std::size_t k = 0; k < t.longCount; ++k)
-            o = _mm512_mask_mov_epi8(o, longs[k] & starts, _mm512_set1_epi8(static_cast<char>(t.longs[k].small)));
-        const std::uint64_t raised = starts & _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, letterA), letters);
-        o = _mm512_mask_sub_epi8(o, raised, o, _mm512_set1_epi8(0x20));
-        const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(o, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
-        o = _mm512_mask_mov_epi8(o, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
-
-        const std::uint64_t keep = range & ~consumed;
-        if constexpr (!Utf8) {
-            _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keep, o));
-            dst += _mm_popcnt_u64(keep);
-        } else {
-            // A letter made here takes two bytes, lead and continuation,
-            // interleaved and then compressed with everything else.
-            const __m512i leadLo = _mm512_load_si512(t.lead), leadHi = _mm512_load_si512(t.lead + 64);
-            const __m512i contLo = _mm512_load_si512(t.cont), contHi = _mm512_load_si512(t.cont + 64);
-            const std::uint64_t two = keep & ~above & _mm512_movepi8_mask(o);
-            const __m512i lead = _mm512_mask_mov_epi8(o, two, _mm512_permutex2var_epi8(leadLo, o, leadHi));
-            const __m512i cont = _mm512_permutex2var_epi8(contLo, o, contHi);
-            alignas(64) static constexpr unsigned char kFirstHalf[64] = {
-#define LETTRICA_PAIR(i) i, 64 + i
-                LETTRICA_PAIR(0), LETTRICA_PAIR(1), LETTRICA_PAIR(2), LETTRICA_PAIR(3), LETTRICA_PAIR(4),
-                LETTRICA_PAIR(5), LETTRICA_PAIR(6), LETTRICA_PAIR(7), LETTRICA_PAIR(8), LETTRICA_PAIR(9),
-                LETTRICA_PAIR(10), LETTRICA_PAIR(11), LETTRICA_PAIR(12), LETTRICA_PAIR(13), LETTRICA_PAIR(14),
-                LETTRICA_PAIR(15), LETTRICA_PAIR(16), LETTRICA_PAIR(17), LETTRICA_PAIR(18), LETTRICA_PAIR(19),
-                LETTRICA_PAIR(20), LETTRICA_PAIR(21), LETTRICA_PAIR(22), LETTRICA_PAIR(23), LETTRICA_PAIR(24),
-                LETTRICA_PAIR(25), LETTRICA_PAIR(26), LETTRICA_PAIR(27), LETTRICA_PAIR(28), LETTRICA_PAIR(29),
-                LETTRICA_PAIR(30), LETTRICA_PAIR(31)};
-#undef LETTRICA_PAIR
-            const __m512i firstHalf = _mm512_load_si512(kFirstHalf);
-            const __m512i secondHalf = _mm512_add_epi8(firstHalf, _mm512_set1_epi8(32));
-            const __m512i lo = _mm512_permutex2var_epi8(lead, firstHalf, cont);
-            const __m512i hi = _mm512_permutex2var_epi8(lead, secondHalf, cont);
-            constexpr std::uint64_t kEven = 0x5555555555555555ull, kOdd = 0xAAAAAAAAAAAAAAAAull;
-            const std::uint64_t keepLo = _pdep_u64(keep, kEven) | _pdep_u64(two, kOdd);
-            const std::uint64_t keepHi = _pdep_u64(keep >> 32, kEven) | _pdep_u64(two >> 32, kOdd);
-            _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepLo, lo));
-            dst += _mm_popcnt_u64(keepLo);
-            _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepHi, hi));
-            dst += _mm_popcnt_u64(keepHi);
-        }
+        taken = convertBlock<Utf8>(t, r, p, v, above, ((std::uint64_t{1} << end) - 1) & ~taken, end, taken, dst);
         pos += end;
-        taken = consumed >> end;
     }
     out = dst;
     return pos + _mm_popcnt_u64(taken);
