@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes through the RTF reader, and whatever it reads
-// through the writer and back. Built and run by tools/fuzz.sh, not by CTest.
+// through the writer and back. Fuzzed by tools/fuzz.sh; the test run replays
+// its seeds.
 
 #include <cstdint>
 #include <cstdlib>
