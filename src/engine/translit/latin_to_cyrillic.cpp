@@ -156,8 +156,9 @@ void fill(FormTables<F>& t, std::size_t row, std::size_t follower, std::u16strin
     t.pairs[row * kRowWidth + follower] = third ? Layout<F>::third : pack<F>(out, span);
 }
 
-// The hot loop. Every character costs a look-up of itself and of its pair
-// with the next character; the common case, no rule, is one well predicted
+// The table loop: the UTF-16 form, and the byte forms where the processor
+// lacks the vector loop (and at their ends). Every character costs a look-up
+// of itself and of its pair with the next character; the common case, no rule, is one well predicted
 // branch and one eight-byte store. Only the pairs whose result hangs on a
 // third character ("Sh" before h, "Sc" before h) go through matchAt.
 // Steps begin before `limit`; a rule begun there may read and consume up to
