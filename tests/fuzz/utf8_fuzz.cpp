@@ -48,6 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(got.completePrefix == want.completePrefix, "checkUtf8: prefix");
     fuzz::check(got.valid == want.valid, "checkUtf8: valid");
     fuzz::check(text::isValidUtf8(bytes) == (want.valid && want.completePrefix == size), "isValidUtf8");
+    // The same behind ASCII, long enough for the vector check and its
+    // skipping of ASCII groups, at every offset within them.
+    const std::string padded = std::string(512 + size % 257, 'a') + std::string(bytes);
+    const text::Utf8Check gotPadded = text::checkUtf8(padded);
+    const text::Utf8Check wantPadded = reference(padded);
+    fuzz::check(gotPadded.valid == wantPadded.valid && gotPadded.completePrefix == wantPadded.completePrefix,
+                "checkUtf8 behind ASCII");
 
     // The well-formed prefix decodes as the lenient reader reads it and
     // encodes back to the same bytes.
