@@ -10,6 +10,9 @@ source "$(dirname "$0")/lib/session.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 out=$LETTRICA_HOME/server
 mkdir -p "$out"
+# The redirection happens in the background child: make the file exist before
+# the loop below reads it.
+: > "$out/stdout"
 /usr/bin/python3 "$here/../mail/smtp_server.py" --out "$out" > "$out/stdout" 2> "$out/stderr" &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; rm -rf "$LETTRICA_HOME"' EXIT
