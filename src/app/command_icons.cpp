@@ -128,6 +128,11 @@ QPixmap draw(const QString& command) {
         for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(3, 3.5 + 4.5 * i), 1.5, 1.5);
         p.setPen(QPen(QColor(40, 40, 40), 1.5));
         for (int i = 0; i < 3; ++i) p.drawLine(QPointF(6, 3.5 + 4.5 * i), QPointF(15, 3.5 + 4.5 * i));
+    } else if (command == "Cancel") {
+        // A red cross, as cancel buttons have it.
+        p.setPen(QPen(QColor(200, 20, 20), 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
     } else if (command == "HelpButton" || command == "N12") {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(40, 90, 200));

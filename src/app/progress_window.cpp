@@ -2,41 +2,40 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIcon>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+
+#include "app/command_icons.h"
+#include "app/gauge.h"
 
 namespace lettrica::app {
 
 ProgressWindow::ProgressWindow(QWidget* parent)
+    // A title and nothing else: no minimise, maximise or close button, no
+    // system menu; the window manager is asked through these hints.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
     setObjectName("TForm5");
     setWindowTitle(QString::fromUtf8("Перевод..."));
     setModal(false);
-    setFixedSize(272, 101);
-    QFont f(QStringLiteral("MS Sans Serif"), 8);
-    setFont(f);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     auto* group = new QGroupBox(QString::fromUtf8(" Прогресс: "), this);
     group->setObjectName("GroupBox1");
     group->setGeometry(8, 4, 257, 57);
 
-    gauge_ = new QProgressBar(group);
+    gauge_ = new Gauge(group);
     gauge_->setObjectName("Gauge1");
     gauge_->setGeometry(16, 18, 225, 25);
     gauge_->setRange(0, 100);
     gauge_->setValue(0);
-    gauge_->setTextVisible(true);
-    gauge_->setAlignment(Qt::AlignCenter);
-    gauge_->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: white; border: 1px solid gray; }"
-        "QProgressBar::chunk { background: navy; }"));
 
-    cancelButton_ = new QPushButton(QIcon::fromTheme("process-stop"), QString::fromUtf8("Отмена"), this);
+    cancelButton_ = new QPushButton(commandIcon(QStringLiteral("process-stop"), QStringLiteral("Cancel")),
+                                    QString::fromUtf8("Отмена"), this);
     cancelButton_->setObjectName("BitBtn1");
     cancelButton_->setGeometry(94, 69, 86, 25);
+    cancelButton_->setDefault(true);
     connect(cancelButton_, &QPushButton::clicked, this, &ProgressWindow::BitBtn1Click);
+    setFixedSize(272, 101);
 }
 
 void ProgressWindow::setMaximum(qint64 maximum) {
@@ -62,14 +61,23 @@ void ProgressWindow::start(qint64 maximum) {
     }
     show();
     raise();
+    activateWindow();  // so Enter, Space or Esc reach "Отмена"
+    cancelButton_->setFocus();
 }
 
-void ProgressWindow::finish() { hide(); }
+void ProgressWindow::finish() { closeAndReturnFocus(); }
 
 void ProgressWindow::BitBtn1Click() {
     cancelRequested_ = true;
-    hide();
+    closeAndReturnFocus();
     emit cancelled();
+}
+
+void ProgressWindow::closeAndReturnFocus() {
+    // The keyboard goes back to the window the command was started from.
+    const bool active = isActiveWindow();
+    hide();
+    if (QWidget* owner = parentWidget(); active && owner && owner->isVisible()) owner->activateWindow();
 }
 
 }  // namespace lettrica::app

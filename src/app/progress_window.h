@@ -1,14 +1,16 @@
 #pragma once
 // The progress window shared by the long commands (transliteration,
 // recoding, case change): a bar and "Отмена". Non-modal and on top, so the
-// main window stays usable while a command runs.
+// main window stays usable while a command runs; a title bar without
+// buttons, so "Отмена" (or Esc) is the only way to stop a run from here.
 
 #include <QDialog>
 
-class QProgressBar;
 class QPushButton;
 
 namespace lettrica::app {
+
+class Gauge;
 
 class ProgressWindow : public QDialog {
     Q_OBJECT
@@ -28,12 +30,16 @@ public:
 public slots:
     // "Отмена": asks the running command to stop and closes the window.
     void BitBtn1Click();
+    // Esc is "Отмена"; the window is never closed another way.
+    void reject() override { BitBtn1Click(); }
 
 signals:
     void cancelled();
 
 private:
-    QProgressBar* gauge_;
+    void closeAndReturnFocus();
+
+    Gauge* gauge_;
     QPushButton* cancelButton_;
     qint64 minimum_ = 0;
     qint64 maximum_ = 0;
