@@ -42,11 +42,14 @@ namespace {
 const char* const kDefaultFontName = "MS Sans Serif";
 constexpr int kDefaultFontSize = 10;
 
-// Commands that write a pane, and the send that reads them: off while a
-// long command fills one.
-const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "RtPerevod", "RegistrPerevod",
-                                    "Perekodirovka", "FixEncoding", "FixLayout", "EditTable1", "EditTable2", "N27",
-                                    "emsms"};
+// Commands that change a pane, and the send that reads them: off while a
+// long command reads or fills one.
+const char* const kPaneWriters[] = {
+    "New",           "Open",          "TrPerevod",          "RtPerevod",           "RegistrPerevod",
+    "Perekodirovka", "FixEncoding",   "FixLayout",          "EditTable1",          "EditTable2",
+    "N27",           "emsms",         "Paste",              "EditUndo1",           "EditCut1",
+    "EditPaste1",    "EditDelete1",   "FontButton",         "RichEditBold1",       "RichEditItalic1",
+    "RichEditUnderline1", "RichEditBullets1", "RichEditAlignLeft1", "RichEditAlignCenter1", "RichEditAlignRight1"};
 
 // Commands whose features are built elsewhere and that stay off until then.
 const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1"};
@@ -297,7 +300,7 @@ void MainWindow::setFocusedPane(QTextEdit* pane) {
 
 void MainWindow::updateEditCommands() {
     QTextEdit* pane = focused_;
-    if (!pane) return;
+    if (!pane || busy_) return;
     const bool selection = pane->textCursor().hasSelection();
     action("EditUndo1")->setEnabled(pane->document()->isUndoAvailable());
     action("EditCut1")->setEnabled(selection && !pane->isReadOnly());
@@ -309,7 +312,7 @@ void MainWindow::updateEditCommands() {
 
 void MainWindow::updateFormatCommands() {
     QTextEdit* pane = focused_;
-    if (!pane) return;
+    if (!pane || busy_) return;
     const QTextCharFormat f = pane->currentCharFormat();
     action("RichEditBold1")->setChecked(f.fontWeight() >= QFont::Bold);
     action("RichEditItalic1")->setChecked(f.fontItalic());
@@ -453,14 +456,17 @@ void MainWindow::runTransliteration(Direction direction) {
     PaneConversion run{source_->document(), result_,
                        [this, direction]() -> const translit::Converter& { return converterFor(direction); },
                        progress_};
-    if (runLongCommand(run) == RunOutcome::Cancelled && !closeAfterRun_)
+    run.cancelMessage = [] {
         showMessage(QMessageBox::Information, QString::fromUtf8("Перевод..."),
                     QString::fromUtf8("Перевод прерван пользователем."));
+    };
+    runLongCommand(run);
     if (closeAfterRun_) close();
 }
 
-RunOutcome MainWindow::runLongCommand(const PaneConversion& run) {
+RunOutcome MainWindow::runLongCommand(PaneConversion run) {
     setBusy(true);
+    run.abandoned = [this] { return closeAfterRun_; };
     RunOutcome outcome = runPaneConversion(run);
     setBusy(false);
     return closeAfterRun_ ? RunOutcome::Cancelled : outcome;
@@ -469,6 +475,15 @@ RunOutcome MainWindow::runLongCommand(const PaneConversion& run) {
 void MainWindow::setBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
+    // The panes are read piece by piece during a run: nothing may change them.
+    for (QTextEdit* pane : {source_, result_}) {
+        if (busy) {
+            readOnlyBeforeRun_[pane == result_] = pane->isReadOnly();
+            pane->setReadOnly(true);
+        } else {
+            pane->setReadOnly(readOnlyBeforeRun_[pane == result_]);
+        }
+    }
     if (busy) {
         disabledWhileBusy_.clear();
         for (const char* name : kPaneWriters) {
@@ -479,6 +494,7 @@ void MainWindow::setBusy(bool busy) {
     } else {
         for (auto [a, enabled] : disabledWhileBusy_) a->setEnabled(enabled);
         disabledWhileBusy_.clear();
+        updateEditCommands();
     }
 }
 

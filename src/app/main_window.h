@@ -58,9 +58,10 @@ public:
 
     // A long command over a pane; the pane-writing commands are off meanwhile.
     // Returns Cancelled also when the window is closing.
-    RunOutcome runLongCommand(const PaneConversion& run);
-    // Turns the pane-writing commands off, or back on as they were: for a
-    // long command, and for a send.
+    // The window supplies run.abandoned: true once it is closing.
+    RunOutcome runLongCommand(PaneConversion run);
+    // Turns the pane-writing commands off and the panes read-only, or back
+    // as they were: for a long command, and for a send.
     void setBusy(bool busy);
     bool isBusy() const { return busy_; }
     // The window was asked to close during a long command; it closes after it.
@@ -123,6 +124,7 @@ private:
     UserTableConverters userTables_;
 
     bool busy_ = false;
+    bool readOnlyBeforeRun_[2] = {false, false};
     bool closeAfterRun_ = false;
     QList<QPair<QAction*, bool>> disabledWhileBusy_;
 };

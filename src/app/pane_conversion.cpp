@@ -2,69 +2,104 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
-#include "app/document_adapter.h"
 #include "app/progress_window.h"
-#include "translit/document_conversion.h"
 
 namespace lettrica::app {
 
 namespace {
-// Characters per slice, and the time after which the event loop gets its turn.
+// Characters of work between two looks at the clock.
 constexpr std::size_t kSlice = 16 * 1024;
 qint64 sliceMillis = 30;
+
+// A new document that shows like the pane's own.
+QTextDocument* documentLike(const QTextDocument& pane) {
+    auto* document = new QTextDocument;
+    document->setDefaultFont(pane.defaultFont());
+    document->setDefaultTextOption(pane.defaultTextOption());
+    document->setDocumentMargin(pane.documentMargin());
+    document->setIndentWidth(pane.indentWidth());
+    document->setDefaultStyleSheet(pane.defaultStyleSheet());
+    document->setUndoRedoEnabled(false);
+    return document;
+}
+
+void handOver(QTextEdit* pane, QTextDocument* document) {
+    QTextDocument* old = pane->document();
+    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    document->setParent(pane);
+    // The pane would delete its first document on the spot; freeing a large
+    // one waits for the event loop instead.
+    old->setParent(nullptr);
+    pane->setDocument(document);
+    old->deleteLater();
+}
 }  // namespace
 
 void setSliceMillis(int millis) { sliceMillis = millis; }
 
 RunOutcome runPaneConversion(const PaneConversion& run) {
-    const DocumentSnapshot snapshot = snapshotDocument(*run.source);
-    translit::DocumentConversion conversion(snapshot.text);
-
-    const bool wasVisible = run.target->isVisible();
-    if (run.hideTargetWhileRunning && wasVisible) run.target->hide();
-    run.progress->start(static_cast<qint64>(conversion.total()));
+    QTextEdit* target = run.target;
+    const bool hide = run.hideTargetWhileRunning && target->isVisible();
+    if (hide) target->hide();
+    QTextDocument* document = documentLike(*target->document());
+    ConversionPipeline pipeline(*run.source, *document, run.converter);
+    run.progress->start(static_cast<qint64>(pipeline.total()));
     QCoreApplication::processEvents();
 
-    bool cancelled = false;
     QElapsedTimer clock;
-    while (!conversion.done()) {
+    auto slice = [&] {
         clock.start();
         do {
-            conversion.advance(run.converter(), kSlice);
-        } while (!conversion.done() && clock.elapsed() < sliceMillis);
-        run.progress->setProgress(static_cast<qint64>(conversion.position()));
+            pipeline.work(kSlice);
+        } while (!pipeline.done() && clock.elapsed() < sliceMillis);
+        run.progress->setProgress(static_cast<qint64>(pipeline.finished()));
+    };
+    auto abandoned = [&] { return run.abandoned && run.abandoned(); };
+
+    while (!pipeline.done() && !run.progress->cancelRequested()) {
+        slice();
         QCoreApplication::processEvents();
-        if (run.progress->cancelRequested()) {
-            cancelled = true;
-            break;
+    }
+    const bool cancelled = run.progress->cancelRequested();
+    if (cancelled) {
+        pipeline.stopConverting();
+        if (!abandoned()) {
+            // The untouched rest goes in while the message is read...
+            QTimer rest;
+            rest.setInterval(0);
+            QObject::connect(&rest, &QTimer::timeout, [&] {
+                if (pipeline.done() || abandoned()) rest.stop();
+                else slice();
+            });
+            rest.start();
+            if (run.cancelMessage) run.cancelMessage();
+            rest.stop();
+            // ...and what is left of it after.
+            while (!pipeline.done() && !abandoned()) {
+                slice();
+                QCoreApplication::processEvents();
+            }
+        }
+        if (abandoned()) {
+            delete document;
+            if (hide) target->show();
+            run.progress->finish();
+            return RunOutcome::Cancelled;
         }
     }
 
-    // The result is built in a document of its own and then handed to the
-    // pane: filling a document that an editor lays out costs ten times more.
-    QTextDocument* old = run.target->document();
-    auto* document = new QTextDocument(run.target);
-    document->setDefaultFont(old->defaultFont());
-    document->setDefaultTextOption(old->defaultTextOption());
-    document->setDocumentMargin(old->documentMargin());
-    document->setIndentWidth(old->indentWidth());
-    document->setDefaultStyleSheet(old->defaultStyleSheet());
-    buildDocument(*document, conversion.result(), snapshot);
-    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
-    QPointer<QTextDocument> previous(old);
-    run.target->setDocument(document);
-    if (previous && previous != document) previous->deleteLater();
+    handOver(target, document);
     if (!cancelled) {
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::Start);
-        run.target->setTextCursor(cursor);
+        target->setTextCursor(cursor);
     }
-    if (run.hideTargetWhileRunning && wasVisible) run.target->show();
+    if (hide) target->show();
     run.progress->finish();
     return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;
 }

@@ -90,18 +90,18 @@ void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
         PaneConversion conversion{window_->sourcePane()->document(), window_->resultPane(),
                                   [&converter]() -> const translit::Converter& { return converter; },
                                   window_->progressWindow()};
-        const RunOutcome outcome = window_->runLongCommand(conversion);
-        if (window_->closeRequested()) {
-            window_->close();
-            return;
-        }
         // After "Отмена" the result pane shows the repaired beginning and
         // the rest as it was, as after any long command.
-        if (outcome == RunOutcome::Cancelled) {
+        conversion.cancelMessage = [caption] {
             QMessageBox box(QMessageBox::Information, caption,
                             QString::fromUtf8("Исправление прервано пользователем."), QMessageBox::Ok);
             box.setObjectName(QStringLiteral("MessageBox"));
             box.exec();
+        };
+        window_->runLongCommand(conversion);
+        if (window_->closeRequested()) {
+            window_->close();
+            return;
         }
     }
     window_->statusBar()->showMessage(summary(kind, tally));

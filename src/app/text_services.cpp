@@ -53,22 +53,22 @@ void TextServices::PerekodirovkaExecute() {
 
 void TextServices::runPanes(bool source, bool result, const ConverterChoice& converter, const QString& caption,
                             const QString& cancelMessage) {
-    bool cancelled = source && runPass(window_->sourcePane(), converter) == RunOutcome::Cancelled;
-    if (!cancelled && result) cancelled = runPass(window_->resultPane(), converter) == RunOutcome::Cancelled;
-    if (window_->closeRequested()) {
-        window_->close();
-        return;
-    }
-    if (cancelled) {
+    auto message = [caption, cancelMessage] {
         QMessageBox box(QMessageBox::Information, caption, cancelMessage, QMessageBox::Ok);
         box.setObjectName(QStringLiteral("MessageBox"));
         box.exec();
-    }
+    };
+    bool cancelled = source && runPass(window_->sourcePane(), converter, message) == RunOutcome::Cancelled;
+    if (!cancelled && result) runPass(window_->resultPane(), converter, message);
+    if (window_->closeRequested()) window_->close();
 }
 
-RunOutcome TextServices::runPass(QTextEdit* pane, const ConverterChoice& converter) {
+RunOutcome TextServices::runPass(QTextEdit* pane, const ConverterChoice& converter,
+                                 const std::function<void()>& cancelMessage) {
     if (pane->document()->isEmpty()) return RunOutcome::Finished;  // no progress window either
-    return window_->runLongCommand(PaneConversion{pane->document(), pane, converter, window_->progressWindow()});
+    PaneConversion run{pane->document(), pane, converter, window_->progressWindow()};
+    run.cancelMessage = cancelMessage;
+    return window_->runLongCommand(run);
 }
 
 }  // namespace lettrica::app

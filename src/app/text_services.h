@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <string_view>
 
 #include "app/pane_conversion.h"
@@ -43,7 +44,7 @@ private:
     // Runs the ticked panes, source first; shows the message after a cancel.
     void runPanes(bool source, bool result, const ConverterChoice& converter, const QString& caption,
                   const QString& cancelMessage);
-    RunOutcome runPass(QTextEdit* pane, const ConverterChoice& converter);
+    RunOutcome runPass(QTextEdit* pane, const ConverterChoice& converter, const std::function<void()>& cancelMessage);
 
     MainWindow* window_;
     CaseDialog* caseDialog_;

@@ -170,12 +170,12 @@ private slots:
         // One slice per event-loop pass, so the cancel lands mid-run however fast the machine.
         lettrica::app::setSliceMillis(0);
         MessageCatcher catcher;
-        // Press "Отмена" as soon as the progress window shows.
+        // Press "Отмена" as soon as the bar has moved.
         QTimer::singleShot(0, window_, [this] {
             auto poll = std::make_shared<std::function<void()>>();
             *poll = [this, poll] {
                 auto* button = window_->progressWindow()->findChild<QPushButton*>("BitBtn1");
-                if (window_->progressWindow()->isVisible() && window_->isBusy()) button->click();
+                if (window_->progressWindow()->isVisible() && window_->progressWindow()->percent() > 0) button->click();
                 else QTimer::singleShot(1, window_, *poll);
             };
             (*poll)();

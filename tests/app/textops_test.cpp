@@ -27,31 +27,15 @@
 #include "settings/ini_file.h"
 #include "text/cp1251.h"
 #include "support/message_catcher.h"
+#include "support/pane_choice.h"
 #include "textops/recoding.h"
 
 using namespace lettrica;
 using lettrica::app::CaseDialog;
 using lettrica::app::MainWindow;
-using lettrica::app::PaneChoiceDialog;
 using lettrica::app::RecodeDialog;
 
 namespace {
-
-// Answers the next modal dialog: `setup` adjusts it, then OK or "Отмена".
-void answerDialog(std::function<void(PaneChoiceDialog*)> setup, bool ok = true) {
-    QTimer::singleShot(0, [setup, ok] {
-        auto* dialog = qobject_cast<PaneChoiceDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        if (setup) setup(dialog);
-        dialog->findChild<QPushButton*>(ok ? "BitBtn1" : "BitBtn2")->click();
-    });
-}
-
-void setChoice(PaneChoiceDialog* d, int index, bool source, bool result) {
-    d->setItemIndex(index);
-    d->findChild<QCheckBox*>("CheckBox1")->setChecked(source);
-    d->findChild<QCheckBox*>("CheckBox2")->setChecked(result);
-}
 
 // A pane with formatted words: "Ёлка " plain, "Жук" bold red, new paragraph, "Tree" italic.
 void fillPane(QTextEdit* pane) {

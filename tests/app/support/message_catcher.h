@@ -7,12 +7,14 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 struct MessageCatcher {
     QStringList captions, texts;
     QList<QMessageBox::Icon> icons;
     QList<QWidget*> owners;
     QTimer timer;
+    std::function<void(QMessageBox*)> onShow;  // runs while the box is up
 
     MessageCatcher() {
         QObject::connect(&timer, &QTimer::timeout, [this] {
@@ -21,6 +23,7 @@ struct MessageCatcher {
                 texts << box->text();
                 icons << box->icon();
                 owners << box->parentWidget();
+                if (onShow) onShow(box);
                 box->accept();
             }
         });

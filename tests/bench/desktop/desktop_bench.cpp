@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
         const qint64 conv = clock.restart();
         QTextDocument scratch;
-        lettrica::app::buildDocument(scratch, converted, snapshot);
+        lettrica::app::buildDocument(scratch, converted, snapshot.formats);
         const qint64 build = clock.restart();
         std::printf("stages: snapshot %lld ms, engine %lld ms, build %lld ms\n", static_cast<long long>(snap),
                     static_cast<long long>(conv), static_cast<long long>(build));

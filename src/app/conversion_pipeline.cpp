@@ -1,0 +1,103 @@
+#include "app/conversion_pipeline.h"
+
+#include <algorithm>
+
+namespace lettrica::app {
+
+namespace {
+// Paragraphs are read until a chunk holds this many characters.
+constexpr std::size_t kChunk = 64 * 1024;
+}  // namespace
+
+ConversionPipeline::ConversionPipeline(const QTextDocument& source, QTextDocument& target, ConverterChoice converter)
+    : reader_(source, formats_), builder_(target, formats_), converter_(std::move(converter)) {}
+
+bool ConversionPipeline::work(std::size_t budget) {
+    switch (stage_) {
+        case Stage::Read: read(budget); break;
+        case Stage::Convert: convert(budget); break;
+        case Stage::Build: build(budget); break;
+        case Stage::Done: break;
+    }
+    return done();
+}
+
+void ConversionPipeline::stopConverting() {
+    converting_ = false;
+    if (stage_ == Stage::Convert) convert(0);
+}
+
+std::size_t ConversionPipeline::finished() const {
+    if (done()) return total();
+    return std::min(total(), chunkStart_ + built_);
+}
+
+void ConversionPipeline::read(std::size_t budget) {
+    reader_.read(chunk_, budget);
+    const std::size_t read = reader_.position() - chunkStart_;
+    if (read < kChunk && !reader_.done()) return;
+    if (!converting_) {
+        toBuild(chunk_);
+        return;
+    }
+    conversion_.emplace(chunk_);
+    stage_ = Stage::Convert;
+}
+
+void ConversionPipeline::convert(std::size_t budget) {
+    if (converting_ && !conversion_->advance(converter_(), budget)) return;
+    // Done, or stopped: the converted part and the rest of the chunk as it was.
+    converted_ = conversion_->result();
+    conversion_.reset();
+    toBuild(converted_);
+}
+
+void ConversionPipeline::toBuild(const text::StyledText& paragraphs) {
+    building_ = &paragraphs;
+    paragraph_ = run_ = offset_ = 0;
+    begun_ = false;
+    built_ = 0;
+    stage_ = Stage::Build;
+}
+
+void ConversionPipeline::build(std::size_t budget) {
+    std::size_t spent = 0;
+    const auto& paragraphs = building_->paragraphs;
+    builder_.beginBatch();
+    while (paragraph_ < paragraphs.size() && spent < budget) {
+        const text::Paragraph& p = paragraphs[paragraph_];
+        if (!begun_) {
+            builder_.beginParagraph(p.format);
+            begun_ = true;
+        }
+        // A long run goes in in pieces, so a slice stays short.
+        while (run_ < p.runs.size() && spent < budget) {
+            const std::u16string_view text = p.runs[run_].text;
+            const std::size_t n = std::min(text.size() - offset_, budget - spent);
+            builder_.insertText(text.substr(offset_, n), p.runs[run_].format);
+            offset_ += n;
+            spent += n;
+            if (offset_ == text.size()) {
+                ++run_;
+                offset_ = 0;
+            }
+        }
+        if (run_ < p.runs.size()) break;
+        built_ += chunk_.paragraphs[paragraph_].length() + 2;
+        ++paragraph_;
+        run_ = 0;
+        begun_ = false;
+        spent += 2;
+    }
+    builder_.endBatch();
+    if (paragraph_ < paragraphs.size()) return;
+
+    chunkStart_ = reader_.position();  // the break after the chunk included
+    chunk_.paragraphs.clear();
+    converted_.paragraphs.clear();
+    building_ = nullptr;
+    built_ = 0;
+    stage_ = reader_.done() ? Stage::Done : Stage::Read;
+}
+
+}  // namespace lettrica::app
