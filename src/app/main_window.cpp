@@ -23,6 +23,7 @@
 #include "app/u16_text.h"
 #include "app/font_dialog.h"
 #include "app/mail/mail_commands.h"
+#include "app/pane.h"
 #include "app/progress_window.h"
 #include "app/repair_commands.h"
 #include "app/settings_store.h"
@@ -125,7 +126,7 @@ QAction* MainWindow::action(const QString& name) const { return commands_->get(n
 
 void MainWindow::buildPanes() {
     auto makePane = [this](const char* name) {
-        auto* pane = new QTextEdit(this);
+        auto* pane = new Pane(this);
         pane->setObjectName(QString::fromLatin1(name));
         pane->setFont(QFont(QString::fromLatin1(kDefaultFontName), kDefaultFontSize));
         pane->setAcceptRichText(true);

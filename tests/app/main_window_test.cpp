@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -247,6 +248,40 @@ private slots:
         QTest::keyClick(window_, Qt::Key_C, Qt::AltModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond"));
         QCOMPARE(window_->resultPane()->textCursor().selectedText().size(), 12);
+    }
+
+    // Copies hold the pane's characters: a no-break space stays one, in the
+    // plain text other programs take and in the rich part the panes take.
+    void copiesKeepNoBreakSpaces() {
+        QTextEdit* result = window_->resultPane();
+        result->setHtml(QString::fromUtf8("<p><b>12&nbsp;655</b> руб.</p><p>А.&nbsp;С.&nbsp;Пушкин</p>"
+                                          "<table><tr><td>1&nbsp;000</td><td>x</td></tr></table>"));
+        const QString whole = QString::fromUtf8("12\u00A0655 руб.\nА.\u00A0С.\u00A0Пушкин\n1\u00A0000\nx\n");
+        QTest::keyClick(window_, Qt::Key_C, Qt::AltModifier);  // CopyT
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->text(), whole);
+        QVERIFY(copied->hasHtml());
+
+        // Ctrl+C on part of a pane, by the command and by the pane's own key.
+        QTextCursor part(result->document());
+        part.setPosition(0);
+        part.setPosition(6, QTextCursor::KeepAnchor);
+        result->setTextCursor(part);
+        result->setFocus();
+        QTRY_VERIFY(result->hasFocus());
+        window_->action("EditCopy1")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("12\u00A0655"));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("12\u00A0655"));
+
+        // Back into the source pane (Alt+V), bold and all.
+        QTest::keyClick(window_, Qt::Key_C, Qt::AltModifier);
+        QTest::keyClick(window_, Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(window_->sourcePane()->document()->toRawText(), result->document()->toRawText());
+        QTextCursor bold(window_->sourcePane()->document());
+        bold.setPosition(2);
+        QCOMPARE(bold.charFormat().fontWeight(), int(QFont::Bold));
     }
 
     void wordWrapTogglesBothPanes() {
