@@ -394,13 +394,18 @@ void MainWindow::N17Click() {
 void MainWindow::FontExecute() {
     QTextEdit* pane = activePane_ == 2 ? result_ : source_;
     const QTextCharFormat current = pane->currentCharFormat();
+    // What the format leaves open, the pane's own font decides.
+    const QFont used = current.font().resolve(pane->document()->defaultFont());
+    const QColor color =
+        current.foreground().style() == Qt::NoBrush ? pane->palette().color(QPalette::Text) : current.foreground().color();
     FontDialog dialog(this);
-    QColor color = current.foreground().style() == Qt::NoBrush ? QColor(Qt::black) : current.foreground().color();
-    dialog.setCurrent(current.font(), color);
+    dialog.setCurrent(used, color);
     if (dialog.exec() != QDialog::Accepted) return;
     const QFont font = dialog.selectedFont();
     QTextCharFormat f;
-    f.setFontFamilies({font.family()});
+    // A face left as shown stays as the text names it ("MS Sans Serif"
+    // drawn by its stand-in), so OK alone changes nothing.
+    if (dialog.faceChanged()) f.setFontFamilies({font.family()});
     f.setFontPointSize(font.pointSizeF() > 0 ? font.pointSizeF() : kDefaultFontSize);
     f.setForeground(dialog.selectedColor());
     f.setFontWeight(font.weight());
