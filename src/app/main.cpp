@@ -1,11 +1,13 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/tray/app_icon.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lettrica"));
+    lettrica::app::installQtTranslations();
     QApplication::setWindowIcon(lettrica::app::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("lettrica"));
     // The program lives until its main window closes, also while that window

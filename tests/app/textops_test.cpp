@@ -21,6 +21,7 @@
 
 #include "app/case_dialog.h"
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/progress_window.h"
 #include "app/recode_dialog.h"
 #include "app/text_services.h"
@@ -80,6 +81,9 @@ struct ShowSpy : QObject {
 class TextopsTest : public QObject {
     Q_OBJECT
 private slots:
+    // As the program runs: Qt's words in Russian, the dialogs' own as given.
+    void initTestCase() { lettrica::app::installQtTranslations(); }
+
     void init() {
         qputenv("LETTRICA_HOME", home_.path().toUtf8());
         window_ = new MainWindow();

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "app/table_editor_dialog.h"
 #include "app/user_table_commands.h"
 #include "app/user_tables.h"
@@ -99,6 +100,9 @@ class UserTableCommandsTest : public QObject {
     }
 
 private slots:
+    // As the program runs: Qt's words in Russian, "&Yes" and "&No" as given.
+    void initTestCase() { lettrica::app::installQtTranslations(); }
+
     void init() {
         home_ = std::make_unique<QTemporaryDir>();
         QVERIFY(home_->isValid());
