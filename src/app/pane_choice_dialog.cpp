@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "app/dialog_width.h"
+
 namespace lettrica::app {
 
 namespace {
@@ -71,7 +73,7 @@ PaneChoiceDialog::PaneChoiceDialog(const char* name, const QString& caption, int
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Esc rejects too
 
-    setFixedSize(kClientWidth, clientHeight);
+    fixDialogSize(this, kClientWidth, clientHeight);
 
     setItemIndex(asBuilt);
 }

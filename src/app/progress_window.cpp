@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "app/command_icons.h"
+#include "app/dialog_width.h"
 #include "app/gauge.h"
 
 namespace lettrica::app {
@@ -35,7 +36,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     cancelButton_->setGeometry(94, 69, 86, 25);
     cancelButton_->setDefault(true);
     connect(cancelButton_, &QPushButton::clicked, this, &ProgressWindow::BitBtn1Click);
-    setFixedSize(272, 101);
+    fixDialogSize(this, 272, 101);
 }
 
 void ProgressWindow::setMaximum(qint64 maximum) {

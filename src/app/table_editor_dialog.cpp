@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "app/dialog_width.h"
 #include "app/user_tables.h"
 
 namespace lettrica::app {
@@ -50,7 +51,6 @@ void TableEditorDialog::build() {
     // Single fixed border with only the system menu and its close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(l.client);
     setModal(true);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -89,8 +89,9 @@ void TableEditorDialog::build() {
     for (int i = 0; i < 3; ++i) {
         buttons[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
         buttons[i]->setObjectName(QString::fromLatin1(names[i]));
-        buttons[i]->setGeometry(l.buttonX[i], l.buttonY, 82, 25);
         buttons[i]->setIcon(style()->standardIcon(icons[i]));
+        // As wide as designed, or as its caption needs in the face drawn here.
+        buttons[i]->setGeometry(l.buttonX[i], l.buttonY, std::max(82, buttons[i]->sizeHint().width()), 25);
         buttons[i]->setAutoDefault(false);
     }
     buttons[0]->setDefault(true);  // Enter; Esc rejects the dialog
@@ -107,6 +108,7 @@ void TableEditorDialog::build() {
         setTabOrder(previous, b);
         previous = b;
     }
+    fixDialogSize(this, l.client.width(), l.client.height());
 }
 
 void TableEditorDialog::prepare() {

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "app/progress_window.h"
+#include "support/captions_fit.h"
 
 using lettrica::app::ProgressWindow;
 
@@ -71,6 +72,7 @@ private slots:
                            Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint)));
         QCOMPARE(window.windowTitle(), QStringLiteral("Перевод..."));
         QCOMPARE(window.size(), QSize(272, 101));
+        checkCaptionsFit(&window);
     }
 
     void cancelCarriesAGlyph() {

