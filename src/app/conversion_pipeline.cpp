@@ -4,21 +4,15 @@
 
 namespace lettrica::app {
 
-namespace {
-// Paragraphs are read until a chunk holds this many characters.
-constexpr std::size_t kChunk = 64 * 1024;
-}  // namespace
-
 ConversionPipeline::ConversionPipeline(const QTextDocument& source, QTextDocument& target, ConverterChoice converter)
     : reader_(source, formats_), builder_(target, formats_), converter_(std::move(converter)) {}
 
 bool ConversionPipeline::work(std::size_t budget) {
-    switch (stage_) {
-        case Stage::Read: read(budget); break;
-        case Stage::Convert: convert(budget); break;
-        case Stage::Build: build(budget); break;
-        case Stage::Done: break;
-    }
+    // What is read goes on through the engine and into the target in the
+    // same call, so every call leaves more of the result in place.
+    if (stage_ == Stage::Read) read(budget);
+    if (stage_ == Stage::Convert) convert(budget);
+    if (stage_ == Stage::Build) build(budget);
     return done();
 }
 
@@ -34,8 +28,8 @@ std::size_t ConversionPipeline::finished() const {
 
 void ConversionPipeline::read(std::size_t budget) {
     reader_.read(chunk_, budget);
-    const std::size_t read = reader_.position() - chunkStart_;
-    if (read < kChunk && !reader_.done()) return;
+    // A paragraph longer than the budget takes several calls to read.
+    if (chunk_.paragraphs.empty() && !reader_.done()) return;
     if (!converting_) {
         toBuild(chunk_);
         return;
@@ -47,7 +41,7 @@ void ConversionPipeline::read(std::size_t budget) {
 void ConversionPipeline::convert(std::size_t budget) {
     if (converting_ && !conversion_->advance(converter_(), budget)) return;
     // Done, or stopped: the converted part and the rest of the chunk as it was.
-    converted_ = conversion_->result();
+    converted_ = conversion_->takeResult();
     conversion_.reset();
     toBuild(converted_);
 }
@@ -56,7 +50,6 @@ void ConversionPipeline::toBuild(const text::StyledText& paragraphs) {
     building_ = &paragraphs;
     paragraph_ = run_ = offset_ = 0;
     begun_ = false;
-    built_ = 0;
     stage_ = Stage::Build;
 }
 
@@ -70,7 +63,7 @@ void ConversionPipeline::build(std::size_t budget) {
             builder_.beginParagraph(p.format);
             begun_ = true;
         }
-        // A long run goes in in pieces, so a slice stays short.
+        // A long run goes in in pieces, so a call stays short.
         while (run_ < p.runs.size() && spent < budget) {
             const std::u16string_view text = p.runs[run_].text;
             const std::size_t n = std::min(text.size() - offset_, budget - spent);
@@ -83,7 +76,7 @@ void ConversionPipeline::build(std::size_t budget) {
             }
         }
         if (run_ < p.runs.size()) break;
-        built_ += chunk_.paragraphs[paragraph_].length() + 2;
+        built_ += chunk_.paragraphs[paragraph_].length() + 2;  // with its break
         ++paragraph_;
         run_ = 0;
         begun_ = false;
@@ -92,11 +85,11 @@ void ConversionPipeline::build(std::size_t budget) {
     builder_.endBatch();
     if (paragraph_ < paragraphs.size()) return;
 
-    chunkStart_ = reader_.position();  // the break after the chunk included
+    chunkStart_ += built_;
+    built_ = 0;
     chunk_.paragraphs.clear();
     converted_.paragraphs.clear();
     building_ = nullptr;
-    built_ = 0;
     stage_ = reader_.done() ? Stage::Done : Stage::Read;
 }
 

@@ -2,7 +2,9 @@
 // The work of a long command, in pieces small enough for the event loop to
 // run between them: a chunk of paragraphs is read from the source document,
 // converted by the engine and built into the target document, then the next
-// chunk. Only a chunk is held in between, whatever the size of the document.
+// chunk. A chunk is what one call reads, so a call usually takes its chunk
+// all the way; a paragraph longer than that takes several calls at each
+// step. Only a chunk is held in between, whatever the size of the document.
 //
 // Once conversion is stopped, the paragraphs still to come go into the target
 // as they are: the target then holds the converted beginning and the
@@ -67,7 +69,7 @@ private:
     const text::StyledText* building_ = nullptr;              // chunk_ or converted_
     std::size_t paragraph_ = 0, run_ = 0, offset_ = 0;        // next to build
     bool begun_ = false;                                      // paragraph_ is begun in the target
-    std::size_t built_ = 0;                                   // source characters of the chunk built
+    std::size_t built_ = 0;                                   // source characters of the chunk built, breaks included
 };
 
 }  // namespace lettrica::app

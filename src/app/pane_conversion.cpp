@@ -61,9 +61,12 @@ RunOutcome runPaneConversion(const PaneConversion& run) {
     };
     auto abandoned = [&] { return run.abandoned && run.abandoned(); };
 
-    while (!pipeline.done() && !run.progress->cancelRequested()) {
+    // As the step-by-step loop had it: a piece of work, the event loop, then
+    // a look at the flag.
+    while (!pipeline.done()) {
         slice();
         QCoreApplication::processEvents();
+        if (run.progress->cancelRequested()) break;
     }
     const bool cancelled = run.progress->cancelRequested();
     if (cancelled) {

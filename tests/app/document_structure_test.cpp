@@ -52,11 +52,11 @@ const char* const kPage =
     "<tr><td><table border='1'><tr><td>Щёлково</td></tr></table>и пригород</td><td>5&nbsp;000</td></tr></table>"
     "<p>После таблицы.</p>";
 
-// `copies` of the page, each with long paragraphs in its table cells and
-// lists, so that the slices of a long run end inside them.
-QString bulkyPage(int copies) {
+// `copies` of the page, each with long paragraphs (`sentences` each) in its
+// table cells and lists, so that the slices of a long run end inside them.
+QString bulkyPage(int copies, int sentences = 150) {
     QString words;
-    for (int i = 0; i < 150; ++i) words += QString::fromUtf8("Съешь ещё этих <b>мягких</b> булок. ");
+    for (int i = 0; i < sentences; ++i) words += QString::fromUtf8("Съешь ещё этих <b>мягких</b> булок. ");
     QString html;
     for (int i = 0; i < copies; ++i)
         html += QString::fromUtf8(kPage) + "<p>" + words + "</p><table border='1'><tr><td>" + words +
@@ -160,7 +160,8 @@ private slots:
     void cancelAtEveryPassKeepsPrefixRestAndStructure() {
         QTextEdit* source = window_->sourcePane();
         QTextEdit* result = window_->resultPane();
-        pasteHtml(source, bulkyPage(5) + shape::PageMaker(3).page(20));
+        // Paragraphs longer than a slice's work: slices end inside them too.
+        pasteHtml(source, bulkyPage(2, 700) + shape::PageMaker(3).page(20));
         const QStringList blocks = shape::describe(*source->document(), Detail::Blocks);
         const QStringList before = blockTexts(*source->document());
         window_->RtPerevodExecute();

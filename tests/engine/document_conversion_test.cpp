@@ -64,6 +64,11 @@ TEST(DocumentConversion, StoppedRunKeepsConvertedPrefixAndUntouchedRest) {
         EXPECT_EQ(run.position(), 5u);
         EXPECT_EQ(run.total(), 12u);
         StyledText partial = run.result();
+        {
+            DocumentConversion taken(doc);
+            taken.advance(*c, 5);
+            EXPECT_EQ(taken.takeResult(), partial);  // the same, moved out
+        }
         if (c == &angloCyrillicToLatin()) {
             EXPECT_EQ(S(partial.plainText()), "Zhuk zhук\r\nЖук");
             EXPECT_EQ(partial.paragraphs[0].runs[1].format, 2);

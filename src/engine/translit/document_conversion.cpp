@@ -97,9 +97,22 @@ bool DocumentConversion::advance(const Converter& given, std::size_t budget) {
 
 text::StyledText DocumentConversion::result() const {
     text::StyledText out = output_;
+    appendRest(out);
+    return out;
+}
+
+text::StyledText DocumentConversion::takeResult() {
+    text::StyledText out = std::move(output_);
+    output_ = text::StyledText{};
+    appendRest(out);
+    return out;
+}
+
+// After the paragraphs converted whole: the converted part of the current
+// paragraph and its rest, then the paragraphs not reached.
+void DocumentConversion::appendRest(text::StyledText& out) const {
     std::size_t next = paragraph_;
     if (!done() && started_) {
-        // The converted part of the current paragraph, then its rest.
         text::Paragraph p = current_;
         const text::Paragraph& src = source_.paragraphs[paragraph_];
         for (std::size_t r = 0; r < src.runs.size(); ++r) {
@@ -113,14 +126,13 @@ text::StyledText DocumentConversion::result() const {
         ++next;
     }
     for (; next < source_.paragraphs.size(); ++next) out.paragraphs.push_back(source_.paragraphs[next]);
-    return out;
 }
 
 text::StyledText convertDocument(const text::StyledText& source, const Converter& converter) {
     DocumentConversion conversion(source);
     while (!conversion.advance(converter, static_cast<std::size_t>(-1) / 2)) {
     }
-    return conversion.result();
+    return conversion.takeResult();
 }
 
 }  // namespace lettrica::translit

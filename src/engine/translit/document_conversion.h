@@ -27,12 +27,16 @@ public:
 
     // The converted part and, after it, the rest of the source as it was.
     text::StyledText result() const;
+    // The same without a copy of the converted part, which moves into the
+    // result: the conversion is spent.
+    text::StyledText takeResult();
 
 private:
     void beginParagraph();
     const Converter& paragraphConverter(const Converter& converter);
     void finishParagraph();
     std::size_t runAt(std::size_t offset) const;
+    void appendRest(text::StyledText& out) const;
 
     const text::StyledText& source_;
     text::StyledText output_;
