@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,7 +19,8 @@
 #include <QVBoxLayout>
 
 #include "app/command_table.h"
-#include "app/u16_text.h"
+#include "app/files/file_commands.h"
+#include "app/print/print_commands.h"
 #include "app/font_dialog.h"
 #include "app/mail/mail_commands.h"
 #include "app/progress_window.h"
@@ -31,7 +31,6 @@
 #include "app/tray/tray_dock.h"
 #include "app/user_table_commands.h"
 #include "app/volume_status.h"
-#include "docio/plain_text.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 
@@ -47,9 +46,6 @@ constexpr int kDefaultFontSize = 10;
 const char* const kPaneWriters[] = {"New",      "Open",          "TrPerevod",  "RtPerevod", "RegistrPerevod",
                                     "Perekodirovka", "FixEncoding", "FixLayout", "EditTable1", "EditTable2", "N27",
                                     "emsms"};
-
-// Commands whose features are built elsewhere and that stay off until then.
-const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
@@ -82,7 +78,6 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     buildMenus();
     buildToolBar();
     connectCommands();
-    for (const char* name : kNotYetBuilt) action(name)->setEnabled(false);
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(false);
@@ -112,6 +107,8 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     auto* repairs = new RepairCommands(this);
     connect(action("FixEncoding"), &QAction::triggered, repairs, &RepairCommands::FixEncodingExecute);
     connect(action("FixLayout"), &QAction::triggered, repairs, &RepairCommands::FixLayoutExecute);
+    files_ = new FileCommands(this);  // Open, Save
+    new PrintCommands(this);          // TForm4, Print, FilePageSetup1
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }
@@ -407,24 +404,14 @@ void MainWindow::FontExecute() {
 }
 
 bool MainWindow::loadCommandLineFile(const QString& path) {
-    resetSource_ = true;
-    resetResult_ = false;
+    resetAttributes(true, false);
+    return files_->loadFile(source_, path);
+}
+
+void MainWindow::resetAttributes(bool source, bool result) {
+    resetSource_ = source;
+    resetResult_ = result;
     DefAtrExecute();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(QMessageBox::Critical, QString::fromUtf8("Ошибка"),
-                    QString::fromUtf8("Произошла ошибка при открытии файла \"%1\".").arg(QFileInfo(path).fileName()));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    const docio::DecodedText decoded =
-        docio::decodeTextFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    source_->clear();
-    QTextCursor cursor(source_->document());
-    cursor.insertText(fromU16(docio::normalizeLineEnds(decoded.text)), defaultCharFormat());
-    cursor.movePosition(QTextCursor::Start);
-    source_->setTextCursor(cursor);
-    return true;
 }
 
 // --- Transliteration --------------------------------------------------------

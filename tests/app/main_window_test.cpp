@@ -85,9 +85,11 @@ private slots:
             QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
             QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
         }
-        // Every command has a name and a hint that begins with one space.
+        // Every command has a name and a hint that begins with one space
+        // (Qt's own dialogs bring actions of theirs, named "qt_...").
         for (QAction* a : window_->findChildren<QAction*>()) {
-            if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
+            if (a->isSeparator() || a->menu() || a->objectName().isEmpty() || a->objectName().startsWith("qt_"))
+                continue;
             QVERIFY2(a->statusTip().startsWith(' ') && !a->statusTip().startsWith("  "),
                      qPrintable(a->objectName()));
         }
@@ -117,9 +119,9 @@ private slots:
         QVERIFY(f.contains("Таблицы транслитерации"));
     }
 
-    void laterCommandsStandDisabled() {
-        for (const char* name : {"Open", "Save", "Print"}) QVERIFY(!window_->action(name)->isEnabled());
-        for (const char* name : {"New", "TrPerevod", "RtPerevod", "Paste", "CopyT", "N17", "Table1", "Table2"})
+    void commandsAreEnabled() {
+        for (const char* name : {"New", "Open", "Save", "Print", "FilePageSetup1", "emsms", "TrPerevod", "RtPerevod",
+                                  "Paste", "CopyT", "N17", "Table1", "Table2"})
             QVERIFY2(window_->action(name)->isEnabled(), name);
     }
 
