@@ -1,6 +1,8 @@
 #include "app/print/print_choice_dialog.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
@@ -12,10 +14,10 @@
 namespace lettrica::app {
 
 namespace {
-// The designed client area; the captions fit it in DejaVu Sans, which
-// stands in for "MS Sans Serif".
-constexpr int kClientWidth = 198, kClientHeight = 107;
-constexpr int kMargin = 4, kTitle = 18, kRow = 20;
+// The designed client area. DejaVu Sans, which stands in for "MS Sans
+// Serif", is wider: the dialog grows as far as its group's caption needs.
+constexpr int kDesignedWidth = 198, kClientHeight = 107;
+constexpr int kMargin = 4, kTitle = 18, kRow = 20, kCaptionRoom = 16;
 }  // namespace
 
 PrintChoiceDialog::PrintChoiceDialog(QWidget* parent) : QDialog(parent) {
@@ -26,8 +28,11 @@ PrintChoiceDialog::PrintChoiceDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    const int groupWidth = kClientWidth - 2 * kMargin;
-    auto* group = new QGroupBox(QStringLiteral(" Что необходимо напечатать? "), this);
+    const QString caption = QStringLiteral(" Что необходимо напечатать? ");
+    const int clientWidth =
+        std::max(kDesignedWidth, QFontMetrics(font()).horizontalAdvance(caption) + kCaptionRoom + 2 * kMargin);
+    const int groupWidth = clientWidth - 2 * kMargin;
+    auto* group = new QGroupBox(caption, this);
     group->setObjectName(QStringLiteral("GroupBox1"));
     group->setGeometry(kMargin, kMargin, groupWidth, kTitle + 2 * kRow + 6);
     source_ = new QCheckBox(QStringLiteral("Переводимый текст"), group);
@@ -47,11 +52,11 @@ PrintChoiceDialog::PrintChoiceDialog(QWidget* parent) : QDialog(parent) {
     auto* cancel =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Отмена"), this);
     cancel->setObjectName(QStringLiteral("BitBtn2"));
-    cancel->setGeometry(kClientWidth - 14 - 80, kClientHeight - 33, 80, 25);
+    cancel->setGeometry(clientWidth - 14 - 80, kClientHeight - 33, 80, 25);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Esc rejects too
 
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(clientWidth, kClientHeight);
 }
 
 bool PrintChoiceDialog::sourcePaneTicked() const { return source_->isChecked(); }
