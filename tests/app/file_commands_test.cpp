@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +22,7 @@
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
 #include "support/message_catcher.h"
+#include "support/file_dialog.h"
 #include "support/next_modal.h"
 
 using namespace lettrica;
@@ -39,21 +39,6 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
-}
-
-// Answers the file dialog with a filter (1 to 4) and a name.
-void chooseFile(int filter, const QString& path) {
-    onNextModal([filter, path](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        QVERIFY(dialog);
-        dialog->selectNameFilter(app::fileFilterTexts().at(filter - 1));
-        // Typed, as a user does: selectFile() races the dialog's own reading
-        // of the folder, which may clear the name again.
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        QVERIFY(name);
-        name->setText(path);
-        static_cast<QDialog*>(dialog)->accept();  // as the Open or Save button does
-    });
 }
 
 void fill(QTextEdit* pane, const QString& boldRed, const QString& rest) {

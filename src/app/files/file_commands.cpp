@@ -1,6 +1,8 @@
 #include "app/files/file_commands.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -72,7 +74,12 @@ int FileCommands::choose(QFileDialog* dialog, int heldIndex) {
     dialog->selectNameFilter(filters.value(heldIndex - 1, filters.first()));
     const QString last = dialog->property("lastName").toString();
     if (!last.isEmpty()) dialog->selectFile(last);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return 0;
+    const int answer = dialog->exec();
+    // Return typed while the name's completion list shows closes the dialog
+    // but not the list, which would stay over the window and take its keys.
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+        if (completer->popup()) completer->popup()->hide();
+    if (answer != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return 0;
     return std::max<int>(1, static_cast<int>(filters.indexOf(dialog->selectedNameFilter())) + 1);
 }
 

@@ -41,7 +41,8 @@ QPrinter& PrintCommands::printer() {
 }
 
 void PrintCommands::PrintExecute() {
-    if (choice_->exec() != QDialog::Accepted) return;
+    // While a long command fills a pane, there is nothing whole to print.
+    if (window_->isBusy() || choice_->exec() != QDialog::Accepted) return;
     const bool source = choice_->sourcePaneTicked(), result = choice_->resultPaneTicked();
     if (!source && !result) return;
 
