@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -99,7 +100,13 @@ private slots:
         QCOMPARE(window_->sourcePane()->toHtml(), sourceBefore);  // the other pane untouched
 
         chooseFile(1, dir.filePath("doc.rtf"));  // ".rtf" becomes ".txt", which holds RTF
+        window_->action("N45")->trigger();         // the volume in the status bar follows the panes
         window_->action("Open")->trigger();
+        QCoreApplication::processEvents();  // the status bar is updated once the events are handled
+        const QString volume = window_->statusBar()->currentMessage();
+        window_->action("N45")->trigger();
+        window_->action("N45")->trigger();
+        QCOMPARE(volume, window_->statusBar()->currentMessage());
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир кот"));
         QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
         QVERIFY(formatOf(window_->sourcePane(), "кот").fontWeight() == QFont::Normal);
