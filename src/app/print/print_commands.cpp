@@ -1,6 +1,7 @@
 #include "app/print/print_commands.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -33,11 +34,18 @@ QPrinter& PrintCommands::printer() {
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_->setCollateCopies(true);
-        printer_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                            QMarginsF(25, 25, 25, 25), QPageLayout::Millimeter,
-                                            QMarginsF(0, 0, 0, 0)));
     }
     return *printer_;
+}
+
+QPrinter& PrintCommands::pageSetupPrinter() {
+    if (!pageSetup_) {
+        pageSetup_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        pageSetup_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                              QMarginsF(25, 25, 25, 25), QPageLayout::Millimeter,
+                                              QMarginsF(0, 0, 0, 0)));
+    }
+    return *pageSetup_;
 }
 
 void PrintCommands::PrintExecute() {
@@ -66,9 +74,18 @@ void PrintCommands::PrintExecute() {
 }
 
 void PrintCommands::FilePageSetup1Execute() {
-    QPageSetupDialog dialog(&printer(), window_);
+    QPrinter& setup = pageSetupPrinter();
+    if (setup.outputFormat() != QPrinter::NativeFormat) {
+        // Paper and margins belong to a printer; Qt's dialog shows nothing without one.
+        QMessageBox box(QMessageBox::Warning, QStringLiteral(" Параметры страницы..."),
+                        QStringLiteral("В системе не установлен ни один принтер."), QMessageBox::Ok);
+        box.setObjectName(QStringLiteral("MessageBox"));
+        box.exec();
+        return;
+    }
+    QPageSetupDialog dialog(&setup, window_);
     dialog.setObjectName(QStringLiteral("PageSetupDialog1"));
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted) printer().setPageLayout(setup.pageLayout());
 }
 
 }  // namespace lettrica::app

@@ -4,10 +4,12 @@
 // prints each ticked pane as a job of its own, the source pane first. Errors
 // while printing are not reported and do not stop the second job.
 //
-// One printer serves both dialogs, so the paper chosen in page setup is the
-// paper printed on; the margins chosen there are not used, as printing always
-// takes the whole printable area. It is made when first needed: asking the
-// print system for its printers must not slow the start.
+// Page setup keeps a printer of its own, so that it works whatever the print
+// dialog chose last (Qt's page setup refuses "Print to File"); what it sets
+// is handed to the printer Print uses, so the paper chosen there is the paper
+// printed on. Its margins are not used, as printing always takes the whole
+// printable area. The printers are made when first needed: asking the print
+// system for its printers must not slow the start.
 
 #include <QObject>
 #include <memory>
@@ -27,8 +29,10 @@ public:
     ~PrintCommands() override;
 
     PrintChoiceDialog* choiceDialog() const { return choice_; }
-    // The printer both dialogs set up; page setup starts on A4 with 25 mm margins.
+    // The printer of the print dialog, and the one page setup shows, which
+    // starts on A4 with 25 mm margins.
     QPrinter& printer();
+    QPrinter& pageSetupPrinter();
 
 public slots:
     void PrintExecute();
@@ -38,6 +42,7 @@ private:
     MainWindow* window_;
     PrintChoiceDialog* choice_;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPrinter> pageSetup_;
 };
 
 }  // namespace lettrica::app
