@@ -54,7 +54,7 @@ stop
 
 soffice_to fodt "$work/out" "$work/result.rtf"
 fodt="$work/out/result.fodt"
-for words in "Obychnyj tekst" "zhirnyj" "Krasnyj i sinij" "Pervyj punkt" "Yolka" "Äpfel" "中文"; do
+for words in "Obychnyj tekst" "zhirnyj" "Krasnyj" "sinij" "Pervyj punkt" "Elka" "Äpfel, 中文, 😀"; do
   grep -q "$words" "$fodt" || fail "LibreOffice does not read '$words' in the result"
 done
 grep -q 'fo:font-weight="bold"' "$fodt" || fail "LibreOffice reads no bold in the result"
