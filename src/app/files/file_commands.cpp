@@ -5,13 +5,12 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTextEdit>
 
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/settings_store.h"
 
 namespace lettrica::app {
@@ -20,23 +19,7 @@ namespace {
 
 QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
 
-void showError(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), text, QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.exec();
-}
-
-// The yes/no question of the program: "Confirm", "&Yes" and "&No".
-bool confirm(const QString& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text);
-    box.setObjectName(QStringLiteral("Confirm"));
-    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
-}
+void showError(const QString& text) { showMessage(QMessageBox::Critical, QStringLiteral("Ошибка"), text); }
 
 // Names a character so that the user can find it: itself where it shows,
 // and always its code.
@@ -46,60 +29,54 @@ QString describeCharacter(char32_t c) {
     return shows ? QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&c, 1), code) : code;
 }
 
-QFileDialog* makeDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode) {
-    auto* dialog = new QFileDialog(parent);
-    dialog->setObjectName(QString::fromLatin1(name));
-    dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    dialog->setAcceptMode(mode);
-    dialog->setFileMode(QFileDialog::AnyFile);  // a missing file is the command's to report
-    dialog->setNameFilters(fileFilterTexts());
-    return dialog;
-}
-
 }  // namespace
 
-FileCommands::FileCommands(MainWindow* window)
-    : QObject(window),
-      window_(window),
-      open_(makeDialog(window, "OpenDialog1", QFileDialog::AcceptOpen)),
-      save_(makeDialog(window, "SaveDialog1", QFileDialog::AcceptSave)) {
+FileCommands::FileCommands(MainWindow* window) : QObject(window), window_(window) {
     setObjectName(QStringLiteral("FileCommands"));
     connect(window->action(QStringLiteral("Open")), &QAction::triggered, this, &FileCommands::OpenExecute);
     connect(window->action(QStringLiteral("Save")), &QAction::triggered, this, &FileCommands::SaveExecute);
 }
 
-int FileCommands::choose(QFileDialog* dialog, int heldIndex) {
+std::optional<FileCommands::Choice> FileCommands::choose(bool save, int heldIndex) {
+    QFileDialog dialog(window_);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // a missing file is the command's to report
     const QStringList filters = fileFilterTexts();
+    dialog.setNameFilters(filters);
     // A stored index outside the list shows the first filter.
-    dialog->selectNameFilter(filters.value(heldIndex - 1, filters.first()));
-    const QString last = dialog->property("lastName").toString();
-    if (!last.isEmpty()) dialog->selectFile(last);
-    const int answer = dialog->exec();
+    dialog.selectNameFilter(filters.value(heldIndex - 1, filters.first()));
+    QString& last = save ? saveName_ : openName_;
+    if (!last.isEmpty()) dialog.selectFile(last);
+    const int answer = dialog.exec();
     // Return typed while the name's completion list shows closes the dialog
     // but not the list, which would stay over the window and take its keys.
-    for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
         if (completer->popup()) completer->popup()->hide();
-    if (answer != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return 0;
-    return std::max<int>(1, static_cast<int>(filters.indexOf(dialog->selectedNameFilter())) + 1);
+    if (answer != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+
+    Choice choice;
+    choice.index = std::max<int>(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+    choice.filter = fileFilterAt(choice.index);
+    choice.pane = choice.filter.pane == PaneChoice::Result ? window_->resultPane() : window_->sourcePane();
+    choice.path = forceExtension(dialog.selectedFiles().first(), choice.filter.kind);
+    last = choice.path;  // the forced name is the one offered next time
+    return choice;
 }
 
 void FileCommands::OpenExecute() {
-    SettingsStore* settings = window_->settingsStore();
     if (window_->isBusy()) return;
-    const int index = choose(open_, settings->openFilter());
-    if (index == 0) return;
-    settings->setOpenFilter(index);
-    const FileFilter filter = fileFilterAt(index);
-    QTextEdit* pane = filter.pane == PaneChoice::Result ? window_->resultPane() : window_->sourcePane();
+    const std::optional<Choice> chosen = choose(false, window_->settingsStore()->openFilter());
+    if (!chosen) return;
+    window_->settingsStore()->setOpenFilter(chosen->index);
     // The target's attributes are reset before the file is looked at.
-    window_->resetAttributes(filter.pane == PaneChoice::Source, filter.pane == PaneChoice::Result);
-    const QString path = forceExtension(open_->selectedFiles().first(), filter.kind);
-    open_->setProperty("lastName", path);
-    if (!QFileInfo::exists(path)) {
-        showError(QStringLiteral("Указанный Вами файл \"%1\" на диске не существует.").arg(shortName(path)));
+    window_->resetAttributes(chosen->filter.pane == PaneChoice::Source, chosen->filter.pane == PaneChoice::Result);
+    if (!QFileInfo::exists(chosen->path)) {
+        showError(QStringLiteral("Указанный Вами файл \"%1\" на диске не существует.").arg(shortName(chosen->path)));
         return;
     }
-    loadFile(pane, path);
+    loadFile(chosen->pane, chosen->path);
 }
 
 bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
@@ -115,19 +92,13 @@ bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
 }
 
 void FileCommands::SaveExecute() {
-    SettingsStore* settings = window_->settingsStore();
     if (window_->isBusy()) return;
-    const int index = choose(save_, settings->saveFilter());
-    if (index == 0) return;
-    settings->setSaveFilter(index);
-    const FileFilter filter = fileFilterAt(index);
-    const QString path = forceExtension(save_->selectedFiles().first(), filter.kind);
-    save_->setProperty("lastName", path);
-    if (QFileInfo::exists(path) &&
-        !confirm(QStringLiteral("Файл \"%1\" на диске уже существует.\nПерезаписать его?").arg(shortName(path))))
-        return;
-    QTextEdit* pane = filter.pane == PaneChoice::Result ? window_->resultPane() : window_->sourcePane();
-    savePane(pane, filter.kind == FileKind::Rtf, path);
+    const std::optional<Choice> chosen = choose(true, window_->settingsStore()->saveFilter());
+    if (!chosen) return;
+    window_->settingsStore()->setSaveFilter(chosen->index);
+    const QString question = QStringLiteral("Файл \"%1\" на диске уже существует.\nПерезаписать его?");
+    if (QFileInfo::exists(chosen->path) && !confirm(question.arg(shortName(chosen->path)))) return;
+    savePane(chosen->pane, chosen->filter.kind == FileKind::Rtf, chosen->path);
 }
 
 void FileCommands::savePane(QTextEdit* pane, bool rtf, const QString& path) {

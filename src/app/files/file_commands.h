@@ -8,12 +8,16 @@
 // (a portal or the GTK one) may not report which of two filters with the same
 // pattern was chosen, and insists on its own overwrite question, both of
 // which decide what the commands do; Qt's own behaves the same on every
-// desktop and can be driven by tests and by the keyboard.
+// desktop and can be driven by tests and by the keyboard. Each command keeps
+// its dialog's filter (in the settings) and last name for the run; the
+// dialog itself lives only while it is shown.
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
-class QFileDialog;
+#include "app/files/file_filters.h"
+
 class QTextEdit;
 
 namespace lettrica::app {
@@ -25,9 +29,6 @@ class FileCommands : public QObject {
 public:
     explicit FileCommands(MainWindow* window);
 
-    QFileDialog* openDialog() const { return open_; }  // OpenDialog1
-    QFileDialog* saveDialog() const { return save_; }  // SaveDialog1
-
     // Replaces the pane's text by the file, as Open does after its checks;
     // shows the open error and leaves the pane as it was when it cannot.
     bool loadFile(QTextEdit* pane, const QString& path);
@@ -37,16 +38,22 @@ public slots:
     void SaveExecute();
 
 private:
-    // Shows the dialog at the held filter and its last name; the chosen
-    // filter's index (1 to 4), or 0 when the user cancelled.
-    int choose(QFileDialog* dialog, int heldIndex);
+    struct Choice {
+        int index = 1;  // of the filter, 1 to 4
+        FileFilter filter;
+        QTextEdit* pane = nullptr;
+        QString path;   // its extension forced
+    };
+    // Shows OpenDialog1 or SaveDialog1 at the held filter and last name;
+    // nothing when the user cancelled.
+    std::optional<Choice> choose(bool save, int heldIndex);
     // Writes the pane and shows the save error when that failed; writes
     // nothing when the user declines the UTF-8 offer.
     void savePane(QTextEdit* pane, bool rtf, const QString& path);
 
     MainWindow* window_;
-    QFileDialog* open_;
-    QFileDialog* save_;
+    QString openName_;  // the last name of each dialog, its extension forced
+    QString saveName_;
 };
 
 }  // namespace lettrica::app

@@ -129,6 +129,28 @@ QTextListFormat qtListFormat(const ParagraphFormat& f, int itemsBefore) {
     return q;
 }
 
+// A file's format table in Qt's terms, each entry mapped on first use; an
+// index outside the table stands for the default format.
+template <typename From, typename To>
+class MappedTable {
+public:
+    MappedTable(const std::vector<From>& from, To (*map)(const From&))
+        : from_(from), map_(map), to_(from.size()), made_(from.size(), false), fallback_(map(From{})) {}
+    const To& operator[](int index) {
+        if (index < 0 || static_cast<std::size_t>(index) >= to_.size()) return fallback_;
+        const auto i = static_cast<std::size_t>(index);
+        if (!made_[i]) to_[i] = map_(from_[i]), made_[i] = true;
+        return to_[i];
+    }
+
+private:
+    const std::vector<From>& from_;
+    To (*map_)(const From&);
+    std::vector<To> to_;
+    std::vector<bool> made_;
+    To fallback_;
+};
+
 // Leaves out what stands for an object and is no text of the document.
 std::u16string textOf(const QString& fragment) {
     std::u16string out(viewU16(fragment));
@@ -192,24 +214,8 @@ void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
     document.clear();
 
     // Each table entry is mapped once, however many runs use it.
-    std::vector<QTextCharFormat> chars(rich.charFormats.size());
-    std::vector<bool> charsMade(rich.charFormats.size(), false);
-    const QTextCharFormat defaultChar = qtCharFormat(CharFormat{});
-    auto charFormat = [&](int index) -> const QTextCharFormat& {
-        if (index < 0 || static_cast<std::size_t>(index) >= chars.size()) return defaultChar;
-        const auto i = static_cast<std::size_t>(index);
-        if (!charsMade[i]) chars[i] = qtCharFormat(rich.charFormats[i]), charsMade[i] = true;
-        return chars[i];
-    };
-    std::vector<QTextBlockFormat> blocks(rich.paragraphFormats.size());
-    std::vector<bool> blocksMade(rich.paragraphFormats.size(), false);
-    const QTextBlockFormat defaultBlock = qtBlockFormat(ParagraphFormat{});
-    auto blockFormat = [&](int index) -> const QTextBlockFormat& {
-        if (index < 0 || static_cast<std::size_t>(index) >= blocks.size()) return defaultBlock;
-        const auto i = static_cast<std::size_t>(index);
-        if (!blocksMade[i]) blocks[i] = qtBlockFormat(rich.paragraphFormats[i]), blocksMade[i] = true;
-        return blocks[i];
-    };
+    MappedTable<CharFormat, QTextCharFormat> chars(rich.charFormats, qtCharFormat);
+    MappedTable<ParagraphFormat, QTextBlockFormat> blocks(rich.paragraphFormats, qtBlockFormat);
     struct ListInQt {
         QTextList* part = nullptr;  // the part items are added to
         int items = 0;              // in all parts so far
@@ -223,13 +229,13 @@ void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
     bool first = true;
     for (const text::Paragraph& paragraph : rich.text.paragraphs) {
         // An empty paragraph shows the size of the run the file gave it, else the default.
-        const QTextCharFormat& blockChar = charFormat(paragraph.runs.empty() ? -1 : paragraph.runs.front().format);
+        const QTextCharFormat& blockChar = chars[paragraph.runs.empty() ? -1 : paragraph.runs.front().format];
         if (first) {
-            cursor.setBlockFormat(blockFormat(paragraph.format));
+            cursor.setBlockFormat(blocks[paragraph.format]);
             cursor.setBlockCharFormat(blockChar);
             first = false;
         } else {
-            cursor.insertBlock(blockFormat(paragraph.format), blockChar);
+            cursor.insertBlock(blocks[paragraph.format], blockChar);
         }
         const ParagraphFormat& pf = docio::paragraphFormatAt(rich, paragraph.format);
         if (pf.listStyle != ListStyle::None) {
@@ -240,7 +246,7 @@ void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
             ++list.items;
         }
         for (const text::Run& run : paragraph.runs)
-            if (!run.text.empty()) cursor.insertText(fromU16(run.text), charFormat(run.format));
+            if (!run.text.empty()) cursor.insertText(fromU16(run.text), chars[run.format]);
     }
     cursor.endEditBlock();
     document.setUndoRedoEnabled(undo);

@@ -1,14 +1,12 @@
 #include "app/print/print_choice_dialog.h"
 
-#include <QApplication>
-#include <QFontMetrics>
-#include <algorithm>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
+#include <algorithm>
 
+#include "app/dialog_frame.h"
 #include "settings/settings_keys.h"
 
 namespace lettrica::app {
@@ -21,12 +19,7 @@ constexpr int kMargin = 4, kTitle = 18, kRow = 20, kCaptionRoom = 16;
 }  // namespace
 
 PrintChoiceDialog::PrintChoiceDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TForm4"));
-    setWindowTitle(QStringLiteral(" Печать..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(true);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setUpDialogFrame(this, "TForm4", QStringLiteral(" Печать..."));
 
     const QString caption = QStringLiteral(" Что необходимо напечатать? ");
     const int clientWidth =
@@ -44,17 +37,9 @@ PrintChoiceDialog::PrintChoiceDialog(QWidget* parent) : QDialog(parent) {
     result_->setGeometry(10, kTitle + kRow, groupWidth - 16, kRow);
     result_->setChecked(true);
 
-    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setGeometry(14, kClientHeight - 33, 80, 25);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Отмена"), this);
-    cancel->setObjectName(QStringLiteral("BitBtn2"));
-    cancel->setGeometry(clientWidth - 14 - 80, kClientHeight - 33, 80, 25);
-    cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Esc rejects too
+    const DialogButtons buttons = makeDialogButtons(this);
+    buttons.ok->setGeometry(14, kClientHeight - 33, 80, 25);
+    buttons.cancel->setGeometry(clientWidth - 14 - 80, kClientHeight - 33, 80, 25);
 
     setFixedSize(clientWidth, kClientHeight);
 }
@@ -73,12 +58,7 @@ void PrintChoiceDialog::writeSettings(settings::IniFile& ini) const {
 }
 
 void PrintChoiceDialog::showEvent(QShowEvent* event) {
-    // Centred on the desktop, not on the main window.
-    if (QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnDesktop(this);  // on the desktop, not on the main window
     QDialog::showEvent(event);
 }
 

@@ -1,13 +1,13 @@
 #include "app/print/print_commands.h"
 
 #include <QAction>
-#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextEdit>
 
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/print/document_printer.h"
 #include "app/print/print_choice_dialog.h"
 #include "app/print/print_job.h"
@@ -77,10 +77,8 @@ void PrintCommands::FilePageSetup1Execute() {
     QPrinter& setup = pageSetupPrinter();
     if (setup.outputFormat() != QPrinter::NativeFormat) {
         // Paper and margins belong to a printer; Qt's dialog shows nothing without one.
-        QMessageBox box(QMessageBox::Warning, QStringLiteral(" Параметры страницы..."),
-                        QStringLiteral("В системе не установлен ни один принтер."), QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("MessageBox"));
-        box.exec();
+        showMessage(QMessageBox::Warning, QStringLiteral(" Параметры страницы..."),
+                    QStringLiteral("В системе не установлен ни один принтер."));
         return;
     }
     QPageSetupDialog dialog(&setup, window_);

@@ -1,6 +1,7 @@
 #pragma once
 // Answers the next file dialog (Open or Save) with a filter and a name.
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -15,8 +16,10 @@ inline void chooseFile(int filter, const QString& path) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         QVERIFY(dialog);
         dialog->selectNameFilter(lettrica::app::fileFilterTexts().at(filter - 1));
-        // Typed, as a user does: selectFile() races the dialog's own reading
-        // of the folder, which may clear the name again.
+        // Typed, as a user does (selectFile() races the dialog's reading of
+        // the folder). Typing drops the selection of the last file in the
+        // list; set from outside, the text would not.
+        for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) view->clearSelection();
         auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(name);
         name->setText(path);
