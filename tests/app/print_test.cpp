@@ -169,11 +169,13 @@ private slots:
                  qPrintable(box.left(400)));
         QCOMPARE(commands_->printer().outputFileName(), dir.filePath("panes.pdf"));
 
+        // An empty pane is one page; a file gets the copies asked for.
         window_->resultPane()->clear();
         commands_->printer().setOutputFileName(dir.filePath("empty.pdf"));
+        commands_->printer().setCopyCount(2);
         answerPrint(false, true, true);
         window_->action("Print")->trigger();
-        QVERIFY(run("pdfinfo", {dir.filePath("empty.pdf")}).contains(QRegularExpression("Pages: +1\n")));
+        QVERIFY(run("pdfinfo", {dir.filePath("empty.pdf")}).contains(QRegularExpression("Pages: +2\n")));
         QVERIFY(!QFile::exists(dir.filePath("empty-2.pdf")));
     }
 

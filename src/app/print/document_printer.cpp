@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
+#include <algorithm>
 #include <memory>
 
 namespace lettrica::app {
@@ -20,18 +21,27 @@ bool printPages(const QTextDocument& source, QPrinter& printer) {
     document->setDocumentMargin(0);
     const QRectF page = printer.pageRect(QPrinter::DevicePixel);
     document->setPageSize(page.size());
+    // Copies are the printer's to make where it can (a print queue); where it
+    // cannot (a PDF file), they are printed here, whole documents one after
+    // the other when collated, each page so many times otherwise.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const bool collate = printer.collateCopies();
     const int pages = document->pageCount();
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !printer.newPage()) {
-            painter.end();
-            return false;
-        }
-        const QRectF slice(0, i * page.height(), page.width(), page.height());
-        painter.save();
-        painter.translate(0, -slice.top());
-        document->drawContents(&painter, slice);
-        painter.restore();
-    }
+    bool first = true;
+    for (int round = 0; round < (collate ? copies : 1); ++round)
+        for (int i = 0; i < pages; ++i)
+            for (int copy = 0; copy < (collate ? 1 : copies); ++copy) {
+                if (!first && !printer.newPage()) {
+                    painter.end();
+                    return false;
+                }
+                first = false;
+                const QRectF slice(0, i * page.height(), page.width(), page.height());
+                painter.save();
+                painter.translate(0, -slice.top());
+                document->drawContents(&painter, slice);
+                painter.restore();
+            }
     return painter.end();
 }
 
