@@ -17,6 +17,16 @@ for tool in /usr/sbin/cupsd lpadmin /usr/lib/cups/backend/cups-pdf pdftotext pdf
 done
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
+# What a run killed before it could clean up left behind: its settings file
+# and folder, unless its cupsd still runs.
+for old in /etc/cups/cups-pdf-lettrica-test-*.conf; do
+  [ -e "$old" ] || continue
+  name=${old##*/cups-pdf-lettrica-test-}
+  dir=/tmp/lettrica-cups.${name%.conf}
+  pid=$(cat "$dir/cupsd.pid" 2>/dev/null || true)
+  if [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then rm -f "$old"; rm -rf "$dir"; fi
+done
+
 work=$(mktemp -d /tmp/lettrica-cups.XXXXXX)
 chmod 755 "$work"
 instance="lettrica-test-${work##*.}"
@@ -28,6 +38,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT HUP
 
 mkdir -p "$work/etc" "$work/spool/tmp" "$work/state" "$work/cache" "$work/log" "$work/out" "$work/pdf-spool"
 chmod 1777 "$work/spool/tmp"
@@ -75,6 +86,7 @@ CONF
 
 /usr/sbin/cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" > "$work/log/cupsd.out" 2>&1 &
 cupsd_pid=$!
+echo "$cupsd_pid" > "$work/cupsd.pid"
 for _ in $(seq 1 100); do
   [ -S "$socket" ] && break
   kill -0 "$cupsd_pid" 2>/dev/null || { cat "$work/log/cupsd.out" "$work/log/error_log" 2>/dev/null; exit 1; }
