@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "text/cp1251.h"
 #include "text/utf8.h"
@@ -18,8 +22,8 @@ using namespace lettrica::translit;
 namespace {
 
 std::vector<const Converter*> builtins() {
-    static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, false);
-    static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, false);
+    static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, LatinToCyrillic::Loop::Table);
+    static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, LatinToCyrillic::Loop::Table);
     return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostTableLoop, &angloTableLoop,
             &gostCyrillicToLatin(), &angloCyrillicToLatin()};
 }
@@ -72,40 +76,61 @@ TEST(FastPaths, AllFormsAgreeWithTheStepByStepReference) {
 }
 
 TEST(FastPaths, LatinToCyrillicLoopsAgreeOnAnyBytesAndUnits) {
-    // The vector loop (where the processor has it) and the table loop
-    // against the step-by-step reference: any byte, any UTF-16 unit, and
-    // runs of rule letters that chain ("jjja", "SSchh", "````", "'''") across
-    // the 62-character blocks, over texts long enough for many of them.
+    // Every loop the processor can run, each asked for by name (not only the
+    // one the converter would pick), against the step-by-step reference: any
+    // byte, any UTF-16 unit, and runs of rule letters that chain ("jjja",
+    // "SSchh", "````", "'''") across the blocks of 32 and 62 characters, over
+    // texts long enough for many of them, whole and cut anywhere.
     static const std::string dense[] = {"S", "s", "h", "H", "c", "C", "j", "J", "a", "o", "u", "e", "E", "k", "z",
-                                        "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''"};
-    using System = LatinToCyrillic::System;
-    const LatinToCyrillic loops[] = {LatinToCyrillic(System::Gost), LatinToCyrillic(System::Anglo),
-                                     LatinToCyrillic(System::Gost, false), LatinToCyrillic(System::Anglo, false)};
+                                        "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''",
+                                        "Shh", "Jo", "JO", "`E", "Sch", "Ya", "YU"};
+    using Loop = LatinToCyrillic::Loop;
+    std::vector<std::unique_ptr<LatinToCyrillic>> loops;
+    for (Loop loop : {Loop::Table, Loop::Avx2, Loop::Avx512}) {
+        if (!LatinToCyrillic::loopAvailable(loop)) {
+            std::printf("[          ] loop %d: not on this processor\n", static_cast<int>(loop));
+            continue;
+        }
+        for (auto system : {LatinToCyrillic::System::Gost, LatinToCyrillic::System::Anglo}) {
+            loops.push_back(std::make_unique<LatinToCyrillic>(system, loop));
+            ASSERT_EQ(loops.back()->loop(), loop);
+        }
+    }
     std::mt19937 rng(62);
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 60; ++round) {
         std::string bytes;
         const std::size_t size = 50 + rng() % 3000;
+        // Some texts with rare characters only now and then, so that most
+        // blocks run whole.
+        const unsigned rareEvery = round % 3 == 0 ? 3 : 40;
         while (bytes.size() < size) {
-            if (rng() % 3 == 0) bytes += static_cast<char>(rng() % 256);
-            else bytes += dense[rng() % std::size(dense)];
+            if (rng() % rareEvery == 0) bytes += static_cast<char>(rng() % 256);
+            else bytes += dense[rng() % (round % 3 == 0 ? std::size(dense) : 20)];
         }
         std::u16string units;
         for (unsigned char b : bytes) units += rng() % 8 == 0 ? static_cast<char16_t>(rng() % 0x10000) : char16_t{b};
         const std::string utf8 = text::encodeUtf8(text::decodeCp1251(bytes));
         const std::size_t cut = rng() % (bytes.size() + 1);
-        for (const LatinToCyrillic& c : loops) {
+        for (const auto& loop : loops) {
+            const LatinToCyrillic& c = *loop;
             const std::string wantBytes = text::encodeCp1251(reference(c, text::decodeCp1251(bytes))).bytes;
             std::string out;
             c.convertBytes(bytes, true, out);
-            ASSERT_TRUE(out == wantBytes) << round;
+            ASSERT_TRUE(out == wantBytes) << round << " loop " << static_cast<int>(c.loop());
             out.clear();  // cut anywhere, not final, then the rest
             const std::size_t used = c.convertBytes(std::string_view(bytes).substr(0, cut), false, out);
             c.convertBytes(std::string_view(bytes).substr(used), true, out);
-            ASSERT_TRUE(out == wantBytes) << round << " cut " << cut;
+            ASSERT_TRUE(out == wantBytes) << round << " cut " << cut << " loop " << static_cast<int>(c.loop());
 
+            const std::string wantUtf8 = text::encodeUtf8(reference(c, text::decodeUtf8(utf8)));
             out.clear();
             c.convertUtf8(utf8, true, out);
-            ASSERT_TRUE(out == text::encodeUtf8(reference(c, text::decodeUtf8(utf8)))) << round;
+            ASSERT_TRUE(out == wantUtf8) << round << " loop " << static_cast<int>(c.loop());
+            out.clear();
+            const std::size_t cut8 = cut * utf8.size() / std::max<std::size_t>(bytes.size(), 1);
+            const std::size_t used8 = c.convertUtf8(std::string_view(utf8).substr(0, cut8), false, out);
+            c.convertUtf8(std::string_view(utf8).substr(used8), true, out);
+            ASSERT_TRUE(out == wantUtf8) << round << " cut " << cut8 << " loop " << static_cast<int>(c.loop());
 
             std::u16string converted;
             c.convertText(units, true, converted);
