@@ -1,5 +1,6 @@
 #include "settings/atomic_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -227,6 +228,16 @@ bool AtomicFileWriter::write(std::string_view bytes) {
                           SYNC_FILE_RANGE_WRITE);
         flushed_ = written_;
     }
+    return true;
+}
+
+bool AtomicFileWriter::truncate(std::size_t size) {
+    if (!ok()) return false;
+    if (size > written_) return fail("cannot take back more than was written");
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return failErrno("");
+    if (::lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) return failErrno("");
+    written_ = size;
+    flushed_ = std::min(flushed_, size);
     return true;
 }
 
