@@ -79,6 +79,16 @@ void BM_CyrillicToLatin_Text(benchmark::State& state) {
 }
 BENCHMARK(BM_CyrillicToLatin_Text)->Arg(0)->Arg(1);
 
+// Russian text as the command line reads it by default: UTF-8 in and out.
+const std::string& russianUtf8();
+
+void BM_CyrillicToLatin_Utf8(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    convertBytes(state, toLatin(table), russianUtf8(), true);
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_CyrillicToLatin_Utf8)->Arg(0)->Arg(1);
+
 // The same converters with each loop over bytes the processor has: the
 // table loop, AVX2, AVX-512.
 using Loop = translit::LatinToCyrillic::Loop;

@@ -11,6 +11,7 @@
 
 #include "text/cp1251.h"
 #include "text/utf8.h"
+#include "text/utf8_cyrillic.h"
 #include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
@@ -263,4 +264,64 @@ TEST(FastPaths, LongUtf8ChecksAgreeWithThePlainCheck) {
     const text::Utf8Check c = text::checkUtf8(cut);
     EXPECT_TRUE(c.valid);
     EXPECT_EQ(c.completePrefix, 1000u);
+}
+
+TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
+    // Every way the processor has, against decoding one character at a
+    // time: the codes of the run at the start, and where it stops (at a
+    // character of another kind, or one cut at the end), over random UTF-8
+    // of every length of character whose runs end at any offset of the
+    // 32-byte blocks.
+    static const char32_t kinds[][2] = {{0x20, 0x7F},     {0x0400, 0x045F}, {0x0460, 0x047F}, {0x0080, 0x03FF},
+                                        {0x0480, 0x07FF}, {0x0800, 0xFFFF}, {0x10000, 0x10FFFF}};
+    std::mt19937 rng(1251);
+    for (int round = 0; round < 400; ++round) {
+        // Mostly the block's own characters, now and then another kind.
+        std::u32string chars;
+        const std::size_t length = 1 + rng() % 900;
+        for (std::size_t k = 0; k < length; ++k) {
+            const bool own = round % 4 == 0 || rng() % 100 < 97;
+            const auto& kind = kinds[own ? rng() % 3 : 3 + rng() % 4];
+            char32_t c = kind[0] + rng() % (kind[1] - kind[0] + 1);
+            if (c >= 0xD800 && c <= 0xDFFF) c = 0x4E2D;
+            chars.push_back(c);
+        }
+        std::u16string units;
+        for (char32_t c : chars) {
+            if (c < 0x10000) {
+                units.push_back(static_cast<char16_t>(c));
+            } else {
+                units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            }
+        }
+        std::string utf8 = text::encodeUtf8(units);
+        utf8.resize(rng() % (utf8.size() + 1));  // cut anywhere, inside a character too
+
+        // Plain: character by character while it is ASCII or U+0400..U+047F.
+        std::vector<unsigned char> want;
+        std::size_t wantTaken = 0;
+        while (wantTaken < utf8.size()) {
+            const auto c = static_cast<unsigned char>(utf8[wantTaken]);
+            if (c < 0x80) {
+                want.push_back(c);
+                ++wantTaken;
+                continue;
+            }
+            if ((c != 0xD0 && c != 0xD1) || wantTaken + 1 >= utf8.size()) break;
+            const char32_t ch = (static_cast<char32_t>(c & 0x1F) << 6) | (utf8[wantTaken + 1] & 0x3F);
+            want.push_back(static_cast<unsigned char>(ch - 0x380));
+            ASSERT_EQ(text::cyrillicOfCode(want.back()), ch);
+            wantTaken += 2;
+        }
+        for (auto path : {text::SqueezePath::Scalar, text::SqueezePath::Avx2}) {
+            if (!text::squeezePathAvailable(path)) continue;
+            std::vector<unsigned char> codes(utf8.size() + 32);
+            std::size_t taken = 99;
+            const std::size_t count = text::squeezeCyrillicWith(path, utf8, codes.data(), taken);
+            codes.resize(count);
+            ASSERT_EQ(taken, wantTaken) << round << " path " << static_cast<int>(path);
+            ASSERT_TRUE(codes == want) << round << " path " << static_cast<int>(path);
+        }
+    }
 }

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/avx2_pack.h"
 #include "translit/latin_rules.h"
 #include "translit/latin_to_cyrillic_vector.h"
 
@@ -40,6 +41,8 @@ namespace lettrica::translit::detail {
 #if LETTRICA_LATIN_AVX2
 
 namespace {
+
+using namespace text::avx2;
 
 constexpr std::size_t kMostSpecials = 4;
 
@@ -82,33 +85,6 @@ bool available() {
 // Every function from here runs only where available() said so.
 #define LETTRICA_AVX2_CODE __attribute__((target("avx2,bmi,popcnt")))
 
-// For each mask of eight bytes, the places of the bytes it keeps, first,
-// then zeros; the second table for the upper eight of a lane.
-struct PackPatterns {
-    std::uint64_t of[256] = {};
-    constexpr explicit PackPatterns(unsigned base) {
-        for (unsigned mask = 0; mask < 256; ++mask) {
-            unsigned count = 0;
-            for (unsigned b = 0; b < 8; ++b)
-                if (mask >> b & 1) of[mask] |= std::uint64_t{base + b} << (8 * count++);
-            for (; count < 8; ++count) of[mask] |= std::uint64_t{0x80} << (8 * count);
-        }
-    }
-};
-constexpr PackPatterns kPackLow(0), kPackHigh(8);
-
-// Joins the two packed halves of a lane: the first `count` bytes stay, the
-// second half's bytes follow them, then zeros.
-struct JoinPatterns {
-    alignas(16) unsigned char of[9][16] = {};
-    constexpr JoinPatterns() {
-        for (unsigned count = 0; count <= 8; ++count)
-            for (unsigned j = 0; j < 16; ++j)
-                of[count][j] = static_cast<unsigned char>(j < count ? j : j - count + 8 < 16 ? j - count + 8 : 0x80);
-    }
-};
-constexpr JoinPatterns kJoin;
-
 // For each mask of eight characters that take two bytes, where the bytes of
 // [eight first bytes, eight second bytes] go: each character's first byte,
 // then its second where it has one.
@@ -132,18 +108,6 @@ constexpr ExpandPatterns kExpand;
 // second is less than the Windows-1251 one.
 alignas(16) constexpr unsigned char kLeadByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xD0, 0xD1, 0xD0, 0xD0, 0xD0, 0xD1};
 alignas(16) constexpr unsigned char kContLessByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x27, 0x30, 0x30, 0x30, 0x70};
-
-LETTRICA_AVX2_CODE inline __m256i table16(const unsigned char* table) {
-    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
-}
-
-LETTRICA_AVX2_CODE inline __m256i lanes(const unsigned char* low, const unsigned char* high) {
-    return _mm256_blend_epi32(table16(low), table16(high), 0xF0);
-}
-
-LETTRICA_AVX2_CODE inline __m256i quarter(std::uint64_t pattern) {
-    return _mm256_set1_epi64x(static_cast<long long>(pattern));
-}
 
 // Starts that overlap (one inside another's followers) settled left to right.
 LETTRICA_AVX2_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
@@ -263,31 +227,6 @@ LETTRICA_AVX2_CODE inline std::uint32_t rareIn(const Registers<Codes, Signs>& r,
     const __m256i small = _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
     return static_cast<std::uint32_t>(
         _mm256_movemask_epi8(_mm256_and_si256(letters, _mm256_cmpeq_epi8(small, _mm256_setzero_si256()))));
-}
-
-// The shuffles that pack the bytes a mask keeps to the front of each lane.
-struct Packing {
-    __m256i groups, join;
-    unsigned lo, hi;  // bytes left in the low lane, in the high one
-};
-
-LETTRICA_AVX2_CODE inline Packing packingOf(std::uint32_t keep) {
-    const unsigned m0 = keep & 0xFF, m1 = keep >> 8 & 0xFF, m2 = keep >> 16 & 0xFF, m3 = keep >> 24;
-    const unsigned c0 = static_cast<unsigned>(_mm_popcnt_u32(m0)), c2 = static_cast<unsigned>(_mm_popcnt_u32(m2));
-    const __m256i groups = _mm256_blend_epi32(
-        _mm256_blend_epi32(quarter(kPackLow.of[m0]), quarter(kPackHigh.of[m1]), 0x0C),
-        _mm256_blend_epi32(quarter(kPackLow.of[m2]), quarter(kPackHigh.of[m3]), 0xC0), 0xF0);
-    return {groups, lanes(kJoin.of[c0], kJoin.of[c2]), c0 + static_cast<unsigned>(_mm_popcnt_u32(m1)),
-            c2 + static_cast<unsigned>(_mm_popcnt_u32(m3))};
-}
-
-LETTRICA_AVX2_CODE inline __m256i packWith(const Packing& p, __m256i bytes) {
-    return _mm256_shuffle_epi8(_mm256_shuffle_epi8(bytes, p.groups), p.join);
-}
-
-LETTRICA_AVX2_CODE inline void put(__m128i bytes, unsigned count, char*& dst) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), bytes);
-    dst += count;
 }
 
 // Writes the bytes of `o` that `keep` marks, and up to 16 beyond. In UTF-8
