@@ -71,6 +71,7 @@ struct Avx2Tables {
     Special codes[kMostSpecials] = {};
     Special signs[kMostSpecials] = {};
     std::size_t codeCount = 0, signCount = 0;
+    bool yo = false;  // a rule makes ё
     // Kept here rather than as constants: the compiler would build each
     // anew in every block from an immediate.
     alignas(32) unsigned char splat[kSplatCount][32] = {};
@@ -185,10 +186,27 @@ struct Half {
     std::uint32_t three;   // and it is a rule of three
 };
 
-// `v` the bytes, `place` and `code` theirs, `next` the codes of the 32 after
-// them.
+// Where the letters are and the small letter each gives alone (0: more
+// than one, a rare letter that ends a block).
+struct Letters {
+    __m256i where, small;
+    std::uint32_t rare;
+};
+
 template <std::size_t Codes, std::size_t Signs>
-LETTRICA_AVX2_CODE inline Half half(const Registers<Codes, Signs>& r, __m256i v, const Place& place, __m256i code,
+LETTRICA_AVX2_CODE inline Letters lettersOf(const Registers<Codes, Signs>& r, const Place& place) {
+    const __m256i where = _mm256_cmpeq_epi8(_mm256_min_epu8(place.place, r.splat(kTwentyFive)), place.place);
+    const __m256i small = _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
+    const auto rare = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_and_si256(where, _mm256_cmpeq_epi8(small, _mm256_setzero_si256()))));
+    return {where, small, rare};
+}
+
+// `v` the bytes, `letters` theirs, `code` their codes, `next` the codes of
+// the 32 after them. `Yo`: some rule makes ё, whose capital Ё is no less
+// 0x20 (A8 against B8).
+template <bool Yo, std::size_t Codes, std::size_t Signs>
+LETTRICA_AVX2_CODE inline Half half(const Registers<Codes, Signs>& r, __m256i v, const Letters& letters, __m256i code,
                                     __m256i next) {
     const __m256i zero = _mm256_setzero_si256();
     // Rules: the slot of each pair, the rule of three where the third fits.
@@ -204,29 +222,44 @@ LETTRICA_AVX2_CODE inline Half half(const Registers<Codes, Signs>& r, __m256i v,
         _mm256_blendv_epi8(_mm256_shuffle_epi8(r.pair, slot), _mm256_shuffle_epi8(r.longLetter, slot), isLong), paired);
     const __m256i noRule = _mm256_cmpeq_epi8(letter, zero);
 
-    // The single characters (capitals are the small letter less 0x20), the
-    // signs, everything else as it is; then each rule's letter at its start,
-    // raised at a capital (Ё is A8 against ё B8, not 98).
-    const __m256i letters = _mm256_cmpeq_epi8(_mm256_min_epu8(place.place, r.splat(kTwentyFive)), place.place);
-    const __m256i small = _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
-    const __m256i capital = _mm256_and_si256(_mm256_andnot_si256(v, r.splat(kTwenty)), letters);
-    __m256i single = _mm256_sub_epi8(small, capital);
-    for (std::size_t k = 0; k < Signs; ++k)
-        single = _mm256_blendv_epi8(single, r.signValue[k], _mm256_cmpeq_epi8(v, r.signChar[k]));
-    const __m256i o = _mm256_blendv_epi8(single, v, _mm256_cmpeq_epi8(single, zero));
-    __m256i rule = _mm256_sub_epi8(letter, capital);
-    rule = _mm256_blendv_epi8(rule, r.splat(kBigYo), _mm256_cmpeq_epi8(rule, r.splat(kYoLess)));
-    return {_mm256_blendv_epi8(rule, o, noRule), ~static_cast<std::uint32_t>(_mm256_movemask_epi8(noRule)),
+    // Each rule's letter at its start, else the letter alone, raised at a
+    // capital (capitals are the small letter less 0x20, but Ё is A8 against
+    // ё B8); the signs (never letters, and taking no rule there); anything
+    // else as it is.
+    const __m256i capital = _mm256_and_si256(_mm256_andnot_si256(v, r.splat(kTwenty)), letters.where);
+    __m256i o = _mm256_sub_epi8(_mm256_or_si256(letter, _mm256_and_si256(noRule, letters.small)), capital);
+    if constexpr (Yo) o = _mm256_blendv_epi8(o, r.splat(kBigYo), _mm256_cmpeq_epi8(o, r.splat(kYoLess)));
+    if constexpr (Signs > 0) {
+        __m256i signs = zero;
+        for (std::size_t k = 0; k < Signs; ++k)
+            signs = _mm256_or_si256(signs, _mm256_and_si256(_mm256_cmpeq_epi8(v, r.signChar[k]), r.signValue[k]));
+        o = _mm256_or_si256(o, _mm256_and_si256(noRule, signs));
+    }
+    return {_mm256_blendv_epi8(o, v, _mm256_cmpeq_epi8(o, zero)), ~static_cast<std::uint32_t>(_mm256_movemask_epi8(noRule)),
             static_cast<std::uint32_t>(_mm256_movemask_epi8(isLong))};
 }
 
-// Where a block of 32 must end: at a letter that gives more than one.
-template <std::size_t Codes, std::size_t Signs>
-LETTRICA_AVX2_CODE inline std::uint32_t rareIn(const Registers<Codes, Signs>& r, const Place& place) {
-    const __m256i letters = _mm256_cmpeq_epi8(_mm256_min_epu8(place.place, r.splat(kTwentyFive)), place.place);
-    const __m256i small = _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
-    return static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_and_si256(letters, _mm256_cmpeq_epi8(small, _mm256_setzero_si256()))));
+// Windows-1251 bytes packed to the front of each lane (`lo` and `hi` of
+// them) as UTF-8: the letters `two` marks (0xFF) take two bytes, anything
+// else passes as it is. Writes up to 16 bytes beyond.
+template <class R>
+LETTRICA_AVX2_CODE inline void putUtf8(const R& r, __m256i packed, __m256i two, unsigned lo, unsigned hi, char*& dst) {
+    const __m256i row = _mm256_and_si256(_mm256_srli_epi16(packed, 4), r.splat(kLowNibble));
+    const __m256i lead = _mm256_shuffle_epi8(table16(kLeadByRow), row);
+    const __m256i cont = _mm256_sub_epi8(packed, _mm256_shuffle_epi8(table16(kContLessByRow), row));
+    const __m256i head = _mm256_blendv_epi8(packed, lead, two);
+    // Each group of eight as [first bytes, second bytes]: groups 0 and 2 in
+    // `front`, 1 and 3 in `back`.
+    const auto twos = static_cast<std::uint32_t>(_mm256_movemask_epi8(two));
+    const unsigned n0 = lo < 8 ? lo : 8, n1 = lo - n0, n2 = hi < 8 ? hi : 8, n3 = hi - n2;
+    const unsigned t0 = twos & ((1u << n0) - 1), t1 = twos >> 8 & ((1u << n1) - 1);
+    const unsigned t2 = twos >> 16 & ((1u << n2) - 1), t3 = twos >> 24 & ((1u << n3) - 1);
+    const __m256i front = _mm256_shuffle_epi8(_mm256_unpacklo_epi64(head, cont), lanes(kExpand.of[t0], kExpand.of[t2]));
+    const __m256i back = _mm256_shuffle_epi8(_mm256_unpackhi_epi64(head, cont), lanes(kExpand.of[t1], kExpand.of[t3]));
+    put(_mm256_castsi256_si128(front), n0 + static_cast<unsigned>(_mm_popcnt_u32(t0)), dst);
+    put(_mm256_castsi256_si128(back), n1 + static_cast<unsigned>(_mm_popcnt_u32(t1)), dst);
+    put(_mm256_extracti128_si256(front, 1), n2 + static_cast<unsigned>(_mm_popcnt_u32(t2)), dst);
+    put(_mm256_extracti128_si256(back, 1), n3 + static_cast<unsigned>(_mm_popcnt_u32(t3)), dst);
 }
 
 // Writes the bytes of `o` that `keep` marks, and up to 16 beyond. In UTF-8
@@ -240,32 +273,26 @@ LETTRICA_AVX2_CODE inline void write(const R& r, __m256i v, __m256i o, std::uint
         put(_mm256_castsi256_si128(packed), packing.lo, dst);
         put(_mm256_extracti128_si256(packed, 1), packing.hi, dst);
     } else {
-        const __m256i zero = _mm256_setzero_si256();
-        // Input all ASCII (the usual case): every byte from 0x80 up was made here.
-        const __m256i two = _mm256_movemask_epi8(v) == 0
-                                ? _mm256_cmpgt_epi8(zero, packed)
-                                : packWith(packing, _mm256_cmpgt_epi8(zero, _mm256_andnot_si256(v, o)));
-        const __m256i row = _mm256_and_si256(_mm256_srli_epi16(packed, 4), r.splat(kLowNibble));
-        const __m256i lead = _mm256_shuffle_epi8(table16(kLeadByRow), row);
-        const __m256i cont = _mm256_sub_epi8(packed, _mm256_shuffle_epi8(table16(kContLessByRow), row));
-        const __m256i head = _mm256_blendv_epi8(packed, lead, two);
-        // Each group of eight as [first bytes, second bytes]: groups 0 and 2
-        // in `front`, 1 and 3 in `back`. Past the bytes kept, all is zero,
-        // so no letter there.
-        const auto twos = static_cast<std::uint32_t>(_mm256_movemask_epi8(two));
-        const unsigned lo = packing.lo, hi = packing.hi;
-        const unsigned n0 = lo < 8 ? lo : 8, n1 = lo - n0, n2 = hi < 8 ? hi : 8, n3 = hi - n2;
-        const unsigned t0 = twos & 0xFF, t1 = twos >> 8 & 0xFF, t2 = twos >> 16 & 0xFF, t3 = twos >> 24;
-        const __m256i front = _mm256_shuffle_epi8(_mm256_unpacklo_epi64(head, cont), lanes(kExpand.of[t0], kExpand.of[t2]));
-        const __m256i back = _mm256_shuffle_epi8(_mm256_unpackhi_epi64(head, cont), lanes(kExpand.of[t1], kExpand.of[t3]));
-        put(_mm256_castsi256_si128(front), n0 + static_cast<unsigned>(_mm_popcnt_u32(t0)), dst);
-        put(_mm256_castsi256_si128(back), n1 + static_cast<unsigned>(_mm_popcnt_u32(t1)), dst);
-        put(_mm256_extracti128_si256(front, 1), n2 + static_cast<unsigned>(_mm_popcnt_u32(t2)), dst);
-        put(_mm256_extracti128_si256(back, 1), n3 + static_cast<unsigned>(_mm_popcnt_u32(t3)), dst);
+        const __m256i made = _mm256_cmpgt_epi8(_mm256_setzero_si256(), _mm256_andnot_si256(v, o));
+        putUtf8(r, packed, packWith(packing, made), packing.lo, packing.hi, dst);
     }
 }
 
-template <bool Utf8, std::size_t Codes, std::size_t Signs>
+// Windows-1251 from ASCII input, where every byte from 0x80 up is a letter
+// made here, as UTF-8: 32 bytes a step.
+template <class R>
+LETTRICA_AVX2_CODE inline void widen(const R& r, const char* from, std::size_t size, char*& dst) {
+    const __m256i zero = _mm256_setzero_si256();
+    for (std::size_t at = 0; at < size; at += 32) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + at));
+        const std::size_t rest = size - at;
+        const unsigned lo = rest < 16 ? static_cast<unsigned>(rest) : 16;
+        const unsigned hi = rest < 32 ? static_cast<unsigned>(rest) - lo : 16;
+        putUtf8(r, bytes, _mm256_cmpgt_epi8(zero, bytes), lo, hi, dst);
+    }
+}
+
+template <bool Utf8, bool Yo, std::size_t Codes, std::size_t Signs>
 LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* s, std::size_t n, std::size_t pos,
                                       std::size_t limit, char*& out, std::size_t count) {
     // A block is two halves of 32; the codes of the 32 after it serve its
@@ -274,6 +301,11 @@ LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* 
     if (count == 0 || pos + kReach > n || pos >= limit) return pos;
     const Registers<Codes, Signs> r = registersOf<Codes, Signs>(t);
     char* dst = out;
+    // In UTF-8, blocks of ASCII go to Windows-1251 here first and are
+    // widened together: every byte from 0x80 up there is a letter.
+    constexpr std::size_t kStage = 2048;
+    alignas(32) char stage[kStage + 2 * kBlock + 32];
+    char* staged = stage;
     // The characters a rule took beyond the block, as the next one's mask.
     std::uint64_t taken = 0;
     __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + pos));
@@ -284,14 +316,15 @@ LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* 
         const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + pos + 64));
         const Place place1 = placeOf(r, v1), place2 = placeOf(r, v2);
         const __m256i code1 = codesOf(r, v1, place1), code2 = codesOf(r, v2, place2);
-        const std::uint64_t rare = rareIn(r, place0) | std::uint64_t{rareIn(r, place1)} << 32;
+        const Letters letters0 = lettersOf(r, place0), letters1 = lettersOf(r, place1);
+        const std::uint64_t rare = letters0.rare | std::uint64_t{letters1.rare} << 32;
         // The block ends before a rare character (the caller steps over it)
         // or at the limit.
         std::size_t end = limit - pos < kBlock ? limit - pos : kBlock;
         if (rare != 0 && _tzcnt_u64(rare) < end) end = _tzcnt_u64(rare);
         if (end == 0) break;
-        const Half h0 = half(r, v0, place0, code0, code1);
-        const Half h1 = half(r, v1, place1, code1, code2);
+        const Half h0 = half<Yo>(r, v0, letters0, code0, code1);
+        const Half h1 = half<Yo>(r, v1, letters1, code1, code2);
         const std::uint64_t range = (end == kBlock ? ~std::uint64_t{0} : (std::uint64_t{1} << end) - 1) & ~taken;
         std::uint64_t starts = (h0.starts | std::uint64_t{h1.starts} << 32) & range;
         std::uint64_t three = (h0.three | std::uint64_t{h1.three} << 32) & starts;
@@ -306,8 +339,22 @@ LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* 
         // three one before.
         const std::uint64_t beyond = (starts >> 63) | (three >> 62);
         const std::uint64_t keep = range & ~consumed;
-        write<Utf8>(r, v0, h0.o, static_cast<std::uint32_t>(keep), dst);
-        write<Utf8>(r, v1, h1.o, static_cast<std::uint32_t>(keep >> 32), dst);
+        if (!Utf8) {
+            write<false>(r, v0, h0.o, static_cast<std::uint32_t>(keep), dst);
+            write<false>(r, v1, h1.o, static_cast<std::uint32_t>(keep >> 32), dst);
+        } else if (_mm256_movemask_epi8(_mm256_or_si256(v0, v1)) == 0) {
+            write<false>(r, v0, h0.o, static_cast<std::uint32_t>(keep), staged);
+            write<false>(r, v1, h1.o, static_cast<std::uint32_t>(keep >> 32), staged);
+            if (staged - stage >= static_cast<std::ptrdiff_t>(kStage)) {
+                widen(r, stage, static_cast<std::size_t>(staged - stage), dst);
+                staged = stage;
+            }
+        } else {
+            widen(r, stage, static_cast<std::size_t>(staged - stage), dst);
+            staged = stage;
+            write<true>(r, v0, h0.o, static_cast<std::uint32_t>(keep), dst);
+            write<true>(r, v1, h1.o, static_cast<std::uint32_t>(keep >> 32), dst);
+        }
         taken = end == kBlock ? beyond : ((consumed | taken) >> end) | (beyond << (kBlock - end));
         pos += end;
         if (end < kBlock || --count == 0 || pos + kReach > n || pos >= limit) break;
@@ -315,6 +362,7 @@ LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* 
         place0 = place2;
         code0 = code2;
     }
+    if (Utf8) widen(r, stage, static_cast<std::size_t>(staged - stage), dst);
     out = dst;
     return pos + static_cast<std::size_t>(_mm_popcnt_u64(taken));
 }
@@ -338,9 +386,11 @@ private:
     template <bool Utf8>
     std::size_t run(const unsigned char* s, std::size_t n, std::size_t pos, std::size_t limit, char*& out,
                     std::size_t count) const {
-        if (tables.codeCount == 0 && tables.signCount <= 2) return blocks<Utf8, 0, 2>(tables, s, n, pos, limit, out, count);
-        if (tables.codeCount <= 3 && tables.signCount <= 2) return blocks<Utf8, 3, 2>(tables, s, n, pos, limit, out, count);
-        return blocks<Utf8, kMostSpecials, kMostSpecials>(tables, s, n, pos, limit, out, count);
+        if (tables.yo && tables.codeCount == 0 && tables.signCount <= 2)
+            return blocks<Utf8, true, 0, 2>(tables, s, n, pos, limit, out, count);
+        if (!tables.yo && tables.codeCount <= 3 && tables.signCount <= 2)
+            return blocks<Utf8, false, 3, 2>(tables, s, n, pos, limit, out, count);
+        return blocks<Utf8, true, kMostSpecials, kMostSpecials>(tables, s, n, pos, limit, out, count);
     }
 };
 
@@ -450,6 +500,7 @@ VectorLoopPtr makeAvx2Loop(const latin::System& system) {
                 if (!latin::inSet(rule.first, member[a]) || !latin::inSet(rule.second, member[y])) continue;
                 if (rule.third.empty()) {
                     p.small = latin::cp1251Of(rule.small);
+                    t.yo = t.yo || rule.small == u'ё';
                     break;
                 }
                 if (p.longBit != 0) fail("two rules of three for one pair");
@@ -461,6 +512,7 @@ VectorLoopPtr makeAvx2Loop(const latin::System& system) {
                 }
                 p.longBit = static_cast<unsigned char>(0x10u << k);
                 p.longSmall = latin::cp1251Of(rule.small);
+                t.yo = t.yo || rule.small == u'ё';
             }
             if (p.small != 0 || p.longBit != 0) pairs.push_back(p);
         }
