@@ -364,6 +364,38 @@ TEST_F(TranslitCli, RussianTextComesThroughToCyrillicUntouchedInEveryEncoding) {
     }
 }
 
+TEST_F(TranslitCli, EveryVectorLevelGivesTheSameBytes) {
+    // LETTRICA_SIMD caps the loops the engine may use, down to the plain
+    // ones: each must give what the best gives, across the reads' chunk
+    // boundaries, rules and rare letters, signs, and characters of several
+    // bytes that are no rule's (blocks that are not all ASCII).
+    std::string latin;
+    const char* words[] = {"Shhuka", "Schuka", "jja", "Jo", "OB``EM", "den'", "x86", "Qt", "Yulia", "`E`e",
+                           "zhuk", "\"", "\xC3\xA9t\xC3\xA9", "\xE4\xB8\xAD", "\xD0\x96", "\r\n"};
+    std::uint32_t seed = 7;
+    while (latin.size() < kBig) {
+        seed = seed * 1103515245 + 12345;
+        latin += words[(seed >> 16) % std::size(words)];
+        latin += (seed >> 8) % 5 == 0 ? "" : " ";
+    }
+    write("latin.txt", latin);
+    write("ru.txt", repeat("Съешь же ещё этих мягких булок, да выпей чаю. Ёж, ЪЬ!\r\n", kBig / 90));
+    const char* commands[] = {"to-cyrillic --table gost latin.txt", "to-cyrillic --table anglo latin.txt",
+                              "to-cyrillic --encoding cp1251 latin.txt", "to-latin ru.txt",
+                              "to-latin --table gost --encoding utf-8 ru.txt"};
+    for (const char* command : commands) {
+        const Result best = run(command);
+        ASSERT_EQ(best.code, 0) << best.err;
+        ASSERT_GT(best.out.size(), kBig / 2) << command;
+        for (const char* level : {"avx2", "scalar"}) {
+            const Result capped = run(command, {}, Stdin::Null, std::string("export LETTRICA_SIMD=") + level + ";");
+            EXPECT_EQ(capped.code, 0) << capped.err;
+            EXPECT_TRUE(capped.out == best.out) << command << " at " << level << ": " << capped.out.size() << " bytes, "
+                                                << best.out.size() << " at best";
+        }
+    }
+}
+
 TEST_F(TranslitCli, LongInputThatIsNotUtf8UnderForcedUtf8) {
     // Every Cyrillic byte is an invalid sequence here; all of them are taken
     // as Windows-1251 and the run stays linear in the size.

@@ -283,12 +283,16 @@ LETTRICA_AVX2_CODE inline void write(const R& r, __m256i v, __m256i o, std::uint
 template <class R>
 LETTRICA_AVX2_CODE inline void widen(const R& r, const char* from, std::size_t size, char*& dst) {
     const __m256i zero = _mm256_setzero_si256();
-    for (std::size_t at = 0; at < size; at += 32) {
+    std::size_t at = 0;
+    for (; at + 32 <= size; at += 32) {
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + at));
-        const std::size_t rest = size - at;
-        const unsigned lo = rest < 16 ? static_cast<unsigned>(rest) : 16;
-        const unsigned hi = rest < 32 ? static_cast<unsigned>(rest) - lo : 16;
-        putUtf8(r, bytes, _mm256_cmpgt_epi8(zero, bytes), lo, hi, dst);
+        putUtf8(r, bytes, _mm256_cmpgt_epi8(zero, bytes), 16, 16, dst);
+    }
+    if (at < size) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + at));
+        const auto rest = static_cast<unsigned>(size - at);
+        const unsigned lo = rest < 16 ? rest : 16;
+        putUtf8(r, bytes, _mm256_cmpgt_epi8(zero, bytes), lo, rest - lo, dst);
     }
 }
 
