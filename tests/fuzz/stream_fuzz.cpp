@@ -15,19 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& converters = oracle::converters();
     const oracle::Named& c = converters[in.choose(converters.size())];
     const oracle::Encoding encoding = oracle::kEncodings[in.choose(std::size(oracle::kEncodings))];
-    const std::size_t chunk = 1 + in.choose(64);  // above 48: the usual size
+    const std::size_t chosen = 1 + in.choose(64);  // above 48: the usual size
+    const std::size_t chunk = chosen > 48 ? lettrica::translit::StreamConversion::kDefaultChunk : chosen;
     std::vector<std::size_t> pieces(1 + in.choose(8));
     for (std::size_t& p : pieces) p = 1 + in.choose(48);
     const std::string_view text = in.rest();
 
-    const std::string got = oracle::convertStreamed(*c.converter, encoding, text, pieces,
-                                                    chunk > 48 ? lettrica::translit::StreamConversion::kDefaultChunk : chunk);
+    const std::string got = oracle::convertStreamed(*c.converter, encoding, text, pieces, chunk);
     const std::string want = oracle::convertWhole(*c.converter, encoding, text);
     if (got != want) std::fprintf(stderr, "%s, %s\n", c.name, oracle::difference(got, want).c_str());
     fuzz::check(got == want, "streamed output differs from the whole text's");
 
-    lettrica::translit::StreamConversion oneway(*c.converter, lettrica::translit::StreamEncoding::Utf8, false,
-                                                chunk > 48 ? lettrica::translit::StreamConversion::kDefaultChunk : chunk);
+    lettrica::translit::StreamConversion oneway(*c.converter, lettrica::translit::StreamEncoding::Utf8, false, chunk);
     oneway.stopAtInvalidUtf8();
     std::string out;
     std::string_view rest = text;

@@ -54,7 +54,9 @@ LETTRICA_AVX2_PACK __m256i lanes(const unsigned char* low, const unsigned char* 
 }
 
 // A pattern of eight bytes in each quarter.
-LETTRICA_AVX2_PACK __m256i quarters(std::uint64_t pattern) { return _mm256_set1_epi64x(static_cast<long long>(pattern)); }
+LETTRICA_AVX2_PACK __m256i quarters(std::uint64_t pattern) {
+    return _mm256_set1_epi64x(static_cast<long long>(pattern));
+}
 
 // The shuffles that pack what a mask of 32 bytes keeps.
 struct Packing {

@@ -95,8 +95,9 @@ std::size_t squeezeCyrillicWith(SqueezePath path, std::string_view bytes, unsign
 }
 
 std::size_t squeezeCyrillic(std::string_view bytes, unsigned char* codes, std::size_t& taken) {
-    static const SqueezePath best =
-        squeezePathAvailable(SqueezePath::Avx2) && simdAllowed(SimdLevel::Avx2) ? SqueezePath::Avx2 : SqueezePath::Scalar;
+    static const SqueezePath best = squeezePathAvailable(SqueezePath::Avx2) && simdAllowed(SimdLevel::Avx2)
+                                        ? SqueezePath::Avx2
+                                        : SqueezePath::Scalar;
     return squeezeCyrillicWith(best, bytes, codes, taken);
 }
 

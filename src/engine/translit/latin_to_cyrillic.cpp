@@ -288,8 +288,10 @@ LatinToCyrillic::LatinToCyrillic(System system, Loop loop) : system_(system) {
     }
     if (loop == Loop::Best) {
         loop = Loop::Table;
-        if (text::simdAllowed(text::SimdLevel::Avx512) && (t->vector = makeLoop(Loop::Avx512, rules))) loop = Loop::Avx512;
-        else if (text::simdAllowed(text::SimdLevel::Avx2) && (t->vector = makeLoop(Loop::Avx2, rules))) loop = Loop::Avx2;
+        if (text::simdAllowed(text::SimdLevel::Avx512) && (t->vector = makeLoop(Loop::Avx512, rules)))
+            loop = Loop::Avx512;
+        else if (text::simdAllowed(text::SimdLevel::Avx2) && (t->vector = makeLoop(Loop::Avx2, rules)))
+            loop = Loop::Avx2;
     } else {
         t->vector = makeLoop(loop, rules);
     }

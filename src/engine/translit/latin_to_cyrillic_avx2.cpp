@@ -107,8 +107,10 @@ constexpr ExpandPatterns kExpand;
 // half of their Windows-1251 byte: Ё A8 is D0 81, ё B8 D1 91, А..п C0..EF
 // D0 90..BF, р..я F0..FF D1 80..8F. First the lead byte, then what the
 // second is less than the Windows-1251 one.
-alignas(16) constexpr unsigned char kLeadByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xD0, 0xD1, 0xD0, 0xD0, 0xD0, 0xD1};
-alignas(16) constexpr unsigned char kContLessByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x27, 0x27, 0x30, 0x30, 0x30, 0x70};
+alignas(16) constexpr unsigned char kLeadByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                     0, 0, 0xD0, 0xD1, 0xD0, 0xD0, 0xD0, 0xD1};
+alignas(16) constexpr unsigned char kContLessByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                         0, 0, 0x27, 0x27, 0x30, 0x30, 0x30, 0x70};
 
 // Starts that overlap (one inside another's followers) settled left to right.
 LETTRICA_AVX2_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
@@ -130,7 +132,9 @@ struct Registers {
     __m256i codeLo, codeHi, smallLo, smallHi, slotOf, thirdOf, key, pair, longLetter;
     __m256i codeChar[Codes + 1], codeValue[Codes + 1], signChar[Signs + 1], signValue[Signs + 1];
     const Avx2Tables* tables;
-    LETTRICA_AVX2_CODE __m256i splat(Splat s) const { return _mm256_load_si256(reinterpret_cast<const __m256i*>(tables->splat[s])); }
+    LETTRICA_AVX2_CODE __m256i splat(Splat s) const {
+        return _mm256_load_si256(reinterpret_cast<const __m256i*>(tables->splat[s]));
+    }
 };
 
 template <std::size_t Codes, std::size_t Signs>
@@ -196,7 +200,8 @@ struct Letters {
 template <std::size_t Codes, std::size_t Signs>
 LETTRICA_AVX2_CODE inline Letters lettersOf(const Registers<Codes, Signs>& r, const Place& place) {
     const __m256i where = _mm256_cmpeq_epi8(_mm256_min_epu8(place.place, r.splat(kTwentyFive)), place.place);
-    const __m256i small = _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
+    const __m256i small =
+        _mm256_or_si256(_mm256_shuffle_epi8(r.smallLo, place.lo), _mm256_shuffle_epi8(r.smallHi, place.hi));
     const auto rare = static_cast<std::uint32_t>(
         _mm256_movemask_epi8(_mm256_and_si256(where, _mm256_cmpeq_epi8(small, _mm256_setzero_si256()))));
     return {where, small, rare};
@@ -235,7 +240,8 @@ LETTRICA_AVX2_CODE inline Half half(const Registers<Codes, Signs>& r, __m256i v,
             signs = _mm256_or_si256(signs, _mm256_and_si256(_mm256_cmpeq_epi8(v, r.signChar[k]), r.signValue[k]));
         o = _mm256_or_si256(o, _mm256_and_si256(noRule, signs));
     }
-    return {_mm256_blendv_epi8(o, v, _mm256_cmpeq_epi8(o, zero)), ~static_cast<std::uint32_t>(_mm256_movemask_epi8(noRule)),
+    return {_mm256_blendv_epi8(o, v, _mm256_cmpeq_epi8(o, zero)),
+            ~static_cast<std::uint32_t>(_mm256_movemask_epi8(noRule)),
             static_cast<std::uint32_t>(_mm256_movemask_epi8(isLong))};
 }
 
