@@ -34,6 +34,22 @@ inline char* putBytes(char* dst, std::uint64_t word) {
     return dst + byteLen(word);
 }
 
+// The outputs of `count` bytes (or one-byte codes) by a table of packed
+// words: four characters a round, each one look-up and one eight-byte store.
+char* putWords(const std::uint64_t* packed, const unsigned char* in, std::size_t count, char* dst) {
+    std::size_t j = 0;
+    for (; j + 4 <= count; j += 4) {
+        const std::uint64_t w0 = packed[in[j]], w1 = packed[in[j + 1]];
+        const std::uint64_t w2 = packed[in[j + 2]], w3 = packed[in[j + 3]];
+        dst = putBytes(dst, w0);
+        dst = putBytes(dst, w1);
+        dst = putBytes(dst, w2);
+        dst = putBytes(dst, w3);
+    }
+    for (; j < count; ++j) dst = putBytes(dst, packed[in[j]]);
+    return dst;
+}
+
 constexpr std::uint64_t kLongWord = 0xFFull << 56;
 constexpr std::uint64_t kLongText = 0xFFFFull << 48;
 
@@ -170,19 +186,8 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
             }
         }
         if (maxBytes_ <= 7) {
-            // Four characters per round, each one load and one eight-byte store.
-            for (; i + 4 <= end; i += 4) {
-                const std::uint64_t w0 = packedBytes_[src[i]], w1 = packedBytes_[src[i + 1]];
-                const std::uint64_t w2 = packedBytes_[src[i + 2]], w3 = packedBytes_[src[i + 3]];
-                dst = putBytes(dst, w0);
-                dst = putBytes(dst, w1);
-                dst = putBytes(dst, w2);
-                dst = putBytes(dst, w3);
-            }
-            for (; i < end; ++i) {
-                const std::uint64_t w = packedBytes_[src[i]];
-                dst = putBytes(dst, w);
-            }
+            dst = putWords(packedBytes_.data(), src + i, end - i, dst);
+            i = end;
         } else {
             for (; i < end; ++i) {
                 const std::string& o = bytes_[src[i]];
@@ -193,22 +198,6 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
         cursor.commit(dst);
     }
     return n;
-}
-
-char* CharMapConverter::putCyrillic(const unsigned char* codes, std::size_t count, char* dst) const {
-    const std::uint64_t* packed = packedCyrillic_.data();
-    std::size_t j = 0;
-    // Four characters a round, each one look-up and one eight-byte store.
-    for (; j + 4 <= count; j += 4) {
-        const std::uint64_t w0 = packed[codes[j]], w1 = packed[codes[j + 1]];
-        const std::uint64_t w2 = packed[codes[j + 2]], w3 = packed[codes[j + 3]];
-        dst = putBytes(dst, w0);
-        dst = putBytes(dst, w1);
-        dst = putBytes(dst, w2);
-        dst = putBytes(dst, w3);
-    }
-    for (; j < count; ++j) dst = putBytes(dst, packed[codes[j]]);
-    return dst;
 }
 
 std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std::string& out) const {
@@ -228,7 +217,7 @@ std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std
             if (squeeze_) {
                 std::size_t taken = 0;
                 const std::size_t count = text::squeezeCyrillic(utf8.substr(i, end - i), codes, taken);
-                dst = putCyrillic(codes, count, dst);
+                dst = putWords(packedCyrillic_.data(), codes, count, dst);
                 i += taken;
                 if (i >= end) break;
             }

@@ -59,7 +59,6 @@ private:
     // Only when each output fits a word.
     std::array<std::uint64_t, 256> packedCyrillic_{};
     bool squeeze_ = true;
-    char* putCyrillic(const unsigned char* codes, std::size_t count, char* dst) const;
     // Two characters at once, when every byte's output has three bytes or
     // fewer: 64 K entries, made on first use of the byte path. A copy of the
     // converter makes its own.

@@ -112,20 +112,6 @@ alignas(16) constexpr unsigned char kLeadByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0,
 alignas(16) constexpr unsigned char kContLessByRow[16] = {0, 0, 0, 0, 0, 0, 0, 0,
                                                          0, 0, 0x27, 0x27, 0x30, 0x30, 0x30, 0x70};
 
-// Starts that overlap (one inside another's followers) settled left to right.
-LETTRICA_AVX2_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
-    std::uint64_t kept = 0;
-    std::uint64_t free = 0;  // the first position no kept start has consumed
-    while (starts != 0) {
-        const std::uint64_t at = _tzcnt_u64(starts);
-        starts &= starts - 1;
-        if (at < free) continue;
-        kept |= std::uint64_t{1} << at;
-        free = at + ((three >> at) & 1 ? 3 : 2);
-    }
-    return kept;
-}
-
 // The tables in registers (or where the compiler keeps them), loaded once a call.
 template <std::size_t Codes, std::size_t Signs>
 struct Registers {
@@ -342,7 +328,7 @@ LETTRICA_AVX2_CODE std::size_t blocks(const Avx2Tables& t, const unsigned char* 
         // fall; only longer chains need settling, one by one.
         const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
         const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
-        starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
+        starts = (starts & ~sure & ~fallen) == 0 ? sure : settleStarts(starts, three);
         three &= starts;
         const std::uint64_t consumed = (starts << 1) | (three << 2);
         // Taken beyond the last position: by a start there or a rule of

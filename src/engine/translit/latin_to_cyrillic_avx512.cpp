@@ -90,20 +90,6 @@ unsigned char memberOf(const std::array<unsigned char, 128>& cls, unsigned k) {
 // Every function from here runs only where available() said so.
 #define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
-// Starts that overlap (one inside another's followers) settled left to right.
-LETTRICA_VECTOR_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
-    std::uint64_t kept = 0;
-    std::size_t free = 0;  // the first position no kept start has consumed
-    while (starts != 0) {
-        const std::size_t at = _tzcnt_u64(starts);
-        starts &= starts - 1;
-        if (at < free) continue;
-        kept |= std::uint64_t{1} << at;
-        free = at + ((three >> at) & 1 ? 3 : 2);
-    }
-    return kept;
-}
-
 // The tables, loaded once per call.
 struct Registers {
     __m512i singleLo, singleHi, firstLo, firstHi, secondLo, secondHi, pairLo, pairHi, thirdLo, thirdHi;
@@ -141,7 +127,7 @@ LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) std::uint64_t convert
     // Without a branch for the usual cases, which go either way.
     const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
     const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
-    starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
+    starts = (starts & ~sure & ~fallen) == 0 ? sure : settleStarts(starts, three);
     three &= starts;
     const std::uint64_t consumed = (starts << 1) | (three << 2);
 

@@ -9,7 +9,9 @@
 // Two loops: AVX-512 with byte permutes and compression (VBMI, VBMI2), 62
 // characters a block, and AVX2, 32 a block.
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace lettrica::translit {
@@ -37,6 +39,22 @@ public:
                                 std::size_t limit, char*& out, std::size_t blocks) const = 0;
 };
 using VectorLoopPtr = std::unique_ptr<const VectorLoop>;
+
+// Of the positions where a rule could begin (`three`: one of three
+// characters), those that stand when they are taken left to right: a start
+// inside another's followers ("jja", "Sch" holding "ch") falls.
+inline std::uint64_t settleStarts(std::uint64_t starts, std::uint64_t three) {
+    std::uint64_t kept = 0;
+    unsigned free = 0;  // the first position no kept start has consumed
+    while (starts != 0) {
+        const auto at = static_cast<unsigned>(std::countr_zero(starts));
+        starts &= starts - 1;
+        if (at < free) continue;
+        kept |= std::uint64_t{1} << at;
+        free = at + ((three >> at) & 1 ? 3 : 2);
+    }
+    return kept;
+}
 
 // The loop for a system, or nothing where the processor lacks it.
 VectorLoopPtr makeAvx512Loop(const latin::System& system);
