@@ -15,6 +15,9 @@
 # --keep DIR    generate into DIR and keep the files (default: a temporary
 #               directory, removed at the end)
 #
+# LETTRICA_SIMD=avx2 or scalar in the environment caps lettrica-cli's vector
+# loops, as on a processor without AVX-512 or without AVX2.
+#
 # Not part of the test suite: figures depend on the machine and its load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +30,7 @@ while [ $# -gt 0 ]; do
     --uconv-size) uconv_size=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -213,6 +216,8 @@ names = {corpus_path: "Russian, Windows-1251", utf8_path: "Russian, UTF-8", lati
 print(f"inputs: " + "; ".join(f"{names[p]} {os.path.getsize(p) / MB:.1f} MB" for p in names) +
       f"; median of {runs} runs; 1 MB = 10^6 bytes")
 print("x iconv: iconv -c -f CP1251 -t KOI8-R on the same input, run just before, ratio pair by pair")
+if os.environ.get("LETTRICA_SIMD"):
+    print(f"vector loops capped by LETTRICA_SIMD={os.environ['LETTRICA_SIMD']}")
 print(f"{'command':40} {'input':22} {'median s':>9} {'MB/s':>7} {'iconv MB/s':>10} {'x iconv':>8} {'max RSS':>9}")
 def show(label, seconds, src, ratio_value, iconv_seconds, memory):
     size = os.path.getsize(src) / MB

@@ -20,6 +20,9 @@ packages=(
   python3 python3-aiosmtpd python3-impacket openssl
   # RTF: the word processor our files are checked against
   libreoffice-writer-nogui
+  # printing: a print server of the tests' own with a PDF printer, and
+  # poppler to read the PDFs back
+  cups printer-driver-cups-pdf poppler-utils
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time
   # the text the repair's letter statistics are made from (tools/gen_repair_model.py)

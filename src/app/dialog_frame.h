@@ -24,4 +24,18 @@ DialogButtons makeDialogButtons(QDialog* dialog);
 // Moves the window's frame to the centre of the desktop it is on.
 void centreOnDesktop(QWidget* window);
 
+// The dialogs were laid out for "MS Sans Serif"; the faces Linux draws in
+// its place (DejaVu Sans) are wider, and a narrow dialog cuts its own title
+// in the title bar.
+
+// The width a window needs for `title` to show whole in the title bar a
+// window manager draws: the title in the bold title font, with room for the
+// window's icon and three buttons beside it.
+int titleBarWidth(const QString& title);
+
+// Gives `dialog` its fixed client size `designed`, widened if its title
+// needs more; the controls, placed for the designed width, move to the
+// middle of the wider one.
+void fixDialogSize(QWidget* dialog, int designedWidth, int designedHeight);
+
 }  // namespace lettrica::app

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,7 +19,8 @@
 #include <QVBoxLayout>
 
 #include "app/command_table.h"
-#include "app/u16_text.h"
+#include "app/files/file_commands.h"
+#include "app/print/print_commands.h"
 #include "app/font_dialog.h"
 #include "app/mail/mail_commands.h"
 #include "app/pane.h"
@@ -32,7 +32,6 @@
 #include "app/tray/tray_dock.h"
 #include "app/user_table_commands.h"
 #include "app/volume_status.h"
-#include "docio/plain_text.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 
@@ -51,9 +50,6 @@ const char* const kPaneWriters[] = {
     "N27",           "emsms",         "Paste",              "EditUndo1",           "EditCut1",
     "EditPaste1",    "EditDelete1",   "FontButton",         "RichEditBold1",       "RichEditItalic1",
     "RichEditUnderline1", "RichEditBullets1", "RichEditAlignLeft1", "RichEditAlignCenter1", "RichEditAlignRight1"};
-
-// Commands whose features are built elsewhere and that stay off until then.
-const char* const kNotYetBuilt[] = {"Open", "Save", "Print", "FilePageSetup1"};
 
 QTextCharFormat defaultCharFormat() {
     QTextCharFormat f;
@@ -86,7 +82,6 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     buildMenus();
     buildToolBar();
     connectCommands();
-    for (const char* name : kNotYetBuilt) action(name)->setEnabled(false);
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(false);
@@ -116,6 +111,8 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     auto* repairs = new RepairCommands(this);
     connect(action("FixEncoding"), &QAction::triggered, repairs, &RepairCommands::FixEncodingExecute);
     connect(action("FixLayout"), &QAction::triggered, repairs, &RepairCommands::FixLayoutExecute);
+    files_ = new FileCommands(this);  // Open, Save
+    new PrintCommands(this);          // TForm4, Print, FilePageSetup1
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) loadCommandLineFile(arguments.first());
     source_->setFocus();
 }
@@ -416,24 +413,14 @@ void MainWindow::FontExecute() {
 }
 
 bool MainWindow::loadCommandLineFile(const QString& path) {
-    resetSource_ = true;
-    resetResult_ = false;
+    resetAttributes(true, false);
+    return files_->loadFile(source_, path);
+}
+
+void MainWindow::resetAttributes(bool source, bool result) {
+    resetSource_ = source;
+    resetResult_ = result;
     DefAtrExecute();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(QMessageBox::Critical, QString::fromUtf8("Ошибка"),
-                    QString::fromUtf8("Произошла ошибка при открытии файла \"%1\".").arg(QFileInfo(path).fileName()));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    const docio::DecodedText decoded =
-        docio::decodeTextFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    source_->clear();
-    QTextCursor cursor(source_->document());
-    cursor.insertText(fromU16(docio::normalizeLineEnds(decoded.text)), defaultCharFormat());
-    cursor.movePosition(QTextCursor::Start);
-    source_->setTextCursor(cursor);
-    return true;
 }
 
 // --- Transliteration --------------------------------------------------------

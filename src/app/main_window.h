@@ -24,6 +24,7 @@ class Converter;
 namespace lettrica::app {
 
 class CommandTable;
+class FileCommands;
 class ProgressWindow;
 class SettingsStore;
 class TextServices;
@@ -75,6 +76,9 @@ public:
     // (and the error message) when it cannot be read.
     bool loadCommandLineFile(const QString& path);
 
+    // Sets the two reset flags and runs DefAtr (New, Open, the command line).
+    void resetAttributes(bool source, bool result);
+
 public slots:
     void NewExecute();
     void PasteExecute();
@@ -116,6 +120,7 @@ private:
     SettingsStore* settings_ = nullptr;
     UserTableCommands* userTableCommands_ = nullptr;
     TextServices* textServices_ = nullptr;
+    FileCommands* files_ = nullptr;
     TrayDock* tray_ = nullptr;
     QPointer<QTextEdit> focused_;
     int activePane_ = 1;

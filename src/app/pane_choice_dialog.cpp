@@ -10,7 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "app/dialog_width.h"
+#include "app/dialog_frame.h"
 
 namespace lettrica::app {
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "app/command_icons.h"
-#include "app/dialog_width.h"
+#include "app/dialog_frame.h"
 #include "app/gauge.h"
 
 namespace lettrica::app {

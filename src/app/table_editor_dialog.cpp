@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "app/dialog_width.h"
+#include "app/dialog_frame.h"
 #include "app/user_tables.h"
 
 namespace lettrica::app {

@@ -1,10 +1,9 @@
 #include "app/user_table_commands.h"
 
 #include <QAction>
-#include <QMessageBox>
-#include <QPushButton>
 
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/table_editor_dialog.h"
 #include "app/user_tables.h"
 
@@ -59,15 +58,7 @@ QString UserTableCommands::resetQuestion() {
 }
 
 void UserTableCommands::N27Click() {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), resetQuestion());
-    box.setObjectName(QStringLiteral("Confirm"));
-    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    if (box.clickedButton() != yes) return;
-    tables_->reset();
+    if (confirm(resetQuestion())) tables_->reset();
 }
 
 }  // namespace lettrica::app

@@ -93,8 +93,15 @@ constexpr std::size_t kGather = 64 * 1024;
 }  // namespace
 
 Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : path) {
+    // A regular file can be read again from here (the standard input may be
+    // one that was partly read already).
+    const auto noteStart = [this] {
+        struct stat st{};
+        if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) start_ = ::lseek(fd_, 0, SEEK_CUR);
+    };
     if (path == "-") {
         fd_ = STDIN_FILENO;
+        noteStart();
         return;
     }
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -109,6 +116,14 @@ Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : p
         }
         if (S_ISREG(st.st_mode)) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
+    noteStart();
+}
+
+bool Input::rewind() {
+    if (start_ < 0 || !head_.empty() || spool_ >= 0) return false;
+    if (::lseek(fd_, start_, SEEK_SET) < 0) throw IoError(name_, errnoText(errno));
+    eof_ = false;
+    return true;
 }
 
 Input::~Input() {
@@ -248,8 +263,10 @@ bool Input::isUtf8() {
     if (seekable) {
         if (::lseek(fd_, start, SEEK_SET) < 0) throw IoError(name_, errnoText(errno));
         eof_ = false;
-    } else if (spool_ >= 0 && ::lseek(spool_, 0, SEEK_SET) < 0) {
-        throw IoError(name_, "cannot read back the temporary copy: " + errnoText(errno));
+    } else {
+        kept_ = true;
+        if (spool_ >= 0 && ::lseek(spool_, 0, SEEK_SET) < 0)
+            throw IoError(name_, "cannot read back the temporary copy: " + errnoText(errno));
     }
     utf8_ = valid ? 1 : 0;
     return valid;
@@ -319,6 +336,18 @@ void Output::write(std::string_view bytes) {
     else writeAll(bytes.data(), bytes.size());
 }
 
+std::size_t Output::written() const { return (file_ ? file_->written() : 0) + buffer_.size(); }
+
+void Output::takeBack(std::size_t position) {
+    const std::size_t inFile = file_->written();
+    if (position >= inFile) {
+        buffer_.resize(position - inFile);
+        return;
+    }
+    buffer_.clear();
+    if (!file_->truncate(position)) throw IoError(shownName(), file_->reason());
+}
+
 void Output::commit() {
     flushBuffer();
     if (file_) {
@@ -338,17 +367,40 @@ Encoding resolveEncoding(const std::string& option, Input& input) {
     return input.isUtf8() ? Encoding::Utf8 : Encoding::Cp1251;
 }
 
-void streamConvert(Input& input, Encoding encoding, const translit::Converter& converter, Output& output) {
-    translit::StreamConversion conversion(converter, encoding, input.knownUtf8(), kChunkSize);
+namespace {
+// The input through the conversion into the output; false when the
+// conversion stopped at a byte that is not UTF-8.
+bool pump(Input& input, translit::StreamConversion& conversion, Output& output) {
     std::string out;
     for (;;) {
         const std::span<char> room = conversion.space();
         const std::size_t n = input.read(room.data(), room.size());
         out.clear();
         conversion.advance(n, out);
+        if (conversion.stopped()) return false;
         output.write(out);
-        if (n == 0) break;
+        if (n == 0) return true;
     }
+}
+}  // namespace
+
+void streamConvert(Input& input, Encoding encoding, const translit::Converter& converter, Output& output) {
+    translit::StreamConversion conversion(converter, encoding, input.knownUtf8(), kChunkSize);
+    pump(input, conversion, output);
+}
+
+void streamConvertAuto(Input& input, const translit::Converter& converter, Output& output) {
+    if (!output.canTakeBack() || !input.rewind()) {
+        streamConvert(input, resolveEncoding("auto", input), converter, output);
+        return;
+    }
+    const std::size_t mark = output.written();
+    translit::StreamConversion asUtf8(converter, Encoding::Utf8, false, kChunkSize);
+    asUtf8.stopAtInvalidUtf8();
+    if (pump(input, asUtf8, output)) return;
+    output.takeBack(mark);
+    input.rewind();
+    streamConvert(input, Encoding::Cp1251, converter, output);
 }
 
 }  // namespace lettrica::cli

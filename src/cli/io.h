@@ -46,8 +46,14 @@ public:
     // temporary file) and read() serves it again first, so memory stays
     // bounded whatever the size.
     bool isUtf8();
-    // True once isUtf8() has found the whole input valid.
-    bool knownUtf8() const { return utf8_ == 1; }
+    // True once isUtf8() has found the whole input valid and what read()
+    // serves can no longer change: it was kept from a pipe. A file may
+    // change between the check and its reading, so its pieces are checked
+    // again as they are converted.
+    bool knownUtf8() const { return utf8_ == 1 && kept_; }
+    // A regular file goes back to where reading began; false for anything
+    // that cannot be read again.
+    bool rewind();
     // Up to `size` bytes from the start, left in place for read() (a file
     // is read where it is; from a pipe they are kept like isUtf8()'s).
     std::string peek(std::size_t size);
@@ -64,6 +70,8 @@ private:
     std::string head_;        // read ahead from a pipe, served first
     std::size_t headPos_ = 0;
     int spool_ = -1;          // read ahead beyond head_, served next
+    bool kept_ = false;       // isUtf8() kept what it read ahead (a pipe)
+    off_t start_ = -1;        // where a regular file's reading began
 };
 
 class Output {
@@ -80,6 +88,12 @@ public:
     void write(std::string_view bytes);
     // Flushes and, for a file, moves the new file into place.
     void commit();
+
+    // A file is written to a temporary one first: what went there can be
+    // taken back, back to a position written() once gave.
+    bool canTakeBack() const { return file_ != nullptr; }
+    std::size_t written() const;
+    void takeBack(std::size_t position);
 
 private:
     void flushBuffer();
@@ -103,5 +117,11 @@ Encoding resolveEncoding(const std::string& option, Input& input);
 
 // Streams the input through the converter into the output, in the given encoding.
 void streamConvert(Input& input, Encoding encoding, const translit::Converter& converter, Output& output);
+
+// The same in the encoding "auto" finds. Where the input can be read again
+// and the output taken back, in one pass: as UTF-8 while that holds, and
+// from the start as Windows-1251 once a byte shows it does not. Else the
+// whole input is checked first.
+void streamConvertAuto(Input& input, const translit::Converter& converter, Output& output);
 
 }  // namespace lettrica::cli

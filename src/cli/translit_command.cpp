@@ -67,7 +67,8 @@ int runTranslit(Direction direction, const std::vector<std::string>& argv) {
     for (const std::string& file : files) {
         Input input(file);
         if (convertIfRtf(input, files.size(), converter, output)) continue;
-        streamConvert(input, resolveEncoding(encoding, input), converter, output);
+        if (encoding == "auto") streamConvertAuto(input, converter, output);
+        else streamConvert(input, resolveEncoding(encoding, input), converter, output);
     }
     output.commit();
     return 0;

@@ -4,6 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+#include <string>
+
 #include "bench_corpus.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
@@ -76,32 +79,56 @@ void BM_CyrillicToLatin_Text(benchmark::State& state) {
 }
 BENCHMARK(BM_CyrillicToLatin_Text)->Arg(0)->Arg(1);
 
-// The same converters with the table loop alone, as on processors without
-// the vector loop.
-const translit::Converter& toCyrillicTableLoop(int table) {
-    static const translit::LatinToCyrillic anglo(translit::LatinToCyrillic::System::Anglo, false);
-    static const translit::LatinToCyrillic gost(translit::LatinToCyrillic::System::Gost, false);
-    return table == 0 ? anglo : gost;
+// Russian text as the command line reads it by default: UTF-8 in and out.
+const std::string& russianUtf8();
+
+void BM_CyrillicToLatin_Utf8(benchmark::State& state) {
+    const int table = static_cast<int>(state.range(0));
+    convertBytes(state, toLatin(table), russianUtf8(), true);
+    state.SetLabel(tableName(table));
+}
+BENCHMARK(BM_CyrillicToLatin_Utf8)->Arg(0)->Arg(1);
+
+// The same converters with each loop over bytes the processor has: the
+// table loop, AVX2, AVX-512.
+using Loop = translit::LatinToCyrillic::Loop;
+const char* loopName(Loop loop) {
+    return loop == Loop::Table ? "table loop" : loop == Loop::Avx2 ? "AVX2" : "AVX-512";
 }
 
-// Args: table (0 anglo, 1 gost), loop (0 the best there is, 1 the table loop).
-void BM_LatinToCyrillic_Bytes(benchmark::State& state) {
+// Args: table (0 anglo, 1 gost), loop (Loop); false when the processor lacks it.
+bool toCyrillicWith(benchmark::State& state, const translit::Converter*& converter) {
+    static const std::unique_ptr<translit::LatinToCyrillic> loops[2][3] = {
+        {std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Anglo, Loop::Table),
+         std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Anglo, Loop::Avx2),
+         std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Anglo, Loop::Avx512)},
+        {std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Gost, Loop::Table),
+         std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Gost, Loop::Avx2),
+         std::make_unique<translit::LatinToCyrillic>(translit::LatinToCyrillic::System::Gost, Loop::Avx512)}};
     const int table = static_cast<int>(state.range(0));
-    const bool tableLoop = state.range(1) == 1;
-    convertBytes(state, tableLoop ? toCyrillicTableLoop(table) : toCyrillic(table), latinBytes(table));
-    state.SetLabel(std::string(tableName(table)) + (tableLoop ? ", table loop" : ""));
+    const auto loop = static_cast<Loop>(state.range(1));
+    if (!translit::LatinToCyrillic::loopAvailable(loop)) {
+        state.SkipWithError("not on this processor");
+        return false;
+    }
+    converter = loops[table][static_cast<int>(loop)].get();
+    state.SetLabel(std::string(tableName(table)) + ", " + loopName(loop));
+    return true;
 }
-BENCHMARK(BM_LatinToCyrillic_Bytes)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
+
+void BM_LatinToCyrillic_Bytes(benchmark::State& state) {
+    const translit::Converter* c = nullptr;
+    if (toCyrillicWith(state, c)) convertBytes(state, *c, latinBytes(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_LatinToCyrillic_Bytes)->ArgsProduct({{0, 1}, {0, 1, 2}});
 
 // The Latin text as the command line reads it by default: valid UTF-8
 // (ASCII), written back as UTF-8.
 void BM_LatinToCyrillic_Utf8(benchmark::State& state) {
-    const int table = static_cast<int>(state.range(0));
-    const bool tableLoop = state.range(1) == 1;
-    convertBytes(state, tableLoop ? toCyrillicTableLoop(table) : toCyrillic(table), latinBytes(table), true);
-    state.SetLabel(std::string(tableName(table)) + (tableLoop ? ", table loop" : ""));
+    const translit::Converter* c = nullptr;
+    if (toCyrillicWith(state, c)) convertBytes(state, *c, latinBytes(static_cast<int>(state.range(0))), true);
 }
-BENCHMARK(BM_LatinToCyrillic_Utf8)->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1});
+BENCHMARK(BM_LatinToCyrillic_Utf8)->ArgsProduct({{0, 1}, {0, 1, 2}});
 
 void BM_LatinToCyrillic_Text(benchmark::State& state) {
     const int table = static_cast<int>(state.range(0));

@@ -113,6 +113,38 @@ TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
     EXPECT_EQ(read("got.txt"), "ezh");  // the rest is UTF-8, so read and written as such
 }
 
+TEST_F(TranslitCli, AutoDetectionIntoAFileGivesWhatTheStandardOutputGets) {
+    // Into a file, a file is read once: as UTF-8 while it holds, then again
+    // from where its reading began as Windows-1251 once a byte shows it is
+    // not. Only that input's output is taken back, never an earlier one's.
+    // On the standard output nothing can be taken back: the whole input is
+    // checked first. Both must give the same bytes.
+    const std::string utf8 = repeat("жук Sch ", kBig / 9);
+    write("valid.txt", utf8);
+    write("late.txt", utf8 + "\xC6");
+    write("cut.txt", utf8 + "\xD0");
+    write("early.txt", cp1251("Щука ") + utf8);
+    write("empty.txt", "");
+    write("latin.txt", repeat("Shhuka Schuka `` ", kBig / 17));
+    const char* sets[] = {"valid.txt", "late.txt", "cut.txt", "early.txt", "empty.txt", "latin.txt",
+                          "valid.txt late.txt valid.txt", "latin.txt cut.txt early.txt"};
+    for (const char* command : {"to-latin", "to-cyrillic --table gost"}) {
+        for (const char* files : sets) {
+            const Result toStdout = run(std::string(command) + " " + files);
+            const Result toFile = run(std::string(command) + " -o out.txt " + files);
+            EXPECT_EQ(toFile.code, 0) << toFile.err;
+            EXPECT_TRUE(read("out.txt") == toStdout.out) << command << " " << files;
+        }
+    }
+
+    // The standard input as a file partly read: read again from there.
+    write("in.txt", cp1251("ЖЖЖЖ") + "ёж" + "\xC6");
+    const std::string cmd = "cd " + quote(path("").string()) + " && { head -c 4 > /dev/null; " + quote(LETTRICA_CLI) +
+                            " to-latin -o got.txt; } < in.txt";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(read("got.txt"), "S\x91R\xB6Zh");  // from byte 4 on, as Windows-1251
+}
+
 TEST_F(TranslitCli, SeveralFilesOneAfterAnother) {
     write("a.txt", cp1251("Щи\r\n"));
     write("b.txt", "да ж\n");
@@ -328,6 +360,38 @@ TEST_F(TranslitCli, RussianTextComesThroughToCyrillicUntouchedInEveryEncoding) {
                 EXPECT_EQ(r.code, 0) << r.err;
                 EXPECT_TRUE(r.out == read("ru.txt")) << lead << " " << encoding << " " << table << " " << r.out.size();
             }
+        }
+    }
+}
+
+TEST_F(TranslitCli, EveryVectorLevelGivesTheSameBytes) {
+    // LETTRICA_SIMD caps the loops the engine may use, down to the plain
+    // ones: each must give what the best gives, across the reads' chunk
+    // boundaries, rules and rare letters, signs, and characters of several
+    // bytes that are no rule's (blocks that are not all ASCII).
+    std::string latin;
+    const char* words[] = {"Shhuka", "Schuka", "jja", "Jo", "OB``EM", "den'", "x86", "Qt", "Yulia", "`E`e",
+                           "zhuk", "\"", "\xC3\xA9t\xC3\xA9", "\xE4\xB8\xAD", "\xD0\x96", "\r\n"};
+    std::uint32_t seed = 7;
+    while (latin.size() < kBig) {
+        seed = seed * 1103515245 + 12345;
+        latin += words[(seed >> 16) % std::size(words)];
+        latin += (seed >> 8) % 5 == 0 ? "" : " ";
+    }
+    write("latin.txt", latin);
+    write("ru.txt", repeat("Съешь же ещё этих мягких булок, да выпей чаю. Ёж, ЪЬ!\r\n", kBig / 90));
+    const char* commands[] = {"to-cyrillic --table gost latin.txt", "to-cyrillic --table anglo latin.txt",
+                              "to-cyrillic --encoding cp1251 latin.txt", "to-latin ru.txt",
+                              "to-latin --table gost --encoding utf-8 ru.txt"};
+    for (const char* command : commands) {
+        const Result best = run(command);
+        ASSERT_EQ(best.code, 0) << best.err;
+        ASSERT_GT(best.out.size(), kBig / 2) << command;
+        for (const char* level : {"avx2", "scalar"}) {
+            const Result capped = run(command, {}, Stdin::Null, std::string("export LETTRICA_SIMD=") + level + ";");
+            EXPECT_EQ(capped.code, 0) << capped.err;
+            EXPECT_TRUE(capped.out == best.out) << command << " at " << level << ": " << capped.out.size() << " bytes, "
+                                                << best.out.size() << " at best";
         }
     }
 }

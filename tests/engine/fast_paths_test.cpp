@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "text/cp1251.h"
 #include "text/utf8.h"
+#include "text/utf8_cyrillic.h"
 #include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
@@ -18,8 +23,8 @@ using namespace lettrica::translit;
 namespace {
 
 std::vector<const Converter*> builtins() {
-    static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, false);
-    static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, false);
+    static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, LatinToCyrillic::Loop::Table);
+    static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, LatinToCyrillic::Loop::Table);
     return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostTableLoop, &angloTableLoop,
             &gostCyrillicToLatin(), &angloCyrillicToLatin()};
 }
@@ -72,40 +77,63 @@ TEST(FastPaths, AllFormsAgreeWithTheStepByStepReference) {
 }
 
 TEST(FastPaths, LatinToCyrillicLoopsAgreeOnAnyBytesAndUnits) {
-    // The vector loop (where the processor has it) and the table loop
-    // against the step-by-step reference: any byte, any UTF-16 unit, and
-    // runs of rule letters that chain ("jjja", "SSchh", "````", "'''") across
-    // the 62-character blocks, over texts long enough for many of them.
+    // Every loop the processor can run, each asked for by name (not only the
+    // one the converter would pick), against the step-by-step reference: any
+    // byte, any UTF-16 unit, and runs of rule letters that chain ("jjja",
+    // "SSchh", "````", "'''") across the blocks of 32 and 62 characters, over
+    // texts long enough for many of them, whole and cut anywhere.
     static const std::string dense[] = {"S", "s", "h", "H", "c", "C", "j", "J", "a", "o", "u", "e", "E", "k", "z",
-                                        "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''"};
-    using System = LatinToCyrillic::System;
-    const LatinToCyrillic loops[] = {LatinToCyrillic(System::Gost), LatinToCyrillic(System::Anglo),
-                                     LatinToCyrillic(System::Gost, false), LatinToCyrillic(System::Anglo, false)};
+                                        "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''",
+                                        "Shh", "Jo", "JO", "`E", "Sch", "Ya", "YU"};
+    using Loop = LatinToCyrillic::Loop;
+    std::vector<std::unique_ptr<LatinToCyrillic>> loops;
+    for (Loop loop : {Loop::Table, Loop::Avx2, Loop::Avx512}) {
+        if (!LatinToCyrillic::loopAvailable(loop)) {
+            std::printf("[          ] loop %d: not on this processor\n", static_cast<int>(loop));
+            continue;
+        }
+        for (auto system : {LatinToCyrillic::System::Gost, LatinToCyrillic::System::Anglo}) {
+            loops.push_back(std::make_unique<LatinToCyrillic>(system, loop));
+            ASSERT_EQ(loops.back()->loop(), loop);
+        }
+    }
     std::mt19937 rng(62);
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 60; ++round) {
         std::string bytes;
-        const std::size_t size = 50 + rng() % 3000;
+        // Some texts all ASCII and long, whose output in UTF-8 gathers
+        // kilobytes before it is widened; some with other bytes only now
+        // and then, so that most blocks run whole.
+        const bool ascii = round % 5 == 1;
+        const std::size_t size = ascii ? 5000 + rng() % 5000 : 50 + rng() % 3000;
+        const unsigned rareEvery = ascii ? ~0u : round % 3 == 0 ? 3 : 40;
         while (bytes.size() < size) {
-            if (rng() % 3 == 0) bytes += static_cast<char>(rng() % 256);
-            else bytes += dense[rng() % std::size(dense)];
+            if (rng() % rareEvery == 0) bytes += static_cast<char>(rng() % 256);
+            else bytes += dense[rng() % (round % 3 == 0 ? std::size(dense) : 20)];
         }
         std::u16string units;
         for (unsigned char b : bytes) units += rng() % 8 == 0 ? static_cast<char16_t>(rng() % 0x10000) : char16_t{b};
         const std::string utf8 = text::encodeUtf8(text::decodeCp1251(bytes));
         const std::size_t cut = rng() % (bytes.size() + 1);
-        for (const LatinToCyrillic& c : loops) {
+        for (const auto& loop : loops) {
+            const LatinToCyrillic& c = *loop;
             const std::string wantBytes = text::encodeCp1251(reference(c, text::decodeCp1251(bytes))).bytes;
             std::string out;
             c.convertBytes(bytes, true, out);
-            ASSERT_TRUE(out == wantBytes) << round;
+            ASSERT_TRUE(out == wantBytes) << round << " loop " << static_cast<int>(c.loop());
             out.clear();  // cut anywhere, not final, then the rest
             const std::size_t used = c.convertBytes(std::string_view(bytes).substr(0, cut), false, out);
             c.convertBytes(std::string_view(bytes).substr(used), true, out);
-            ASSERT_TRUE(out == wantBytes) << round << " cut " << cut;
+            ASSERT_TRUE(out == wantBytes) << round << " cut " << cut << " loop " << static_cast<int>(c.loop());
 
+            const std::string wantUtf8 = text::encodeUtf8(reference(c, text::decodeUtf8(utf8)));
             out.clear();
             c.convertUtf8(utf8, true, out);
-            ASSERT_TRUE(out == text::encodeUtf8(reference(c, text::decodeUtf8(utf8)))) << round;
+            ASSERT_TRUE(out == wantUtf8) << round << " loop " << static_cast<int>(c.loop());
+            out.clear();
+            const std::size_t cut8 = cut * utf8.size() / std::max<std::size_t>(bytes.size(), 1);
+            const std::size_t used8 = c.convertUtf8(std::string_view(utf8).substr(0, cut8), false, out);
+            c.convertUtf8(std::string_view(utf8).substr(used8), true, out);
+            ASSERT_TRUE(out == wantUtf8) << round << " cut " << cut8 << " loop " << static_cast<int>(c.loop());
 
             std::u16string converted;
             c.convertText(units, true, converted);
@@ -238,4 +266,64 @@ TEST(FastPaths, LongUtf8ChecksAgreeWithThePlainCheck) {
     const text::Utf8Check c = text::checkUtf8(cut);
     EXPECT_TRUE(c.valid);
     EXPECT_EQ(c.completePrefix, 1000u);
+}
+
+TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
+    // Every way the processor has, against decoding one character at a
+    // time: the codes of the run at the start, and where it stops (at a
+    // character of another kind, or one cut at the end), over random UTF-8
+    // of every length of character whose runs end at any offset of the
+    // 32-byte blocks.
+    static const char32_t kinds[][2] = {{0x20, 0x7F},     {0x0400, 0x045F}, {0x0460, 0x047F}, {0x0080, 0x03FF},
+                                        {0x0480, 0x07FF}, {0x0800, 0xFFFF}, {0x10000, 0x10FFFF}};
+    std::mt19937 rng(1251);
+    for (int round = 0; round < 400; ++round) {
+        // Mostly the block's own characters, now and then another kind.
+        std::u32string chars;
+        const std::size_t length = 1 + rng() % 900;
+        for (std::size_t k = 0; k < length; ++k) {
+            const bool own = round % 4 == 0 || rng() % 100 < 97;
+            const auto& kind = kinds[own ? rng() % 3 : 3 + rng() % 4];
+            char32_t c = kind[0] + rng() % (kind[1] - kind[0] + 1);
+            if (c >= 0xD800 && c <= 0xDFFF) c = 0x4E2D;
+            chars.push_back(c);
+        }
+        std::u16string units;
+        for (char32_t c : chars) {
+            if (c < 0x10000) {
+                units.push_back(static_cast<char16_t>(c));
+            } else {
+                units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            }
+        }
+        std::string utf8 = text::encodeUtf8(units);
+        utf8.resize(rng() % (utf8.size() + 1));  // cut anywhere, inside a character too
+
+        // Plain: character by character while it is ASCII or U+0400..U+047F.
+        std::vector<unsigned char> want;
+        std::size_t wantTaken = 0;
+        while (wantTaken < utf8.size()) {
+            const auto c = static_cast<unsigned char>(utf8[wantTaken]);
+            if (c < 0x80) {
+                want.push_back(c);
+                ++wantTaken;
+                continue;
+            }
+            if ((c != 0xD0 && c != 0xD1) || wantTaken + 1 >= utf8.size()) break;
+            const char32_t ch = (static_cast<char32_t>(c & 0x1F) << 6) | (utf8[wantTaken + 1] & 0x3F);
+            want.push_back(static_cast<unsigned char>(ch - 0x380));
+            ASSERT_EQ(text::cyrillicOfCode(want.back()), ch);
+            wantTaken += 2;
+        }
+        for (auto path : {text::SqueezePath::Scalar, text::SqueezePath::Avx2}) {
+            if (!text::squeezePathAvailable(path)) continue;
+            std::vector<unsigned char> codes(utf8.size() + 32);
+            std::size_t taken = 99;
+            const std::size_t count = text::squeezeCyrillicWith(path, utf8, codes.data(), taken);
+            codes.resize(count);
+            ASSERT_EQ(taken, wantTaken) << round << " path " << static_cast<int>(path);
+            ASSERT_TRUE(codes == want) << round << " path " << static_cast<int>(path);
+        }
+    }
 }

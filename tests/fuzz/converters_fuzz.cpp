@@ -27,14 +27,8 @@ void checkCut(const Str& whole, std::size_t cut, const Str& want, Convert conver
     fuzz::check(out == want, what);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Input in(data, size);
-    const auto& converters = oracle::converters();
-    const translit::Converter& c = *converters[in.choose(converters.size())].converter;
-    const std::size_t cutAt = in.choose(256);
-    const std::string_view bytes = in.rest();
+// Every form whole and cut at `cutAt`.
+void checkForms(const translit::Converter& c, std::string_view bytes, std::size_t cutAt) {
     const std::size_t cut = bytes.empty() ? 0 : cutAt % (bytes.size() + 1);
 
     // UTF-16: any units, lone surrogates included.
@@ -72,5 +66,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "convertUtf8 stops between characters");
     c.convertUtf8(std::string_view(utf8).substr(used), true, out);
     fuzz::check(out == wantUtf8, "convertUtf8 cut in two");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Input in(data, size);
+    const auto& converters = oracle::converters();
+    const translit::Converter& c = *converters[in.choose(converters.size())].converter;
+    const std::size_t cutAt = in.choose(256);
+    const std::string_view bytes = in.rest();
+    checkForms(c, bytes, cutAt);
+    // The vector loops take blocks of 32 to 64 characters and need some
+    // beyond: a short input also repeated to a few hundred bytes, so that its
+    // rules meet every block boundary.
+    if (!bytes.empty() && bytes.size() < 300) {
+        std::string tiled;
+        while (tiled.size() < 300) tiled += bytes;
+        checkForms(c, tiled, cutAt * 3);
+    }
     return 0;
 }

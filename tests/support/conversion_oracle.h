@@ -132,9 +132,16 @@ inline const std::vector<Named>& converters() {
         t[37] = "\x27\x60\x22 \x98";                                 // s: signs and the unassigned byte
         return tables::makeUserTableConverter(tables::TableKind::Tr, t);
     }();
-    // Where the processor has the vector loop, the table loop on its own too.
-    static const translit::LatinToCyrillic gostTableLoop(translit::LatinToCyrillic::System::Gost, false);
-    static const translit::LatinToCyrillic angloTableLoop(translit::LatinToCyrillic::System::Anglo, false);
+    // Each loop over bytes by name, not only the one the processor's best
+    // would be: where the processor lacks one, it is the table loop again.
+    using Loop = translit::LatinToCyrillic::Loop;
+    using System = translit::LatinToCyrillic::System;
+    static const translit::LatinToCyrillic gostTableLoop(System::Gost, Loop::Table);
+    static const translit::LatinToCyrillic angloTableLoop(System::Anglo, Loop::Table);
+    static const translit::LatinToCyrillic gostAvx2(System::Gost, Loop::Avx2);
+    static const translit::LatinToCyrillic angloAvx2(System::Anglo, Loop::Avx2);
+    static const translit::LatinToCyrillic gostAvx512(System::Gost, Loop::Avx512);
+    static const translit::LatinToCyrillic angloAvx512(System::Anglo, Loop::Avx512);
     static const std::vector<Named> all = [] {
         std::vector<Named> v = {
             {"gost to Cyrillic", &translit::gostLatinToCyrillic()},
@@ -152,6 +159,11 @@ inline const std::vector<Named>& converters() {
         for (int d = 0; d < textops::kDirectionCount; ++d)
             v.push_back({textops::directionCaption(*textops::directionAt(d)),
                          &textops::recodingConverter(*textops::directionAt(d))});
+        // Last, so that the saved fuzz inputs still pick what they picked.
+        v.push_back({"gost to Cyrillic, AVX2 loop", &gostAvx2});
+        v.push_back({"anglo to Cyrillic, AVX2 loop", &angloAvx2});
+        v.push_back({"gost to Cyrillic, AVX-512 loop", &gostAvx512});
+        v.push_back({"anglo to Cyrillic, AVX-512 loop", &angloAvx512});
         return v;
     }();
     return all;

@@ -88,7 +88,7 @@ SendDialog::SendDialog(QWidget* parent) : QDialog(parent) {
     // The designed size, or more where the captions need it: fontconfig's
     // stand-in for "MS Sans Serif" is wider than the original.
     layout->activate();
-    setFixedSize(sizeHint().expandedTo(kDesignedClientSize));
+    setFixedSize(sizeHint().expandedTo(kDesignedClientSize).expandedTo(QSize(titleBarWidth(windowTitle()), 0)));
     updateOk();
 }
 

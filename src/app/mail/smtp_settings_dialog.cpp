@@ -100,7 +100,7 @@ SmtpSettingsDialog::SmtpSettingsDialog(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttonRow);
 
     layout->activate();
-    setFixedSize(sizeHint().expandedTo(kDesignedClientSize));
+    setFixedSize(sizeHint().expandedTo(kDesignedClientSize).expandedTo(QSize(titleBarWidth(windowTitle()), 0)));
 }
 
 void SmtpSettingsDialog::showTimeOut(int seconds) {

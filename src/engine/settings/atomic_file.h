@@ -72,6 +72,10 @@ public:
 
     // False when it failed; reason() says why.
     bool write(std::string_view bytes);
+    // Bytes written so far, and taking back all written after the first
+    // `size` of them (nobody has seen them yet). False when it failed.
+    std::size_t written() const { return written_; }
+    bool truncate(std::size_t size);
     // Gives the new file the old one's owner, group and mode, flushes it and
     // renames it over the target. False when it failed; the old file is
     // then as it was.

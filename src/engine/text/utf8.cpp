@@ -9,6 +9,7 @@
 #endif
 
 #include "text/output_cursor.h"
+#include "text/simd_level.h"
 
 namespace lettrica::text {
 
@@ -159,7 +160,7 @@ __attribute__((target("avx2"))) std::size_t scanAvx2(const unsigned char* p, std
 }
 
 bool haveAvx2() {
-    static const bool have = __builtin_cpu_supports("avx2");
+    static const bool have = __builtin_cpu_supports("avx2") && simdAllowed(SimdLevel::Avx2);
     return have;
 }
 #else

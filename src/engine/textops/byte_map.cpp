@@ -10,6 +10,7 @@
 #endif
 
 #include "text/cp1251.h"
+#include "text/simd_level.h"
 
 namespace lettrica::textops {
 
@@ -96,7 +97,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void mapBytesVbmi(const B
 }
 #endif
 
-detail::BytePath bestPath() {
+// What the processor has.
+detail::BytePath processorPath() {
 #if LETTRICA_BYTE_MAP_SIMD
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vbmi"))
@@ -106,10 +108,18 @@ detail::BytePath bestPath() {
     return detail::BytePath::Portable;
 }
 
+// What mapBytes takes: the processor's best within the cap.
+detail::BytePath bestPath() {
+    const detail::BytePath path = processorPath();
+    if (path == detail::BytePath::Vbmi && !text::simdAllowed(text::SimdLevel::Avx512)) return detail::BytePath::Avx2;
+    if (path == detail::BytePath::Avx2 && !text::simdAllowed(text::SimdLevel::Avx2)) return detail::BytePath::Portable;
+    return path;
+}
+
 }  // namespace
 
 bool detail::bytePathAvailable(BytePath path) {
-    static const BytePath best = bestPath();
+    static const BytePath best = processorPath();
     return static_cast<int>(path) <= static_cast<int>(best);
 }
 

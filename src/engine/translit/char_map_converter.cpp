@@ -6,6 +6,7 @@
 #include "text/cp1251.h"
 #include "text/output_cursor.h"
 #include "text/utf8.h"
+#include "text/utf8_cyrillic.h"
 
 namespace lettrica::translit {
 
@@ -31,6 +32,22 @@ inline std::size_t unitLen(std::uint64_t word) { return static_cast<std::size_t>
 inline char* putBytes(char* dst, std::uint64_t word) {
     std::memcpy(dst, &word, 8);
     return dst + byteLen(word);
+}
+
+// The outputs of `count` bytes (or one-byte codes) by a table of packed
+// words: four characters a round, each one look-up and one eight-byte store.
+char* putWords(const std::uint64_t* packed, const unsigned char* in, std::size_t count, char* dst) {
+    std::size_t j = 0;
+    for (; j + 4 <= count; j += 4) {
+        const std::uint64_t w0 = packed[in[j]], w1 = packed[in[j + 1]];
+        const std::uint64_t w2 = packed[in[j + 2]], w3 = packed[in[j + 3]];
+        dst = putBytes(dst, w0);
+        dst = putBytes(dst, w1);
+        dst = putBytes(dst, w2);
+        dst = putBytes(dst, w3);
+    }
+    for (; j < count; ++j) dst = putBytes(dst, packed[in[j]]);
+    return dst;
 }
 
 constexpr std::uint64_t kLongWord = 0xFFull << 56;
@@ -71,10 +88,20 @@ CharMapConverter::CharMapConverter(const CharMap& map) {
     for (char16_t ch = 0; ch < kDirect; ++ch) {
         const std::u16string* e = entryOf(ch);
         const std::u16string text = e ? *e : std::u16string(1, ch);
-        const std::string utf8 = e ? utf8_[static_cast<unsigned char>(text::unicodeToCp1251(ch))] : utf8Of(ch);
         packedText_[ch] = text.size() <= 3 ? packUnits(text) : kLongText;
-        packedUtf8_[ch] = utf8.size() <= 7 ? packBytes(utf8) : kLongWord;
+        packedUtf8_[ch] = packedUtf8Of(ch);
     }
+    for (unsigned code = 0; code < 256; ++code) {
+        packedCyrillic_[code] = packedUtf8Of(text::cyrillicOfCode(static_cast<unsigned char>(code)));
+        squeeze_ = squeeze_ && packedCyrillic_[code] != kLongWord;
+    }
+}
+
+std::uint64_t CharMapConverter::packedUtf8Of(char32_t ch) const {
+    const std::u16string* e = entryOf(ch);
+    const std::string utf8 = e ? utf8_[static_cast<unsigned char>(text::unicodeToCp1251(static_cast<char16_t>(ch)))]
+                               : utf8Of(ch);
+    return utf8.size() <= 7 ? packBytes(utf8) : kLongWord;
 }
 
 const std::u16string* CharMapConverter::entryOf(char32_t ch) const {
@@ -159,19 +186,8 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
             }
         }
         if (maxBytes_ <= 7) {
-            // Four characters per round, each one load and one eight-byte store.
-            for (; i + 4 <= end; i += 4) {
-                const std::uint64_t w0 = packedBytes_[src[i]], w1 = packedBytes_[src[i + 1]];
-                const std::uint64_t w2 = packedBytes_[src[i + 2]], w3 = packedBytes_[src[i + 3]];
-                dst = putBytes(dst, w0);
-                dst = putBytes(dst, w1);
-                dst = putBytes(dst, w2);
-                dst = putBytes(dst, w3);
-            }
-            for (; i < end; ++i) {
-                const std::uint64_t w = packedBytes_[src[i]];
-                dst = putBytes(dst, w);
-            }
+            dst = putWords(packedBytes_.data(), src + i, end - i, dst);
+            i = end;
         } else {
             for (; i < end; ++i) {
                 const std::string& o = bytes_[src[i]];
@@ -190,12 +206,21 @@ std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std
     const std::size_t n = utf8.size();
     std::size_t i = 0;
     bool cut = false;  // a character is cut at the end
+    // Runs of ASCII and Cyrillic squeezed to a byte a character first.
+    unsigned char codes[cursor.kBlock + 32];
     while (i < n && !cut) {
         const std::size_t end = std::min(n, i + cursor.kBlock);
         // A character of k bytes gives at most max(k, longest entry) bytes;
         // the last one may run up to three bytes past `end`.
         char* dst = cursor.reserve((end - i + 3) * maxUtf8_ + 8);
         while (i < end) {
+            if (squeeze_) {
+                std::size_t taken = 0;
+                const std::size_t count = text::squeezeCyrillic(utf8.substr(i, end - i), codes, taken);
+                dst = putWords(packedCyrillic_.data(), codes, count, dst);
+                i += taken;
+                if (i >= end) break;
+            }
             const unsigned char c = p[i];
             char32_t ch;
             std::size_t len;

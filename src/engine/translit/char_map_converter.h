@@ -38,6 +38,8 @@ public:
 private:
     // The output of a character outside the direct tables.
     const std::u16string* entryOf(char32_t ch) const;
+    // A character's UTF-8 output as a packed word, or kLong.
+    std::uint64_t packedUtf8Of(char32_t ch) const;
 
     std::array<bool, 256> has_{};
     std::array<std::u16string, 256> texts_;
@@ -52,6 +54,11 @@ private:
     std::array<std::uint64_t, 256> packedBytes_{};
     std::array<std::uint64_t, kDirect> packedText_{};
     std::array<std::uint64_t, kDirect> packedUtf8_{};
+    // By the one-byte code of a character of ASCII or the Cyrillic block
+    // (text/utf8_cyrillic.h): its output in UTF-8.
+    // Only when each output fits a word.
+    std::array<std::uint64_t, 256> packedCyrillic_{};
+    bool squeeze_ = true;
     // Two characters at once, when every byte's output has three bytes or
     // fewer: 64 K entries, made on first use of the byte path. A copy of the
     // converter makes its own.

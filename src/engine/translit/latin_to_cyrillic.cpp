@@ -9,6 +9,7 @@
 
 #include "text/cp1251.h"
 #include "text/output_cursor.h"
+#include "text/simd_level.h"
 #include "text/utf8.h"
 #include "translit/latin_rules.h"
 #include "translit/latin_to_cyrillic_vector.h"
@@ -137,8 +138,9 @@ struct LatinToCyrillic::Tables {
     FormTables<Form::Cp1251> cp1251;
     FormTables<Form::Utf8> utf8;
     bool starter[128] = {};
-    // The vector loop's tables, where the processor has it.
-    detail::VectorTablesPtr vector;
+    // The vector loop, where the processor has the one asked for.
+    detail::VectorLoopPtr vector;
+    Loop loop = Loop::Table;
 };
 
 namespace {
@@ -223,7 +225,24 @@ std::size_t run(const latin::System& system, const FormTables<F>& t, const Ch* s
 
 }  // namespace
 
-LatinToCyrillic::LatinToCyrillic(System system, bool vectorLoop) : system_(system) {
+namespace {
+detail::VectorLoopPtr makeLoop(LatinToCyrillic::Loop loop, const latin::System& rules) {
+    using Loop = LatinToCyrillic::Loop;
+    switch (loop) {
+        case Loop::Avx512: return detail::makeAvx512Loop(rules);
+        case Loop::Avx2: return detail::makeAvx2Loop(rules);
+        default: return nullptr;
+    }
+}
+}  // namespace
+
+bool LatinToCyrillic::loopAvailable(Loop loop) {
+    return loop == Loop::Table || loop == Loop::Best || makeLoop(loop, latin::kAnglo) != nullptr;
+}
+
+LatinToCyrillic::Loop LatinToCyrillic::loop() const { return tables_->loop; }
+
+LatinToCyrillic::LatinToCyrillic(System system, Loop loop) : system_(system) {
     const latin::System& rules = rulesOf(system);
     auto t = std::make_unique<Tables>();
     std::size_t rows = 1;
@@ -267,7 +286,16 @@ LatinToCyrillic::LatinToCyrillic(System system, bool vectorLoop) : system_(syste
             t->utf8.single[c] = Layout<Form::Utf8>::withRow(t->utf8.single[c], row);
         }
     }
-    if (vectorLoop) t->vector = detail::makeVectorTables(rules);
+    if (loop == Loop::Best) {
+        loop = Loop::Table;
+        if (text::simdAllowed(text::SimdLevel::Avx512) && (t->vector = makeLoop(Loop::Avx512, rules)))
+            loop = Loop::Avx512;
+        else if (text::simdAllowed(text::SimdLevel::Avx2) && (t->vector = makeLoop(Loop::Avx2, rules)))
+            loop = Loop::Avx2;
+    } else {
+        t->vector = makeLoop(loop, rules);
+    }
+    t->loop = t->vector ? loop : Loop::Table;
     tables_ = std::move(t);
 }
 
@@ -298,12 +326,13 @@ std::size_t runBytes(const LatinToCyrillic::Tables& t, System system, const unsi
                      std::size_t limit, std::string& out, std::size_t widest) {
     const latin::System& rules = rulesOf(system);
     std::size_t pos = 0;
-    if (t.vector) {
+    if (const detail::VectorLoop* loop = t.vector.get()) {
         text::OutputCursor<std::string> cursor(out);
         constexpr std::size_t kBlocks = 64;  // then room for the next ones
-        while (pos + 66 <= n && pos < limit) {
-            char* dst = cursor.reserve(kBlocks * 128 + 16);
-            pos = detail::convertBlocks(*t.vector, F == Form::Utf8, s, n, pos, limit, dst, kBlocks);
+        while (pos + loop->reach <= n && pos < limit) {
+            // The blocks, then one step of up to six bytes.
+            char* dst = cursor.reserve(kBlocks * loop->blockOutput + 8);
+            pos = loop->convert(F == Form::Utf8, s, n, pos, limit, dst, kBlocks);
             if (pos < limit) {
                 const Match m = matchAt(rules, s, n, pos);
                 if (m.span == 0) {

@@ -15,9 +15,14 @@ namespace lettrica::translit {
 class LatinToCyrillic : public Converter {
 public:
     enum class System { Gost, Anglo };
-    // `vectorLoop`: use the vector loop over bytes where the processor has
-    // it (tests turn it off to check the table loop on such processors).
-    explicit LatinToCyrillic(System system, bool vectorLoop = true);
+    // The loops over bytes, slowest first. Best: the fastest the processor
+    // has within LETTRICA_SIMD. Tests and benchmarks ask for each one the
+    // processor has; one it lacks gives the table loop.
+    enum class Loop { Table, Avx2, Avx512, Best };
+    explicit LatinToCyrillic(System system, Loop loop = Loop::Best);
+    static bool loopAvailable(Loop loop);
+    // The loop this converter runs over bytes.
+    Loop loop() const;
 
     Step step(std::u16string_view text, std::size_t pos) const override;
     std::size_t lookahead() const override { return 2; }

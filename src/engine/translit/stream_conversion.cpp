@@ -45,12 +45,18 @@ std::size_t StreamConversion::convert(std::string_view bytes, bool final, std::s
 }
 
 void StreamConversion::advance(std::size_t n, std::string& out) {
+    if (stopped_) return;
     held_ += std::min(n, buffer_.size() - held_);  // never more than space() gave
     const bool final = n == 0;
     std::string_view piece(buffer_.data(), held_);
     if (encoding_ == StreamEncoding::Utf8 && !trusted_) {
         const text::Utf8Check check = text::checkUtf8(piece);
         if (!check.valid || (final && check.completePrefix != piece.size())) {
+            if (stopAtInvalid_) {
+                stopped_ = true;
+                held_ = 0;
+                return;
+            }
             repairUtf8(piece, final, repaired_);
             piece = repaired_;
         }

@@ -40,6 +40,12 @@ public:
     void feed(std::string_view bytes, std::string& out);
     void finish(std::string& out) { advance(0, out); }
 
+    // UTF-8 that is not valid is not read as Windows-1251 then: at the first
+    // piece that shows it the conversion stops and converts nothing more,
+    // for a caller that starts again with the whole input as Windows-1251.
+    void stopAtInvalidUtf8() { stopAtInvalid_ = true; }
+    bool stopped() const { return stopped_; }
+
 private:
     std::size_t convert(std::string_view bytes, bool final, std::string& out);
 
@@ -50,6 +56,8 @@ private:
     std::vector<char> buffer_;  // the bytes held back, then space()
     std::size_t held_ = 0;
     std::string repaired_;      // a piece whose invalid UTF-8 was read as Windows-1251
+    bool stopAtInvalid_ = false;
+    bool stopped_ = false;
 };
 
 // `bytes` made valid UTF-8: each byte that does not belong to a valid

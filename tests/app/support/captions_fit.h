@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "app/dialog_width.h"
+#include "app/dialog_frame.h"
 
 inline void checkCaptionsFit(QWidget* dialog) {
     const QString name = dialog->objectName();

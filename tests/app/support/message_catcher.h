@@ -1,7 +1,9 @@
 #pragma once
 // Closes every message box that shows while it lives and remembers what
 // each said: the modal boxes of the program block, so tests answer them.
+// A question is answered with the button captioned `answer` when it has one.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
@@ -13,10 +15,12 @@ struct MessageCatcher {
     QStringList captions, texts;
     QList<QMessageBox::Icon> icons;
     QList<QWidget*> owners;
+    QList<QStringList> buttons;
+    QString answer;
     QTimer timer;
     std::function<void(QMessageBox*)> onShow;  // runs while the box is up
 
-    MessageCatcher() {
+    explicit MessageCatcher(const QString& answerWith = {}) : answer(answerWith) {
         QObject::connect(&timer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 captions << box->windowTitle();
@@ -24,7 +28,15 @@ struct MessageCatcher {
                 icons << box->icon();
                 owners << box->parentWidget();
                 if (onShow) onShow(box);
-                box->accept();
+                QStringList names;
+                QAbstractButton* chosen = nullptr;
+                for (QAbstractButton* b : box->buttons()) {
+                    names << b->text();
+                    if (b->text() == answer) chosen = b;
+                }
+                buttons << names;
+                if (chosen) chosen->click();
+                else box->accept();
             }
         });
         timer.start(5);

@@ -5,7 +5,9 @@
 app=$1
 if [ -z "${LETTRICA_E2E_INNER:-}" ]; then
   # A display number of its own: a server that is just closing may still hold a low one.
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" env LETTRICA_E2E_INNER=1 bash "$0" "$@"
+  # -noreset: the server must not reset (and refuse connections) when the
+  # program closes and is started again.
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" env LETTRICA_E2E_INNER=1 bash "$0" "$@"
 fi
 
 LETTRICA_HOME=$(mktemp -d)

@@ -1,20 +1,34 @@
-#include "translit/latin_to_cyrillic_vector.h"
+// The AVX-512 loop: 62 characters a block, where the processor has byte
+// permutes and compression (VBMI, VBMI2).
+//
+// Per block, three table look-ups do the rules of two characters: the class
+// of each character as a first one, the class of the one after it as a
+// follower, and the pair of classes to the rule's letter. The few rules of
+// three characters are compares on top. The characters each rule consumes
+// are taken out by compression. Where a rule could begin inside another's
+// followers ("jja", "Sch" holding "ch") the starts are settled left to right.
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>
 
 #include "text/cp1251.h"
 #include "translit/latin_rules.h"
+#include "translit/latin_to_cyrillic_vector.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
-#define LETTRICA_LATIN_VECTOR 1
+#define LETTRICA_LATIN_AVX512 1
 #else
-#define LETTRICA_LATIN_VECTOR 0
+#define LETTRICA_LATIN_AVX512 0
 #endif
 
 namespace lettrica::translit::detail {
+
+#if LETTRICA_LATIN_AVX512
+
+namespace {
 
 // Every table has an entry per ASCII byte, the index of a byte permute.
 struct VectorTables {
@@ -33,12 +47,6 @@ struct VectorTables {
     Long longs[4];
     std::size_t longCount = 0;
 };
-
-void VectorTablesDeleter::operator()(VectorTables* t) const { delete t; }
-
-#if LETTRICA_LATIN_VECTOR
-
-namespace {
 
 bool available() {
     static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -82,20 +90,6 @@ unsigned char memberOf(const std::array<unsigned char, 128>& cls, unsigned k) {
 // Every function from here runs only where available() said so.
 #define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
-// Starts that overlap (one inside another's followers) settled left to right.
-LETTRICA_VECTOR_CODE std::uint64_t settle(std::uint64_t starts, std::uint64_t three) {
-    std::uint64_t kept = 0;
-    std::size_t free = 0;  // the first position no kept start has consumed
-    while (starts != 0) {
-        const std::size_t at = _tzcnt_u64(starts);
-        starts &= starts - 1;
-        if (at < free) continue;
-        kept |= std::uint64_t{1} << at;
-        free = at + ((three >> at) & 1 ? 3 : 2);
-    }
-    return kept;
-}
-
 // The tables, loaded once per call.
 struct Registers {
     __m512i singleLo, singleHi, firstLo, firstHi, secondLo, secondHi, pairLo, pairHi, thirdLo, thirdHi;
@@ -133,7 +127,7 @@ LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) std::uint64_t convert
     // Without a branch for the usual cases, which go either way.
     const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
     const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
-    starts = (starts & ~sure & ~fallen) == 0 ? sure : settle(starts, three);
+    starts = (starts & ~sure & ~fallen) == 0 ? sure : settleStarts(starts, three);
     three &= starts;
     const std::uint64_t consumed = (starts << 1) | (three << 2);
 
@@ -230,11 +224,23 @@ LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned ch
 
 #undef LETTRICA_VECTOR_CODE
 
+class Avx512Loop : public VectorLoop {
+public:
+    Avx512Loop() : VectorLoop(66, 128 + 16) {}
+    VectorTables tables{};
+    std::size_t convert(bool utf8Output, const unsigned char* s, std::size_t n, std::size_t pos, std::size_t limit,
+                        char*& out, std::size_t count) const override {
+        return utf8Output ? blocks<true>(tables, s, n, pos, limit, out, count)
+                          : blocks<false>(tables, s, n, pos, limit, out, count);
+    }
+};
+
 }  // namespace
 
-VectorTablesPtr makeVectorTables(const latin::System& system) {
+VectorLoopPtr makeAvx512Loop(const latin::System& system) {
     if (!available()) return nullptr;
-    VectorTablesPtr t(new VectorTables{});
+    auto loop = std::make_unique<Avx512Loop>();
+    VectorTables* t = &loop->tables;
     const latin::Rule* rules = system.rules;
     const std::size_t count = system.ruleCount;
     for (unsigned c = 0; c < 0x80; ++c) {
@@ -286,23 +292,12 @@ VectorTablesPtr makeVectorTables(const latin::System& system) {
             }
         }
     }
-    return t;
-}
-
-std::size_t convertBlocks(const VectorTables& tables, bool utf8Output, const unsigned char* s, std::size_t n,
-                          std::size_t pos, std::size_t limit, char*& out, std::size_t count) {
-    return utf8Output ? blocks<true>(tables, s, n, pos, limit, out, count)
-                      : blocks<false>(tables, s, n, pos, limit, out, count);
+    return loop;
 }
 
 #else
 
-VectorTablesPtr makeVectorTables(const latin::System&) { return nullptr; }
-
-std::size_t convertBlocks(const VectorTables&, bool, const unsigned char*, std::size_t, std::size_t pos, std::size_t,
-                          char*&, std::size_t) {
-    return pos;
-}
+VectorLoopPtr makeAvx512Loop(const latin::System&) { return nullptr; }
 
 #endif
 

@@ -1,0 +1,125 @@
+#include "app/files/file_commands.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCompleter>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTextEdit>
+
+#include "app/files/file_filters.h"
+#include "app/files/pane_files.h"
+#include "app/main_window.h"
+#include "app/message_boxes.h"
+#include "app/settings_store.h"
+
+namespace lettrica::app {
+
+namespace {
+
+QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
+
+void showError(const QString& text) { showMessage(QMessageBox::Critical, QStringLiteral("Ошибка"), text); }
+
+// Names a character so that the user can find it: itself where it shows,
+// and always its code.
+QString describeCharacter(char32_t c) {
+    const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
+    const bool shows = QChar::isPrint(c) && !QChar::isMark(c) && !QChar::isSpace(c);
+    return shows ? QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&c, 1), code) : code;
+}
+
+}  // namespace
+
+FileCommands::FileCommands(MainWindow* window) : QObject(window), window_(window) {
+    setObjectName(QStringLiteral("FileCommands"));
+    connect(window->action(QStringLiteral("Open")), &QAction::triggered, this, &FileCommands::OpenExecute);
+    connect(window->action(QStringLiteral("Save")), &QAction::triggered, this, &FileCommands::SaveExecute);
+}
+
+std::optional<FileCommands::Choice> FileCommands::choose(bool save, int heldIndex) {
+    QFileDialog dialog(window_);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // a missing file is the command's to report
+    const QStringList filters = fileFilterTexts();
+    dialog.setNameFilters(filters);
+    // A stored index outside the list shows the first filter.
+    dialog.selectNameFilter(filters.value(heldIndex - 1, filters.first()));
+    QString& last = save ? saveName_ : openName_;
+    if (!last.isEmpty()) dialog.selectFile(last);
+    const int answer = dialog.exec();
+    // Return typed while the name's completion list shows closes the dialog
+    // but not the list, which would stay over the window and take its keys.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+        if (completer->popup()) completer->popup()->hide();
+    if (answer != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+
+    Choice choice;
+    choice.index = std::max<int>(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+    choice.filter = fileFilterAt(choice.index);
+    choice.pane = choice.filter.pane == PaneChoice::Result ? window_->resultPane() : window_->sourcePane();
+    choice.path = forceExtension(dialog.selectedFiles().first(), choice.filter.kind);
+    last = choice.path;  // the forced name is the one offered next time
+    return choice;
+}
+
+void FileCommands::OpenExecute() {
+    if (window_->isBusy()) return;
+    const std::optional<Choice> chosen = choose(false, window_->settingsStore()->openFilter());
+    if (!chosen) return;
+    window_->settingsStore()->setOpenFilter(chosen->index);
+    // The target's attributes are reset before the file is looked at.
+    window_->resetAttributes(chosen->filter.pane == PaneChoice::Source, chosen->filter.pane == PaneChoice::Result);
+    if (!QFileInfo::exists(chosen->path)) {
+        showError(QStringLiteral("Указанный Вами файл \"%1\" на диске не существует.").arg(shortName(chosen->path)));
+        return;
+    }
+    loadFile(chosen->pane, chosen->path);
+}
+
+bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
+    QTextDocument* document = newPaneDocument(pane);
+    // After the attributes were reset, the typing format is the default one.
+    if (!readDocumentFile(path, *document, pane->currentCharFormat())) {
+        delete document;
+        showError(QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(shortName(path)));
+        return false;
+    }
+    showInPane(pane, document);
+    return true;
+}
+
+void FileCommands::SaveExecute() {
+    if (window_->isBusy()) return;
+    const std::optional<Choice> chosen = choose(true, window_->settingsStore()->saveFilter());
+    if (!chosen) return;
+    window_->settingsStore()->setSaveFilter(chosen->index);
+    const QString question = QStringLiteral("Файл \"%1\" на диске уже существует.\nПерезаписать его?");
+    if (QFileInfo::exists(chosen->path) && !confirm(question.arg(shortName(chosen->path)))) return;
+    savePane(chosen->pane, chosen->filter.kind == FileKind::Rtf, chosen->path);
+}
+
+void FileCommands::savePane(QTextEdit* pane, bool rtf, const QString& path) {
+    std::string error;
+    if (rtf) {
+        error = writeRtfFile(path, *pane->document());
+    } else {
+        const std::u16string text = fileText(*pane->document());
+        TextFileEncoding encoding = TextFileEncoding::Cp1251;
+        if (const std::optional<char32_t> c = firstCharacterOutsideCp1251(text)) {
+            // Never a "?" in its place: UTF-8 holds it, or nothing is written.
+            if (!confirm(QStringLiteral("Символ %1 нельзя записать в кодировке Windows-1251.\n"
+                                        "Сохранить текст в кодировке UTF-8?")
+                             .arg(describeCharacter(*c))))
+                return;
+            encoding = TextFileEncoding::Utf8;
+        }
+        error = writeTextFile(path, text, encoding);
+    }
+    if (!error.empty())
+        showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".").arg(shortName(path)));
+}
+
+}  // namespace lettrica::app

@@ -1,0 +1,59 @@
+#pragma once
+// "Открыть" (Ctrl+O) and "Сохранить" (Ctrl+S): one pane from a file, one pane
+// to a file. The filter chosen in the dialog decides the pane and the
+// extension the name is forced to; the commands themselves say when a file
+// is missing and ask before one is replaced, so the dialogs do neither.
+//
+// The dialogs are Qt's own, not the desktop's native ones: a native dialog
+// (a portal or the GTK one) may not report which of two filters with the same
+// pattern was chosen, and insists on its own overwrite question, both of
+// which decide what the commands do; Qt's own behaves the same on every
+// desktop and can be driven by tests and by the keyboard. Each command keeps
+// its dialog's filter (in the settings) and last name for the run; the
+// dialog itself lives only while it is shown.
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+#include "app/files/file_filters.h"
+
+class QTextEdit;
+
+namespace lettrica::app {
+
+class MainWindow;
+
+class FileCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit FileCommands(MainWindow* window);
+
+    // Replaces the pane's text by the file, as Open does after its checks;
+    // shows the open error and leaves the pane as it was when it cannot.
+    bool loadFile(QTextEdit* pane, const QString& path);
+
+public slots:
+    void OpenExecute();
+    void SaveExecute();
+
+private:
+    struct Choice {
+        int index = 1;  // of the filter, 1 to 4
+        FileFilter filter;
+        QTextEdit* pane = nullptr;
+        QString path;   // its extension forced
+    };
+    // Shows OpenDialog1 or SaveDialog1 at the held filter and last name;
+    // nothing when the user cancelled.
+    std::optional<Choice> choose(bool save, int heldIndex);
+    // Writes the pane and shows the save error when that failed; writes
+    // nothing when the user declines the UTF-8 offer.
+    void savePane(QTextEdit* pane, bool rtf, const QString& path);
+
+    MainWindow* window_;
+    QString openName_;  // the last name of each dialog, its extension forced
+    QString saveName_;
+};
+
+}  // namespace lettrica::app

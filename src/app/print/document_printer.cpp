@@ -1,0 +1,63 @@
+#include "app/print/document_printer.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QTextDocument>
+#include <algorithm>
+#include <memory>
+
+namespace lettrica::app {
+
+namespace {
+
+bool printPages(const QTextDocument& source, QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    // A copy laid out for the printer's resolution and page; the pane's own
+    // document stays laid out for the screen.
+    std::unique_ptr<QTextDocument> document(source.clone());
+    document->documentLayout()->setPaintDevice(&printer);
+    document->setDocumentMargin(0);
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    document->setPageSize(page.size());
+    // Copies are the printer's to make where it can (a print queue); where it
+    // cannot (a PDF file), they are printed here, whole documents one after
+    // the other when collated, each page so many times otherwise.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const bool collate = printer.collateCopies();
+    const int pages = document->pageCount();
+    bool first = true;
+    for (int round = 0; round < (collate ? copies : 1); ++round)
+        for (int i = 0; i < pages; ++i)
+            for (int copy = 0; copy < (collate ? 1 : copies); ++copy) {
+                if (!first && !printer.newPage()) {
+                    painter.end();
+                    return false;
+                }
+                first = false;
+                const QRectF slice(0, i * page.height(), page.width(), page.height());
+                painter.save();
+                painter.translate(0, -slice.top());
+                document->drawContents(&painter, slice);
+                painter.restore();
+            }
+    return painter.end();
+}
+
+}  // namespace
+
+bool printDocument(const QTextDocument& document, QPrinter& printer) {
+    // The whole printable area: no margins beyond what the printer cannot reach.
+    const QPageLayout chosen = printer.pageLayout();
+    QPageLayout layout = chosen;
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(layout.minimumMargins());
+    printer.setFullPage(false);
+    printer.setPageLayout(layout);
+    const bool printed = printPages(document, printer);
+    printer.setPageLayout(chosen);
+    return printed;
+}
+
+}  // namespace lettrica::app

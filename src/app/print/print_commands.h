@@ -1,0 +1,48 @@
+#pragma once
+// "Печать..." (Ctrl+P) and "Параметры страницы..." (FilePageSetup1).
+// Print asks TForm4 which panes, then the print dialog for a printer, and
+// prints each ticked pane as a job of its own, the source pane first. Errors
+// while printing are not reported and do not stop the second job.
+//
+// Page setup keeps a printer of its own, so that it works whatever the print
+// dialog chose last (Qt's page setup refuses "Print to File"); what it sets
+// is handed to the printer Print uses, so the paper chosen there is the paper
+// printed on. Its margins are not used, as printing always takes the whole
+// printable area. The printers are made when first needed: asking the print
+// system for its printers must not slow the start.
+
+#include <QObject>
+#include <memory>
+
+class QPrinter;
+
+namespace lettrica::app {
+
+class MainWindow;
+class PrintChoiceDialog;
+
+class PrintCommands : public QObject {
+    Q_OBJECT
+public:
+    // Creates TForm4 (hidden), reads its keys and writes them at close.
+    explicit PrintCommands(MainWindow* window);
+    ~PrintCommands() override;
+
+    PrintChoiceDialog* choiceDialog() const { return choice_; }
+    // The printer of the print dialog, and the one page setup shows, which
+    // starts on A4 with 25 mm margins.
+    QPrinter& printer();
+    QPrinter& pageSetupPrinter();
+
+public slots:
+    void PrintExecute();
+    void FilePageSetup1Execute();
+
+private:
+    MainWindow* window_;
+    PrintChoiceDialog* choice_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPrinter> pageSetup_;
+};
+
+}  // namespace lettrica::app

@@ -1,0 +1,299 @@
+// Open and Save on the real window offscreen, through real files: the
+// filters, forced extensions, messages and questions, the bytes written, and
+// the formats a pane keeps on its way to a file and back.
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextList>
+#include <sys/stat.h>
+
+#include "app/files/file_filters.h"
+#include "app/files/rich_document_adapter.h"
+#include "app/main_window.h"
+#include "docio/rtf_builder.h"
+#include "docio/rtf_writer.h"
+#include "support/message_catcher.h"
+#include "support/file_dialog.h"
+#include "support/next_modal.h"
+
+using namespace lettrica;
+using app::MainWindow;
+
+namespace {
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+void fill(QTextEdit* pane, const QString& boldRed, const QString& rest) {
+    pane->clear();
+    QTextCursor c(pane->document());
+    QTextCharFormat strong;
+    strong.setFontWeight(QFont::Bold);
+    strong.setForeground(Qt::red);
+    c.insertText(boldRed, strong);
+    c.insertText(rest, QTextCharFormat());
+}
+
+QTextCharFormat formatOf(QTextEdit* pane, const QString& word) {
+    QTextCursor c = pane->document()->find(word);
+    return c.isNull() ? QTextCharFormat() : c.charFormat();
+}
+
+bool isDefaultFormat(const QTextCharFormat& f) {
+    return f.fontFamilies().toStringList().value(0) == "MS Sans Serif" && f.fontPointSize() == 10 &&
+           f.fontWeight() == QFont::Normal && f.foreground().color() == Qt::black && !f.fontItalic();
+}
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        qputenv("LETTRICA_HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
+        window_ = new MainWindow();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+    }
+    void cleanup() {
+        delete window_;
+        window_ = nullptr;
+        QFile::remove(home_.filePath("lettrica.ini"));
+    }
+
+    // The content decides the format, the filter the pane and the extension.
+    void openByFilterAndContent() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("doc.txt"), "{\\rtf1\\ansi\\ansicpg1251{\\b \\'c6\\'e8\\'f0} \\'ea\\'ee\\'f2\\par}");
+        writeBytes(dir.filePath("plain.rtf"), "\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0");
+        fill(window_->sourcePane(), "Источник", " как был");
+        const QString sourceBefore = window_->sourcePane()->toHtml();
+
+        chooseFile(3, dir.filePath("plain"));  // no extension: ".txt" is added, and it does not exist
+        MessageCatcher missing;
+        window_->action("Open")->trigger();
+        QCOMPARE(missing.texts, QStringList{"Указанный Вами файл \"plain.txt\" на диске не существует."});
+
+        chooseFile(4, dir.filePath("plain.doc"));  // ".doc" becomes ".rtf": plain text in it
+        window_->action("Open")->trigger();
+        QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Привет\nмир"));
+        QVERIFY(isDefaultFormat(formatOf(window_->resultPane(), "мир")));
+        QCOMPARE(window_->sourcePane()->toHtml(), sourceBefore);  // the other pane untouched
+
+        chooseFile(1, dir.filePath("doc.rtf"));  // ".rtf" becomes ".txt", which holds RTF
+        window_->action("N45")->trigger();         // the volume in the status bar follows the panes
+        window_->action("Open")->trigger();
+        QCoreApplication::processEvents();  // the status bar is updated once the events are handled
+        const QString volume = window_->statusBar()->currentMessage();
+        window_->action("N45")->trigger();
+        window_->action("N45")->trigger();
+        QCOMPARE(volume, window_->statusBar()->currentMessage());
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир кот"));
+        QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
+        QVERIFY(formatOf(window_->sourcePane(), "кот").fontWeight() == QFont::Normal);
+        QCOMPARE(window_->sourcePane()->textCursor().position(), 0);
+
+        // The command line opens the same way.
+        MainWindow started(QStringList{dir.filePath("doc.txt")});
+        QVERIFY(formatOf(started.sourcePane(), "Жир").fontWeight() == QFont::Bold);
+    }
+
+    // The target's formatting is reset before the file is looked at; a file
+    // that cannot be shown leaves the text and says so.
+    void filesThatCannotBeOpened() {
+        QTemporaryDir dir;
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("pipe.txt")).constData(), 0600) == 0);
+        writeBytes(dir.filePath("deep.rtf"), "{\\rtf1 " + QByteArray(5000, '{') + "x");
+        writeBytes(dir.filePath("cut.rtf"), "{\\rtf1\\ansi\\ansicpg1251 {\\b \\'c6\\'e8\\'f0");
+        for (const char* name : {"pipe.txt", "deep.rtf"}) {
+            fill(window_->sourcePane(), "Жирный", " текст");
+            chooseFile(QByteArray(name).endsWith(".rtf") ? 2 : 1, dir.filePath(name));
+            MessageCatcher catcher;
+            window_->action("Open")->trigger();
+            QCOMPARE(catcher.texts, QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(name)});
+            QCOMPARE(catcher.captions, QStringList{"Ошибка"});
+            QCOMPARE(catcher.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
+            QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жирный текст"));
+            QVERIFY(isDefaultFormat(formatOf(window_->sourcePane(), "Жирный")));
+        }
+        // Cut short, but read to its end: what it holds is shown.
+        chooseFile(2, dir.filePath("cut.rtf"));
+        window_->action("Open")->trigger();
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир"));
+        QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
+    }
+
+    void textSaveIsWindows1251WithCrLf() {
+        QTemporaryDir dir;
+        fill(window_->sourcePane(), "Привет", "");
+        QTextCursor c(window_->sourcePane()->document());
+        c.movePosition(QTextCursor::End);
+        c.insertBlock();
+        c.insertText(QStringLiteral("мир — ёж\u00a0№1"));
+        c.createList(QTextListFormat::ListDisc);
+        c.insertText(QString(QChar(0x2028)) + "строка");
+        chooseFile(1, dir.filePath("out.doc"));
+        window_->action("Save")->trigger();
+        QCOMPARE(readBytes(dir.filePath("out.txt")),
+                 QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0 \x97 \xb8\xe6\xa0\xb9" "1\r\n\xf1\xf2\xf0\xee\xea\xe0"));
+    }
+
+    // Never a "?": UTF-8 when the user agrees, else nothing at all.
+    void characterOutsideWindows1251OffersUtf8() {
+        QTemporaryDir dir;
+        fill(window_->resultPane(), "Ёлка", " 中文 😀");
+        for (const char* answer : {"&No", "&Yes"}) {
+            chooseFile(3, dir.filePath("tree.txt"));
+            MessageCatcher question{QString::fromLatin1(answer)};
+            window_->action("Save")->trigger();
+            QCOMPARE(question.texts, QStringList{"Символ «中» (U+4E2D) нельзя записать в кодировке Windows-1251.\n"
+                                                 "Сохранить текст в кодировке UTF-8?"});
+            QCOMPARE(question.captions, QStringList{"Confirm"});
+            QCOMPARE(question.buttons.value(0), QStringList({"&Yes", "&No"}));
+        }
+        QCOMPARE(readBytes(dir.filePath("tree.txt")), QStringLiteral("Ёлка 中文 😀").toUtf8());
+    }
+
+    // Asked once; No writes nothing, Yes replaces; a failed write keeps the old file.
+    void overwriteQuestionAndFailedSaves() {
+        QTemporaryDir dir;
+        fill(window_->resultPane(), "Новый", " текст");
+        writeBytes(dir.filePath("keep.rtf"), "old");
+        const QString question = QStringLiteral("Файл \"keep.rtf\" на диске уже существует.\nПерезаписать его?");
+        for (const char* answer : {"&No", "&Yes"}) {
+            chooseFile(4, dir.filePath("keep.rtf"));
+            MessageCatcher asked{QString::fromLatin1(answer)};
+            window_->action("Save")->trigger();
+            QCOMPARE(asked.texts, QStringList{question});
+            QCOMPARE(asked.icons, QList<QMessageBox::Icon>{QMessageBox::Question});
+            QVERIFY(readBytes(dir.filePath("keep.rtf")).startsWith(answer[1] == 'Y' ? "{\\rtf1" : "old"));
+        }
+
+        writeBytes(dir.filePath("ro.txt"), "read-only");
+        QVERIFY(chmod(QFile::encodeName(dir.filePath("ro.txt")).constData(), 0444) == 0);
+        MessageCatcher failed{QStringLiteral("&Yes")};
+        chooseFile(3, dir.filePath("ro.txt"));
+        window_->action("Save")->trigger();
+        chooseFile(3, dir.filePath("gone/new.txt"));
+        window_->action("Save")->trigger();
+        QCOMPARE(failed.texts, QStringList({"Файл \"ro.txt\" на диске уже существует.\nПерезаписать его?",
+                                            "Произошла ошибка при сохранении информации в файл \"ro.txt\".",
+                                            "Произошла ошибка при сохранении информации в файл \"new.txt\"."}));
+        QCOMPARE(readBytes(dir.filePath("ro.txt")), QByteArray("read-only"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.rtf", "ro.txt"}));
+    }
+
+    // Each dialog offers the filter chosen last, also after a restart.
+    void filtersChosenLastAreOfferedFirst() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("a.txt"), "a");
+        chooseFile(3, dir.filePath("a.txt"));
+        window_->action("Open")->trigger();
+        chooseFile(1, dir.filePath("b.txt"));
+        window_->action("Save")->trigger();
+        cleanupWithoutRemovingSettings();
+        init();
+        QStringList offered;
+        for (const char* command : {"Open", "Save"}) {
+            onNextModal([&offered](QWidget* w) {
+                offered << static_cast<QFileDialog*>(w)->selectedNameFilter();
+                static_cast<QFileDialog*>(w)->reject();
+            });
+            window_->action(command)->trigger();
+        }
+        QCOMPARE(offered, QStringList({app::fileFilterTexts()[2], app::fileFilterTexts()[0]}));
+    }
+
+    // What a pane takes from a file it gives back to one: every character's
+    // format and every paragraph's alignment, indents and list, through
+    // QTextDocument both ways.
+    void formatsSurviveThePaneBothWays() {
+        for (const char* name : {"libreoffice.rtf", "wordpad.rtf", "word2007.rtf"}) {
+            const QByteArray bytes = readBytes(QStringLiteral(LETTRICA_TEST_DATA "/rtf/") + name);
+            const docio::RichDocument file = docio::readRtf(std::string_view(bytes.constData(), bytes.size())).document;
+            QTextDocument pane;
+            app::fillDocument(pane, file);
+            const docio::RichDocument back = app::richDocumentOf(pane);
+            QCOMPARE(back.text.plainText(), file.text.plainText());
+            for (std::size_t i = 0; i < file.text.paragraphs.size(); ++i) {
+                const auto &a = file.text.paragraphs[i], &b = back.text.paragraphs[i];
+                const docio::ParagraphFormat &pa = docio::paragraphFormatAt(file, a.format),
+                                             &pb = docio::paragraphFormatAt(back, b.format);
+                QVERIFY2(pa.alignment == pb.alignment && pa.leftIndent == pb.leftIndent &&
+                             pa.firstLineIndent == pb.firstLineIndent && pa.rightIndent == pb.rightIndent &&
+                             pa.listStyle == pb.listStyle && pa.listLevel == pb.listLevel &&
+                             pa.listStart == pb.listStart,
+                         name);
+                for (std::size_t j = 0; j < file.text.paragraphs.size(); ++j) {
+                    const auto &fa = docio::paragraphFormatAt(file, file.text.paragraphs[j].format);
+                    const auto &fb = docio::paragraphFormatAt(back, back.text.paragraphs[j].format);
+                    if (pa.listStyle != docio::ListStyle::None && fa.listStyle != docio::ListStyle::None)
+                        QVERIFY2((pa.listId == fa.listId) == (pb.listId == fb.listId), name);  // the same lists
+                }
+                auto characters = [](const docio::RichDocument& d, const text::Paragraph& p) {
+                    std::vector<docio::CharFormat> out;
+                    for (const text::Run& r : p.runs)
+                        for (std::size_t k = 0; k < r.text.size(); ++k) out.push_back(docio::charFormatAt(d, r.format));
+                    return out;
+                };
+                std::vector<docio::CharFormat> ca = characters(file, a), cb = characters(back, b);
+                for (std::size_t k = 0; k < ca.size(); ++k)
+                    if (ca[k].fontName.empty()) ca[k].fontName = cb[k].fontName;  // the pane's default face
+                QVERIFY2(ca == cb, qPrintable(QStringLiteral("%1 paragraph %2").arg(name).arg(i)));
+            }
+        }
+    }
+
+    // A long list is built in parts (Qt's lists are slow to grow), and a
+    // numbered one keeps its numbers on the way back to a file.
+    void longListsKeepTheirNumbers() {
+        QByteArray rtf = "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat3}\\listid7}}"
+                         "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}";
+        for (int i = 0; i < 1200; ++i) rtf += "\\pard\\ls1 x\\par";
+        const docio::RichDocument file = docio::readRtf(std::string_view(rtf.constData(), rtf.size() + 0)).document;
+        QTextDocument pane;
+        app::fillDocument(pane, file);
+        const docio::RichDocument back = app::richDocumentOf(pane);
+        int lastStart = 0, items = 0;
+        for (const text::Paragraph& p : back.text.paragraphs) {
+            const docio::ParagraphFormat& f = docio::paragraphFormatAt(back, p.format);
+            QCOMPARE(f.listStyle, docio::ListStyle::Decimal);
+            if (f.listStart != lastStart) QCOMPARE(f.listStart, 3 + items);  // a part starts where the last ended
+            lastStart = f.listStart;
+            ++items;
+        }
+        QCOMPARE(items, 1200);
+    }
+
+private:
+    void cleanupWithoutRemovingSettings() {
+        window_->close();
+        delete window_;
+        window_ = nullptr;
+    }
+
+    QTemporaryDir home_;
+    MainWindow* window_ = nullptr;
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "file_commands_test.moc"
