@@ -1,5 +1,7 @@
 #include "app/progress_window.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -72,6 +74,18 @@ void ProgressWindow::BitBtn1Click() {
     cancelRequested_ = true;
     closeAndReturnFocus();
     emit cancelled();
+}
+
+bool ProgressWindow::event(QEvent* event) {
+    // A short run hides the window before the window manager has acted on
+    // its activation; the focus then arrives late, for a window no longer
+    // shown, and the keyboard would reach nothing. Hand it on.
+    if (event->type() == QEvent::WindowActivate && !isVisible())
+        if (QWidget* owner = parentWidget(); owner && owner->isVisible()) {
+            QApplication::setActiveWindow(owner);
+            owner->activateWindow();
+        }
+    return QDialog::event(event);
 }
 
 void ProgressWindow::closeAndReturnFocus() {

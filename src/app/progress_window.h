@@ -36,6 +36,9 @@ public slots:
 signals:
     void cancelled();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void closeAndReturnFocus();
 

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Under a window manager (openbox) a short conversion shows and hides the
+# progress window before the manager has moved the focus to it; the keyboard
+# must still reach the main window afterwards. Round after round: Alt+V puts
+# a text in, F3 converts it, Alt+C must copy the result out; Esc closes.
+# Arguments: the lettrica binary.
+set -euo pipefail
+source "$(dirname "$0")/lib/session.sh"
+
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+trap 'kill "$wm" 2>/dev/null || true; rm -rf "$LETTRICA_HOME"' EXIT
+sleep 0.5
+
+start
+words=(Щи Жук Ёлка Щука Юла Чай Шум Яма Мир Цех)
+latin=(Schi Zhuk Elka Schuka Yula Chaj Shum Yama Mir Ceh)
+for i in "${!words[@]}"; do
+  printf '%s' "${words[$i]}" | xclip -selection clipboard -i
+  xdotool key --clearmodifiers alt+v
+  sleep 0.2
+  xdotool key F3
+  sleep 0.4
+  xdotool key --clearmodifiers alt+c
+  expect_clip "${latin[$i]}"
+  xdotool key --clearmodifiers ctrl+n
+done
+stop
+echo "e2e: the keyboard stays with the window through ${#words[@]} conversions"
