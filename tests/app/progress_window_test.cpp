@@ -2,8 +2,10 @@
 // beside it at every value, a title bar asked without buttons, a glyph on
 // "Отмена" without an icon theme, and the keyboard's way to cancel.
 
+#include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -101,6 +103,24 @@ private slots:
         window.close();
         QVERIFY(window.cancelRequested());
         QVERIFY(!window.isVisible());
+    }
+
+    // A window manager gives the keyboard to the progress window some time
+    // after it is shown; a quick run has closed it by then. The keyboard must
+    // go on to the window the command came from, not stay with a window
+    // nobody sees (every key of the main window was dead after F3).
+    void keyboardArrivingLateGoesToTheOwner() {
+        QLineEdit owner;
+        owner.setObjectName("Owner");
+        owner.show();
+        QApplication::setActiveWindow(&owner);
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        auto* window = new ProgressWindow(&owner);
+        window->start(10);
+        window->finish();
+        QApplication::setActiveWindow(window);  // the late activation
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&owner));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&owner));
     }
 };
 
