@@ -22,6 +22,7 @@
 #include "support/document_shape.h"
 #include "support/message_catcher.h"
 #include "support/pane_choice.h"
+#include "support/window_in_home.h"
 #include "textops/recoding.h"
 
 using lettrica::app::MainWindow;
@@ -70,8 +71,7 @@ class DocumentStructureTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
+        useSettingsHome(home_);
         window_ = new MainWindow();
         window_->show();
         window_->activateWindow();  // the commands' keys are the window's shortcuts

@@ -22,9 +22,10 @@
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
-#include "support/message_catcher.h"
 #include "support/file_dialog.h"
+#include "support/message_catcher.h"
 #include "support/next_modal.h"
+#include "support/window_in_home.h"
 
 using namespace lettrica;
 using app::MainWindow;
@@ -68,11 +69,8 @@ class FileCommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
-        window_ = new MainWindow();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        window_ = showWindowIn(home_);
+        QVERIFY(window_);
     }
     void cleanup() {
         delete window_;

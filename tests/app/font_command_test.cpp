@@ -22,6 +22,8 @@
 #include "app/font_dialog.h"
 #include "app/main_window.h"
 
+#include "support/window_in_home.h"
+
 using lettrica::app::FontDialog;
 using lettrica::app::MainWindow;
 
@@ -52,11 +54,8 @@ class FontCommandTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
-        window_ = new MainWindow();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        window_ = showWindowIn(home_);
+        QVERIFY(window_);
         // "обычный " in the default attributes, then "жирный" bold and red.
         QTextEdit* source = window_->sourcePane();
         QTextCursor c = source->textCursor();

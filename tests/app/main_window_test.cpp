@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "support/message_catcher.h"
+#include "support/window_in_home.h"
 
 using lettrica::app::MainWindow;
 
@@ -34,11 +35,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
-        window_ = new MainWindow();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        window_ = showWindowIn(home_);
+        QVERIFY(window_);
     }
     void cleanup() {
         delete window_;

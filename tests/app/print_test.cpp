@@ -31,6 +31,7 @@
 #include "support/captions_fit.h"
 #include "support/message_catcher.h"
 #include "support/next_modal.h"
+#include "support/window_in_home.h"
 
 using namespace lettrica;
 using app::MainWindow;
@@ -89,11 +90,8 @@ private slots:
         if (qEnvironmentVariableIsEmpty("LETTRICA_CUPS_OUT")) qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
     }
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
-        window_ = new MainWindow();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        window_ = showWindowIn(home_);
+        QVERIFY(window_);
         commands_ = window_->findChild<app::PrintCommands*>("PrintCommands");
         QVERIFY(commands_);
         spy_.shown = 0;

@@ -19,6 +19,7 @@
 #include "app/tray/info_commands.h"
 #include "app/tray/tray_dock.h"
 #include "support/message_catcher.h"
+#include "support/window_in_home.h"
 
 using lettrica::app::InfoCommands;
 using lettrica::app::MainWindow;
@@ -55,8 +56,7 @@ class TrayTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toUtf8());
+        useSettingsHome(home_);
         QFile::remove(home_.filePath("lettrica.ini"));
     }
 

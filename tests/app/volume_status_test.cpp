@@ -14,6 +14,8 @@
 #include "app/main_window.h"
 #include "app/volume_status.h"
 
+#include "support/window_in_home.h"
+
 using lettrica::app::MainWindow;
 using lettrica::app::VolumeStatus;
 
@@ -30,11 +32,8 @@ private:
 
 private slots:
     void init() {
-        qputenv("LETTRICA_HOME", home_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
-        window_ = new MainWindow();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_));
+        window_ = showWindowIn(home_);
+        QVERIFY(window_);
     }
     void cleanup() {
         delete window_;
