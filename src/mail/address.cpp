@@ -103,11 +103,11 @@ MailAddress parseAddress(const QString& text) {
     return result;
 }
 
-QList<MailAddress> parseAddressList(const QString& text) {
-    QList<MailAddress> list;
+QStringList splitAddressList(const QString& text) {
+    QStringList pieces;
     auto flush = [&](qsizetype b, qsizetype e) {
         const QString piece = trimmedBlanks(text.mid(b, e - b));
-        if (!piece.isEmpty()) list.append(parseAddress(piece));
+        if (!piece.isEmpty()) pieces.append(piece);
     };
     // A separator inside a double-quoted name, or inside a name that opens
     // with a single quote, belongs to the name. An apostrophe elsewhere
@@ -132,6 +132,12 @@ QList<MailAddress> parseAddressList(const QString& text) {
         if (!isBlankOrControl(c)) atPieceStart = false;
     }
     flush(start, text.size());
+    return pieces;
+}
+
+QList<MailAddress> parseAddressList(const QString& text) {
+    QList<MailAddress> list;
+    for (const QString& piece : splitAddressList(text)) list.append(parseAddress(piece));
     return list;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace lettrica::mail {
 
@@ -21,6 +22,7 @@ MailAddress parseAddress(const QString& text);
 
 // A list typed by a user: pieces split at "," ";" CR or LF outside a quoted
 // name, each trimmed; empty pieces are dropped.
+QStringList splitAddressList(const QString& text);
 QList<MailAddress> parseAddressList(const QString& text);
 
 // The display name as it stands in a header: quoted (with \ escapes) when it

@@ -48,9 +48,19 @@ std::optional<MailError> checkBeforeConnecting(const MailSettings& m, const QStr
     if (auto e = checkName(m.host.trimmed(), NameRole::Host)) return e;
     if (auto e = checkName(m.login, NameRole::Login)) return e;
     if (auto e = checkAddress(m.email.trimmed(), AddressRole::Sender)) return e;
-    for (const MailAddress& a : parseAddressList(to))
+    for (const QString& piece : splitAddressList(to)) {
+        const MailAddress a = parseAddress(piece);
         if (auto e = checkAddress(a.address, AddressRole::Recipient, a.address.isEmpty() ? a.name : a.address))
             return e;
+        // "a@x b@y" reads as the address a@x named "b@y": b@y would silently
+        // get nothing. A name is only taken beside an address in "<...>".
+        if (!piece.contains(u'<') && !parseAddress(a.name).address.isEmpty())
+            return MailError(MailError::Kind::Client,
+                             QStringLiteral("Недопустимый адрес получателя \"%1\": несколько адресов без \",\" или "
+                                            "\";\" между ними.")
+                                 .arg(visibleText(piece)),
+                             errc::kInvalidAddress);
+    }
     return std::nullopt;
 }
 

@@ -519,7 +519,9 @@ TEST(CommandLine, AuthWithoutThePasswordVariableIsAUsageError) {
 
 TEST(CommandLine, UnsafeAddressesSendNothing) {
     // A sender that smuggles in a second transaction, a recipient typed as
-    // a name alone, and a bare line feed that would split the From line.
+    // a name alone, two recipients with only a blank between them (the
+    // second would be taken for the first one's name and get nothing), and
+    // a bare line feed that would split the From line.
     START_SERVER(server);
     QTemporaryFile file;
     ASSERT_TRUE(file.open());
@@ -533,6 +535,9 @@ TEST(CommandLine, UnsafeAddressesSendNothing) {
                         "в адресе управляющий символ.")},
         {QStringLiteral("me@x.org"), QStringLiteral("John Smith"),
          QStringLiteral("Недопустимый адрес получателя \"John Smith\": в адресе нет знака \"@\".")},
+        {QStringLiteral("me@x.org"), QStringLiteral("a@example.org b@example.org"),
+         QStringLiteral("Недопустимый адрес получателя \"a@example.org b@example.org\": несколько адресов без \",\" или "
+                        "\";\" между ними.")},
         {QStringLiteral("me@x.org\nBcc: other@x.org"), QStringLiteral("a@example.org"),
          QStringLiteral("Недопустимый адрес отправителя \"me@x.org\\nBcc: other@x.org\": в адресе управляющий символ.")},
     };
