@@ -177,6 +177,30 @@ TEST(RepairConverterTest, RepairedParagraphKeepsFormatsAndRightOnesAreUntouched)
     }
 }
 
+// An image in a garbled paragraph (U+FFFC, in a format of its own) neither
+// stops the repair nor moves: it stays where it stood, with its format, also
+// between two characters that one UTF-8 misreading made of one letter.
+TEST(RepairConverterTest, ImagesKeepTheirPlaceInARepairedParagraph) {
+    const auto dos = [](const char* clean) { return *misread(U(clean), {Charset::Dos866, Charset::Windows1251}); };
+    text::StyledText doc;
+    doc.paragraphs.resize(2);
+    text::appendRun(doc.paragraphs[0], U("\uFFFC"), 7);
+    text::appendRun(doc.paragraphs[0], dos("текст с картинкой "), 1);
+    text::appendRun(doc.paragraphs[0], U("\uFFFC\uFFFC"), 8);
+    text::appendRun(doc.paragraphs[0], dos(" и ссылкой внутри") + u'\uFFFC', 1);
+    text::appendRun(doc.paragraphs[1], U("РџСЂРёРІРµС‚, Р\uFFFCјРёСЂ! РљР°Рє РґРµР»Р°?"), 1);
+    RepairTally tally;
+    RepairConverter converter(RepairKind::Encoding, tally);
+    const text::StyledText out = translit::convertDocument(doc, converter);
+    const std::vector<text::Run> first = {{U("\uFFFC"), 7},
+                                          {U("текст с картинкой "), 1},
+                                          {U("\uFFFC\uFFFC"), 8},
+                                          {U(" и ссылкой внутри\uFFFC"), 1}};
+    EXPECT_EQ(out.paragraphs[0].runs, first);
+    EXPECT_EQ(out.paragraphs[1], doc.paragraphs[1]);  // the image splits a letter: left alone
+    EXPECT_EQ(tally.repaired, 1u);
+}
+
 // The stream driver gives the same bytes however its input is cut, keeps
 // line ends as they were, and passes what it cannot judge unchanged.
 TEST(RepairLines, ChunkingNeverChangesTheOutput) {

@@ -16,8 +16,59 @@ const Verdict* RepairTally::commonest() const {
     return best;
 }
 
+namespace {
+
+constexpr char16_t kObject = u'\uFFFC';  // an image or other object in the text
+
+// Puts the objects taken out of a paragraph back into its repair, each where
+// it stood, as a piece of its own. False when one stood inside a stretch the
+// repair turned into something else.
+bool putObjectsBack(const std::vector<std::size_t>& objectsAt, Verdict& verdict) {
+    std::u16string text;
+    std::vector<Piece> pieces;
+    text.reserve(verdict.text.size() + objectsAt.size());
+    pieces.reserve(verdict.pieces.size() + objectsAt.size());
+    std::size_t source = 0, result = 0, next = 0;
+    auto objectsHere = [&] {
+        for (; next < objectsAt.size() && objectsAt[next] == source; ++next) {
+            text.push_back(kObject);
+            pieces.push_back({1, 1});
+        }
+    };
+    for (const Piece& p : verdict.pieces) {
+        objectsHere();
+        if (next < objectsAt.size() && objectsAt[next] < source + p.source) return false;
+        text.append(verdict.text, result, p.result);
+        pieces.push_back(p);
+        source += p.source;
+        result += p.result;
+    }
+    objectsHere();
+    if (next != objectsAt.size()) return false;
+    verdict.text = std::move(text);
+    verdict.pieces = std::move(pieces);
+    return true;
+}
+
+}  // namespace
+
 Verdict judgeParagraph(RepairKind kind, std::u16string_view paragraph, EncodingJudge& encoding, LayoutJudge& layout) {
-    return kind == RepairKind::Encoding ? encoding.judge(paragraph) : layout.judge(paragraph);
+    auto judge = [&](std::u16string_view text) {
+        return kind == RepairKind::Encoding ? encoding.judge(text) : layout.judge(text);
+    };
+    if (paragraph.find(kObject) == std::u16string_view::npos) return judge(paragraph);
+    // An image is no character of the text: the paragraph is judged without
+    // it (no code page can carry it, so it would stop every repair), and it
+    // keeps its place.
+    std::u16string text;
+    std::vector<std::size_t> objectsAt;
+    for (char16_t c : paragraph) {
+        if (c == kObject) objectsAt.push_back(text.size());
+        else text.push_back(c);
+    }
+    Verdict verdict = judge(text);
+    if (verdict.repaired && !putObjectsBack(objectsAt, verdict)) return Verdict{};
+    return verdict;
 }
 
 RepairConverter::RepairConverter(RepairKind kind, RepairTally& tally, RepairSettings settings)
