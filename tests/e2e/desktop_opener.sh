@@ -43,12 +43,7 @@ wait_opened 3
 [ "$(line 3)" = "mailto:support@lettrica.org?subject=Lettrica%202.7" ] || fail "Ctrl+M opened '$(line 3)'"
 
 xdotool key --clearmodifiers ctrl+alt+a
-about=""
-for _ in $(seq 1 100); do
-  about=$(xdotool search --onlyvisible --name '^About Lettrica$' 2>/dev/null | head -n 1 || true)
-  [ -n "$about" ] && break
-  sleep 0.1
-done
+about=$(visible_window '^About Lettrica$')
 [ -n "$about" ] || fail "Ctrl+Alt+A showed no about box"
 xdotool windowfocus --sync "$about"
 xdotool key Return

@@ -105,21 +105,11 @@ clip_text_in "$work/big.txt"
 xdotool key --clearmodifiers alt+v
 sleep 3
 xdotool key F3
-progress=""
-for _ in $(seq 1 100); do
-  progress=$(xdotool search --onlyvisible --name '^Перевод\.\.\.$' 2>/dev/null | head -n 1 || true)
-  [ -n "$progress" ] && break
-  sleep 0.05
-done
+progress=$(visible_window '^Перевод\.\.\.$')
 [ -n "$progress" ] || fail "the progress window did not show"
 xdotool windowfocus --sync "$progress" key Escape
-message=""
-for _ in $(seq 1 100); do
-  message=$(xdotool search --onlyvisible --name '^Перевод\.\.\.$' 2>/dev/null | head -n 1 || true)
-  [ -n "$message" ] && [ "$message" != "$progress" ] && break
-  sleep 0.05
-done
-[ -n "$message" ] && [ "$message" != "$progress" ] || fail "no message after the cancel"
+message=$(visible_window '^Перевод\.\.\.$' "$progress")
+[ -n "$message" ] || fail "no message after the cancel"
 xdotool windowfocus --sync "$message" key Return
 sleep 2
 xdotool windowfocus --sync "$window"  # no window manager here to give it back

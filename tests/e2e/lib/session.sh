@@ -46,6 +46,18 @@ stop() {
   wait "$pid" || fail "the program exited with status $?"
 }
 
+# Waits up to ten seconds for a shown window whose title matches the
+# pattern, other than the window `except`; prints its id, or nothing.
+visible_window() {
+  local pattern=$1 except=${2:-} found=""
+  for _ in $(seq 1 200); do
+    found=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | grep -vx "${except:-none}" | head -n 1 || true)
+    [ -n "$found" ] && break
+    sleep 0.05
+  done
+  printf '%s' "$found"
+}
+
 clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
 # Waits until the clipboard holds the expected text.
 expect_clip() {
