@@ -128,6 +128,42 @@ TEST(RepairJudge, GarbledParagraphsAreRepairedAndCleanOnesStay) {
     }
 }
 
+// Windows-1251 and Mac Cyrillic share the small letters: read as one
+// another they change only capitals and "я", and the two ways look alike.
+// Paragraphs that came back wrong: a word broken by case taken for a listed
+// word ("красИт"), two single-byte misreadings preferred to one ("Метух"),
+// "тебЯ" left as a mere change of case, a garbled capital at the start not
+// worth the usual margin ("‘леди"), and a repair from UTF-8 that still hid
+// the Mac misreading ("я пришел", "Ёлектрон").
+TEST(RepairJudge, WindowsAndMacCyrillicAreToldApart) {
+    const Misreading winAsMac{Charset::Windows1251, Charset::MacCyrillic};
+    const Misreading macAsWin{Charset::MacCyrillic, Charset::Windows1251};
+    const std::pair<const char*, Misreading> cases[] = {
+        {"Не волосы красят женщину, а женщина - волосы.", winAsMac},
+        {"Петух сказал: \"Я свое прокукарекаю, а с рассветом будь, что будет\".", winAsMac},
+        {"...если никто тебя не любит - неразумно жить на свете.", macAsWin},
+        {"Win98 называется Win98 потому, что она стабильна и удобна как Linux 0.0.98", macAsWin},
+        {"Следи за сердцем или ты полюбишь поневоле.", macAsWin},
+        {"Удвойте размер свободного дискового пространства - удалите Windows!", macAsWin},
+    };
+    for (const auto& [clean, m] : cases) {
+        const std::u16string once = *misread(U(clean), m);
+        EXPECT_EQ(fix(S(once)), clean) << S(once);
+    }
+    for (const char* clean : {"Я пришел в мир, чтобы видеть, а не совершить.", "Электрон так же неисчерпаем, как и атом.",
+                              "С ростом богатства растут и заботы."}) {
+        for (Charset read : {Charset::Dos866, Charset::Latin1}) {
+            const std::u16string twice = *misread(*misread(U(clean), winAsMac), {Charset::Utf8, read});
+            EXPECT_EQ(fix(S(twice)), clean) << S(twice);
+        }
+    }
+    // What either misreading could have made, but reads as it should, stays.
+    for (const char* clean : {"я знаю только то, что ничего не знаю.", "— ростом он не вышел, — сказала она.",
+                              "‘Quoted’ и «цитата» — это разное.", "Цена 5 €, скидка „на всё“ до 31.12."}) {
+        EXPECT_EQ(fix(clean), clean);
+    }
+}
+
 TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("ghbdtn? rfr ltkf", RepairKind::Layout), "привет, как дела");
     EXPECT_EQ(fix("руддщ", RepairKind::Layout), "hello");

@@ -22,8 +22,11 @@ std::uint8_t writersOfAll(std::u16string_view text) {
 }
 
 // A chain of two must do better than one by this much to be preferred:
-// the simpler story wins a tie.
+// the simpler story wins a tie. Text goes wrong twice mostly on its way
+// through UTF-8; two single-byte misreadings in a row are a far rarer story
+// and must earn it ("Њетух" read back twice to "Метух" is not "Петух").
 constexpr std::int32_t kSecondStepCost = kNat;
+constexpr std::int32_t kSecondSingleByteStepCost = 4 * kNat;
 // Letters below which a text needs a larger margin.
 constexpr std::int32_t kShortText = 16;
 // How many first undoes are searched for a second misreading.
@@ -32,8 +35,34 @@ constexpr std::size_t kSecondSteps = 4;
 // Among repairs, the one with fewer oddities left is also the likelier.
 constexpr std::int32_t kOddityCost = 2 * kNat;
 
+std::int32_t chainCost(const Chain& chain) {
+    if (chain.length < 2) return 0;
+    const Misreading later = chain.steps[1];
+    return later.written == Charset::Utf8 || later.read == Charset::Utf8 ? kSecondStepCost
+                                                                          : kSecondSingleByteStepCost;
+}
+
 std::int32_t ranked(const TextScore& score, const Chain& chain) {
-    return score.value - (chain.length - 1) * kSecondStepCost - score.oddities * kOddityCost;
+    return score.value - chainCost(chain) - score.oddities * kOddityCost;
+}
+
+// Misreadings between two pages that give the small letters а..ю the same
+// bytes (Windows-1251 and Mac Cyrillic): they change only capitals and "я",
+// so a text already repaired of one misreading can still hide one of these.
+bool changesFewLetters(Misreading m) {
+    static const auto table = [] {
+        std::array<std::array<bool, kCharsetCount>, kCharsetCount> t{};
+        for (Charset a : kAllCharsets)
+            for (Charset b : kAllCharsets) {
+                if (a == b || a == Charset::Utf8 || b == Charset::Utf8 || !holdsRussian(a) || !holdsRussian(b))
+                    continue;
+                bool same = true;
+                for (char16_t ch = u'а'; ch < u'я'; ++ch) same = same && byteOfChar(a, ch) == byteOfChar(b, ch);
+                t[static_cast<int>(a)][static_cast<int>(b)] = same;
+            }
+        return t;
+    }();
+    return table[static_cast<int>(m.written)][static_cast<int>(m.read)];
 }
 
 // "я пошёл" and "Я пошёл" are both right: a change of case alone is never a
@@ -61,7 +90,7 @@ bool EncodingJudge::known(const std::u16string& text, const TextScore& score, st
     return false;
 }
 
-bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t decisive) {
+bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t decisive, bool fewLettersOnly) {
     const std::uint8_t readable = writersOfAll(text);
     for (Charset written : kAllCharsets) {
         for (Charset read : kAllCharsets) {
@@ -69,6 +98,7 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
             // The first misreading of a chain must start from Russian text.
             if (from >= 0 && !holdsRussian(written)) continue;
             const Misreading m{written, read};
+            if (fewLettersOnly && !changesFewLetters(m)) continue;
             if (!undo(m, text, scratch_)) continue;
             if (scratch_ == text) continue;
             const TextScore score = scoreText(scratch_);
@@ -151,15 +181,32 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
             expand(middle, static_cast<int>(i), 0);
         }
         winner = best(count_);
+    } else if (winner < firstLevel) {
+        // Settled on a repair that reads as ordinary text, which a second
+        // misreading touching only capitals and "я" would not spoil:
+        // "— ростом" from UTF-8 is "С ростом" when the text was Windows-1251
+        // read as Mac Cyrillic first. The ranking weighs both stories.
+        const std::u16string middle = candidates_[winner].text;
+        expand(middle, static_cast<int>(winner), 0, true);
+        winner = best(count_);
     }
     if (winner >= count_) return verdict;
 
     const Candidate& chosen = candidates_[winner];
     const std::int32_t gain = chosen.score.value - original.value;
-    if (gain <= 0 || differsInCaseOnly(paragraph, chosen.text)) return verdict;
+    // A change of case is a repair only where it mends a word broken by
+    // case ("тебЯ" is Mac Cyrillic read as Windows-1251).
+    if (gain <= 0 || (differsInCaseOnly(paragraph, chosen.text) && chosen.score.oddities >= original.oddities))
+        return verdict;
     // A short text says little: below sixteen letters the margin grows.
-    const std::int32_t margin =
-        settings_.margin + std::max<std::int32_t>(0, kShortText - chosen.score.letters) * kNat;
+    std::int32_t margin = settings_.margin + std::max<std::int32_t>(0, kShortText - chosen.score.letters) * kNat;
+    // A misreading that touches only capitals and "я" leaves a paragraph
+    // that reads almost as well as the repair, so the margin cannot be the
+    // usual one; but the repair must then take away every oddity there is,
+    // and there must have been one ("‘леди за сердцем" is "Следи ...").
+    if (chosen.chain.length == 1 && changesFewLetters(chosen.chain.steps[0]) && chosen.score.oddities == 0 &&
+        original.oddities > 0 && chosen.score.letters >= kShortText)
+        margin = 0;
 
     // How sure: the chosen text's share among the paragraph and all
     // candidates, with scores taken as log-likelihoods.

@@ -41,8 +41,9 @@ private:
     };
     // Adds every exact undo of one more misreading of candidate `from`
     // (-1: the paragraph itself). True when a first undo scoring `decisive`
-    // or more settled the search early.
-    bool expand(std::u16string_view text, int from, std::int32_t decisive);
+    // or more settled the search early. `fewLettersOnly`: only misreadings
+    // that leave the small letters as they are.
+    bool expand(std::u16string_view text, int from, std::int32_t decisive, bool fewLettersOnly = false);
     bool known(const std::u16string& text, const TextScore& score, std::size_t count) const;
 
     RepairSettings settings_;

@@ -365,7 +365,8 @@ private:
     void endWord() {
         if (language_ < 0) return;
         cost_ += table_[ctx_];
-        if (language_ == 0 && length_ <= kLongestListed) cost_ -= words_list_.gain(key_);
+        // "красИт" is not the word "красит": a word broken by case is not the listed one.
+        if (language_ == 0 && length_ <= kLongestListed && caseBreaks_ == 0) cost_ -= words_list_.gain(key_);
         cost_ *= 4;  // quarter nats to 1/16
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
