@@ -22,7 +22,9 @@ of either language scores about nought.
 Letters alone cannot tell "человек" from "деловек"; the commonest Russian
 words of the running text are listed too, each with what knowing the word
 adds to its letters' cost: ln(P(word) / 2) - ln P(letters), in quarter nats,
-at most 8 nats, as in a mixture of a word list and the letter model.
+at most 8 nats, as in a mixture of a word list and the letter model. Nor can
+they tell "Финансисты" from "Синансисты", which differ in a capital that two
+code pages swap: the beginnings of all the vocabulary's words are listed too.
 """
 import collections
 import math
@@ -34,6 +36,13 @@ RUSSIAN = "абвгдеёжзийклмнопрстуфхцчшщъыьэюя"
 ENGLISH = "abcdefghijklmnopqrstuvwxyz"
 ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"
 LEXICON_SIZE = 5000
+# Word beginnings: the first three to BEGINNING letters of every word of the
+# vocabulary, as a Bloom filter of 2^BLOOM_BITS bits probed BLOOM_PROBES
+# times. About 2 % of beginnings no word has pass it.
+BEGINNING = 6
+BLOOM_BITS = 20
+BLOOM_PROBES = 5
+MASK64 = (1 << 64) - 1
 
 
 def words(text, letters):
@@ -150,6 +159,37 @@ def emit(out, name, model):
     out.write(";\n\n")
 
 
+def beginning_key(word):
+    """The first letters of a word as digits of base 34 (letters 1..33)."""
+    key = 0
+    for d in word[:BEGINNING]:
+        key = key * 34 + d
+    return key
+
+
+def bloom_probe(key, i):
+    """Bit i of a key; the scorer computes the same."""
+    x = (key ^ (i * 0x632BE59BD9B4E019)) & MASK64
+    return ((x * 0x9E3779B97F4A7C15) & MASK64) >> (64 - BLOOM_BITS)
+
+
+def emit_beginnings(out, name, vocabulary, letters):
+    bits = bytearray(1 << BLOOM_BITS)
+    for w in vocabulary:
+        digits = [letters.index(ch) + 1 for ch in w]
+        for n in range(3, min(len(digits), BEGINNING) + 1):
+            key = beginning_key(digits[:n])
+            for i in range(BLOOM_PROBES):
+                bits[bloom_probe(key, i)] = 1
+    chars = "".join(ALPHABET[sum(bits[j + b] << b for b in range(6) if j + b < len(bits))]
+                    for j in range(0, len(bits), 6))
+    out.write(f"// Bloom filter of the vocabulary's word beginnings, 6 bits a character, low bit first.\n")
+    out.write(f"extern const char {name}[] =\n")
+    for i in range(0, len(chars), 96):
+        out.write(f'    "{chars[i:i + 96]}"\n')
+    out.write(";\n\n")
+
+
 def distinct_words(texts, letters):
     seen = set()
     for text in texts:
@@ -167,6 +207,7 @@ def train_on_vocabulary(letters, running, dictionary):
     for w in sorted(vocabulary):
         model.add(w)
     model.finish()
+    model.vocabulary = vocabulary
     return model
 
 
@@ -197,6 +238,7 @@ def main():
     emit(out, "kRussianTrigrams", russian)
     emit(out, "kEnglishTrigrams", english)
     emit_lexicon(out, "kRussianWords", lexicon(russian, running_ru))
+    emit_beginnings(out, "kRussianBeginnings", russian.vocabulary, RUSSIAN)
     out.write("// Mean cost per symbol of running text, in 1/16 nats.\n")
     out.write(f"extern const int kRussianMeanCost = {round(russian.mean_cost(running_ru) * 4)};\n")
     out.write(f"extern const int kEnglishMeanCost = {round(english.mean_cost(running_en) * 4)};\n\n")

@@ -134,12 +134,16 @@ TEST(RepairJudge, GarbledParagraphsAreRepairedAndCleanOnesStay) {
 // word ("красИт"), two single-byte misreadings preferred to one ("Метух"),
 // "тебЯ" left as a mere change of case, a garbled capital at the start not
 // worth the usual margin ("‘леди"), and a repair from UTF-8 that still hid
-// the Mac misreading ("я пришел", "Ёлектрон").
+// the Mac misreading ("я пришел", "Ёлектрон"), and a capital that both
+// ways explain, which only the word it begins can settle ("Синансисты").
 TEST(RepairJudge, WindowsAndMacCyrillicAreToldApart) {
     const Misreading winAsMac{Charset::Windows1251, Charset::MacCyrillic};
     const Misreading macAsWin{Charset::MacCyrillic, Charset::Windows1251};
     const std::pair<const char*, Misreading> cases[] = {
         {"Не волосы красят женщину, а женщина - волосы.", winAsMac},
+        // A capital the two pages swap, told by the words it begins.
+        {"Финансисты поддерживают государство точно так же, как веревка поддерживает повешенного.", winAsMac},
+        {"Храбреца испытывает война, мудреца - гнев, друга - нужда.", winAsMac},
         {"Петух сказал: \"Я свое прокукарекаю, а с рассветом будь, что будет\".", winAsMac},
         {"...если никто тебя не любит - неразумно жить на свете.", macAsWin},
         {"Win98 называется Win98 потому, что она стабильна и удобна как Linux 0.0.98", macAsWin},
@@ -156,6 +160,10 @@ TEST(RepairJudge, WindowsAndMacCyrillicAreToldApart) {
             const std::u16string twice = *misread(*misread(U(clean), winAsMac), {Charset::Utf8, read});
             EXPECT_EQ(fix(S(twice)), clean) << S(twice);
         }
+    }
+    for (const char* clean : {"Юность - жизнь плюс жизнь впереди.", "Сильное воображение порождает событие."}) {
+        const std::u16string twice = *misread(*misread(U(clean), macAsWin), {Charset::Utf8, Charset::Latin1});
+        EXPECT_EQ(fix(S(twice)), clean) << S(twice);
     }
     // What either misreading could have made, but reads as it should, stays.
     for (const char* clean : {"я знаю только то, что ничего не знаю.", "— ростом он не вышел, — сказала она.",

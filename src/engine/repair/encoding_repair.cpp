@@ -42,8 +42,12 @@ std::int32_t chainCost(const Chain& chain) {
                                                                           : kSecondSingleByteStepCost;
 }
 
+// Among repairs, a word no Russian word begins like tells against one: the
+// letters alone cannot tell which capital two pages swapped.
+constexpr std::int32_t kUnknownWordCost = 4 * kNat;
+
 std::int32_t ranked(const TextScore& score, const Chain& chain) {
-    return score.value - chainCost(chain) - score.oddities * kOddityCost;
+    return score.value - chainCost(chain) - score.oddities * kOddityCost - score.unknownWords * kUnknownWordCost;
 }
 
 // Misreadings between two pages that give the small letters а..ю the same

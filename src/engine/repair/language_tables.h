@@ -15,6 +15,14 @@ extern const char kEnglishTrigrams[];
 // The commonest Russian words: each word's letters as digits, then the
 // digit of what knowing the word adds to its score (quarter nats), then a space.
 extern const char kRussianWords[];
+// Whether some word begins so: a Bloom filter over the first three to
+// kBeginningLetters letters of every word of the vocabulary, each key probed
+// kBeginningProbes times; bits by base64 character, six to a character, low
+// bit first.
+inline constexpr int kBeginningLetters = 6;
+inline constexpr int kBeginningBits = 20;
+inline constexpr int kBeginningProbes = 5;
+extern const char kRussianBeginnings[];
 // Mean cost per symbol of running text, in 1/16 nats.
 extern const int kRussianMeanCost;
 extern const int kEnglishMeanCost;

@@ -216,6 +216,33 @@ const WordList& wordList() {
     return w;
 }
 
+// The vocabulary's word beginnings (see language_tables.h).
+struct Beginnings {
+    std::unique_ptr<std::uint8_t[]> bits{new std::uint8_t[(1u << detail::kBeginningBits) / 8 + 1]()};
+    Beginnings() {
+        static const Digits digits;
+        const std::size_t total = std::size_t{1} << detail::kBeginningBits;
+        for (std::size_t c = 0; c * 6 < total; ++c) {
+            const std::uint8_t v = digits.value[static_cast<unsigned char>(detail::kRussianBeginnings[c])];
+            for (std::size_t b = 0; b < 6 && c * 6 + b < total; ++b)
+                if (v >> b & 1) bits[(c * 6 + b) / 8] |= static_cast<std::uint8_t>(1u << ((c * 6 + b) % 8));
+        }
+    }
+    bool known(std::uint64_t key) const {
+        for (int i = 0; i < detail::kBeginningProbes; ++i) {
+            const std::uint64_t x = key ^ (static_cast<std::uint64_t>(i) * 0x632BE59BD9B4E019ull);
+            const std::uint64_t bit = (x * 0x9E3779B97F4A7C15ull) >> (64 - detail::kBeginningBits);
+            if (!(bits[bit / 8] >> (bit % 8) & 1)) return false;
+        }
+        return true;
+    }
+};
+
+const Beginnings& beginnings() {
+    static const Beginnings b;
+    return b;
+}
+
 constexpr std::int32_t kCasePenalty = 6 * kNat;  // a capital after a small letter, and the like
 constexpr std::int32_t kMixedPenalty = 32;  // letters of two alphabets touching
 constexpr std::int32_t kGluePenalty = 32;   // a mark stuck to a letter on a side it never is
@@ -254,7 +281,8 @@ bool isBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0xA0; }
 // Scores one run of words of one language at a time.
 class Scorer {
 public:
-    Scorer() : cls_(classes()), info_(classInfos()), costs_(costs()), words_list_(wordList()) {}
+    Scorer()
+        : cls_(classes()), info_(classInfos()), costs_(costs()), words_list_(wordList()), beginnings_(beginnings()) {}
 
     TextScore run(std::u16string_view text) {
         char16_t previous = 0;
@@ -269,7 +297,7 @@ public:
                     ctx_ = (last_ * n_ + in.index) * n_;
                     last_ = in.index;
                     key_ = key_ * kKeyBase + in.index;
-                    ++length_;
+                    if (++length_ == detail::kBeginningLetters) beginning_ = key_;
                     upperRun_ = 0;
                     continue;
                 }
@@ -359,7 +387,7 @@ private:
         if (!upper && length_ > 1 && lastUpper_ && upperRun_ > 1) ++caseBreaks_;
         upperRun_ = upper ? upperRun_ + 1 : 0;
         lastUpper_ = upper;
-        ++length_;
+        if (++length_ == detail::kBeginningLetters) beginning_ = key_;
     }
 
     void endWord() {
@@ -371,6 +399,9 @@ private:
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
         const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
+        if (language_ == 0 && length_ >= 3 && !abbreviation &&
+            !beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_))
+            ++score_.unknownWords;
         score_.value +=
             abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
         ++words_;
@@ -390,6 +421,7 @@ private:
     const ClassInfo* info_;
     const Costs& costs_;
     const WordList& words_list_;
+    const Beginnings& beginnings_;
     TextScore score_;
     int language_ = -1;
     int n_ = 0;
@@ -397,6 +429,7 @@ private:
     int ctx_ = 0;   // (before last * n + last) * n
     int last_ = 0;  // the last letter
     std::uint64_t key_ = 0;  // the word's letters as digits, for the word list
+    std::uint64_t beginning_ = 0;  // key_ of its first kBeginningLetters letters
     std::int32_t cost_ = 0;
     int length_ = 0, upperRun_ = 0, caseBreaks_ = 0;
     bool lastUpper_ = false;

@@ -28,6 +28,10 @@ struct TextScore {
     // Of those, the places where letters of two alphabets touch: Latin "p"
     // for Cyrillic "р" and the like, which text keeps through any misreading.
     std::int32_t mixed = 0;
+    // Russian words of three letters or more that no word of the vocabulary
+    // begins like (in its first six letters): "Синансисты" where
+    // "Финансисты" was meant.
+    std::int32_t unknownWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
