@@ -209,7 +209,8 @@ def layout_rows(cli, rng, per_chain, russian, english):
         sample = rng.sample(long_enough, min(per_chain, len(long_enough)))
         garbled = [garbler(p) for p in sample]
         got = run(cli, "fix-layout", garbled)
-        rows.append((name, len(sample), sum(1 for a, b in zip(got, sample) if a == b)))
+        misses = [(g, o, p) for g, o, p in zip(garbled, got, sample) if o != p]
+        rows.append((name, len(sample), len(sample) - len(misses), misses))
     return rows
 
 
@@ -251,8 +252,12 @@ def main():
                 print(f"    {g[:90]!r}\n    {o[:90]!r}\n    {p[:90]!r}")
 
     print("\nGarbled paragraphs of three words or more repaired exactly, fix-layout:\n")
-    for name, n, ok in layout_rows(args.cli, rng, max(args.per_chain, 1000), russian, english):
+    for name, n, ok, misses in layout_rows(args.cli, rng, max(args.per_chain, 1000), russian, english):
         print(f"{name:72} {n:6} {share(ok, n)}")
+        if ok < 0.99 * n and args.show:
+            print("  paragraphs not repaired exactly (garbled / got / meant)")
+            for g, o, p in misses[:args.show]:
+                print(f"    {g[:90]!r}\n    {o[:90]!r}\n    {p[:90]!r}")
 
     print("\nClean lines changed (goal: none):\n")
     print(f"{'text':40} {'lines':>7} {'fix-encoding':>13} {'fix-layout':>11}")

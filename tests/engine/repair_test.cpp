@@ -122,7 +122,8 @@ TEST(RepairJudge, GarbledParagraphsAreRepairedAndCleanOnesStay) {
           "for (int i = 0; i < n; ++i) { sum += a[i]; }", "12 345,67 руб. — 15.03.2024, № 7", "ищи", "цеху",
           "км/ч", "КПРФ", "DTD", "Ёжик", "https://пример.рф/путь?q=1", "user.name@example.com",
           "Кpюгеp, Кpюгеp... А я щас Виндовс инсталлиpyю!", "Цена 5 € за штуку, © 2024 ООО «Ромашка»",
-          "я пошёл домой.", "Если Ctrl Alt Del - это CAD, что же такое AutoCAD?", "Київ і Львів"}) {
+          "я пошёл домой.", "Если Ctrl Alt Del - это CAD, что же такое AutoCAD?", "Київ і Львів",
+          "а-а-а-а-а-а-а-а-а-а-а-аа-аа-а-а-а-а", "ооо ааа ооо ааа"}) {
         EXPECT_EQ(fix(clean), clean);
         EXPECT_EQ(fix(clean, RepairKind::Layout), clean);
     }
@@ -182,6 +183,8 @@ TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("Ntcn 28?62 ye;ty", RepairKind::Layout), "Тест 28,62 нужен");
     EXPECT_EQ(fix("Ершы шы ф еуые ща еру ьщгыу фтв еру лунищфквю", RepairKind::Layout),
               "This is a test of the mouse and the keyboard.");
+    // Marks typed on the wrong layout after a blank to fill in go with it.
+    EXPECT_EQ(fix("Еру Щкшпштфд Сщву шы ______________ю", RepairKind::Layout), "The Original Code is ______________.");
     // What only looks like a slip stays: one odd word, a URL, code.
     EXPECT_EQ(fix("Ctrl", RepairKind::Layout), "Ctrl");
     EXPECT_EQ(fix("Открой https://ya.ru/ и введи ntrcn", RepairKind::Layout), "Открой https://ya.ru/ и введи ntrcn");

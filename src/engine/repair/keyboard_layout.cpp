@@ -1,5 +1,6 @@
 #include "repair/keyboard_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -173,6 +174,13 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
                 const bool sure = letters >= kSureLetters && gain >= kSurePerLetter * letters &&
                                   (letters >= 6 || !allCapitals(word));
                 if (sure) sureGain += gain;
+                taken = true;
+            } else if (std::none_of(scratch_.begin(), scratch_.end(), [](char16_t ch) {
+                           return isRussianLetter(ch) || isLatinLetter(ch) || (ch >= u'0' && ch <= u'9');
+                       })) {
+                // Its letters were punctuation typed on the wrong layout
+                // ("____ю" for "____."): it follows the paragraph, as marks do.
+                words_.push_back({i, end, 0, 0});
                 taken = true;
             }
         }

@@ -50,9 +50,24 @@ bool putObjectsBack(const std::vector<std::size_t>& objectsAt, Verdict& verdict)
     return true;
 }
 
+// A text of one or two letters repeated ("а-а-а-а", "ааа ооо") tells no
+// misreading from a right text: any repair of it is a guess.
+bool tooFewLetters(std::u16string_view text) {
+    char16_t seen[2] = {};
+    int distinct = 0;
+    for (char16_t c : text) {
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x80 && c != 0xA0 && c != kObject);
+        if (!letter || (distinct > 0 && seen[0] == c) || (distinct > 1 && seen[1] == c)) continue;
+        if (distinct == 2) return false;
+        seen[distinct++] = c;
+    }
+    return true;
+}
+
 }  // namespace
 
 Verdict judgeParagraph(RepairKind kind, std::u16string_view paragraph, EncodingJudge& encoding, LayoutJudge& layout) {
+    if (tooFewLetters(paragraph)) return Verdict{};
     auto judge = [&](std::u16string_view text) {
         return kind == RepairKind::Encoding ? encoding.judge(text) : layout.judge(text);
     };
