@@ -111,7 +111,13 @@ TEST(RepairJudge, GarbledParagraphsAreRepairedAndCleanOnesStay) {
         "рТЙЧЕФ, ЛБЛ ДЕМБ? чУЈ ИПТПЫП.",                    // KOI8-R read as Windows-1251
         "ЏаЁўҐв, Є\u00A0Є ¤Ґ«\u00A0? ‚бс е®а®и®.",          // DOS 866 read as Windows-1251
     };
-    for (const char* g : garbled) EXPECT_EQ(fix(g), "Привет, как дела? Всё хорошо.") << g;
+    for (const char* g : garbled) {
+        EXPECT_EQ(fix(g), "Привет, как дела? Всё хорошо.") << g;
+        // A byte-order mark before it (a file's first line) or a zero-width
+        // space inside (a web page) stays where it was and stops nothing.
+        EXPECT_EQ(fix(std::string("\uFEFF") + g), "\uFEFFПривет, как дела? Всё хорошо.") << g;
+    }
+    EXPECT_EQ(fix("РџСЂРёРІРµС‚,\u200B РєР°Рє РґРµР»Р°?"), "Привет,\u200B как дела?");
     // Twice over: "Р В РЎ...".
     const std::u16string twice = *misread(*misread(U(kRussian[0]), {Charset::Utf8, Charset::Windows1251}),
                                           {Charset::Utf8, Charset::Windows1251});
@@ -175,6 +181,7 @@ TEST(RepairJudge, WindowsAndMacCyrillicAreToldApart) {
 
 TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("ghbdtn? rfr ltkf", RepairKind::Layout), "привет, как дела");
+    EXPECT_EQ(fix("\uFEFFghbdtn? rfr ltkf", RepairKind::Layout), "\uFEFFпривет, как дела");
     EXPECT_EQ(fix("руддщ", RepairKind::Layout), "hello");
     EXPECT_EQ(fix("Z ujdjh. gj-heccrb? yj gbie c jib,rfvb/", RepairKind::Layout),
               "Я говорю по-русски, но пишу с ошибками.");

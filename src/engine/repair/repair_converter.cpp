@@ -2,6 +2,8 @@
 
 #include "repair/paragraph_edit.h"
 
+#include <algorithm>
+
 namespace lettrica::repair {
 
 const Verdict* RepairTally::commonest() const {
@@ -18,33 +20,42 @@ const Verdict* RepairTally::commonest() const {
 
 namespace {
 
-constexpr char16_t kObject = u'\uFFFC';  // an image or other object in the text
+// Characters that stand in the text but are no part of what it says: an
+// image or other object, a byte-order mark (a file's first line), a
+// zero-width space (pasted web pages). No code page can carry them, so left
+// in they would stop every repair.
+bool isInvisible(char16_t c) { return c == u'\uFFFC' || c == u'\uFEFF' || c == u'\u200B'; }
 
-// Puts the objects taken out of a paragraph back into its repair, each where
-// it stood, as a piece of its own. False when one stood inside a stretch the
-// repair turned into something else.
-bool putObjectsBack(const std::vector<std::size_t>& objectsAt, Verdict& verdict) {
+struct Invisible {
+    std::size_t at;  // in the text without them
+    char16_t ch;
+};
+
+// Puts the invisible characters taken out of a paragraph back into its
+// repair, each where it stood, as a piece of its own. False when one stood
+// inside a stretch the repair turned into something else.
+bool putInvisiblesBack(const std::vector<Invisible>& taken, Verdict& verdict) {
     std::u16string text;
     std::vector<Piece> pieces;
-    text.reserve(verdict.text.size() + objectsAt.size());
-    pieces.reserve(verdict.pieces.size() + objectsAt.size());
+    text.reserve(verdict.text.size() + taken.size());
+    pieces.reserve(verdict.pieces.size() + taken.size());
     std::size_t source = 0, result = 0, next = 0;
     auto objectsHere = [&] {
-        for (; next < objectsAt.size() && objectsAt[next] == source; ++next) {
-            text.push_back(kObject);
+        for (; next < taken.size() && taken[next].at == source; ++next) {
+            text.push_back(taken[next].ch);
             pieces.push_back({1, 1});
         }
     };
     for (const Piece& p : verdict.pieces) {
         objectsHere();
-        if (next < objectsAt.size() && objectsAt[next] < source + p.source) return false;
+        if (next < taken.size() && taken[next].at < source + p.source) return false;
         text.append(verdict.text, result, p.result);
         pieces.push_back(p);
         source += p.source;
         result += p.result;
     }
     objectsHere();
-    if (next != objectsAt.size()) return false;
+    if (next != taken.size()) return false;
     verdict.text = std::move(text);
     verdict.pieces = std::move(pieces);
     return true;
@@ -56,7 +67,7 @@ bool tooFewLetters(std::u16string_view text) {
     char16_t seen[2] = {};
     int distinct = 0;
     for (char16_t c : text) {
-        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x80 && c != 0xA0 && c != kObject);
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x80 && c != 0xA0 && !isInvisible(c));
         if (!letter || (distinct > 0 && seen[0] == c) || (distinct > 1 && seen[1] == c)) continue;
         if (distinct == 2) return false;
         seen[distinct++] = c;
@@ -71,18 +82,16 @@ Verdict judgeParagraph(RepairKind kind, std::u16string_view paragraph, EncodingJ
     auto judge = [&](std::u16string_view text) {
         return kind == RepairKind::Encoding ? encoding.judge(text) : layout.judge(text);
     };
-    if (paragraph.find(kObject) == std::u16string_view::npos) return judge(paragraph);
-    // An image is no character of the text: the paragraph is judged without
-    // it (no code page can carry it, so it would stop every repair), and it
-    // keeps its place.
+    if (std::none_of(paragraph.begin(), paragraph.end(), isInvisible)) return judge(paragraph);
+    // The paragraph is judged without them, and each keeps its place.
     std::u16string text;
-    std::vector<std::size_t> objectsAt;
+    std::vector<Invisible> taken;
     for (char16_t c : paragraph) {
-        if (c == kObject) objectsAt.push_back(text.size());
+        if (isInvisible(c)) taken.push_back({text.size(), c});
         else text.push_back(c);
     }
     Verdict verdict = judge(text);
-    if (verdict.repaired && !putObjectsBack(objectsAt, verdict)) return Verdict{};
+    if (verdict.repaired && !putInvisiblesBack(taken, verdict)) return Verdict{};
     return verdict;
 }
 
