@@ -40,21 +40,21 @@ bool putInvisiblesBack(const std::vector<Invisible>& taken, Verdict& verdict) {
     text.reserve(verdict.text.size() + taken.size());
     pieces.reserve(verdict.pieces.size() + taken.size());
     std::size_t source = 0, result = 0, next = 0;
-    auto objectsHere = [&] {
+    auto invisiblesHere = [&] {
         for (; next < taken.size() && taken[next].at == source; ++next) {
             text.push_back(taken[next].ch);
             pieces.push_back({1, 1});
         }
     };
     for (const Piece& p : verdict.pieces) {
-        objectsHere();
+        invisiblesHere();
         if (next < taken.size() && taken[next].at < source + p.source) return false;
         text.append(verdict.text, result, p.result);
         pieces.push_back(p);
         source += p.source;
         result += p.result;
     }
-    objectsHere();
+    invisiblesHere();
     if (next != taken.size()) return false;
     verdict.text = std::move(text);
     verdict.pieces = std::move(pieces);
@@ -67,7 +67,8 @@ bool tooFewLetters(std::u16string_view text) {
     char16_t seen[2] = {};
     int distinct = 0;
     for (char16_t c : text) {
-        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x80 && c != 0xA0 && !isInvisible(c));
+        const bool letter =
+            (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0x80 && c != 0xA0 && !isInvisible(c));
         if (!letter || (distinct > 0 && seen[0] == c) || (distinct > 1 && seen[1] == c)) continue;
         if (distinct == 2) return false;
         seen[distinct++] = c;
