@@ -224,6 +224,7 @@ def main():
     parser.add_argument("--per-chain", type=int, default=400, help="garbled paragraphs per chain")
     parser.add_argument("--seed", type=int, default=12)
     parser.add_argument("--show", type=int, default=0, help="examples of misses for chains below 99 %%")
+    parser.add_argument("--all", action="store_true", help="every two-step chain, not only the twelve lowest")
     args = parser.parse_args()
     rng = random.Random(args.seed)
 
@@ -240,7 +241,7 @@ def main():
     n_all = sum(r[1] for r in doubles)
     ok_all = sum(r[2] for r in doubles)
     print(f"\nTwo misreadings, the second from UTF-8 ({sum(1 for r in doubles if r[1])} chains):")
-    for chain, n, ok, _ in sorted((r for r in doubles if r[1]), key=lambda r: r[2] / r[1])[:12]:
+    for chain, n, ok, _ in sorted((r for r in doubles if r[1]), key=lambda r: r[2] / r[1])[:None if args.all else 12]:
         print(f"{chain_name(chain):72} {n:6} {share(ok, n)}")
     print(f"{'all of them':72} {n_all:6} {share(ok_all, n_all)}")
     worst = min((r[2] / r[1], chain_name(r[0])) for r in singles + doubles if r[1])
