@@ -16,13 +16,7 @@ start
 words=(Щи Жук Ёлка Щука Юла Чай Шум Яма Мир Цех)
 latin=(Schi Zhuk Elka Schuka Yula Chaj Shum Yama Mir Ceh)
 for i in "${!words[@]}"; do
-  printf '%s' "${words[$i]}" | xclip -selection clipboard -i
-  xdotool key --clearmodifiers alt+v
-  sleep 0.2
-  xdotool key F3
-  sleep 0.4
-  xdotool key --clearmodifiers alt+c
-  expect_clip "${latin[$i]}"
+  convert_via_clipboard "${words[$i]}" F3 "${latin[$i]}"
   xdotool key --clearmodifiers ctrl+n
 done
 stop

@@ -46,6 +46,19 @@ stop() {
   wait "$pid" || fail "the program exited with status $?"
 }
 
+# Puts `text` in the source pane through the clipboard (Alt+V), runs the
+# command on `key`, copies the result out (Alt+C) and expects `want` there.
+convert_via_clipboard() {
+  local text=$1 key=$2 want=$3
+  printf '%s' "$text" | xclip -selection clipboard -i
+  xdotool key --clearmodifiers alt+v
+  sleep 0.3
+  xdotool key "$key"
+  sleep 0.5
+  xdotool key --clearmodifiers alt+c
+  expect_clip "$want"
+}
+
 # Waits up to ten seconds for a shown window whose title matches the
 # pattern, other than the window `except`; prints its id, or nothing.
 visible_window() {
