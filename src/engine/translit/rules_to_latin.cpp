@@ -1,0 +1,403 @@
+#include "translit/rules_to_latin.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "text/cp1251.h"
+#include "text/output_cursor.h"
+#include "text/utf8.h"
+#include "translit/letters.h"
+
+namespace lettrica::translit {
+
+namespace {
+
+// Codes: ASCII as it is, U+0400..U+047F as 0x80..0xFF (the UTF-8 of the
+// block is D0 80..D1 BF); 256 for anything else.
+constexpr unsigned kNoCode = 256;
+constexpr char16_t charOfCode(unsigned code) { return static_cast<char16_t>(code < 0x80 ? code : 0x380 + code); }
+constexpr unsigned codeOf(char32_t c) {
+    return c < 0x80 ? c : (c >= 0x400 && c <= 0x47F) ? c - 0x380 : kNoCode;
+}
+
+// A table entry: up to six bytes of output, then the control byte: its
+// length in bits 0-3, kNext when the next character may change it, kSlow
+// when only the rules can tell.
+constexpr std::uint64_t kNext = 0x40ull << 56;
+constexpr std::uint64_t kSlow = 0x80ull << 56;
+constexpr std::uint64_t kFlags = kNext | kSlow;
+
+std::uint64_t packed(std::string_view bytes) {
+    if (bytes.size() > 6) return kSlow;
+    std::uint64_t w = 0;
+    std::memcpy(&w, bytes.data(), bytes.size());
+    return w | static_cast<std::uint64_t>(bytes.size()) << 56;
+}
+
+inline std::size_t lengthOf(std::uint64_t w) { return static_cast<std::size_t>((w >> 56) & 0xF); }
+
+std::string cp1251Bytes(std::u16string_view text, bool& ok) {
+    std::string out;
+    ok = true;
+    for (char16_t c : text) {
+        const int b = text::unicodeToCp1251(c);
+        if (b < 0) ok = false;
+        else out.push_back(static_cast<char>(b));
+    }
+    return out;
+}
+
+// Up to two combining marks are skipped looking either way.
+long prevIndex(const char16_t* s, std::size_t pos) {
+    std::size_t q = pos;
+    for (int skipped = 0; q > 0;) {
+        --q;
+        if (letters::isCombining(s[q]) && skipped < 2) {
+            ++skipped;
+            continue;
+        }
+        return static_cast<long>(q);
+    }
+    return -1;
+}
+
+long nextIndex(const char16_t* s, std::size_t n, std::size_t at) {
+    for (int skipped = 0; at < n; ++at) {
+        if (letters::isCombining(s[at]) && skipped < 2) {
+            ++skipped;
+            continue;
+        }
+        return static_cast<long>(at);
+    }
+    return -1;
+}
+
+bool letterAt(const char16_t* s, long i) { return i >= 0 && letters::isLetter(s[i]); }
+
+// A capital whose neighbours in the word are all capitals (and which has one).
+bool allCapitals(const char16_t* s, std::size_t n, std::size_t pos) {
+    const long p = prevIndex(s, pos), q = nextIndex(s, n, pos + 1);
+    const bool pl = letterAt(s, p), ql = letterAt(s, q);
+    if (!pl && !ql) return false;
+    return (!pl || letters::isUpper(s[p])) && (!ql || letters::isUpper(s[q]));
+}
+
+}  // namespace
+
+struct RulesToLatin::Tables {
+    std::vector<std::array<std::uint64_t, 256>> utf8;    // [class of the character before][code]
+    std::vector<std::array<std::uint64_t, 256>> cp1251;  // [class][byte]
+    std::array<std::uint8_t, 256> classOfCode{}, classOfByte{};
+    std::uint8_t other = 0;                               // the class that sends every letter to the rules
+    std::vector<std::bitset<kNoCode + 1>> next;           // by code: which next codes may change the output
+    std::array<std::uint16_t, 256> codeOfByte{};
+};
+
+RulesToLatin::RulesToLatin(SystemRules rules) : rules_(std::move(rules)) {
+    // Forms, grouped by first letter in the order the rules are tried.
+    std::vector<const Rule*> order;
+    for (const Rule& r : rules_.rules) order.push_back(&r);
+    std::stable_sort(order.begin(), order.end(), [](const Rule* a, const Rule* b) { return a->source[0] < b->source[0]; });
+    for (const Rule* r : order) {
+        Forms f{r, {}, {}, {}, {}};
+        f.text[0] = r->output;
+        for (std::size_t i = 0; i < r->output.size(); ++i) {
+            if (i == 0) letters::appendUpper(r->output[i], f.text[1]);
+            else f.text[1].push_back(r->output[i]);
+            letters::appendUpper(r->output[i], f.text[2]);
+        }
+        for (int k = 0; k < 3; ++k) {
+            f.utf8[k] = text::encodeUtf8(f.text[k]);
+            f.cp1251[k] = cp1251Bytes(f.text[k], f.inCp1251[k]);
+        }
+        forms_.push_back(std::move(f));
+        lookahead_ = std::max(lookahead_, r->source.size() + 2);
+    }
+    for (std::size_t i = 0; i < forms_.size();) {
+        std::size_t j = i;
+        const char16_t first = forms_[i].rule->source[0];
+        while (j < forms_.size() && forms_[j].rule->source[0] == first) ++j;
+        const std::pair<std::uint16_t, std::uint16_t> range{static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(j)};
+        if (codeOf(first) != kNoCode) byCode_[codeOf(first)] = range;
+        else byOther_.push_back({first, range});
+        // The capital too, when it has a code of its own.
+        const unsigned cap = codeOf(letters::cyrillicUpper(first));
+        if (cap != kNoCode) byCode_[cap] = range;
+        i = j;
+    }
+
+    // Classes of the character before: characters alike for every `after`.
+    auto t = std::make_shared<Tables>();
+    std::vector<const Condition*> afters;
+    for (const Rule& r : rules_.rules)
+        if (r.after.used) afters.push_back(&r.after);
+    std::map<std::vector<bool>, std::uint8_t> classes;
+    std::vector<char16_t> representative;
+    const auto classOf = [&](char16_t c) {
+        std::vector<bool> signature;
+        for (const Condition* a : afters) signature.push_back(a->holds(c, letters::isLetter(c)));
+        auto [it, added] = classes.emplace(signature, static_cast<std::uint8_t>(classes.size()));
+        if (added) representative.push_back(c);
+        return it->second;
+    };
+    for (unsigned code = 0; code < 256; ++code) t->classOfCode[code] = classOf(charOfCode(code));
+    for (unsigned b = 0; b < 256; ++b) t->classOfByte[b] = classOf(text::cp1251ToUnicode(static_cast<unsigned char>(b)));
+    t->other = static_cast<std::uint8_t>(classes.size());
+
+    t->next.resize(256);
+    const auto entry = [&](char16_t c, int cls, bool utf8) -> std::uint64_t {
+        const std::string self = utf8 ? text::encodeUtf8(std::u16string(1, c))
+                                      : std::string(1, static_cast<char>(text::unicodeToCp1251(c)));
+        const char16_t lc = static_cast<char16_t>(letters::lower(c));
+        std::pair<std::uint16_t, std::uint16_t> range{0, 0};
+        if (codeOf(c) != kNoCode) range = byCode_[codeOf(c)];
+        else
+            for (const auto& o : byOther_)
+                if (o.first == lc) range = o.second;
+        if (range.first == range.second) return packed(self);
+        if (cls == t->other) return kSlow;
+        std::uint64_t flags = 0;
+        const Forms* chosen = nullptr;
+        for (std::size_t i = range.first; i < range.second; ++i) {
+            const Rule& r = *forms_[i].rule;
+            if (r.source.size() > 1 || r.before.used) {
+                flags |= kNext;
+                continue;
+            }
+            const char16_t rep = representative[cls];
+            if (r.after.used && !r.after.holds(rep, letters::isLetter(rep))) continue;
+            chosen = &forms_[i];
+            break;
+        }
+        if (flags && codeOf(c) == kNoCode) return kSlow;
+        if (!chosen) return packed(self) | flags;
+        const bool capital = lc != c;
+        if (capital && chosen->text[1] != chosen->text[2]) return kSlow;
+        const int form = capital ? 1 : 0;
+        if (!utf8 && !chosen->inCp1251[form]) return kSlow;
+        return packed(utf8 ? chosen->utf8[form] : chosen->cp1251[form]) | flags;
+    };
+    t->utf8.resize(classes.size() + 1);
+    t->cp1251.resize(classes.size() + 1);
+    for (std::size_t cls = 0; cls <= classes.size(); ++cls) {
+        for (unsigned x = 0; x < 256; ++x) {
+            t->utf8[cls][x] = entry(charOfCode(x), static_cast<int>(cls), true);
+            t->cp1251[cls][x] = entry(text::cp1251ToUnicode(static_cast<unsigned char>(x)), static_cast<int>(cls), false);
+        }
+    }
+    for (unsigned b = 0; b < 256; ++b) t->codeOfByte[b] = static_cast<std::uint16_t>(codeOf(text::cp1251ToUnicode(static_cast<unsigned char>(b))));
+    for (unsigned code = 0; code < 256; ++code) {
+        const auto range = byCode_[code];
+        t->next[code].set(kNoCode);
+        for (unsigned x = 0; x < 256; ++x) {
+            const char16_t n = charOfCode(x);
+            for (std::size_t i = range.first; i < range.second; ++i) {
+                const Rule& r = *forms_[i].rule;
+                if (r.source.size() > 1 ? letters::lower(n) == r.source[1]
+                                        : r.before.used && r.before.holds(n, letters::isLetter(n)))
+                    t->next[code].set(x);
+            }
+        }
+    }
+    tables_ = std::move(t);
+}
+
+RulesToLatin::Match RulesToLatin::matchAt(const char16_t* s, std::size_t n, std::size_t pos) const {
+    const char16_t c = s[pos];
+    std::pair<std::uint16_t, std::uint16_t> range{0, 0};
+    if (codeOf(c) != kNoCode) {
+        range = byCode_[codeOf(c)];
+    } else if (letters::isCyrillic(c)) {
+        const char16_t lc = static_cast<char16_t>(letters::lower(c));
+        for (const auto& o : byOther_)
+            if (o.first == lc) range = o.second;
+    }
+    if (range.first == range.second) return {};
+    const long p = prevIndex(s, pos);
+    const char16_t pc = p >= 0 ? s[p] : u' ';
+    for (std::size_t i = range.first; i < range.second; ++i) {
+        const Rule& r = *forms_[i].rule;
+        const std::size_t len = r.source.size();
+        if (pos + len > n) continue;
+        bool same = true;
+        for (std::size_t k = 1; k < len && same; ++k) same = letters::lower(s[pos + k]) == r.source[k];
+        if (!same) continue;
+        if (r.after.used && !r.after.holds(pc, letterAt(s, p))) continue;
+        if (r.before.used) {
+            const long q = nextIndex(s, n, pos + len);
+            if (!r.before.holds(q >= 0 ? s[q] : u' ', letterAt(s, q))) continue;
+        }
+        const int form = !letters::isUpper(c) ? 0 : allCapitals(s, n, pos) ? 2 : 1;
+        return {&forms_[i], form, len};
+    }
+    return {};
+}
+
+Step RulesToLatin::step(std::u16string_view text, std::size_t pos) const {
+    const Match m = matchAt(text.data(), text.size(), pos);
+    if (!m.forms) return Step::keepOne();
+    return Step::replace(m.forms->text[m.form], static_cast<std::uint8_t>(m.span));
+}
+
+namespace {
+
+// The characters around byte `at`: up to kBehind before it (not before the
+// buffer's start) and `ahead` after it, as UTF-16; `pos` is where `at` is.
+template <bool Utf8>
+std::size_t window(const unsigned char* p, std::size_t n, std::size_t at, std::size_t ahead, char16_t* w,
+                   std::size_t& pos) {
+    std::size_t from = at;
+    for (std::size_t k = 0; k < RulesToLatin::kBehind && from > 0; ++k) {
+        --from;
+        if constexpr (Utf8)
+            while (from > 0 && (p[from] & 0xC0) == 0x80) --from;
+    }
+    std::size_t units = 0, count = 0, i = from;
+    pos = 0;
+    while (i < n && (i < at || count <= ahead)) {
+        if (i == at) pos = units;
+        char32_t c = p[i];
+        std::size_t len = 1;
+        if constexpr (Utf8) {
+            if (c >= 0xF0) c &= 0x07, len = 4;
+            else if (c >= 0xE0) c &= 0x0F, len = 3;
+            else if (c >= 0xC0) c &= 0x1F, len = 2;
+            if (i + len > n) break;
+            for (std::size_t k = 1; k < len; ++k) c = c << 6 | (p[i + k] & 0x3F);
+        } else {
+            c = text::cp1251ToUnicode(p[i]);
+        }
+        if (c >= 0x10000) {
+            w[units++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            w[units++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            w[units++] = static_cast<char16_t>(c);
+        }
+        i += len;
+        if (i > at) ++count;
+    }
+    return units;
+}
+
+// Bytes of the `count` characters at p[i..).
+std::size_t utf8Length(const unsigned char* p, std::size_t i, std::size_t count) {
+    const std::size_t start = i;
+    for (std::size_t k = 0; k < count; ++k) {
+        const unsigned c = p[i];
+        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    }
+    return i - start;
+}
+
+}  // namespace
+
+template <bool Utf8>
+std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool final, std::string& out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t limit;
+    if (final) limit = n;
+    else if constexpr (Utf8) limit = context + text::utf8HoldBack(bytes.substr(context), lookahead_);
+    else limit = n > context + lookahead_ ? n - lookahead_ : context;
+    const Tables& t = *tables_;
+    const auto& table = Utf8 ? t.utf8 : t.cp1251;
+    text::OutputCursor<std::string> cursor(out);
+    std::size_t i = context;
+    unsigned cls = t.other;
+    char16_t w[32];
+    while (i < limit) {
+        const std::size_t end = std::min(limit, i + cursor.kBlock);
+        // Eight bytes of slack for the whole-word stores; a slow step may
+        // write up to a rule's longest form.
+        char* dst = cursor.reserve((end - i) * 8 + 64);
+        while (i < end) {
+            unsigned x;
+            std::size_t len = 1;
+            if constexpr (Utf8) {
+                const unsigned c = p[i];
+                if (c < 0x80) {
+                    x = c;
+                } else if ((c & 0xFE) == 0xD0 && i + 1 < n) {
+                    x = p[i + 1] + ((c & 1) << 6);
+                    len = 2;
+                } else {
+                    x = kNoCode;
+                }
+            } else {
+                x = p[i];
+            }
+            if (x != kNoCode) {
+                const std::uint64_t word = table[cls][x];
+                bool fast = (word & kFlags) == 0;
+                if (!fast && (word & kSlow) == 0) {
+                    // Only a next character of certain kinds changes it.
+                    unsigned next = kNoCode;
+                    const std::size_t j = i + len;
+                    if constexpr (Utf8) {
+                        if (j < n && p[j] < 0x80) next = p[j];
+                        else if (j + 1 < n && (p[j] & 0xFE) == 0xD0) next = p[j + 1] + ((p[j] & 1) << 6);
+                    } else if (j < n) {
+                        next = t.codeOfByte[p[j]];
+                    }
+                    const unsigned row = Utf8 ? x : t.codeOfByte[x];
+                    fast = !t.next[row].test(next);
+                }
+                if (fast) {
+                    std::memcpy(dst, &word, 8);
+                    dst += lengthOf(word);
+                    cls = Utf8 ? t.classOfCode[x] : t.classOfByte[x];
+                    i += len;
+                    continue;
+                }
+            }
+            if (Utf8 && i + utf8Length(p, i, 1) > n) {  // a character cut at the very end stays
+                std::memcpy(dst, p + i, n - i);
+                dst += n - i;
+                i = n;
+                break;
+            }
+            // The rules, over the characters around this one.
+            std::size_t pos;
+            const std::size_t units = window<Utf8>(p, n, i, lookahead_, w, pos);
+            const Match m = matchAt(w, units, pos);
+            std::size_t taken;
+            if (!m.forms) {
+                taken = Utf8 ? utf8Length(p, i, 1) : 1;
+                std::memcpy(dst, p + i, taken);
+                dst += taken;
+            } else {
+                taken = Utf8 ? utf8Length(p, i, m.span) : m.span;
+                const std::string* o;
+                if constexpr (Utf8) {
+                    o = &m.forms->utf8[m.form];
+                } else {
+                    if (!m.forms->inCp1251[m.form]) {
+                        for (char16_t c : m.forms->text[m.form])
+                            if (text::unicodeToCp1251(c) < 0) throw UnencodableOutput(c);
+                    }
+                    o = &m.forms->cp1251[m.form];
+                }
+                std::memcpy(dst, o->data(), o->size());
+                dst += o->size();
+            }
+            i += taken;
+            const unsigned last = codeOf(w[pos + (m.forms ? m.span : 1) - 1]);
+            cls = last == kNoCode ? t.other : (Utf8 ? t.classOfCode[last] : t.classOfByte[p[i - 1]]);
+        }
+        cursor.commit(dst);
+    }
+    return i - context;
+}
+
+std::size_t RulesToLatin::convertBytesAfter(std::size_t context, std::string_view bytes, bool final,
+                                            std::string& out) const {
+    return run<false>(context, bytes, final, out);
+}
+
+std::size_t RulesToLatin::convertUtf8After(std::size_t context, std::string_view utf8, bool final,
+                                           std::string& out) const {
+    return run<true>(context, utf8, final, out);
+}
+
+}  // namespace lettrica::translit
