@@ -7,6 +7,7 @@
 #include "text/cp1251.h"
 #include "text/output_cursor.h"
 #include "text/utf8.h"
+#include "text/utf8_cyrillic.h"
 #include "translit/letters.h"
 
 namespace lettrica::translit {
@@ -24,9 +25,10 @@ constexpr unsigned codeOf(char32_t c) {
 // A table entry: up to six bytes of output, then the control byte: its
 // length in bits 0-3, kNext when the next character may change it, kSlow
 // when only the rules can tell.
+constexpr std::uint64_t kCapital = 0x20ull << 56;  // the capitals table holds the form in capitals
 constexpr std::uint64_t kNext = 0x40ull << 56;
 constexpr std::uint64_t kSlow = 0x80ull << 56;
-constexpr std::uint64_t kFlags = kNext | kSlow;
+constexpr std::uint64_t kFlags = kCapital | kNext | kSlow;
 
 std::uint64_t packed(std::string_view bytes) {
     if (bytes.size() > 6) return kSlow;
@@ -88,8 +90,14 @@ bool allCapitals(const char16_t* s, std::size_t n, std::size_t pos) {
 struct RulesToLatin::Tables {
     std::vector<std::array<std::uint64_t, 256>> utf8;    // [class of the character before][code]
     std::vector<std::array<std::uint64_t, 256>> cp1251;  // [class][byte]
+    // The same for a capital between capitals, where it differs (kCapital).
+    std::vector<std::array<std::uint64_t, 256>> utf8Capitals, cp1251Capitals;
+    // By code: bit 0 a letter, bit 1 a capital.
+    std::array<std::uint8_t, 257> kindOfCode{}, kindOfByte{};
     std::array<std::uint8_t, 256> classOfCode{}, classOfByte{};
+    std::array<std::uint16_t, 256> rowOfCode{}, rowOfByte{};  // the same times 256: a row of the tables
     std::uint8_t other = 0;                               // the class that sends every letter to the rules
+    std::uint16_t otherRow = 0;
     std::vector<std::bitset<kNoCode + 1>> next;           // by code: which next codes may change the output
     std::array<std::uint16_t, 256> codeOfByte{};
 };
@@ -144,9 +152,14 @@ RulesToLatin::RulesToLatin(SystemRules rules) : rules_(std::move(rules)) {
     for (unsigned code = 0; code < 256; ++code) t->classOfCode[code] = classOf(charOfCode(code));
     for (unsigned b = 0; b < 256; ++b) t->classOfByte[b] = classOf(text::cp1251ToUnicode(static_cast<unsigned char>(b)));
     t->other = static_cast<std::uint8_t>(classes.size());
+    t->otherRow = static_cast<std::uint16_t>(t->other * 256);
+    for (unsigned x = 0; x < 256; ++x) {
+        t->rowOfCode[x] = static_cast<std::uint16_t>(t->classOfCode[x] * 256);
+        t->rowOfByte[x] = static_cast<std::uint16_t>(t->classOfByte[x] * 256);
+    }
 
     t->next.resize(256);
-    const auto entry = [&](char16_t c, int cls, bool utf8) -> std::uint64_t {
+    const auto entry = [&](char16_t c, int cls, bool utf8, bool allCapitals) -> std::uint64_t {
         const std::string self = utf8 ? text::encodeUtf8(std::u16string(1, c))
                                       : std::string(1, static_cast<char>(text::unicodeToCp1251(c)));
         const char16_t lc = static_cast<char16_t>(letters::lower(c));
@@ -173,19 +186,31 @@ RulesToLatin::RulesToLatin(SystemRules rules) : rules_(std::move(rules)) {
         if (flags && codeOf(c) == kNoCode) return kSlow;
         if (!chosen) return packed(self) | flags;
         const bool capital = lc != c;
-        if (capital && chosen->text[1] != chosen->text[2]) return kSlow;
-        const int form = capital ? 1 : 0;
+        if (capital && chosen->text[1] != chosen->text[2]) flags |= kCapital;
+        const int form = !capital ? 0 : allCapitals ? 2 : 1;
         if (!utf8 && !chosen->inCp1251[form]) return kSlow;
-        return packed(utf8 ? chosen->utf8[form] : chosen->cp1251[form]) | flags;
+        const std::uint64_t w = packed(utf8 ? chosen->utf8[form] : chosen->cp1251[form]);
+        return w & kSlow ? kSlow : w | flags;
     };
-    t->utf8.resize(classes.size() + 1);
-    t->cp1251.resize(classes.size() + 1);
+    for (auto* table : {&t->utf8, &t->cp1251, &t->utf8Capitals, &t->cp1251Capitals}) table->resize(classes.size() + 1);
     for (std::size_t cls = 0; cls <= classes.size(); ++cls) {
         for (unsigned x = 0; x < 256; ++x) {
-            t->utf8[cls][x] = entry(charOfCode(x), static_cast<int>(cls), true);
-            t->cp1251[cls][x] = entry(text::cp1251ToUnicode(static_cast<unsigned char>(x)), static_cast<int>(cls), false);
+            const int k = static_cast<int>(cls);
+            const char16_t byByte = text::cp1251ToUnicode(static_cast<unsigned char>(x));
+            t->utf8[cls][x] = entry(charOfCode(x), k, true, false);
+            t->cp1251[cls][x] = entry(byByte, k, false, false);
+            t->utf8Capitals[cls][x] = entry(charOfCode(x), k, true, true);
+            t->cp1251Capitals[cls][x] = entry(byByte, k, false, true);
         }
     }
+    const auto kind = [](char16_t c) {
+        return static_cast<std::uint8_t>((letters::isLetter(c) ? 1 : 0) | (letters::isUpper(c) ? 2 : 0));
+    };
+    for (unsigned x = 0; x < 256; ++x) {
+        t->kindOfCode[x] = kind(charOfCode(x));
+        t->kindOfByte[x] = kind(text::cp1251ToUnicode(static_cast<unsigned char>(x)));
+    }
+    t->kindOfCode[kNoCode] = t->kindOfByte[kNoCode] = 4;  // unknown: the rules decide
     for (unsigned b = 0; b < 256; ++b) t->codeOfByte[b] = static_cast<std::uint16_t>(codeOf(text::cp1251ToUnicode(static_cast<unsigned char>(b))));
     for (unsigned code = 0; code < 256; ++code) {
         const auto range = byCode_[code];
@@ -292,6 +317,37 @@ std::size_t utf8Length(const unsigned char* p, std::size_t i, std::size_t count)
 
 }  // namespace
 
+// The rules at byte q, over the characters around it: writes the output,
+// returns the bytes taken, sets `chars` to the characters and `last` to the
+// code of the last of them (kNoCode when it has none).
+template <bool Utf8>
+RulesToLatin::Slow RulesToLatin::slowStep(const unsigned char* p, std::size_t n, std::size_t q, char* dst) const {
+    if (Utf8 && q + utf8Length(p, q, 1) > n) {  // a character cut at the very end stays
+        std::memcpy(dst, p + q, n - q);
+        return {n - q, 1, kNoCode, dst + (n - q)};
+    }
+    char16_t w[32];
+    std::size_t pos;
+    const std::size_t units = window<Utf8>(p, n, q, lookahead_, w, pos);
+    const Match m = matchAt(w, units, pos);
+    const std::size_t chars = m.forms ? m.span : 1;
+    const std::size_t taken = Utf8 ? utf8Length(p, q, chars) : chars;
+    if (!m.forms) {
+        std::memcpy(dst, p + q, taken);
+        dst += taken;
+    } else {
+        if constexpr (!Utf8) {
+            if (!m.forms->inCp1251[m.form])
+                for (char16_t c : m.forms->text[m.form])
+                    if (text::unicodeToCp1251(c) < 0) throw UnencodableOutput(c);
+        }
+        const std::string& o = Utf8 ? m.forms->utf8[m.form] : m.forms->cp1251[m.form];
+        std::memcpy(dst, o.data(), o.size());
+        dst += o.size();
+    }
+    return {taken, chars, codeOf(w[pos + chars - 1]), dst};
+}
+
 template <bool Utf8>
 std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool final, std::string& out) const {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -301,89 +357,97 @@ std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool 
     else if constexpr (Utf8) limit = context + text::utf8HoldBack(bytes.substr(context), lookahead_);
     else limit = n > context + lookahead_ ? n - lookahead_ : context;
     const Tables& t = *tables_;
-    const auto& table = Utf8 ? t.utf8 : t.cp1251;
+    const std::uint64_t* table = (Utf8 ? t.utf8 : t.cp1251).data()->data();
+    const std::uint64_t* capitals = (Utf8 ? t.utf8Capitals : t.cp1251Capitals).data()->data();
+    const std::uint8_t* kindOf = Utf8 ? t.kindOfCode.data() : t.kindOfByte.data();
+    const std::uint16_t* classOf = Utf8 ? t.rowOfCode.data() : t.rowOfByte.data();
     text::OutputCursor<std::string> cursor(out);
     std::size_t i = context;
-    unsigned cls = t.other;
-    char16_t w[32];
+    std::size_t row = t.otherRow;  // the class of the character before, times 256
+    unsigned before = kNoCode;     // and its code (its byte in Windows-1251)
+    char* dst = nullptr;
+
+    // The code of the character at byte q, for a look at the next one.
+    const auto codeAt = [p, n, &t](std::size_t q) -> unsigned {
+        if (q >= n) return kNoCode;
+        if constexpr (Utf8) {
+            if (p[q] < 0x80) return p[q];
+            if ((p[q] & 0xFE) == 0xD0 && q + 1 < n) return p[q + 1] + ((p[q] & 1u) << 6);
+            return kNoCode;
+        } else {
+            return t.codeOfByte[p[q]];
+        }
+    };
+    // After the rules took `taken` bytes at q: the character before the next.
+    const auto after = [p, classOf, &t](std::size_t q, std::size_t taken, unsigned last, std::size_t& row,
+                                        unsigned& before) {
+        if (last == kNoCode) {
+            row = t.otherRow;
+            before = kNoCode;
+        } else {
+            before = Utf8 ? last : p[q + taken - 1];
+            row = classOf[before];
+        }
+    };
+
+    unsigned char squeezed[text::OutputCursor<std::string>::kBlock + 32];
     while (i < limit) {
         const std::size_t end = std::min(limit, i + cursor.kBlock);
-        // Eight bytes of slack for the whole-word stores; a slow step may
-        // write up to a rule's longest form.
-        char* dst = cursor.reserve((end - i) * 8 + 64);
-        while (i < end) {
-            unsigned x;
-            std::size_t len = 1;
-            if constexpr (Utf8) {
-                const unsigned c = p[i];
-                if (c < 0x80) {
-                    x = c;
-                } else if ((c & 0xFE) == 0xD0 && i + 1 < n) {
-                    x = p[i + 1] + ((c & 1) << 6);
-                    len = 2;
-                } else {
-                    x = kNoCode;
-                }
-            } else {
-                x = p[i];
-            }
-            if (x != kNoCode) {
-                const std::uint64_t word = table[cls][x];
-                bool fast = (word & kFlags) == 0;
-                if (!fast && (word & kSlow) == 0) {
-                    // Only a next character of certain kinds changes it.
-                    unsigned next = kNoCode;
-                    const std::size_t j = i + len;
-                    if constexpr (Utf8) {
-                        if (j < n && p[j] < 0x80) next = p[j];
-                        else if (j + 1 < n && (p[j] & 0xFE) == 0xD0) next = p[j + 1] + ((p[j] & 1) << 6);
-                    } else if (j < n) {
-                        next = t.codeOfByte[p[j]];
-                    }
-                    const unsigned row = Utf8 ? x : t.codeOfByte[x];
-                    fast = !t.next[row].test(next);
-                }
-                if (fast) {
-                    std::memcpy(dst, &word, 8);
-                    dst += lengthOf(word);
-                    cls = Utf8 ? t.classOfCode[x] : t.classOfByte[x];
-                    i += len;
-                    continue;
+        // At most eight bytes a source byte, and a rule's lookahead beyond.
+        dst = cursor.reserve((end - i + lookahead_ * 4) * 8 + 64);
+        const unsigned char* codes;
+        std::size_t count;
+        if constexpr (Utf8) {
+            std::size_t taken = 0;
+            count = text::squeezeCyrillic(bytes.substr(i, end - i), squeezed, taken);
+            codes = squeezed;
+        } else {
+            count = end - i;
+            codes = p + i;
+        }
+        // A run of ASCII and Cyrillic, one code a character: b is the byte
+        // of code j.
+        std::size_t j = 0, b = i;
+        while (j < count) {
+            const unsigned x = codes[j];
+            std::uint64_t word = table[row + x];
+            const std::size_t len = Utf8 ? 1 + (x >> 7) : 1;
+            bool fast = (word & kFlags) == 0;
+            if (!fast && (word & kSlow) == 0) {
+                // Only a next character of certain kinds changes it; a
+                // capital looks at both neighbours.
+                const unsigned next = j + 1 < count ? (Utf8 ? codes[j + 1] : t.codeOfByte[codes[j + 1]]) : codeAt(b + len);
+                fast = !(word & kNext) || !t.next[Utf8 ? x : t.codeOfByte[x]].test(next);
+                if (fast && (word & kCapital)) {
+                    const unsigned a = kindOf[before];
+                    const unsigned z = j + 1 < count ? kindOf[codes[j + 1]] : Utf8 ? kindOf[next] : (b + len < n ? kindOf[p[b + len]] : 0);
+                    fast = ((a | z) & 4) == 0;
+                    // Between capitals, or beside one with no letter on the other side.
+                    if (fast && (a | z) & 1 && (a & 3) != 1 && (z & 3) != 1) word = capitals[row + x];
                 }
             }
-            if (Utf8 && i + utf8Length(p, i, 1) > n) {  // a character cut at the very end stays
-                std::memcpy(dst, p + i, n - i);
-                dst += n - i;
-                i = n;
-                break;
+            if (fast) {
+                std::memcpy(dst, &word, 8);
+                dst += lengthOf(word);
+                row = classOf[x];
+                before = x;
+                b += len;
+                ++j;
+                continue;
             }
-            // The rules, over the characters around this one.
-            std::size_t pos;
-            const std::size_t units = window<Utf8>(p, n, i, lookahead_, w, pos);
-            const Match m = matchAt(w, units, pos);
-            std::size_t taken;
-            if (!m.forms) {
-                taken = Utf8 ? utf8Length(p, i, 1) : 1;
-                std::memcpy(dst, p + i, taken);
-                dst += taken;
-            } else {
-                taken = Utf8 ? utf8Length(p, i, m.span) : m.span;
-                const std::string* o;
-                if constexpr (Utf8) {
-                    o = &m.forms->utf8[m.form];
-                } else {
-                    if (!m.forms->inCp1251[m.form]) {
-                        for (char16_t c : m.forms->text[m.form])
-                            if (text::unicodeToCp1251(c) < 0) throw UnencodableOutput(c);
-                    }
-                    o = &m.forms->cp1251[m.form];
-                }
-                std::memcpy(dst, o->data(), o->size());
-                dst += o->size();
-            }
-            i += taken;
-            const unsigned last = codeOf(w[pos + (m.forms ? m.span : 1) - 1]);
-            cls = last == kNoCode ? t.other : (Utf8 ? t.classOfCode[last] : t.classOfByte[p[i - 1]]);
+            const Slow r = slowStep<Utf8>(p, n, b, dst);
+            dst = r.dst;
+            after(b, r.taken, r.last, row, before);
+            b += r.taken;
+            j += r.chars;
+        }
+        i = b;
+        // A character of another kind (or cut at the end) ends the run.
+        if (i < end && count == 0) {
+            const Slow r = slowStep<Utf8>(p, n, i, dst);
+            dst = r.dst;
+            after(i, r.taken, r.last, row, before);
+            i += r.taken;
         }
         cursor.commit(dst);
     }

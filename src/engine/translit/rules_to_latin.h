@@ -62,6 +62,15 @@ public:
     struct Tables;
 
 private:
+    // One step by the rules at byte q: the bytes and characters taken, the
+    // code of the last (256 for none), and where the output now ends.
+    struct Slow {
+        std::size_t taken, chars;
+        unsigned last;
+        char* dst;
+    };
+    template <bool Utf8>
+    Slow slowStep(const unsigned char* p, std::size_t n, std::size_t q, char* dst) const;
     template <bool Utf8>
     std::size_t run(std::size_t context, std::string_view bytes, bool final, std::string& out) const;
 

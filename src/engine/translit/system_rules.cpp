@@ -10,7 +10,9 @@ namespace lettrica::translit {
 
 bool Condition::holds(char16_t neighbour, bool isLetter) const {
     if (!isLetter) return boundary;
-    return letters.find(static_cast<char16_t>(letters::lower(neighbour))) != std::u16string::npos;
+    const char16_t c = static_cast<char16_t>(letters::lower(neighbour));
+    if (c >= 0x400 && c < 0x500) return block[(c - 0x400) >> 6] >> (c & 63) & 1;
+    return letters.find(c) != std::u16string::npos;
 }
 
 namespace {
@@ -96,6 +98,9 @@ SystemRules parseSystemRules(std::string_view text) {
                     cond->letters += letters;
                 }
             }
+            for (Condition* c : {&rule.after, &rule.before})
+                for (char16_t l : c->letters)
+                    if (l >= 0x400 && l < 0x500) c->block[(l - 0x400) >> 6] |= std::uint64_t{1} << (l & 63);
             sys.rules.push_back(std::move(rule));
         }
     }

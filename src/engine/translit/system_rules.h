@@ -22,6 +22,8 @@
 // wins; among rules of one source, those with conditions are tried first,
 // in the file's order.
 
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,6 +35,7 @@ struct Condition {
     bool used = false;
     bool boundary = false;  // ^ or $: no letter there
     std::u16string letters;
+    std::array<std::uint64_t, 4> block{};  // the letters of U+0400..U+04FF, as bits
     bool holds(char16_t neighbour, bool isLetter) const;
 };
 
