@@ -44,6 +44,26 @@ WordList::WordList(std::string bytes) {
     }
     starts_.push_back(static_cast<std::uint32_t>(words.size()));
     bytes_ = std::move(words);
+    // The search needs the words in byte order; a list made elsewhere may
+    // not have them so.
+    bool sorted = true;
+    for (std::size_t k = 1; k < size() && sorted; ++k) sorted = word(k - 1) < word(k);
+    if (sorted) return;
+    std::vector<std::pair<std::string, std::uint32_t>> all;
+    for (std::size_t k = 0; k < size(); ++k) all.emplace_back(std::string(word(k)), count(k));
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+              all.end());
+    bytes_.clear();
+    starts_.clear();
+    counts_.clear();
+    for (const auto& [w, n] : all) {
+        if (n) counts_[static_cast<std::uint32_t>(starts_.size())] = n;
+        starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+        bytes_ += w;
+        bytes_.push_back('\n');
+    }
+    starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
 }
 
 std::uint32_t WordList::count(std::size_t i) const {
@@ -128,6 +148,8 @@ std::u16string WordsToCyrillic::byPieces(std::u16string_view latin) const {
         if (best) {
             out += best->cyrillic;
             i += best->latin.size();
+        } else if (letters::isLetter(latin[i])) {
+            return {};  // a letter the system never writes: not one of its words
         } else {
             out.push_back(latin[i++]);
         }
@@ -189,7 +211,7 @@ std::u16string WordsToCyrillic::readWord(std::u16string_view latin, bool* known)
     const std::u16string small = smallText(latin);
     std::u16string found = search(small);
     if (known) *known = !found.empty();
-    return found.empty() ? byPieces(small) : found;
+    return found.empty() ? byPieces(small) : found;  // empty: the word stays as it is
 }
 
 Step WordsToCyrillic::step(std::u16string_view text, std::size_t pos) const {
@@ -212,6 +234,7 @@ Step WordsToCyrillic::step(std::u16string_view text, std::size_t pos) const {
         ++letterCount;
         capitals += letters::isUpper(c);
     }
+    if (it->second.empty()) return Step::replace(latin, static_cast<std::uint8_t>(end - pos));
     result_ = it->second;
     if (capitals > 0 && capitals == letterCount && letterCount > 1) {
         for (char16_t& c : result_) c = static_cast<char16_t>(letters::cyrillicUpper(c));

@@ -3,13 +3,14 @@
 // э all as "e" and drops ь): each Latin word is read back to the Russian
 // word whose transliteration it is, found in a word list; of several, the
 // one the list marks as commonest, then one without ё, ъ or ь. A word the
-// list lacks (a name, an English word) is read piece by piece, the longest
-// piece first, each as the letter the system's file names for it or else
-// the first letter that writes it. The word's case carries over: all
+// list lacks (a name) is read piece by piece, the longest piece first, each
+// as the letter the system's file names for it or else the first letter
+// that writes it; a word with a letter the system never writes (an English
+// "Xerox" read by ICAO) stays as it is. The word's case carries over: all
 // capitals, a capital first, or none.
 //
 // The word list (tools/gen_word_list.py): Windows-1251, one small word a
-// line sorted by its bytes, optionally a tab and how common it is.
+// line, best sorted by its bytes, optionally a tab and how common it is.
 
 #include <cstdint>
 #include <memory>
