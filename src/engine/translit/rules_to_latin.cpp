@@ -93,12 +93,13 @@ struct RulesToLatin::Tables {
     // The same for a capital between capitals, where it differs (kCapital).
     std::vector<std::array<std::uint64_t, 256>> utf8Capitals, cp1251Capitals;
     // By code: bit 0 a letter, bit 1 a capital.
-    std::array<std::uint8_t, 257> kindOfCode{}, kindOfByte{};
+    std::array<std::uint8_t, kNoCode + 1> kindOfCode{}, kindOfByte{};
     std::array<std::uint8_t, 256> classOfCode{}, classOfByte{};
     std::array<std::uint16_t, 256> rowOfCode{}, rowOfByte{};  // the same times 256: a row of the tables
     std::uint8_t other = 0;                               // the class that sends every letter to the rules
     std::uint16_t otherRow = 0;
     std::vector<std::bitset<kNoCode + 1>> next;           // by code: which next codes may change the output
+    std::array<std::uint8_t, kNoCode + 1> groupsOfCode{}, groupsOfByte{};  // see the end of the constructor
     std::array<std::uint16_t, 256> codeOfByte{};
 };
 
@@ -225,6 +226,43 @@ RulesToLatin::RulesToLatin(SystemRules rules) : rules_(std::move(rules)) {
             }
         }
     }
+    // Letters alike in which next characters change them share a group; an
+    // entry names its letter's group in byte 6, and the groups of a next
+    // character say which letters it changes: one test, no branch, for the
+    // common case that it changes none. A ninth kind of letter goes to
+    // the rules.
+    std::vector<std::bitset<kNoCode + 1>> sets;
+    std::array<int, 256> groupOf;
+    groupOf.fill(-1);
+    for (unsigned code = 0; code < 256; ++code) {
+        bool any = false;
+        for (const auto& rows : t->utf8) any = any || (rows[code] & kNext);
+        if (!any) continue;
+        auto it = std::find(sets.begin(), sets.end(), t->next[code]);
+        if (it == sets.end() && sets.size() < 8) it = sets.insert(sets.end(), t->next[code]);
+        if (it != sets.end()) groupOf[code] = static_cast<int>(it - sets.begin());
+    }
+    for (std::size_t g = 0; g < sets.size(); ++g) {
+        for (unsigned x = 0; x <= kNoCode; ++x)
+            if (sets[g].test(x)) t->groupsOfCode[x] |= static_cast<std::uint8_t>(1u << g);
+        for (unsigned b = 0; b < 256; ++b)
+            if (sets[g].test(t->codeOfByte[b])) t->groupsOfByte[b] |= static_cast<std::uint8_t>(1u << g);
+        if (sets[g].test(kNoCode)) t->groupsOfByte[kNoCode] |= static_cast<std::uint8_t>(1u << g);
+    }
+    const auto mark = [&](std::vector<std::array<std::uint64_t, 256>>& table, bool byByte) {
+        for (auto& rows : table) {
+            for (unsigned x = 0; x < 256; ++x) {
+                if (!(rows[x] & kNext)) continue;
+                const unsigned code = byByte ? t->codeOfByte[x] : x;
+                const int g = code < kNoCode ? groupOf[code] : -1;
+                rows[x] = g < 0 ? kSlow : rows[x] | static_cast<std::uint64_t>(1u << g) << 48;
+            }
+        }
+    };
+    mark(t->utf8, false);
+    mark(t->utf8Capitals, false);
+    mark(t->cp1251, true);
+    mark(t->cp1251Capitals, true);
     tables_ = std::move(t);
 }
 
@@ -360,6 +398,7 @@ std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool 
     const std::uint64_t* table = (Utf8 ? t.utf8 : t.cp1251).data()->data();
     const std::uint64_t* capitals = (Utf8 ? t.utf8Capitals : t.cp1251Capitals).data()->data();
     const std::uint8_t* kindOf = Utf8 ? t.kindOfCode.data() : t.kindOfByte.data();
+    const std::uint8_t* groups = Utf8 ? t.groupsOfCode.data() : t.groupsOfByte.data();
     const std::uint16_t* classOf = Utf8 ? t.rowOfCode.data() : t.rowOfByte.data();
     text::OutputCursor<std::string> cursor(out);
     std::size_t i = context;
@@ -406,40 +445,45 @@ std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool 
             codes = p + i;
         }
         // A run of ASCII and Cyrillic, one code a character: b is the byte
-        // of code j.
+        // of code j; `tail` is what follows the run's last one.
+        std::size_t runBytes = count;
+        if constexpr (Utf8) {
+            runBytes = 0;
+            for (std::size_t k = 0; k < count; ++k) runBytes += 1 + (codes[k] >> 7);
+        }
+        const unsigned tail = Utf8 ? codeAt(i + runBytes) : i + count < n ? p[i + count] : kNoCode;
         std::size_t j = 0, b = i;
         while (j < count) {
             const unsigned x = codes[j];
             std::uint64_t word = table[row + x];
             const std::size_t len = Utf8 ? 1 + (x >> 7) : 1;
-            bool fast = (word & kFlags) == 0;
-            if (!fast && (word & kSlow) == 0) {
-                // Only a next character of certain kinds changes it; a
-                // capital looks at both neighbours.
-                const unsigned next = j + 1 < count ? (Utf8 ? codes[j + 1] : t.codeOfByte[codes[j + 1]]) : codeAt(b + len);
-                fast = !(word & kNext) || !t.next[Utf8 ? x : t.codeOfByte[x]].test(next);
-                if (fast && (word & kCapital)) {
-                    const unsigned a = kindOf[before];
-                    const unsigned z = j + 1 < count ? kindOf[codes[j + 1]] : Utf8 ? kindOf[next] : (b + len < n ? kindOf[p[b + len]] : 0);
+            const unsigned next = j + 1 < count ? codes[j + 1] : tail;
+            // Whether the next character changes it: its group against theirs.
+            const std::uint64_t changed = (word >> 48) & groups[next];
+            if ((word & (kSlow | kCapital)) | changed) {
+                bool fast = !changed && (word & kSlow) == 0;
+                if (fast) {
+                    // A capital looks at both neighbours.
+                    const unsigned a = kindOf[before], z = kindOf[next];
                     fast = ((a | z) & 4) == 0;
                     // Between capitals, or beside one with no letter on the other side.
                     if (fast && (a | z) & 1 && (a & 3) != 1 && (z & 3) != 1) word = capitals[row + x];
                 }
+                if (!fast) {
+                    const Slow r = slowStep<Utf8>(p, n, b, dst);
+                    dst = r.dst;
+                    after(b, r.taken, r.last, row, before);
+                    b += r.taken;
+                    j += r.chars;
+                    continue;
+                }
             }
-            if (fast) {
-                std::memcpy(dst, &word, 8);
-                dst += lengthOf(word);
-                row = classOf[x];
-                before = x;
-                b += len;
-                ++j;
-                continue;
-            }
-            const Slow r = slowStep<Utf8>(p, n, b, dst);
-            dst = r.dst;
-            after(b, r.taken, r.last, row, before);
-            b += r.taken;
-            j += r.chars;
+            std::memcpy(dst, &word, 8);
+            dst += lengthOf(word);
+            row = classOf[x];
+            before = x;
+            b += len;
+            ++j;
         }
         i = b;
         // A character of another kind (or cut at the end) ends the run.
