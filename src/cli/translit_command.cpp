@@ -25,9 +25,10 @@ enum class Direction { ToLatin, ToCyrillic };
 // program (the build tree), else where the install puts it.
 std::string wordListPath() {
     namespace fs = std::filesystem;
-    if (const char* env = std::getenv("LETTRICA_WORDS"); env && *env) return env;
-    const fs::path dir = settings::executableDir();
     std::error_code ec;
+    if (const char* env = std::getenv("LETTRICA_WORDS"); env && *env)
+        return fs::is_regular_file(env, ec) ? std::string(env) : std::string();
+    const fs::path dir = settings::executableDir();
     for (const fs::path& p : {dir / "russian-words.txt", dir / ".." / "share" / "lettrica" / "russian-words.txt"})
         if (fs::is_regular_file(p, ec)) return p.string();
     return {};
@@ -38,11 +39,11 @@ std::shared_ptr<const translit::Converter> systemConverter(Direction direction, 
     std::string words;
     if (system.readBack == translit::ReadBack::Words) {
         words = wordListPath();
-        if (words.empty())
-            std::fprintf(stderr,
-                         "lettrica-cli: warning: the Russian word list (russian-words.txt) is missing; "
-                         "%s is read back letter by letter\n",
-                         system.name.c_str());
+        if (words.empty()) {
+            const char* env = std::getenv("LETTRICA_WORDS");
+            std::fprintf(stderr, "lettrica-cli: warning: the Russian word list (%s) is missing; %s is read back letter by letter\n",
+                         env && *env ? env : "russian-words.txt", system.name.c_str());
+        }
     }
     return translit::toCyrillicConverter(system, words);
 }

@@ -209,4 +209,10 @@ TEST(Systems, LossySystemsReadBackWordByWord) {
     // Without a word list the pieces read as the file says.
     const WordsToCyrillic none(forward, std::make_shared<const WordList>(std::string()));
     EXPECT_EQ(S(convertAll(none, u"Iuliia")), "Юлия");
+    // A letter written by a rule with a condition reads as the letter that
+    // writes it without one: Wikipedia's y is й, not the ь of "ьи".
+    const WordsToCyrillic wiki(
+        std::static_pointer_cast<const RulesToLatin>(toLatinConverter(*findSystem("wikipedia"))),
+        std::make_shared<const WordList>(std::string()));
+    EXPECT_EQ(S(convertAll(wiki, u"Dmitriy")), "Дмитрий");
 }

@@ -119,14 +119,17 @@ WordsToCyrillic::WordsToCyrillic(std::shared_ptr<const RulesToLatin> forward, st
     // Readings for words the list lacks: the file's own first, then the
     // first single letter that writes each text.
     for (const auto& [latin, cyrillic] : rules.readings) readings_.push_back({smallText(latin), cyrillic});
-    for (const Rule& r : rules.rules) {
-        if (r.output.empty() || r.source.size() != 1) continue;
-        const std::u16string latin = smallText(r.output);
-        const bool known = std::any_of(readings_.begin(), readings_.end(), [&](const Piece& p) { return p.latin == latin; });
-        if (!known) readings_.push_back({latin, r.source});
+    // A rule without conditions writes what its letter is most often: those
+    // first, in the file's order.
+    for (const bool conditional : {false, true}) {
+        for (const Rule& r : rules.rules) {
+            if (r.output.empty() || r.source.size() != 1 || r.conditional() != conditional) continue;
+            const std::u16string latin = smallText(r.output);
+            const bool known =
+                std::any_of(readings_.begin(), readings_.end(), [&](const Piece& p) { return p.latin == latin; });
+            if (!known) readings_.push_back({latin, r.source});
+        }
     }
-    // Rules are tried conditional ones first; an unconditional rule writes
-    // what a letter is most often, so it goes first for its text.
     std::stable_sort(readings_.begin(), readings_.end(),
                      [](const Piece& a, const Piece& b) { return a.latin.size() > b.latin.size(); });
 }
