@@ -29,6 +29,7 @@ constexpr std::uint64_t kCapital = 0x20ull << 56;  // the capitals table holds t
 constexpr std::uint64_t kNext = 0x40ull << 56;
 constexpr std::uint64_t kSlow = 0x80ull << 56;
 constexpr std::uint64_t kFlags = kCapital | kNext | kSlow;
+constexpr std::uint64_t kSpan2 = 0x10ull << 56;  // in a pair entry: both characters taken
 
 std::uint64_t packed(std::string_view bytes) {
     if (bytes.size() > 6) return kSlow;
@@ -100,6 +101,12 @@ struct RulesToLatin::Tables {
     std::uint16_t otherRow = 0;
     std::vector<std::bitset<kNoCode + 1>> next;           // by code: which next codes may change the output
     std::array<std::uint8_t, kNoCode + 1> groupsOfCode{}, groupsOfByte{};  // see the end of the constructor
+    // A small letter and the next character that changes it: by the class
+    // before and the character after the two, what the rules write (kSpan2
+    // when they take both). pairSlot: by the two codes, 0xFF for none.
+    std::vector<std::uint8_t> pairSlot;
+    std::vector<std::uint64_t> pairsUtf8, pairsCp1251;  // [(slot * classes + class) * 257 + code after]
+    std::size_t classCount = 0;
     std::array<std::uint16_t, 256> codeOfByte{};
 };
 
@@ -263,6 +270,48 @@ RulesToLatin::RulesToLatin(SystemRules rules) : rules_(std::move(rules)) {
     mark(t->utf8Capitals, false);
     mark(t->cp1251, true);
     mark(t->cp1251Capitals, true);
+
+    // Pairs: a small letter whose rules the next letter changes ("ий" at a
+    // word's end, "тс", "ц" before "е") is decided by the two letters and
+    // the character after them, worked out here for every case.
+    t->classCount = classes.size();
+    t->pairSlot.assign(256 * 256, 0xFF);
+    std::size_t slots = 0;
+    for (unsigned x = 0; x < 256; ++x) {
+        const char16_t cx = charOfCode(x);
+        if (letters::lower(cx) != cx || groupOf[x] < 0) continue;
+        bool longer = false;  // a rule of three letters would look past the pair's window
+        for (std::size_t i = byCode_[x].first; i < byCode_[x].second; ++i) longer = longer || forms_[i].rule->source.size() > 2;
+        if (longer) continue;
+        for (unsigned y = 0; y < 256 && slots * t->classCount < 255; ++y) {
+            if (!t->next[x].test(y)) continue;
+            t->pairSlot[x * 256 + y] = static_cast<std::uint8_t>(slots);
+            for (std::size_t k = 0; k < t->classCount; ++k) {
+                for (unsigned z = 0; z <= kNoCode; ++z) {
+                    std::uint64_t u = kSlow, c = kSlow;
+                    if (z < kNoCode) {
+                        const char16_t w[4] = {representative[k], cx, charOfCode(y), charOfCode(z)};
+                        const Match m = matchAt(w, 4, 1);
+                        const std::uint64_t span = m.forms && m.span == 2 ? kSpan2 : 0;
+                        if (m.forms && m.span > 2) {
+                        } else if (!m.forms) {
+                            u = packed(text::encodeUtf8(std::u16string(1, cx)));
+                            const int b = text::unicodeToCp1251(cx);
+                            c = b < 0 ? kSlow : packed(std::string(1, static_cast<char>(b)));
+                        } else {
+                            u = packed(m.forms->utf8[m.form]) | span;
+                            c = m.forms->inCp1251[m.form] ? packed(m.forms->cp1251[m.form]) | span : kSlow;
+                        }
+                        if (u & kSlow) u = kSlow;
+                        if (c & kSlow) c = kSlow;
+                    }
+                    t->pairsUtf8.push_back(u);
+                    t->pairsCp1251.push_back(c);
+                }
+            }
+            ++slots;
+        }
+    }
     tables_ = std::move(t);
 }
 
@@ -399,6 +448,7 @@ std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool 
     const std::uint64_t* capitals = (Utf8 ? t.utf8Capitals : t.cp1251Capitals).data()->data();
     const std::uint8_t* kindOf = Utf8 ? t.kindOfCode.data() : t.kindOfByte.data();
     const std::uint8_t* groups = Utf8 ? t.groupsOfCode.data() : t.groupsOfByte.data();
+    const std::uint64_t* pairs = Utf8 ? t.pairsUtf8.data() : t.pairsCp1251.data();
     const std::uint16_t* classOf = Utf8 ? t.rowOfCode.data() : t.rowOfByte.data();
     text::OutputCursor<std::string> cursor(out);
     std::size_t i = context;
@@ -462,6 +512,31 @@ std::size_t RulesToLatin::run(std::size_t context, std::string_view bytes, bool 
             const std::uint64_t changed = (word >> 48) & groups[next];
             if ((word & (kSlow | kCapital)) | changed) {
                 bool fast = !changed && (word & kSlow) == 0;
+                if (changed && (word & (kSlow | kCapital)) == 0 && next < kNoCode && j + 2 < count) {
+                    // A small letter and the next one: decided by the pair.
+                    const unsigned cx = Utf8 ? x : t.codeOfByte[x], cy = Utf8 ? next : t.codeOfByte[next];
+                    const unsigned slot = cy < kNoCode ? t.pairSlot[cx * 256 + cy] : 0xFF;
+                    if (slot != 0xFF) {
+                        const unsigned z = Utf8 ? codes[j + 2] : t.codeOfByte[codes[j + 2]];
+                        const std::uint64_t pw = pairs[(slot * t.classCount + (row >> 8)) * 257 + z];
+                        if (!(pw & kSlow)) {
+                            std::memcpy(dst, &pw, 8);
+                            dst += lengthOf(pw);
+                            if (pw & kSpan2) {
+                                row = classOf[next];
+                                before = next;
+                                b += len + (Utf8 ? 1 + (next >> 7) : 1);
+                                j += 2;
+                            } else {
+                                row = classOf[x];
+                                before = x;
+                                b += len;
+                                ++j;
+                            }
+                            continue;
+                        }
+                    }
+                }
                 if (fast) {
                     // A capital looks at both neighbours.
                     const unsigned a = kindOf[before], z = kindOf[next];
