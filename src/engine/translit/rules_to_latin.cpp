@@ -22,7 +22,8 @@ constexpr unsigned codeOf(char32_t c) {
     return c < 0x80 ? c : (c >= 0x400 && c <= 0x47F) ? c - 0x380 : kNoCode;
 }
 
-// A table entry: up to six bytes of output, then the control byte: its
+// A table entry: up to six bytes of output, in byte 6 the group of its
+// letter (the next characters that change it), then the control byte: its
 // length in bits 0-3, kNext when the next character may change it, kSlow
 // when only the rules can tell.
 constexpr std::uint64_t kCapital = 0x20ull << 56;  // the capitals table holds the form in capitals

@@ -4,10 +4,13 @@
 // its whole output in capitals ("ЩУКА" -> "SHCHUKA"), any other only the
 // first character ("Щука" -> "Shchuka", "Я" -> "Ya").
 //
-// Over bytes, most characters cost one look-up in a table by the class of
-// the character before and the character itself; a capital with a longer
-// output, a letter that may begin a longer rule or one whose rule looks at
-// the next character goes through the rules themselves.
+// Over bytes, runs of ASCII and Cyrillic go through tables made from the
+// rules: a character costs one look-up by the class of the character before
+// and itself; a capital between capitals a second one; a small letter that
+// the next letter changes ("ий" at a word's end) one in a table of the pair
+// and the character after them. The rules themselves run only where the
+// tables cannot tell: beside characters of other kinds, marks, or capitals
+// whose next letter changes them, and at the start of each piece.
 
 #include <array>
 #include <bitset>
