@@ -7,7 +7,7 @@
 "use strict";
 const path = require("path");
 const [dir, ...rest] = process.argv.slice(2);
-const iuliia = require(path.join(dir, "node_modules", "iuliia"));
+const iuliia = require(path.resolve(dir, "node_modules", "iuliia"));
 const samples = rest[0] === "--samples";
 const names = samples ? rest.slice(1) : rest;
 const schemaOf = (name) => iuliia[name.toUpperCase().replace(/-/g, "_")];

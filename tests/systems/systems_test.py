@@ -26,7 +26,7 @@ import subprocess
 import sys
 import unicodedata
 
-CLI, WORK = sys.argv[1], sys.argv[2]
+CLI, WORK = sys.argv[1], os.path.abspath(sys.argv[2])
 HERE = os.path.dirname(os.path.abspath(__file__))
 PEER = os.path.join(WORK, "iuliia")
 FORTUNES = "/usr/share/games/fortunes/ru"
