@@ -28,12 +28,16 @@ packages=(
   # the text the repair's letter statistics are made from (tools/gen_repair_model.py)
   # and its accuracy benchmark measures on (tools/repair_accuracy.py)
   fortunes-ru hunspell-ru wamerican
+  # the test peer of the transliteration systems (iuliia, from npm)
+  nodejs
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# npm: Debian's own package, unless the installed node brought one
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   SUDO=""

@@ -31,6 +31,7 @@ share/icons/hicolor/48x48/apps/lettrica.png
 share/icons/hicolor/64x64/apps/lettrica.png
 share/icons/hicolor/scalable/apps/lettrica.svg
 share/lettrica/help.html
+share/lettrica/russian-words.txt
 share/man/man1/lettrica-cli.1.gz
 share/man/man1/lettrica.1.gz"
 got=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
@@ -64,6 +65,8 @@ done
 # The CLI runs from where it is installed.
 [ "$("$root/bin/lettrica-cli" --version)" = "lettrica-cli 2.7" ] || fail "lettrica-cli --version"
 [ "$(printf 'Щи да' | "$root/bin/lettrica-cli" to-latin)" = "Schi da" ] || fail "the installed lettrica-cli does not convert"
+[ "$(printf 'Podieezd' | "$root/bin/lettrica-cli" to-cyrillic --table icao-doc-9303)" = "Подъезд" ] ||
+  fail "the installed lettrica-cli does not find its word list"
 
 # The manual pages show, and lettrica-cli's covers every command and option
 # that its --help names.
