@@ -17,7 +17,7 @@
 
 #include "app/document_builder.h"
 #include "app/document_reader.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 
 namespace lettrica::translit {
 class Converter;

@@ -16,7 +16,7 @@
 #include "app/u16_text.h"
 #include "tables/user_table.h"
 #include "tables/user_table_converter.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 

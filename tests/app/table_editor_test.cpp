@@ -19,7 +19,7 @@
 #include "app/user_tables.h"
 #include "support/captions_fit.h"
 #include "tables/user_table.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 using lettrica::app::TableEditorDialog;
 using lettrica::app::UserTables;

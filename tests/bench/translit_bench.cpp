@@ -11,7 +11,7 @@
 #include "text/cp1251.h"
 #include "text/utf8.h"
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "translit/latin_to_cyrillic.h"
 
 using namespace lettrica;

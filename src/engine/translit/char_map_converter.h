@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::translit {
 

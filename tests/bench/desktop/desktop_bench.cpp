@@ -18,7 +18,7 @@
 #include "app/document_adapter.h"
 #include "app/main_window.h"
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "app/progress_window.h"
 
 using lettrica::app::MainWindow;

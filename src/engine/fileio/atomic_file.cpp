@@ -1,4 +1,4 @@
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 #include <algorithm>
 #include <atomic>

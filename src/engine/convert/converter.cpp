@@ -1,4 +1,4 @@
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 #include <algorithm>
 

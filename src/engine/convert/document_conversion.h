@@ -8,7 +8,7 @@
 #include <cstddef>
 
 #include "text/styled_text.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::translit {
 

@@ -1,4 +1,4 @@
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 
 #include <algorithm>
 

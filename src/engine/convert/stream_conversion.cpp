@@ -1,4 +1,4 @@
-#include "translit/stream_conversion.h"
+#include "convert/stream_conversion.h"
 
 #include <algorithm>
 #include <cstring>

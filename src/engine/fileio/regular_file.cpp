@@ -1,4 +1,4 @@
-#include "settings/regular_file.h"
+#include "fileio/regular_file.h"
 
 #include <algorithm>
 #include <cerrno>
