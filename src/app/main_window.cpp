@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -23,6 +22,7 @@
 #include "app/print/print_commands.h"
 #include "app/font_dialog.h"
 #include "app/mail/mail_commands.h"
+#include "app/message_boxes.h"
 #include "app/pane.h"
 #include "app/progress_window.h"
 #include "app/repair_commands.h"
@@ -61,12 +61,6 @@ QTextCharFormat defaultCharFormat() {
     f.setFontUnderline(false);
     f.setFontStrikeOut(false);
     return f;
-}
-
-void showMessage(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok);
-    box.setObjectName("MessageBox");
-    box.exec();
 }
 
 }  // namespace

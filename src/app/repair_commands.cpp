@@ -1,13 +1,13 @@
 #include "app/repair_commands.h"
 
 #include <QAction>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/u16_text.h"
 #include "repair/repair_converter.h"
 
@@ -93,10 +93,7 @@ void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
         // After "Отмена" the result pane shows the repaired beginning and
         // the rest as it was, as after any long command.
         conversion.cancelMessage = [caption] {
-            QMessageBox box(QMessageBox::Information, caption,
-                            QString::fromUtf8("Исправление прервано пользователем."), QMessageBox::Ok);
-            box.setObjectName(QStringLiteral("MessageBox"));
-            box.exec();
+            showMessage(QMessageBox::Information, caption, QString::fromUtf8("Исправление прервано пользователем."));
         };
         window_->runLongCommand(conversion);
         if (window_->closeRequested()) {

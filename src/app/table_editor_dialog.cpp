@@ -4,12 +4,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 
 #include "app/dialog_frame.h"
+#include "app/message_boxes.h"
 #include "app/user_tables.h"
 
 namespace lettrica::app {
@@ -133,9 +133,7 @@ void TableEditorDialog::BitBtn1Click() {
     QStringList values;
     for (QLineEdit* edit : fields_) values.append(edit->text());
     if (std::optional<UserTables::Refusal> refusal = tables_->confirm(kind_, values)) {
-        // A message without an owner window, as every message of the program.
-        QMessageBox box(QMessageBox::Critical, QString::fromUtf8("Ошибка"), refusal->message, QMessageBox::Ok);
-        box.exec();
+        showMessage(QMessageBox::Critical, QString::fromUtf8("Ошибка"), refusal->message);
         if (QLineEdit* edit = field(refusal->field)) {
             edit->setFocus();
             edit->selectAll();

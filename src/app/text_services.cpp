@@ -1,11 +1,11 @@
 #include "app/text_services.h"
 
-#include <QMessageBox>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include "app/case_dialog.h"
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/recode_dialog.h"
 #include "app/settings_store.h"
 #include "settings/settings_keys.h"
@@ -53,11 +53,7 @@ void TextServices::PerekodirovkaExecute() {
 
 void TextServices::runPanes(bool source, bool result, const ConverterChoice& converter, const QString& caption,
                             const QString& cancelMessage) {
-    auto message = [caption, cancelMessage] {
-        QMessageBox box(QMessageBox::Information, caption, cancelMessage, QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("MessageBox"));
-        box.exec();
-    };
+    auto message = [caption, cancelMessage] { showMessage(QMessageBox::Information, caption, cancelMessage); };
     bool cancelled = source && runPass(window_->sourcePane(), converter, message) == RunOutcome::Cancelled;
     if (!cancelled && result) runPass(window_->resultPane(), converter, message);
     if (window_->closeRequested()) window_->close();

@@ -2,13 +2,13 @@
 
 #include <QAction>
 #include <QEvent>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include "app/u16_text.h"
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 
 namespace lettrica::app {
 
@@ -39,12 +39,7 @@ QString VolumeStatus::message() const {
 }
 
 void VolumeStatus::TextVExecute() {
-    // No owner window, as every message of the program. Qt breaks lines at
-    // LF only, so the CRs of the text become LFs on screen.
-    QMessageBox box(QMessageBox::Information, QString::fromUtf8("Объем текста"),
-                    message().replace(QLatin1Char('\r'), QLatin1Char('\n')), QMessageBox::Ok);
-    box.setObjectName("MessageBox");
-    box.exec();
+    showMessage(QMessageBox::Information, QString::fromUtf8("Объем текста"), message());
 }
 
 void VolumeStatus::N45Click() {

@@ -2,12 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QMessageBox>
 
 #include "app/mail/pane_lines.h"
 #include "app/mail/send_dialog.h"
 #include "app/mail/smtp_settings_dialog.h"
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/settings_store.h"
 #include "app/u16_text.h"
 #include "settings/address_book.h"
@@ -26,16 +26,6 @@ const char* const kOffWhileSending[] = {"emsms", "SMTP1"};
 const QString kCaption = QStringLiteral(" Lettrica");
 
 std::filesystem::path addressBookPath() { return settings::settingsFile(settings::kAddressBookFileName); }
-
-void showMessage(QMessageBox::Icon icon, const QString& text) {
-    // No owner window, as every message of the program. Qt breaks lines at
-    // LF only; the server's reply lines end in CR LF.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-    QMessageBox box(icon, kCaption, shown, QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.exec();
-}
 
 }  // namespace
 
@@ -104,8 +94,8 @@ void MailCommands::emsmsExecute() {
         window_->close();
         return;
     }
-    if (failure) showMessage(QMessageBox::Critical, QStringLiteral("Не удалось отправить письмо:\r") + failure->message());
-    else showMessage(QMessageBox::Information, QStringLiteral("Письмо отправлено."));
+    if (failure) showMessage(QMessageBox::Critical, kCaption, QStringLiteral("Не удалось отправить письмо:\r") + failure->message());
+    else showMessage(QMessageBox::Information, kCaption, QStringLiteral("Письмо отправлено."));
 }
 
 std::optional<mail::MailError> MailCommands::send(const QString& to, const QStringList& body) {

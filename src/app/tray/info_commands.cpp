@@ -5,9 +5,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/tray/product_info.h"
 
 namespace lettrica::app {
@@ -64,9 +64,7 @@ void InfoCommands::N12Click() {
 }
 
 void InfoCommands::N13Click() {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("About Lettrica"), aboutText(), QMessageBox::Ok);
-    box.setObjectName("MessageBox");
-    box.exec();
+    showMessage(QMessageBox::Information, QStringLiteral("About Lettrica"), aboutText());
 }
 
 void InfoCommands::N14Click() { QDesktopServices::openUrl(siteUrl()); }
