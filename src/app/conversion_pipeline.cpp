@@ -4,8 +4,9 @@
 
 namespace lettrica::app {
 
-ConversionPipeline::ConversionPipeline(const QTextDocument& source, QTextDocument& target, ConverterChoice converter)
-    : reader_(source, formats_), builder_(target, formats_), converter_(std::move(converter)) {}
+ConversionPipeline::ConversionPipeline(const QTextDocument& source, QTextDocument& target,
+                                       const translit::Converter& converter)
+    : reader_(source, formats_), builder_(target, formats_), converter_(converter) {}
 
 bool ConversionPipeline::work(std::size_t budget) {
     // What is read goes on through the engine and into the target in the
@@ -39,7 +40,7 @@ void ConversionPipeline::read(std::size_t budget) {
 }
 
 void ConversionPipeline::convert(std::size_t budget) {
-    if (converting_ && !conversion_->advance(converter_(), budget)) return;
+    if (converting_ && !conversion_->advance(converter_, budget)) return;
     // Done, or stopped: the converted part and the rest of the chunk as it was.
     converted_ = conversion_->takeResult();
     conversion_.reset();

@@ -12,7 +12,6 @@
 
 #include <QTextDocument>
 #include <cstddef>
-#include <functional>
 #include <optional>
 
 #include "app/document_builder.h"
@@ -25,16 +24,13 @@ class Converter;
 
 namespace lettrica::app {
 
-// Asked before every slice of conversion, so a change of table or direction
-// during a run applies from the next slice on.
-using ConverterChoice = std::function<const translit::Converter&()>;
-
 class ConversionPipeline {
 public:
     // `source` must not change while the pipeline works; `target` is empty.
     // They may be the same document only if the caller never lets the target
     // be built into its own source, which it does by building a new one.
-    ConversionPipeline(const QTextDocument& source, QTextDocument& target, ConverterChoice converter);
+    // `converter` serves the whole run and must outlive the pipeline.
+    ConversionPipeline(const QTextDocument& source, QTextDocument& target, const translit::Converter& converter);
 
     // Does about `budget` characters of work. Returns done().
     bool work(std::size_t budget);
@@ -58,7 +54,7 @@ private:
     DocumentFormats formats_;
     DocumentReader reader_;
     DocumentBuilder builder_;
-    ConverterChoice converter_;
+    const translit::Converter& converter_;
     bool converting_ = true;
     Stage stage_ = Stage::Read;
 

@@ -32,12 +32,12 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     gauge_->setRange(0, 100);
     gauge_->setValue(0);
 
-    cancelButton_ = new QPushButton(commandIcon(QStringLiteral("process-stop"), QStringLiteral("Cancel")),
+    cancelButton_ = new QPushButton(commandIcon("process-stop", Glyph::Cancel),
                                     QString::fromUtf8("Отмена"), this);
     cancelButton_->setObjectName("BitBtn1");
     cancelButton_->setGeometry(94, 69, 86, 25);
     cancelButton_->setDefault(true);
-    connect(cancelButton_, &QPushButton::clicked, this, &ProgressWindow::BitBtn1Click);
+    connect(cancelButton_, &QPushButton::clicked, this, &ProgressWindow::requestCancel);
     fixDialogSize(this, 272, 101);
 }
 
@@ -55,7 +55,6 @@ void ProgressWindow::setProgress(qint64 progress) {
 }
 
 void ProgressWindow::start(qint64 maximum) {
-    cancelRequested_ = false;
     percent_ = -1;
     setMaximum(maximum);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -70,10 +69,9 @@ void ProgressWindow::start(qint64 maximum) {
 
 void ProgressWindow::finish() { closeAndReturnFocus(); }
 
-void ProgressWindow::BitBtn1Click() {
-    cancelRequested_ = true;
+void ProgressWindow::requestCancel() {
     closeAndReturnFocus();
-    emit cancelled();
+    emit cancelRequested();
 }
 
 bool ProgressWindow::event(QEvent* event) {

@@ -22,19 +22,18 @@ public:
     void setProgress(qint64 progress);
     int percent() const { return percent_; }
 
-    void start(qint64 maximum);  // clears the cancel flag, shows centred
+    void start(qint64 maximum);  // shows centred
     void finish();               // closes
 
-    bool cancelRequested() const { return cancelRequested_; }
-
 public slots:
-    // "Отмена": asks the running command to stop and closes the window.
-    void BitBtn1Click();
+    // "Отмена": closes the window and asks the running command to stop.
+    void requestCancel();
     // Esc is "Отмена"; the window is never closed another way.
-    void reject() override { BitBtn1Click(); }
+    void reject() override { requestCancel(); }
 
 signals:
-    void cancelled();
+    // The command stops after its current slice (the runner holds the state).
+    void cancelRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -47,7 +46,6 @@ private:
     qint64 minimum_ = 0;
     qint64 maximum_ = 0;
     int percent_ = 0;
-    bool cancelRequested_ = false;
 };
 
 }  // namespace lettrica::app

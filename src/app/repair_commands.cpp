@@ -6,8 +6,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "app/main_window.h"
-#include "app/message_boxes.h"
+#include "app/command_table.h"
+#include "app/conversion/long_command_runner.h"
 #include "app/u16_text.h"
 #include "repair/repair_converter.h"
 
@@ -57,8 +57,12 @@ bool anythingToRepair(const QTextDocument& document, repair::RepairKind kind) {
 
 }  // namespace
 
-RepairCommands::RepairCommands(MainWindow* window) : QObject(window), window_(window) {
+RepairCommands::RepairCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner,
+                               QStatusBar* statusBar, QObject* parent)
+    : QObject(parent), commands_(commands), panes_(panes), runner_(runner), statusBar_(statusBar) {
     setObjectName(QStringLiteral("RepairCommands"));
+    connect(commands[Command::FixEncoding], &QAction::triggered, this, &RepairCommands::fixEncoding);
+    connect(commands[Command::FixLayout], &QAction::triggered, this, &RepairCommands::fixLayout);
 }
 
 QString RepairCommands::summary(repair::RepairKind kind, const repair::RepairTally& tally) {
@@ -72,36 +76,23 @@ QString RepairCommands::summary(repair::RepairKind kind, const repair::RepairTal
     return QString::fromUtf8("%1: %2 из %3").arg(what, repairedCount(tally.repaired)).arg(tally.paragraphs);
 }
 
-void RepairCommands::FixEncodingExecute() {
-    run(repair::RepairKind::Encoding, window_->action(QStringLiteral("FixEncoding"))->text());
-}
+void RepairCommands::fixEncoding() { run(repair::RepairKind::Encoding, commands_[Command::FixEncoding]->text()); }
 
-void RepairCommands::FixLayoutExecute() {
-    run(repair::RepairKind::Layout, window_->action(QStringLiteral("FixLayout"))->text());
-}
+void RepairCommands::fixLayout() { run(repair::RepairKind::Layout, commands_[Command::FixLayout]->text()); }
 
 void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
-    if (window_->isBusy()) return;
+    if (runner_.isBusy()) return;
     repair::RepairTally tally;
     // Nothing found, nothing changed: the result pane keeps what it had.
-    if (anythingToRepair(*window_->sourcePane()->document(), kind)) {
+    if (anythingToRepair(*panes_.source->document(), kind)) {
         const repair::RepairConverter converter(kind, tally);
-        window_->resultPane()->clear();
-        PaneConversion conversion{window_->sourcePane()->document(), window_->resultPane(),
-                                  [&converter]() -> const translit::Converter& { return converter; },
-                                  window_->progressWindow()};
+        panes_.result->clear();
         // After "Отмена" the result pane shows the repaired beginning and
         // the rest as it was, as after any long command.
-        conversion.cancelMessage = [caption] {
-            showMessage(QMessageBox::Information, caption, QString::fromUtf8("Исправление прервано пользователем."));
-        };
-        window_->runLongCommand(conversion);
-        if (window_->closeRequested()) {
-            window_->close();
-            return;
-        }
+        runner_.convert(*panes_.source->document(), panes_.result, converter,
+                        {caption, QString::fromUtf8("Исправление прервано пользователем.")});
     }
-    window_->statusBar()->showMessage(summary(kind, tally));
+    statusBar_->showMessage(summary(kind, tally));
 }
 
 }  // namespace lettrica::app

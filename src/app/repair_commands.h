@@ -11,7 +11,10 @@
 #include <QObject>
 #include <QString>
 
+#include "app/window/panes.h"
 #include "repair/verdict.h"
+
+class QStatusBar;
 
 namespace lettrica::repair {
 struct RepairTally;
@@ -19,25 +22,30 @@ struct RepairTally;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class LongCommandRunner;
 
 class RepairCommands : public QObject {
     Q_OBJECT
 public:
-    explicit RepairCommands(MainWindow* window);
+    RepairCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner, QStatusBar* statusBar,
+                   QObject* parent);
 
     // The status bar's words for what a run found, in Russian:
     // "UTF-8, прочитанный как Windows-1251: исправлено 12 абзацев из 40".
     static QString summary(repair::RepairKind kind, const repair::RepairTally& tally);
 
 public slots:
-    void FixEncodingExecute();
-    void FixLayoutExecute();
+    void fixEncoding();
+    void fixLayout();
 
 private:
     void run(repair::RepairKind kind, const QString& caption);
 
-    MainWindow* window_;
+    const CommandTable& commands_;
+    Panes panes_;
+    LongCommandRunner& runner_;
+    QStatusBar* statusBar_;
 };
 
 }  // namespace lettrica::app

@@ -95,9 +95,9 @@ void TableEditorDialog::build() {
         buttons[i]->setAutoDefault(false);
     }
     buttons[0]->setDefault(true);  // Enter; Esc rejects the dialog
-    connect(buttons[0], &QPushButton::clicked, this, &TableEditorDialog::BitBtn1Click);
+    connect(buttons[0], &QPushButton::clicked, this, &TableEditorDialog::storeFields);
     connect(buttons[1], &QPushButton::clicked, this, &QDialog::reject);
-    connect(buttons[2], &QPushButton::clicked, this, &TableEditorDialog::BitBtn3Click);
+    connect(buttons[2], &QPushButton::clicked, this, &TableEditorDialog::clearFields);
 
     QWidget* previous = nullptr;
     for (QLineEdit* edit : fields_) {
@@ -129,7 +129,7 @@ int TableEditorDialog::openEditor() {
     return exec();
 }
 
-void TableEditorDialog::BitBtn1Click() {
+void TableEditorDialog::storeFields() {
     QStringList values;
     for (QLineEdit* edit : fields_) values.append(edit->text());
     if (std::optional<UserTables::Refusal> refusal = tables_->confirm(kind_, values)) {
@@ -143,7 +143,7 @@ void TableEditorDialog::BitBtn1Click() {
     accept();
 }
 
-void TableEditorDialog::BitBtn3Click() {
+void TableEditorDialog::clearFields() {
     for (QLineEdit* edit : fields_) edit->clear();
 }
 

@@ -31,10 +31,13 @@ public:
     void prepare();
 
 public slots:
-    // EditTable1Click / EditTable2Click: prepare, then show modally.
+    // Prepares, then shows modally.
     int openEditor();
-    void BitBtn1Click();  // OK
-    void BitBtn3Click();  // "Очистить"
+    // OK: stores the fields in the table and closes, or names the first
+    // field the table refuses and leaves the editor open on it.
+    void storeFields();
+    // "Очистить": empties every field.
+    void clearFields();
 
 private:
     void build();

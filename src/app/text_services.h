@@ -1,17 +1,19 @@
 #pragma once
-// The text services of the main window: "Регистр..." (F4, TForm6) and
-// "Перекодировка..." (F5, TForm7). Each recodes or changes the case of the
-// ticked panes in place, source pane first, through the shared progress
-// window; a cancel in the source pane's pass leaves the result pane alone.
+// The text services: "Регистр..." (capitals or small letters) and
+// "Перекодировка..." (the code page of the Russian letters). Each changes the
+// panes ticked in its dialog in place, source pane first, through the long
+// command runner; a cancel in the source pane's pass leaves the result pane
+// alone. The dialogs keep their choices in lettrica.ini.
 
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <string_view>
 
-#include "app/pane_conversion.h"
+#include "app/conversion/long_command_runner.h"
+#include "app/window/panes.h"
 
 class QTextEdit;
+class QWidget;
 
 namespace lettrica::settings {
 class IniFile;
@@ -20,14 +22,16 @@ class IniFile;
 namespace lettrica::app {
 
 class CaseDialog;
-class MainWindow;
+class CommandTable;
 class RecodeDialog;
+class SettingsStore;
 
 class TextServices : public QObject {
     Q_OBJECT
 public:
     // Creates both dialogs (hidden) and reads their keys of lettrica.ini.
-    explicit TextServices(MainWindow* window);
+    TextServices(const CommandTable& commands, Panes panes, LongCommandRunner& runner, SettingsStore& settings,
+                 QWidget* window);
 
     CaseDialog* caseDialog() const { return caseDialog_; }
     RecodeDialog* recodeDialog() const { return recodeDialog_; }
@@ -37,16 +41,18 @@ public:
     void writeSettings(settings::IniFile& ini, std::string_view section) const;
 
 public slots:
-    void RegistrPerevodExecute();
-    void PerekodirovkaExecute();
+    void changeCase();
+    void recode();
 
 private:
     // Runs the ticked panes, source first; shows the message after a cancel.
-    void runPanes(bool source, bool result, const ConverterChoice& converter, const QString& caption,
-                  const QString& cancelMessage);
-    RunOutcome runPass(QTextEdit* pane, const ConverterChoice& converter, const std::function<void()>& cancelMessage);
+    void runPanes(bool source, bool result, const translit::Converter& converter,
+                  const LongCommandRunner::CancelMessage& message);
+    RunOutcome runPass(QTextEdit* pane, const translit::Converter& converter,
+                       const LongCommandRunner::CancelMessage& message);
 
-    MainWindow* window_;
+    Panes panes_;
+    LongCommandRunner& runner_;
     CaseDialog* caseDialog_;
     RecodeDialog* recodeDialog_;
 };

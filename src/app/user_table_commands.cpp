@@ -1,8 +1,9 @@
 #include "app/user_table_commands.h"
 
 #include <QAction>
+#include <QWidget>
 
-#include "app/main_window.h"
+#include "app/command_table.h"
 #include "app/message_boxes.h"
 #include "app/table_editor_dialog.h"
 #include "app/user_tables.h"
@@ -11,30 +12,21 @@ namespace lettrica::app {
 
 using tables::TableKind;
 
-UserTableCommands::UserTableCommands(MainWindow* window)
+UserTableCommands::UserTableCommands(const CommandTable& commands, QWidget* window)
     : QObject(window),
-      window_(window),
       tables_(new UserTables(this)),
       trEditor_(new TableEditorDialog(TableKind::Tr, tables_, window)),
       rtEditor_(new TableEditorDialog(TableKind::Rt, tables_, window)) {
+    setObjectName(QStringLiteral("UserTableCommands"));
     tables_->setDefaults();
 
-    QAction* edit1 = window->action(QStringLiteral("EditTable1"));
-    QAction* edit2 = window->action(QStringLiteral("EditTable2"));
-    QAction* reset = window->action(QStringLiteral("N27"));
-    edit1->setEnabled(true);
-    edit2->setEnabled(true);
+    QAction* reset = commands[Command::ResetUserTables];
     reset->setEnabled(tables_->resetEnabled());
-    connect(edit1, &QAction::triggered, this, &UserTableCommands::EditTable1Click);
-    connect(edit2, &QAction::triggered, this, &UserTableCommands::EditTable2Click);
-    connect(reset, &QAction::triggered, this, &UserTableCommands::N27Click);
+    connect(commands[Command::EditToCyrillicTable], &QAction::triggered, this,
+            &UserTableCommands::editToCyrillicTable);
+    connect(commands[Command::EditToLatinTable], &QAction::triggered, this, &UserTableCommands::editToLatinTable);
+    connect(reset, &QAction::triggered, this, &UserTableCommands::resetTables);
     connect(tables_, &UserTables::resetEnabledChanged, reset, &QAction::setEnabled);
-
-    // Rus <- Translit looks Latin letters up in the tr table, Rus -> Translit
-    // Cyrillic letters in the rt table.
-    window->setUserTableConverters([this](Direction direction) -> const translit::Converter& {
-        return tables_->converter(direction == Direction::ToLatin ? TableKind::Rt : TableKind::Tr);
-    });
 }
 
 UserTableCommands::~UserTableCommands() = default;
@@ -47,9 +39,9 @@ void UserTableCommands::loadFiles() { tables_->loadFiles(); }
 
 void UserTableCommands::saveFiles() { tables_->saveFiles(); }
 
-void UserTableCommands::EditTable1Click() { trEditor_->openEditor(); }
+void UserTableCommands::editToCyrillicTable() { trEditor_->openEditor(); }
 
-void UserTableCommands::EditTable2Click() { rtEditor_->openEditor(); }
+void UserTableCommands::editToLatinTable() { rtEditor_->openEditor(); }
 
 QString UserTableCommands::resetQuestion() {
     return QString::fromUtf8(
@@ -57,7 +49,7 @@ QString UserTableCommands::resetQuestion() {
         "(при этом будут удалены файлы с настройками этих таблиц: \"tr.dat\" и \"rt.dat\")?");
 }
 
-void UserTableCommands::N27Click() {
+void UserTableCommands::resetTables() {
     if (confirm(resetQuestion())) tables_->reset();
 }
 

@@ -1,30 +1,32 @@
 #pragma once
-// The user-table commands of the main window: the editors (EditTable1,
-// EditTable2), the reset (N27) with its enabled state, and the user tables
-// as the converters of the "UserTable" choice. It owns the tables and the two
-// editor windows for the whole run.
+// The user tables' commands: the two editors and the reset, which is on only
+// while a table differs from its defaults or a table file exists. It owns the
+// tables and the two editor windows for the whole run; the transliteration
+// commands read the tables through tables().
 
 #include <QObject>
 
 #include "tables/user_table.h"
 
+class QWidget;
+
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
 class TableEditorDialog;
 class UserTables;
 
 class UserTableCommands : public QObject {
     Q_OBJECT
 public:
-    // Creates the tables with their defaults (DefaultUserTables) and the two
-    // hidden editors, and connects the commands.
-    explicit UserTableCommands(MainWindow* window);
+    // Creates the tables with their defaults and the two hidden editors, and
+    // connects the commands.
+    UserTableCommands(const CommandTable& commands, QWidget* window);
     ~UserTableCommands() override;
 
-    // LoadUserTableFiles, after the settings have been read.
+    // The table files, read after the settings at start.
     void loadFiles();
-    // SaveUserTableFiles, at close after the settings.
+    // At close, after the settings: the tables confirmed in an editor.
     void saveFiles();
 
     UserTables* tables() const { return tables_; }
@@ -34,12 +36,12 @@ public:
     static QString resetQuestion();
 
 public slots:
-    void EditTable1Click();
-    void EditTable2Click();
-    void N27Click();
+    void editToCyrillicTable();
+    void editToLatinTable();
+    // Asks first; then both tables take their defaults and both files go.
+    void resetTables();
 
 private:
-    MainWindow* window_;
     UserTables* tables_;
     TableEditorDialog* trEditor_;
     TableEditorDialog* rtEditor_;

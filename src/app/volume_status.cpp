@@ -6,21 +6,19 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "app/u16_text.h"
-#include "app/main_window.h"
+#include "app/command_table.h"
 #include "app/message_boxes.h"
+#include "app/u16_text.h"
 
 namespace lettrica::app {
 
-VolumeStatus::VolumeStatus(MainWindow* window) : QObject(window), window_(window), toggle_(window->action("N45")) {
+VolumeStatus::VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar, QWidget* window)
+    : QObject(window), panes_(panes), statusBar_(statusBar), window_(window), toggle_(commands[Command::AutoVolume]) {
     setObjectName("VolumeStatus");
-    QAction* textV = window->action("TextV");
-    textV->setEnabled(true);
-    toggle_->setEnabled(true);
-    connect(textV, &QAction::triggered, this, &VolumeStatus::TextVExecute);
-    connect(toggle_, &QAction::triggered, this, &VolumeStatus::N45Click);
-    for (QTextEdit* pane : {window->sourcePane(), window->resultPane()})
-        connect(pane, &QTextEdit::textChanged, this, &VolumeStatus::RichEdit1Change);
+    connect(commands[Command::TextVolume], &QAction::triggered, this, &VolumeStatus::showVolume);
+    connect(toggle_, &QAction::triggered, this, &VolumeStatus::toggleAutoVolume);
+    for (QTextEdit* pane : {panes.source, panes.result})
+        connect(pane, &QTextEdit::textChanged, this, &VolumeStatus::paneChanged);
     // Hints reach the status bar as status-tip events sent up to the window.
     window->installEventFilter(this);
 }
@@ -35,23 +33,22 @@ text::Volume VolumeStatus::paneVolume(const QTextEdit* pane) {
 bool VolumeStatus::isOn() const { return toggle_->isChecked(); }
 
 QString VolumeStatus::message() const {
-    return fromU16(text::volumeMessage(paneVolume(window_->sourcePane()), paneVolume(window_->resultPane())));
+    return fromU16(text::volumeMessage(paneVolume(panes_.source), paneVolume(panes_.result)));
 }
 
-void VolumeStatus::TextVExecute() {
+void VolumeStatus::showVolume() {
     showMessage(QMessageBox::Information, QString::fromUtf8("Объем текста"), message());
 }
 
-void VolumeStatus::N45Click() {
-    // The action has toggled its own tick before this runs.
+void VolumeStatus::toggleAutoVolume() {
     if (!isOn()) {
-        window_->statusBar()->clearMessage();
+        statusBar_->clearMessage();
         return;
     }
     updateStatusBar();
 }
 
-void VolumeStatus::RichEdit1Change() {
+void VolumeStatus::paneChanged() {
     if (!isOn() || pending_) return;
     pending_ = true;
     QMetaObject::invokeMethod(this, [this] {
@@ -63,9 +60,9 @@ void VolumeStatus::RichEdit1Change() {
 void VolumeStatus::updateStatusBar() {
     if (!isOn()) return;
     ++updatesRun_;
-    const text::Volume source = paneVolume(window_->sourcePane());
-    const text::Volume result = paneVolume(window_->resultPane());
-    window_->statusBar()->showMessage(fromU16(text::volumeStatusLine(source.total, result.total)));
+    const text::Volume source = paneVolume(panes_.source);
+    const text::Volume result = paneVolume(panes_.result);
+    statusBar_->showMessage(fromU16(text::volumeStatusLine(source.total, result.total)));
 }
 
 bool VolumeStatus::eventFilter(QObject* watched, QEvent* event) {

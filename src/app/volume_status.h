@@ -1,25 +1,29 @@
 #pragma once
-// Text volume in the main window: the "Объем текста" message (TextV) and the
-// automatic volume line in the status bar (N45). The line is refreshed once
+// Text volume in the main window: the "Объем текста" message and the
+// automatic volume line in the status bar. The line is refreshed once
 // per pass of the event loop however many changes the panes saw in it, so a
 // conversion or fast typing in a large pane costs one count per pass.
 
 #include <QObject>
 
+#include "app/window/panes.h"
 #include "text/volume.h"
 
 class QAction;
+class QStatusBar;
 class QTextEdit;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
 
 class VolumeStatus : public QObject {
     Q_OBJECT
 public:
-    // Takes over TextV and N45 of `window` and watches both panes.
-    explicit VolumeStatus(MainWindow* window);
+    // Watches both panes; the hints that `window` shows in `statusBar` give
+    // way to the volume line while it is on.
+    VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar, QWidget* window);
 
     static text::Volume paneVolume(const QTextEdit* pane);
     // The message text, lines separated by a single CR.
@@ -30,10 +34,11 @@ public:
     int updatesRun() const { return updatesRun_; }
 
 public slots:
-    void TextVExecute();
-    void N45Click();
+    void showVolume();
+    // Follows the automatic volume's tick, which it has toggled already.
+    void toggleAutoVolume();
     // A pane changed: schedules the status-bar update.
-    void RichEdit1Change();
+    void paneChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,7 +46,9 @@ protected:
 private:
     void updateStatusBar();
 
-    MainWindow* window_;
+    Panes panes_;
+    QStatusBar* statusBar_;
+    QWidget* window_;
     QAction* toggle_;
     bool pending_ = false;
     int updatesRun_ = 0;

@@ -28,6 +28,7 @@
 #include "support/window_in_home.h"
 
 using namespace lettrica;
+using app::Command;
 using app::MainWindow;
 
 namespace {
@@ -88,22 +89,22 @@ private slots:
 
         chooseFile(3, dir.filePath("plain"));  // no extension: ".txt" is added, and it does not exist
         MessageCatcher missing;
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(missing.texts, QStringList{"Указанный Вами файл \"plain.txt\" на диске не существует."});
 
         chooseFile(4, dir.filePath("plain.doc"));  // ".doc" becomes ".rtf": plain text in it
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Привет\nмир"));
         QVERIFY(isDefaultFormat(formatOf(window_->resultPane(), "мир")));
         QCOMPARE(window_->sourcePane()->toHtml(), sourceBefore);  // the other pane untouched
 
         chooseFile(1, dir.filePath("doc.rtf"));  // ".rtf" becomes ".txt", which holds RTF
-        window_->action("N45")->trigger();         // the volume in the status bar follows the panes
-        window_->action("Open")->trigger();
+        window_->action(Command::AutoVolume)->trigger();         // the volume in the status bar follows the panes
+        window_->action(Command::Open)->trigger();
         QCoreApplication::processEvents();  // the status bar is updated once the events are handled
         const QString volume = window_->statusBar()->currentMessage();
-        window_->action("N45")->trigger();
-        window_->action("N45")->trigger();
+        window_->action(Command::AutoVolume)->trigger();
+        window_->action(Command::AutoVolume)->trigger();
         QCOMPARE(volume, window_->statusBar()->currentMessage());
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир кот"));
         QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
@@ -126,7 +127,7 @@ private slots:
             fill(window_->sourcePane(), "Жирный", " текст");
             chooseFile(QByteArray(name).endsWith(".rtf") ? 2 : 1, dir.filePath(name));
             MessageCatcher catcher;
-            window_->action("Open")->trigger();
+            window_->action(Command::Open)->trigger();
             QCOMPARE(catcher.texts, QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(name)});
             QCOMPARE(catcher.captions, QStringList{"Ошибка"});
             QCOMPARE(catcher.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
@@ -135,7 +136,7 @@ private slots:
         }
         // Cut short, but read to its end: what it holds is shown.
         chooseFile(2, dir.filePath("cut.rtf"));
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир"));
         QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
     }
@@ -150,7 +151,7 @@ private slots:
         c.createList(QTextListFormat::ListDisc);
         c.insertText(QString(QChar(0x2028)) + "строка");
         chooseFile(1, dir.filePath("out.doc"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         QCOMPARE(readBytes(dir.filePath("out.txt")),
                  QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0 \x97 \xb8\xe6\xa0\xb9" "1\r\n\xf1\xf2\xf0\xee\xea\xe0"));
     }
@@ -162,7 +163,7 @@ private slots:
         for (const char* answer : {"&No", "&Yes"}) {
             chooseFile(3, dir.filePath("tree.txt"));
             MessageCatcher question{QString::fromLatin1(answer)};
-            window_->action("Save")->trigger();
+            window_->action(Command::Save)->trigger();
             QCOMPARE(question.texts, QStringList{"Символ «中» (U+4E2D) нельзя записать в кодировке Windows-1251.\n"
                                                  "Сохранить текст в кодировке UTF-8?"});
             QCOMPARE(question.captions, QStringList{"Confirm"});
@@ -180,7 +181,7 @@ private slots:
         for (const char* answer : {"&No", "&Yes"}) {
             chooseFile(4, dir.filePath("keep.rtf"));
             MessageCatcher asked{QString::fromLatin1(answer)};
-            window_->action("Save")->trigger();
+            window_->action(Command::Save)->trigger();
             QCOMPARE(asked.texts, QStringList{question});
             QCOMPARE(asked.icons, QList<QMessageBox::Icon>{QMessageBox::Question});
             QVERIFY(readBytes(dir.filePath("keep.rtf")).startsWith(answer[1] == 'Y' ? "{\\rtf1" : "old"));
@@ -190,9 +191,9 @@ private slots:
         QVERIFY(chmod(QFile::encodeName(dir.filePath("ro.txt")).constData(), 0444) == 0);
         MessageCatcher failed{QStringLiteral("&Yes")};
         chooseFile(3, dir.filePath("ro.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         chooseFile(3, dir.filePath("gone/new.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         QCOMPARE(failed.texts, QStringList({"Файл \"ro.txt\" на диске уже существует.\nПерезаписать его?",
                                             "Произошла ошибка при сохранении информации в файл \"ro.txt\".",
                                             "Произошла ошибка при сохранении информации в файл \"new.txt\"."}));
@@ -205,13 +206,13 @@ private slots:
         QTemporaryDir dir;
         writeBytes(dir.filePath("a.txt"), "a");
         chooseFile(3, dir.filePath("a.txt"));
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         chooseFile(1, dir.filePath("b.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         cleanupWithoutRemovingSettings();
         init();
         QStringList offered;
-        for (const char* command : {"Open", "Save"}) {
+        for (Command command : {Command::Open, Command::Save}) {
             onNextModal([&offered](QWidget* w) {
                 offered << static_cast<QFileDialog*>(w)->selectedNameFilter();
                 static_cast<QFileDialog*>(w)->reject();

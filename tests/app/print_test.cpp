@@ -34,6 +34,7 @@
 #include "support/window_in_home.h"
 
 using namespace lettrica;
+using app::Command;
 using app::MainWindow;
 
 namespace {
@@ -124,7 +125,7 @@ private slots:
     // and reach [Print] at close; Doc1=0 unticks at the next start.
     void boxesAreKeptAndStored() {
         answerPrint(false, true, false);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(spy_.shown, 1);
         window_->close();
         const settings::IniFile ini(home_.filePath("lettrica.ini").toStdString());
@@ -138,7 +139,7 @@ private slots:
     // Nothing ticked: no print dialog and no job.
     void nothingTickedPrintsNothing() {
         answerPrint(false, false, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(spy_.shown, 0);
         QVERIFY(!QApplication::activeModalWidget());
     }
@@ -150,7 +151,7 @@ private slots:
         fillPanes(*window_);
         commands_->printer().setOutputFileName(dir.filePath("panes.pdf"));
         answerPrint(true, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(pdfText(dir.filePath("panes.pdf")), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(dir.filePath("panes-2.pdf")), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {dir.filePath("panes.pdf")}).contains("Bold"));
@@ -166,7 +167,7 @@ private slots:
         commands_->printer().setOutputFileName(dir.filePath("empty.pdf"));
         commands_->printer().setCopyCount(2);
         answerPrint(false, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QVERIFY(run("pdfinfo", {dir.filePath("empty.pdf")}).contains(QRegularExpression("Pages: +2\n")));
         QVERIFY(!QFile::exists(dir.filePath("empty-2.pdf")));
     }
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(layout.margins(QPageLayout::Millimeter), QMarginsF(25, 25, 25, 25));
         if (!qEnvironmentVariableIsEmpty("LETTRICA_CUPS_OUT")) return;  // it has one
         MessageCatcher told;
-        window_->action("FilePageSetup1")->trigger();
+        window_->action(Command::PageSetup)->trigger();
         QCOMPARE(told.texts, QStringList{"В системе не установлен ни один принтер."});
     }
 
@@ -201,7 +202,7 @@ private slots:
         fillPanes(*window_);
         const QDateTime before = QDateTime::currentDateTime();
         answerPrint(true, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         const QDateTime after = QDateTime::currentDateTime();
         QStringList pdfs;
         for (int i = 0; i < 600 && pdfs.size() < 2; ++i, QTest::qWait(100))
@@ -233,7 +234,7 @@ private slots:
             sizes->setCurrentIndex(letter);
             static_cast<QDialog*>(w)->accept();
         });
-        window_->action("FilePageSetup1")->trigger();
+        window_->action(Command::PageSetup)->trigger();
         QVERIFY2(commands_->printer().pageLayout().pageSize().name().contains("Letter"),
                  qPrintable(commands_->printer().pageLayout().pageSize().name()));
     }

@@ -22,6 +22,7 @@
 #include "support/window_in_home.h"
 
 using lettrica::app::InfoCommands;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::TrayDock;
 
@@ -62,24 +63,24 @@ private slots:
 
     void commandsMenusAndTrayMenu() {
         MainWindow w;
-        struct Row { const char* name; const char* caption; const char* hint; const char* keys; };
+        struct Row { Command command; const char* caption; const char* hint; const char* keys; };
         const Row rows[] = {
-            {"N35", "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", ""},
-            {"N12", "Помощь", " Вызов справки", "F1"},
-            {"N13", "О программе", " Информация о программе", "Ctrl+Alt+A"},
-            {"N14", "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H"},
-            {"N15", "Письмо автору", " Написать письмо автору программы", "Ctrl+M"},
-            {"HelpButton", "Помощь", " Вызов справки", ""},
+            {Command::MinimizeToTray, "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", ""},
+            {Command::Help, "Помощь", " Вызов справки", "F1"},
+            {Command::About, "О программе", " Информация о программе", "Ctrl+Alt+A"},
+            {Command::WebSite, "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H"},
+            {Command::LetterToAuthor, "Письмо автору", " Написать письмо автору программы", "Ctrl+M"},
+            {Command::HelpButton, "Помощь", " Вызов справки", ""},
         };
         for (const Row& r : rows) {
-            QAction* a = w.action(r.name);
+            QAction* a = w.action(r.command);
             QCOMPARE(a->text(), QString::fromUtf8(r.caption));
             QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
             QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
-            QVERIFY2(a->isEnabled(), r.name);
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         }
-        QVERIFY(w.action("N35")->isCheckable());
-        QVERIFY(!w.action("N35")->isChecked());
+        QVERIFY(w.action(Command::MinimizeToTray)->isCheckable());
+        QVERIFY(!w.action(Command::MinimizeToTray)->isChecked());
 
         QMenu* help = w.menuBar()->actions().at(3)->menu();
         QCOMPARE(names(help), QStringList({"N12", "N13", "N14", "N15"}));
@@ -132,7 +133,7 @@ private slots:
     void minimisingWithoutATrayStaysOrdinary() {
         for (bool option : {false, true}) {
             MainWindow w;
-            w.action("N35")->setChecked(option);
+            w.action(Command::MinimizeToTray)->setChecked(option);
             w.showAtStart();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.showMinimized();
@@ -154,7 +155,7 @@ private slots:
                               "Web: https://lettrica.org/", "", "Copyright (c) 2010 Lettrica team"}));
         MainWindow w;
         MessageCatcher catcher;
-        w.action("N13")->trigger();
+        w.action(Command::About)->trigger();
         w.trayDock()->menu()->findChild<QAction*>("N39")->trigger();
         QCOMPARE(catcher.captions, QStringList({"About Lettrica", "About Lettrica"}));
         QCOMPARE(catcher.texts.first(), InfoCommands::aboutText());
@@ -166,8 +167,8 @@ private slots:
         QCOMPARE(InfoCommands::letterUrl().toEncoded(), QByteArray("mailto:support@lettrica.org?subject=Lettrica%202.7"));
         MainWindow w;
         UrlRecorder recorder;
-        w.action("N14")->trigger();
-        w.action("N15")->trigger();
+        w.action(Command::WebSite)->trigger();
+        w.action(Command::LetterToAuthor)->trigger();
         QCOMPARE(recorder.urls, QList<QUrl>({QUrl("https://lettrica.org/"), InfoCommands::letterUrl()}));
     }
 
@@ -195,8 +196,8 @@ private slots:
         auto* info = w.findChild<InfoCommands*>("InfoCommands");
         UrlRecorder recorder;
         info->setExecutableDir(bin);
-        w.action("N12")->trigger();
-        w.action("HelpButton")->trigger();
+        w.action(Command::Help)->trigger();
+        w.action(Command::HelpButton)->trigger();
         w.trayDock()->menu()->findChild<QAction*>("N38")->trigger();
         const QUrl help = QUrl::fromLocalFile(dir.filePath("bin/help.html"));
         QCOMPARE(recorder.urls, QList<QUrl>({help, help, help}));
@@ -204,7 +205,7 @@ private slots:
         // A missing manual: nothing is opened and nothing is shown.
         MessageCatcher catcher;
         info->setExecutableDir(dir.filePath("x/portable"));
-        w.action("N12")->trigger();
+        w.action(Command::Help)->trigger();
         QCoreApplication::processEvents();
         QCOMPARE(recorder.urls.size(), 3);
         QVERIFY(catcher.captions.isEmpty());

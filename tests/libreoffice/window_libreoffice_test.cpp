@@ -23,6 +23,7 @@
 #include "rich_document_util.h"
 #include "support/file_dialog.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -46,7 +47,7 @@ TEST(WindowAndLibreOffice, OpenShowsItsFormatsAndSaveGivesThemBack) {
     QTextEdit* pane = window.sourcePane();
 
     chooseFile(2, QStringLiteral(LETTRICA_TEST_DATA "/rtf/libreoffice.rtf"));
-    window.action("Open")->trigger();
+    window.action(Command::Open)->trigger();
     EXPECT_EQ(pane->document()->blockCount(), 12);
     EXPECT_EQ(charOf(pane, "Обычный").fontFamilies().toStringList().value(0), "Liberation Serif");
     EXPECT_EQ(charOf(pane, "Обычный").fontPointSize(), 12);
@@ -74,7 +75,7 @@ TEST(WindowAndLibreOffice, OpenShowsItsFormatsAndSaveGivesThemBack) {
 
     const QString ours = work.filePath("ours.rtf");
     chooseFile(2, ours);
-    window.action("Save")->trigger();
+    window.action(Command::Save)->trigger();
     const QString out = work.filePath("out");
     const std::string command = "soffice -env:UserInstallation=file://" + work.filePath("profile").toStdString() +
                                 " --headless --convert-to rtf --outdir " + out.toStdString() + " " + ours.toStdString() +

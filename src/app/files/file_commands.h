@@ -17,25 +17,33 @@
 #include <optional>
 
 #include "app/files/file_filters.h"
+#include "app/window/panes.h"
 
 class QTextEdit;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class LongCommandRunner;
+class SettingsStore;
 
 class FileCommands : public QObject {
     Q_OBJECT
 public:
-    explicit FileCommands(MainWindow* window);
+    FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                 SettingsStore& settings, QWidget* window);
 
     // Replaces the pane's text by the file, as Open does after its checks;
     // shows the open error and leaves the pane as it was when it cannot.
     bool loadFile(QTextEdit* pane, const QString& path);
+    // The file named on the command line, into the source pane with the
+    // default attributes.
+    bool loadAtStart(const QString& path);
 
 public slots:
-    void OpenExecute();
-    void SaveExecute();
+    void openFile();
+    void saveFile();
 
 private:
     struct Choice {
@@ -51,7 +59,10 @@ private:
     // nothing when the user declines the UTF-8 offer.
     void savePane(QTextEdit* pane, bool rtf, const QString& path);
 
-    MainWindow* window_;
+    Panes panes_;
+    const LongCommandRunner& runner_;
+    SettingsStore& settings_;
+    QWidget* window_;
     QString openName_;  // the last name of each dialog, its extension forced
     QString saveName_;
 };

@@ -14,18 +14,25 @@
 #include <QObject>
 #include <memory>
 
+#include "app/window/panes.h"
+
 class QPrinter;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class LongCommandRunner;
 class PrintChoiceDialog;
+class SettingsStore;
 
 class PrintCommands : public QObject {
     Q_OBJECT
 public:
-    // Creates TForm4 (hidden), reads its keys and writes them at close.
-    explicit PrintCommands(MainWindow* window);
+    // Creates the pane choice dialog (hidden), reads its keys and writes
+    // them at close.
+    PrintCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                  SettingsStore& settings, QWidget* window);
     ~PrintCommands() override;
 
     PrintChoiceDialog* choiceDialog() const { return choice_; }
@@ -35,11 +42,13 @@ public:
     QPrinter& pageSetupPrinter();
 
 public slots:
-    void PrintExecute();
-    void FilePageSetup1Execute();
+    void print();
+    void setUpPage();
 
 private:
-    MainWindow* window_;
+    Panes panes_;
+    const LongCommandRunner& runner_;
+    QWidget* window_;
     PrintChoiceDialog* choice_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPrinter> pageSetup_;

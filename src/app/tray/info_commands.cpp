@@ -6,25 +6,20 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/main_window.h"
+#include "app/command_table.h"
 #include "app/message_boxes.h"
 #include "app/tray/product_info.h"
 
 namespace lettrica::app {
 
-InfoCommands::InfoCommands(MainWindow* window)
+InfoCommands::InfoCommands(const CommandTable& commands, QWidget* window)
     : QObject(window), executableDir_(QCoreApplication::applicationDirPath()) {
     setObjectName("InfoCommands");
-    auto on = [this, window](const char* name, void (InfoCommands::*slot)()) {
-        QAction* a = window->action(QString::fromLatin1(name));
-        a->setEnabled(true);
-        connect(a, &QAction::triggered, this, slot);
-    };
-    on("N12", &InfoCommands::N12Click);
-    on("HelpButton", &InfoCommands::N12Click);
-    on("N13", &InfoCommands::N13Click);
-    on("N14", &InfoCommands::N14Click);
-    on("N15", &InfoCommands::N15Click);
+    connect(commands[Command::Help], &QAction::triggered, this, &InfoCommands::showHelp);
+    connect(commands[Command::HelpButton], &QAction::triggered, this, &InfoCommands::showHelp);
+    connect(commands[Command::About], &QAction::triggered, this, &InfoCommands::showAbout);
+    connect(commands[Command::WebSite], &QAction::triggered, this, &InfoCommands::openWebSite);
+    connect(commands[Command::LetterToAuthor], &QAction::triggered, this, &InfoCommands::writeToAuthor);
 }
 
 QString InfoCommands::helpFile(const QString& executableDir) {
@@ -58,17 +53,17 @@ QUrl InfoCommands::letterUrl() {
                              QUrl::StrictMode);
 }
 
-void InfoCommands::N12Click() {
+void InfoCommands::showHelp() {
     const QString file = helpFile(executableDir_);
     if (!file.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
-void InfoCommands::N13Click() {
+void InfoCommands::showAbout() {
     showMessage(QMessageBox::Information, QStringLiteral("About Lettrica"), aboutText());
 }
 
-void InfoCommands::N14Click() { QDesktopServices::openUrl(siteUrl()); }
+void InfoCommands::openWebSite() { QDesktopServices::openUrl(siteUrl()); }
 
-void InfoCommands::N15Click() { QDesktopServices::openUrl(letterUrl()); }
+void InfoCommands::writeToAuthor() { QDesktopServices::openUrl(letterUrl()); }
 
 }  // namespace lettrica::app

@@ -1,7 +1,7 @@
 #pragma once
-// The commands of the "Справка" menu: help (N12, the help tool button and the
-// tray's N38), about (N13, the tray's N39), the web site (N14) and a letter
-// to the author (N15). Help, site and letter go to the desktop's opener
+// The commands of the "Справка" menu: help (also the help tool button and
+// the tray menu's "Помощь"), about (also the tray menu's "О программе"), the
+// web site and a letter to the author. Help, site and letter go to the desktop's opener
 // (QDesktopServices, xdg-open on most desktops); when it fails, or when the
 // help file is missing, nothing is shown.
 
@@ -9,14 +9,16 @@
 #include <QString>
 #include <QUrl>
 
+class QWidget;
+
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
 
 class InfoCommands : public QObject {
     Q_OBJECT
 public:
-    explicit InfoCommands(MainWindow* window);
+    InfoCommands(const CommandTable& commands, QWidget* window);
 
     // The manual for an executable in `executableDir`: help.html beside it
     // (the build tree, a portable copy), else share/lettrica/help.html of the
@@ -32,10 +34,10 @@ public:
     void setExecutableDir(const QString& dir) { executableDir_ = dir; }
 
 public slots:
-    void N12Click();
-    void N13Click();
-    void N14Click();
-    void N15Click();
+    void showHelp();
+    void showAbout();
+    void openWebSite();
+    void writeToAuthor();
 
 private:
     QString executableDir_;

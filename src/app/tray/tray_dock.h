@@ -1,6 +1,6 @@
 #pragma once
 // The notification-area icon (TrayIcon) with its menu, the start-up switch
-// "/t", and minimising into the notification area (N35, [Tray] Min).
+// "/t", and minimising into the notification area ([Tray] Min).
 //
 // A window hidden while no notification area exists (a plain GNOME session,
 // or a panel that has not started yet at log-on) could never be reached
@@ -12,13 +12,15 @@
 #include <QObject>
 #include <QStringList>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
 
 // True when the first argument is exactly "/t" or "/T"; no later argument
 // and no other form of the switch counts.
@@ -27,7 +29,9 @@ bool startsInTray(const QStringList& arguments);
 class TrayDock : public QObject {
     Q_OBJECT
 public:
-    TrayDock(MainWindow* window, bool startInTray);
+    // The icon's menu gives help, about and exit through the window's own
+    // commands; `window` is what goes into the notification area.
+    TrayDock(const CommandTable& commands, QWidget* window, bool startInTray);
     ~TrayDock() override;
 
     // Shows the main window as the start-up switch asks: normally, not at all
@@ -40,8 +44,9 @@ public:
     bool waitingForTray() const { return waiting_; }
 
 public slots:
-    // A left click on the icon and N32: the window back, restored, in front.
-    void TrayIconClick();
+    // A left click on the icon and "Открыть Lettrica": the window back,
+    // restored, in front.
+    void restoreWindow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,7 +57,8 @@ private:
     void waitForTray();
     void checkTray();
 
-    MainWindow* window_;
+    QWidget* window_;
+    QAction* minimizeToTray_;
     QSystemTrayIcon* icon_;
     QMenu* menu_;
     QTimer* watch_;

@@ -22,6 +22,7 @@
 #include "app/files/pane_files.h"
 #include "app/files/rich_document_adapter.h"
 #include "app/main_window.h"
+#include "app/window/default_attributes.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
 
@@ -59,7 +60,7 @@ int openOne(const QString& path) {
     answer.start(10);
     QElapsedTimer clock;
     clock.start();
-    window.resetAttributes(true, false);
+    lettrica::app::applyDefaultAttributes(window.sourcePane());
     const bool opened = files->loadFile(window.sourcePane(), path);
     std::printf("%s: %s in %lld ms, %lld characters, %d paragraphs; peak memory %ld MB\n", qPrintable(path),
                 opened ? "opened" : "refused", static_cast<long long>(clock.elapsed()),
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
     report("adapter: fill a document no editor shows", clock.restart());
 
     clock.restart();
-    window.resetAttributes(true, false);
+    lettrica::app::applyDefaultAttributes(window.sourcePane());
     if (!files->loadFile(window.sourcePane(), path)) return 1;
     const qint64 filled = clock.elapsed();
     QCoreApplication::processEvents();
