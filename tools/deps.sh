@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # whether a print queue took a job: asked of libcups, which Qt prints through
+  libcups2-dev
   # Qt's own dialogs and buttons in Russian (qtbase_ru.qm)
   qt6-translations-l10n
   # the face that stands in for "MS Sans Serif"; the dialogs are laid out for it

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <functional>
 
 #include "app/main_window.h"
 #include "app/print/print_choice_dialog.h"
@@ -57,7 +58,7 @@ struct PrintDialogSpy : QObject {
 
 // Answers TForm4 with the two boxes, then, when a box is ticked, the print
 // dialog with OK or Cancel.
-void answerPrint(bool source, bool result, bool print) {
+void answerPrint(bool source, bool result, bool print, std::function<void(QPrintDialog*)> look = {}) {
     onNextModal([=](QWidget* w) {
         QCOMPARE(w->objectName(), QStringLiteral("TForm4"));
         w->findChild<QCheckBox*>("CheckBox1")->setChecked(source);
@@ -66,12 +67,57 @@ void answerPrint(bool source, bool result, bool print) {
             onNextModal(
                 [=](QWidget* dialog) {
                     QVERIFY2(qobject_cast<QPrintDialog*>(dialog), dialog->metaObject()->className());
+                    if (look) look(static_cast<QPrintDialog*>(dialog));
                     if (print) static_cast<QDialog*>(dialog)->accept();
                     else static_cast<QDialog*>(dialog)->reject();
                 },
                 w);
         w->findChild<QPushButton*>("BitBtn1")->click();
     });
+}
+
+// Every word's box on its page, in points, as pdftotext measures it.
+struct WordBox {
+    QRectF box, page;
+    QString word;
+};
+QList<WordBox> wordBoxes(const QString& pdf) {
+    const QString xml = run("pdftotext", {"-bbox", pdf, "-"});
+    static const QRegularExpression item(
+        "<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">|"
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    QList<WordBox> words;
+    QRectF page;
+    for (auto it = item.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!m.captured(1).isEmpty()) page = QRectF(0, 0, m.captured(1).toDouble(), m.captured(2).toDouble());
+        else
+            words.append({QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                                 QPointF(m.captured(5).toDouble(), m.captured(6).toDouble())),
+                          page, m.captured(7)});
+    }
+    return words;
+}
+
+// The words of `pdf` that stray outside page setup's 25 mm margins (with a
+// point's room for the fonts' ascents); empty when there are words and none
+// strays.
+QStringList outsideTheMargins(const QString& pdf) {
+    const QList<WordBox> words = wordBoxes(pdf);
+    if (words.isEmpty()) return {"<no words in " + pdf + ">"};
+    const double margin = 25 / 25.4 * 72 - 1;
+    QStringList out;
+    for (const WordBox& w : words)
+        if (!w.page.adjusted(margin, margin, -margin, -margin).contains(w.box))
+            out << QStringLiteral("%1 at %2,%3-%4,%5 on %6x%7")
+                       .arg(w.word)
+                       .arg(w.box.left())
+                       .arg(w.box.top())
+                       .arg(w.box.right())
+                       .arg(w.box.bottom())
+                       .arg(w.page.width())
+                       .arg(w.page.height());
+    return out;
 }
 
 void fillPanes(MainWindow& w) {
@@ -144,7 +190,7 @@ private slots:
     }
 
     // To a file: the source pane in the file named, the result pane beside it
-    // with "-2"; the whole printable area; an empty pane is one empty page.
+    // with "-2"; an empty pane is one empty page.
     void bothPanesToAFile() {
         QTemporaryDir dir;
         fillPanes(*window_);
@@ -154,11 +200,6 @@ private slots:
         QCOMPARE(pdfText(dir.filePath("panes.pdf")), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(dir.filePath("panes-2.pdf")), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {dir.filePath("panes.pdf")}).contains("Bold"));
-        // No margin of its own: the text starts at the edge of the printable area.
-        const QString box = run("pdftotext", {"-bbox", dir.filePath("panes.pdf"), "-"});
-        const QRegularExpressionMatch first = QRegularExpression("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"").match(box);
-        QVERIFY2(first.hasMatch() && first.captured(1).toDouble() < 5 && first.captured(2).toDouble() < 5,
-                 qPrintable(box.left(400)));
         QCOMPARE(commands_->printer().outputFileName(), dir.filePath("panes.pdf"));
 
         // An empty pane is one page; a file gets the copies asked for.
@@ -171,6 +212,66 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("empty-2.pdf")));
     }
 
+    // Word wrap off in the panes: on paper the lines still wrap, every word
+    // printed, all inside page setup's 25 mm margins, though a PDF file
+    // calls the whole sheet printable.
+    void printedWrappedInsideTheMargins() {
+        QTemporaryDir dir;
+        window_->action("N17")->trigger();
+        QVERIFY(!window_->action("N17")->isChecked());
+        QStringList words;
+        for (int i = 0; i < 120; ++i) words << QStringLiteral("слово%1").arg(i);
+        const QString line = words.join(' ');
+        window_->sourcePane()->setPlainText(line + "\n" + line);
+        commands_->printer().setOutputFileName(dir.filePath("wrapped.pdf"));
+        answerPrint(true, false, true);
+        window_->action("Print")->trigger();
+        QCOMPARE(pdfText(dir.filePath("wrapped.pdf")), line + ' ' + line);
+        const QStringList out = outsideTheMargins(dir.filePath("wrapped.pdf"));
+        QVERIFY2(out.isEmpty(), qPrintable(out.mid(0, 5).join("; ")));
+        QCOMPARE(commands_->margins(), QMarginsF(25, 25, 25, 25));
+    }
+
+    // Both panes to a file whose "-2" neighbour exists: that file is asked
+    // about too, and "&No" prints nothing. A file that cannot be written is
+    // reported, and the other pane still printed.
+    void filesAreNotReplacedUnaskedNorLostSilently() {
+        QTemporaryDir dir;
+        fillPanes(*window_);
+        const QString first = dir.filePath("panes.pdf"), second = dir.filePath("panes-2.pdf");
+        QFile old(second);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("kept") == 4);
+        old.close();
+        commands_->printer().setOutputFileName(first);
+        {
+            MessageCatcher no(QStringLiteral("&No"));
+            answerPrint(true, true, true);
+            window_->action("Print")->trigger();
+            QCOMPARE(no.captions, QStringList{"Confirm"});
+            QCOMPARE(no.texts, QStringList{"Файл \"panes-2.pdf\" уже существует.\nЗаменить его?"});
+        }
+        QVERIFY(!QFile::exists(first));
+        QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "kept");
+        old.close();
+        {
+            MessageCatcher yes(QStringLiteral("&Yes"));
+            answerPrint(true, true, true);
+            window_->action("Print")->trigger();
+            QCOMPARE(yes.texts.size(), 1);
+        }
+        QCOMPARE(pdfText(first), QStringLiteral("Исходный Полужирный"));
+        QCOMPARE(pdfText(second), QStringLiteral("Ishodnyj rezultat"));
+
+        // The second pane's file is a folder: the user is told, the first printed.
+        QVERIFY(QFile::remove(first) && QFile::remove(second) && QDir(dir.path()).mkdir("panes-2.pdf"));
+        MessageCatcher told(QStringLiteral("&Yes"));
+        answerPrint(true, true, true);
+        window_->action("Print")->trigger();
+        QCOMPARE(pdfText(first), QStringLiteral("Исходный Полужирный"));
+        QCOMPARE(told.texts.last(), QStringLiteral("Не удалось записать файл \"panes-2.pdf\"."));
+        QCOMPARE(told.captions.last(), QStringLiteral("Ошибка"));
+    }
+
     void jobNames() {
         const QLocale ru(QLocale::Russian, QLocale::Russia);
         QCOMPARE(app::printJobName(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)), ru),
@@ -180,6 +281,7 @@ private slots:
                  QStringLiteral("Lettrica - 07.03.2026 00:00:01"));
         QCOMPARE(app::jobOutputFile("/a.b/out", 2), QStringLiteral("/a.b/out-2"));
         QCOMPARE(app::jobOutputFile("/tmp/out.pdf", 1), QStringLiteral("/tmp/out.pdf"));
+        QCOMPARE(app::jobFileStem("Lettrica - 3/7/26 9:05:03 AM"), QStringLiteral("Lettrica - 3-7-26 9-05-03 AM"));
     }
 
     // Without a printer there is no page to set up, and the user is told.
@@ -222,6 +324,9 @@ private slots:
         QCOMPARE(pdfText(out + "/" + pdfs[0]), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(out + "/" + pdfs[1]), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {out + "/" + pdfs[0]}).contains("Bold"));
+        // cups-pdf calls the whole sheet printable: the text keeps page setup's margins.
+        const QStringList strays = outsideTheMargins(out + "/" + pdfs[0]);
+        QVERIFY2(strays.isEmpty(), qPrintable(strays.join("; ")));
 
         // With a printer, page setup shows its dialog, and what it sets reaches Print.
         onNextModal([](QWidget* w) {
@@ -236,6 +341,30 @@ private slots:
         window_->action("FilePageSetup1")->trigger();
         QVERIFY2(commands_->printer().pageLayout().pageSize().name().contains("Letter"),
                  qPrintable(commands_->printer().pageLayout().pageSize().name()));
+    }
+
+    // A queue that refuses jobs (cupsreject): one message tells of both
+    // panes, each with the print system's words, and nothing is printed.
+    void refusingQueue() {
+        const QString out = qEnvironmentVariable("LETTRICA_CUPS_OUT");
+        if (out.isEmpty()) QSKIP("no private CUPS queue: run tests/print/cups_queue.sh");
+        const QStringList before = QDir(out).entryList({"*.pdf"}, QDir::Files);
+        QCOMPARE(QProcess::execute("cupsreject", {"lettrica-pdf"}), 0);
+        fillPanes(*window_);
+        MessageCatcher told;
+        answerPrint(true, true, true);
+        window_->action("Print")->trigger();
+        QCOMPARE(QProcess::execute("cupsaccept", {"lettrica-pdf"}), 0);
+        QCOMPARE(told.captions, QStringList{"Ошибка"});
+        QCOMPARE(told.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
+        const QStringList lines = told.texts.value(0).split('\n');
+        QCOMPARE(lines.size(), 4);
+        for (int i : {0, 2}) {
+            QVERIFY2(lines[i].startsWith("Принтер \"lettrica-pdf\" не принял задание \"Lettrica - "), qPrintable(lines[i]));
+            QVERIFY2(!lines[i + 1].isEmpty(), qPrintable(told.texts[0]));
+        }
+        QTest::qWait(1000);
+        QCOMPARE(QDir(out).entryList({"*.pdf"}, QDir::Files), before);
     }
 
 private:
