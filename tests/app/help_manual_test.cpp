@@ -5,7 +5,14 @@
 // typed wrong fails here.
 
 #include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -13,6 +20,9 @@
 #include <vector>
 
 #include "app/command_table.h"
+#include "app/help/help_window.h"
+#include "app/main_window.h"
+#include "app/tray/info_commands.h"
 #include "app/u16_text.h"
 #include "tables/user_table.h"
 #include "tables/user_table_converter.h"
@@ -98,6 +108,23 @@ const QString kCyrillic = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРС
 
 }  // namespace
 
+// Stands in for the desktop's opener (xdg-open), recording what reaches it.
+struct Opener : QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    Opener() {
+        for (const char* scheme : {"file", "http", "https", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~Opener() override {
+        for (const char* scheme : {"file", "http", "https", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
 class HelpManualTest : public QObject {
     Q_OBJECT
 private slots:
@@ -167,6 +194,46 @@ private slots:
             QVERIFY2(html_.contains(QStringLiteral("href=\"#%1\"").arg(id)), qPrintable(id));
         }
         QVERIFY(sections >= 15);
+    }
+
+    // F1 shows this manual formatted, in the program's own window: its
+    // title, its headings and tables as such, no markup left as text; its
+    // own links lead within it; links to the web go to the desktop.
+    void f1ShowsTheManualFormatted() {
+        qputenv("LETTRICA_HOME", QByteArray("/dev/null/no-settings"));
+        app::MainWindow window;
+        auto* info = window.findChild<app::InfoCommands*>("InfoCommands");
+        info->setExecutableDir(QFileInfo(QStringLiteral(LETTRICA_HELP_HTML)).path());
+        Opener opener;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.sourcePane(), Qt::Key_F1);
+        app::HelpWindow* help = info->helpWindow();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->windowTitle(), QStringLiteral("Lettrica — справка"));
+        QTextDocument* shown = help->browser()->document();
+        const QString text = shown->toPlainText();
+        QVERIFY(text.startsWith(QStringLiteral("Lettrica — справка")));
+        QVERIFY2(!text.contains(QStringLiteral("<h")) && !text.contains(QStringLiteral("</")), qPrintable(text.left(200)));
+        int tables = 0;
+        for (QTextFrame* frame : shown->rootFrame()->childFrames()) tables += qobject_cast<QTextTable*>(frame) != nullptr;
+        QVERIFY(tables >= 5);
+        QCOMPARE(shown->begin().charFormat().fontPointSize() > shown->lastBlock().charFormat().fontPointSize() ||
+                     shown->begin().blockFormat().headingLevel() == 1,
+                 true);
+
+        // The keyboard's way to the first link of the contents, and along it.
+        QTest::keyClick(help->browser(), Qt::Key_Tab);
+        QTest::keyClick(help->browser(), Qt::Key_Return);
+        QCOMPARE(help->browser()->source().fileName(), QStringLiteral("help.html"));
+        QCOMPARE(help->browser()->source().fragment(), QStringLiteral("window"));
+        QVERIFY(help->browser()->verticalScrollBar()->value() > 0);
+        QVERIFY(opener.urls.isEmpty());
+        // Offscreen, showing a window does not always make it the active one.
+        QApplication::setActiveWindow(help);
+        QTest::keyClick(help->browser(), Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        QVERIFY(!help->isVisible());
     }
 
 private:
