@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QScrollBar>
@@ -108,23 +107,6 @@ const QString kCyrillic = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРС
 
 }  // namespace
 
-// Stands in for the desktop's opener (xdg-open), recording what reaches it.
-struct Opener : QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-    Opener() {
-        for (const char* scheme : {"file", "http", "https", "mailto"})
-            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
-    }
-    ~Opener() override {
-        for (const char* scheme : {"file", "http", "https", "mailto"})
-            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    }
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 class HelpManualTest : public QObject {
     Q_OBJECT
 private slots:
@@ -198,13 +180,13 @@ private slots:
 
     // F1 shows this manual formatted, in the program's own window: its
     // title, its headings and tables as such, no markup left as text; its
-    // own links lead within it; links to the web go to the desktop.
+    // own links lead within it (that it never reaches the desktop's opener,
+    // the tray test sees).
     void f1ShowsTheManualFormatted() {
         qputenv("LETTRICA_HOME", QByteArray("/dev/null/no-settings"));
         app::MainWindow window;
         auto* info = window.findChild<app::InfoCommands*>("InfoCommands");
         info->setExecutableDir(QFileInfo(QStringLiteral(LETTRICA_HELP_HTML)).path());
-        Opener opener;
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(window.sourcePane(), Qt::Key_F1);
@@ -218,9 +200,7 @@ private slots:
         int tables = 0;
         for (QTextFrame* frame : shown->rootFrame()->childFrames()) tables += qobject_cast<QTextTable*>(frame) != nullptr;
         QVERIFY(tables >= 5);
-        QCOMPARE(shown->begin().charFormat().fontPointSize() > shown->lastBlock().charFormat().fontPointSize() ||
-                     shown->begin().blockFormat().headingLevel() == 1,
-                 true);
+        QCOMPARE(shown->begin().blockFormat().headingLevel(), 1);
 
         // The keyboard's way to the first link of the contents, and along it.
         QTest::keyClick(help->browser(), Qt::Key_Tab);
@@ -228,7 +208,6 @@ private slots:
         QCOMPARE(help->browser()->source().fileName(), QStringLiteral("help.html"));
         QCOMPARE(help->browser()->source().fragment(), QStringLiteral("window"));
         QVERIFY(help->browser()->verticalScrollBar()->value() > 0);
-        QVERIFY(opener.urls.isEmpty());
         // Offscreen, showing a window does not always make it the active one.
         QApplication::setActiveWindow(help);
         QTest::keyClick(help->browser(), Qt::Key_Escape);
