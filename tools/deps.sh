@@ -17,8 +17,9 @@ packages=(
   xvfb xauth xdotool xclip x11-utils
   # the notification area: a tray host and a window manager
   trayer openbox
-  # the install test: desktop entry check, the manual page viewer
-  desktop-file-utils man-db
+  # the install tests: desktop entry check, the manual page viewer, the
+  # package's checker and what cpack needs for the package's dependencies
+  desktop-file-utils man-db lintian dpkg-dev
   python3 python3-aiosmtpd python3-impacket openssl
   # RTF: the word processor our files are checked against
   libreoffice-writer-nogui
