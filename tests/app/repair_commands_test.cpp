@@ -131,9 +131,8 @@ private slots:
     // The report stands until the next command, which takes the status bar
     // back: empty, or the volume line when that is on.
     void reportGivesWayToTheNextCommand() {
-        // Offscreen, no window is active once the progress window has gone.
         auto key = [this](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-            QApplication::setActiveWindow(window_);
+            QApplication::setActiveWindow(window_);  // offscreen, none is once the progress window went
             QTest::keyClick(window_, k, m);
             QTest::qWait(0);
             return window_->statusBar()->currentMessage();
@@ -142,7 +141,6 @@ private slots:
         const QString report = key(Qt::Key_F6, Qt::ShiftModifier);
         QVERIFY(report.startsWith(QStringLiteral("Русский текст")));
         QCOMPARE(key(Qt::Key_F3), QString());
-
         const QString volume = key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(!volume.isEmpty());
         QCOMPARE(key(Qt::Key_F6, Qt::ShiftModifier), report);

@@ -3,10 +3,9 @@
 # Cyrillic letters in it): every file lands where desktops and `man` look,
 # the desktop entry passes desktop-file-validate without a hint, the icons
 # have their sizes, the manual page covers every command and option of
-# `lettrica-cli --help`, the copyright file and changelog are Debian's, and
-# the installed programs run: the CLI converts, the window's F1 shows the
-# installed manual in its help window, and the autostart entry it writes
-# runs the installed program.
+# `lettrica-cli --help`, and the installed programs run: the CLI converts,
+# the window's F1 shows the installed manual in its help window, and the
+# autostart entry it writes runs the installed program.
 # Arguments: the build directory, the source directory.
 set -euo pipefail
 build=$(realpath "$1")
@@ -53,15 +52,6 @@ done
 grep -q '^Comment=.' "$entry" && grep -q '^Comment\[ru\]=.' "$entry" || fail "lettrica.desktop lacks a comment"
 grep -q '^MimeType=.*text/plain;' "$entry" && grep -q '^MimeType=.*text/rtf;' "$entry" ||
   fail "lettrica.desktop does not open text and RTF files"
-
-# The copyright file in Debian's machine-readable form; the changelog in
-# Debian's form, its latest entry the version the programs report.
-doc=$root/share/doc/lettrica
-head -n 1 "$doc/copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
-  fail "the copyright file is not machine-readable"
-grep -q '^License: ' "$doc/copyright" || fail "the copyright file names no licence"
-version=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version) || fail "the changelog is not Debian's"
-[ "lettrica-cli $version" = "$("$root/bin/lettrica-cli" --version)" ] || fail "the changelog is at $version"
 
 # Each PNG is a PNG of the size its directory names; the SVG is well formed.
 for png in "$root"/share/icons/hicolor/*x*/apps/lettrica.png; do
