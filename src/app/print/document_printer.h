@@ -2,8 +2,8 @@
 // Prints a document as one job, page after page, inside the margins given
 // (the margins of page setup), with no header, footer or page numbers of its
 // own; an empty document gives one empty page. The printed copy always wraps
-// its lines to the page, whatever its pane does on screen. (QTextDocument::print
-// would add its own 2 cm margins and page numbers.)
+// its lines to the page, whatever its pane does on screen.
+// (QTextDocument::print would add its own 2 cm margins and page numbers.)
 
 #include <QMarginsF>
 
