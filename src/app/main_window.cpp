@@ -31,6 +31,7 @@
 #include "app/window/formatting_commands.h"
 #include "app/window/pane_commands.h"
 #include "app/window/pane_focus.h"
+#include "app/window/status_report.h"
 
 namespace lettrica::app {
 
@@ -63,6 +64,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     connect(runner_, &LongCommandRunner::readyToClose, this, &QWidget::close);
     buildMenus();
     buildToolBar();
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setSizeGripEnabled(false);
+    auto* report = new StatusReport(commands_, statusBar(), this);
 
     // The commands of the panes themselves. A close refused now is one put
     // off until a send or a long command has stopped.
@@ -72,8 +76,6 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     auto* paneCommands = new PaneCommands(commands_, panes_, *runner_, this);
     connect(commands_[Command::Exit], &QAction::triggered, this, &QWidget::close);
 
-    statusBar()->setObjectName("StatusBar1");
-    statusBar()->setSizeGripEnabled(false);
     resize(588, 483 + menuBar()->sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -85,7 +87,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     new InfoCommands(commands_, this);
     userTableCommands_ = new UserTableCommands(commands_, this);
     new TransliterationCommands(commands_, panes_, *runner_, *userTableCommands_->tables(), this);
-    new VolumeStatus(commands_, panes_, statusBar(), this);
+    new VolumeStatus(commands_, panes_, statusBar(), *report, this);
     settings_ = new SettingsStore(commands_, this, splitter_);
     paneCommands->newText();
     settings_->load();
@@ -93,7 +95,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     settings_->loadAutostart();
     textServices_ = new TextServices(commands_, panes_, *runner_, *settings_, this);
     new MailCommands(commands_, panes_, *runner_, *settings_, this);
-    new RepairCommands(commands_, panes_, *runner_, statusBar(), this);
+    new RepairCommands(commands_, panes_, *runner_, *report, this);
     auto* files = new FileCommands(commands_, panes_, *runner_, *settings_, this);
     new PrintCommands(commands_, panes_, *runner_, *settings_, this);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) files->loadAtStart(arguments.first());

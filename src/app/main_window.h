@@ -51,6 +51,8 @@ public:
 signals:
     // The window has closed for good: settings and files are written.
     void closed();
+    // A command's report has just taken the status bar.
+    void commandReported();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,7 +1,6 @@
 #include "app/repair_commands.h"
 
 #include <QAction>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -9,6 +8,7 @@
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
 #include "app/u16_text.h"
+#include "app/window/status_report.h"
 #include "repair/repair_converter.h"
 
 namespace lettrica::app {
@@ -58,8 +58,8 @@ bool anythingToRepair(const QTextDocument& document, repair::RepairKind kind) {
 }  // namespace
 
 RepairCommands::RepairCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner,
-                               QStatusBar* statusBar, QObject* parent)
-    : QObject(parent), commands_(commands), panes_(panes), runner_(runner), statusBar_(statusBar) {
+                               StatusReport& report, QObject* parent)
+    : QObject(parent), commands_(commands), panes_(panes), runner_(runner), report_(report) {
     setObjectName(QStringLiteral("RepairCommands"));
     connect(commands[Command::FixEncoding], &QAction::triggered, this, &RepairCommands::fixEncoding);
     connect(commands[Command::FixLayout], &QAction::triggered, this, &RepairCommands::fixLayout);
@@ -92,7 +92,7 @@ void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
         runner_.convert(*panes_.source->document(), panes_.result, converter,
                         {caption, QString::fromUtf8("Исправление прервано пользователем.")});
     }
-    statusBar_->showMessage(summary(kind, tally));
+    report_.show(summary(kind, tally));
 }
 
 }  // namespace lettrica::app

@@ -14,8 +14,6 @@
 #include "app/window/panes.h"
 #include "repair/verdict.h"
 
-class QStatusBar;
-
 namespace lettrica::repair {
 struct RepairTally;
 }
@@ -24,11 +22,12 @@ namespace lettrica::app {
 
 class CommandTable;
 class LongCommandRunner;
+class StatusReport;
 
 class RepairCommands : public QObject {
     Q_OBJECT
 public:
-    RepairCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner, QStatusBar* statusBar,
+    RepairCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner, StatusReport& report,
                    QObject* parent);
 
     // The status bar's words for what a run found, in Russian:
@@ -45,7 +44,7 @@ private:
     const CommandTable& commands_;
     Panes panes_;
     LongCommandRunner& runner_;
-    QStatusBar* statusBar_;
+    StatusReport& report_;
 };
 
 }  // namespace lettrica::app

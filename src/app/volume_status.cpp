@@ -9,10 +9,12 @@
 #include "app/command_table.h"
 #include "app/message_boxes.h"
 #include "app/u16_text.h"
+#include "app/window/status_report.h"
 
 namespace lettrica::app {
 
-VolumeStatus::VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar, QWidget* window)
+VolumeStatus::VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar,
+                           const StatusReport& report, QWidget* window)
     : QObject(window), panes_(panes), statusBar_(statusBar), window_(window), toggle_(commands[Command::AutoVolume]) {
     setObjectName("VolumeStatus");
     connect(commands[Command::TextVolume], &QAction::triggered, this, &VolumeStatus::showVolume);
@@ -21,6 +23,12 @@ VolumeStatus::VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar
         connect(pane, &QTextEdit::textChanged, this, &VolumeStatus::paneChanged);
     // Hints reach the status bar as status-tip events sent up to the window.
     window->installEventFilter(this);
+    // A command's report outlives the changes its command made to the panes,
+    // and when it gives way the status bar is the volume's again.
+    connect(&report, &StatusReport::shown, this, [this] { pending_ = false; });
+    connect(statusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) paneChanged();
+    });
 }
 
 text::Volume VolumeStatus::paneVolume(const QTextEdit* pane) {
@@ -52,6 +60,7 @@ void VolumeStatus::paneChanged() {
     if (!isOn() || pending_) return;
     pending_ = true;
     QMetaObject::invokeMethod(this, [this] {
+        if (!pending_) return;
         pending_ = false;
         updateStatusBar();
     }, Qt::QueuedConnection);

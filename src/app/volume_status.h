@@ -17,13 +17,15 @@ class QWidget;
 namespace lettrica::app {
 
 class CommandTable;
+class StatusReport;
 
 class VolumeStatus : public QObject {
     Q_OBJECT
 public:
     // Watches both panes; the hints that `window` shows in `statusBar` give
-    // way to the volume line while it is on.
-    VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar, QWidget* window);
+    // way to the volume line while it is on, a command's report does not.
+    VolumeStatus(const CommandTable& commands, Panes panes, QStatusBar* statusBar, const StatusReport& report,
+                 QWidget* window);
 
     static text::Volume paneVolume(const QTextEdit* pane);
     // The message text, lines separated by a single CR.

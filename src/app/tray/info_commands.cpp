@@ -7,13 +7,14 @@
 #include <QFileInfo>
 
 #include "app/command_table.h"
+#include "app/help/help_window.h"
 #include "app/message_boxes.h"
 #include "app/tray/product_info.h"
 
 namespace lettrica::app {
 
 InfoCommands::InfoCommands(const CommandTable& commands, QWidget* window)
-    : QObject(window), executableDir_(QCoreApplication::applicationDirPath()) {
+    : QObject(window), window_(window), executableDir_(QCoreApplication::applicationDirPath()) {
     setObjectName("InfoCommands");
     connect(commands[Command::Help], &QAction::triggered, this, &InfoCommands::showHelp);
     connect(commands[Command::HelpButton], &QAction::triggered, this, &InfoCommands::showHelp);
@@ -55,7 +56,9 @@ QUrl InfoCommands::letterUrl() {
 
 void InfoCommands::showHelp() {
     const QString file = helpFile(executableDir_);
-    if (!file.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    if (file.isEmpty()) return;
+    if (!help_) help_ = new HelpWindow(window_);
+    help_->showManual(file);
 }
 
 void InfoCommands::showAbout() {

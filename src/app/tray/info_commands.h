@@ -1,9 +1,10 @@
 #pragma once
 // The commands of the "Справка" menu: help (also the help tool button and
 // the tray menu's "Помощь"), about (also the tray menu's "О программе"), the
-// web site and a letter to the author. Help, site and letter go to the desktop's opener
-// (QDesktopServices, xdg-open on most desktops); when it fails, or when the
-// help file is missing, nothing is shown.
+// web site and a letter to the author. Help shows the manual in the
+// program's own help window; site and letter go to the desktop's opener
+// (QDesktopServices, xdg-open on most desktops). When the opener fails, or
+// when the manual is missing, nothing is shown.
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@ class QWidget;
 namespace lettrica::app {
 
 class CommandTable;
+class HelpWindow;
 
 class InfoCommands : public QObject {
     Q_OBJECT
@@ -32,6 +34,8 @@ public:
 
     // Where help is looked for; the running executable's directory unless set.
     void setExecutableDir(const QString& dir) { executableDir_ = dir; }
+    // The help window, once help has been shown.
+    HelpWindow* helpWindow() const { return help_; }
 
 public slots:
     void showHelp();
@@ -40,7 +44,9 @@ public slots:
     void writeToAuthor();
 
 private:
+    QWidget* window_;
     QString executableDir_;
+    HelpWindow* help_ = nullptr;  // a child of the window
 };
 
 }  // namespace lettrica::app
