@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "repair/foreign_text.h"
+
 namespace lettrica::repair {
 
 bool hasNonAscii(std::u16string_view text) {
@@ -84,7 +86,26 @@ bool differsInCaseOnly(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+// Capitals that follow a letter: running text has few ("ПРЕДЛАГАЯ" many).
+int innerCapitals(std::u16string_view text) {
+    int n = 0;
+    bool afterLetter = false;
+    for (char16_t ch : text) {
+        const bool upper = (ch >= 0x410 && ch <= 0x42F) || (ch >= 0x400 && ch <= 0x40F) || (ch >= u'A' && ch <= u'Z');
+        const bool lower = (ch >= 0x430 && ch <= 0x45F) || (ch >= u'a' && ch <= u'z');
+        if (upper && afterLetter) ++n;
+        afterLetter = upper || lower;
+    }
+    return n;
+}
+
 }  // namespace
+
+bool madeOfRussianWords(const TextScore& score) {
+    // Most words of three letters or more begin as words of the vocabulary;
+    // a repair of nothing but short words and abbreviations proves nothing.
+    return score.russianWords > 0 && score.unknownWords * 8 <= score.russianWords;
+}
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
@@ -132,6 +153,8 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     if (!hasNonAscii(paragraph)) return verdict;
     const TextScore original = scoreText(paragraph);
     if (looksClean(original, settings_.cleanPerLetter)) return verdict;
+    // Right as it stands in a language of its own: "très", "није", "кері".
+    if (readAsForeign(paragraph).good) return verdict;
 
     count_ = 0;
     const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
@@ -195,6 +218,16 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
         winner = best(count_);
     }
     if (winner >= count_) return verdict;
+    // Two readings that differ only in case are told by the case of running
+    // text: "ЯаХФЫРУРп" is "предлагая", not "ПРЕДЛАГАЯ".
+    const std::int32_t top = ranked(candidates_[winner].score, candidates_[winner].chain);
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Candidate& c = candidates_[i];
+        if (i != winner && isFinal(c) && ranked(c.score, c.chain) >= top - kNat &&
+            differsInCaseOnly(c.text, candidates_[winner].text) &&
+            innerCapitals(c.text) < innerCapitals(candidates_[winner].text))
+            winner = i;
+    }
 
     const Candidate& chosen = candidates_[winner];
     const std::int32_t gain = chosen.score.value - original.value;
@@ -214,14 +247,20 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
 
     // How sure: the chosen text's share among the paragraph and all
     // candidates, with scores taken as log-likelihoods.
-    const double top = chosen.score.value;
-    double sum = std::exp((original.value - top) / kNat);
+    // A reading that differs from it in case only is the same story.
+    const double topValue = chosen.score.value;
+    double sum = 1 + std::exp((original.value - topValue) / kNat);
     for (std::size_t i = 0; i < count_; ++i)
-        if (isFinal(candidates_[i])) sum += std::exp((candidates_[i].score.value - top) / double(kNat));
+        if (i != winner && isFinal(candidates_[i]) && !differsInCaseOnly(candidates_[i].text, chosen.text))
+            sum += std::exp((candidates_[i].score.value - topValue) / double(kNat));
     verdict.certainty = 1.0 / sum;
     verdict.gain = gain;
     verdict.chain = chosen.chain;
-    if (gain < margin) {
+    // A repair in doubt is never applied.
+    if (gain < margin) verdict.doubt = "it reads hardly better than the line as it stands";
+    else if (verdict.certainty < 0.5) verdict.doubt = "another reading is as likely";
+    else if (!madeOfRussianWords(chosen.score)) verdict.doubt = "it is not made of Russian words";
+    if (!verdict.doubt.empty()) {
         verdict.doubtful = true;
         return verdict;
     }

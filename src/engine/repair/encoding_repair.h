@@ -52,6 +52,10 @@ private:
     std::u16string scratch_;
 };
 
+// Whether a repair's words are Russian words: most of those of three
+// letters or more begin as a word of the vocabulary does.
+bool madeOfRussianWords(const TextScore& score);
+
 // Whether a paragraph has anything but ASCII (nothing to repair otherwise).
 bool hasNonAscii(std::u16string_view text);
 

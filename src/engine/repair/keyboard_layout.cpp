@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "repair/foreign_text.h"
+
 namespace lettrica::repair {
 
 namespace {
@@ -102,7 +104,8 @@ bool looksLikeAddress(std::u16string_view word) {
 bool wordShaped(std::u16string_view word, bool english) {
     if (english && looksLikeAddress(word)) return true;
     constexpr std::u16string_view opening = u"([{\"'`«„“‘<.…-";
-    constexpr std::u16string_view closing = u".,;:!?)]}\"'»”’>…-";
+    // "C++", "C#", "GTK+" are names as they stand.
+    constexpr std::u16string_view closing = u".,;:!?)]}\"'»”’>…-+#";
     const std::u16string_view joining = english ? u"-'’/.:@&_,()" : u"-'’/.:";
     std::size_t begin = 0, end = word.size();
     while (begin < end && opening.find(word[begin]) != std::u16string_view::npos) ++begin;
@@ -114,6 +117,40 @@ bool wordShaped(std::u16string_view word, bool english) {
     for (std::size_t i = begin; i < end; ++i)
         if (!alnum(word[i]) && joining.find(word[i]) == std::u16string_view::npos) return false;
     return true;
+}
+
+bool isDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool isHexDigit(char16_t ch) { return isDigit(ch) || (ch >= u'a' && ch <= u'f') || (ch >= u'A' && ch <= u'F'); }
+bool isSmall(char16_t ch) { return (ch >= u'a' && ch <= u'z') || (ch >= 0x430 && ch <= 0x44F) || ch == 0x451; }
+bool isCapital(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= 0x410 && ch <= 0x42F) || ch == 0x401; }
+
+// A token that is no word of any language but a name a machine gave: a
+// hash, a UUID, a password, an identifier. It is kept as it is whatever the
+// layout: "04ecb1fa2850" is no "04уси1аф2850". Its signs are digits run
+// together with letters ("x86", "04ecb1fa"), a long run of hexadecimal
+// digits, an underscore or a dollar, or a capital after small letters past
+// the first ("hTqwLmZp", "getValue", not "iPhone").
+bool looksLikeIdentifier(std::u16string_view token) {
+    bool digit = false, letter = false;
+    std::size_t hexRun = 0, longestHexRun = 0, run = 0;
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        const char16_t ch = token[i];
+        if (ch == u'_' || ch == u'$') return true;
+        const bool alnum = isDigit(ch) || isSmall(ch) || isCapital(ch);
+        if (!alnum) {
+            if (digit && letter) return true;
+            digit = letter = false;
+            run = 0;
+        } else {
+            digit |= isDigit(ch);
+            letter |= !isDigit(ch);
+            if (isCapital(ch) && run >= 2 && isSmall(token[i - 1])) return true;
+            ++run;
+        }
+        hexRun = isHexDigit(ch) ? hexRun + 1 : 0;
+        longestHexRun = std::max(longestHexRun, hexRun);
+    }
+    return (digit && letter) || longestHexRun >= 8;
 }
 
 char16_t retype(char16_t ch, LayoutSlip slip) {
@@ -135,6 +172,7 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
     words_.clear();
     std::int32_t sureGain = 0;
     std::int32_t retyped = 0, kept = 0;           // letters of the mistyped alphabet
+    bool stuck = false;  // a word of the mistyped alphabet that can be neither retyped nor kept
     const bool toRussian = slip == LayoutSlip::UsForRussian;
     std::size_t i = 0;
     while (i < paragraph.size()) {
@@ -153,6 +191,11 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         const std::int32_t letters = toRussian ? latin : russian;
         bool taken = false;
         const Typed typed = typedWith(word, slip);
+        if (letters > 0 && (looksLikeIdentifier(word) || looksLikeAddress(word))) {
+            // Kept as it stands, and no word of the text either way.
+            i = end;
+            continue;
+        }
         if (typed == Typed::WithoutLetters) {
             // Punctuation and digits alone ("28?62" for "28,62") follow the
             // paragraph, unless retyping them would make letters ("..." is
@@ -164,11 +207,17 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
                 letters |= isRussianLetter(ch) || isLatinLetter(ch);
             }
             if (!letters && scratch_ != word) words_.push_back({i, end, 0, 0});
-        } else if (typed == Typed::Word && !(toRussian && looksLikeAddress(word))) {
+        } else if (typed == Typed::Word) {
             scratch_.assign(word);
             for (char16_t& ch : scratch_) ch = retype(ch, slip);
-            const std::int32_t gain = scoreText(scratch_).value - scoreText(word).value;
-            if (gain > -kKeepMargin && wordShaped(scratch_, !toRussian)) {
+            const TextScore asItStands = scoreText(word);
+            const std::int32_t gain = scoreText(scratch_).value - asItStands.value;
+            // A word that reads far better as it stands ("Firefox" among
+            // Russian typed on the US layout) is kept.
+            const bool good = gain <= -kKeepMargin && looksClean(asItStands, settings_.cleanPerLetter);
+            if (good) {
+                // kept
+            } else if (wordShaped(scratch_, !toRussian)) {
                 words_.push_back({i, end, gain, letters});
                 // An abbreviation in capitals is never sure on its own.
                 const bool sure = letters >= kSureLetters && gain >= kSurePerLetter * letters &&
@@ -182,7 +231,11 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
                 // ("____ю" for "____."): it follows the paragraph, as marks do.
                 words_.push_back({i, end, 0, 0});
                 taken = true;
+            } else {
+                stuck = true;
             }
+        } else if (letters > 0) {
+            stuck = true;  // a key the layout has not: no slip of it
         }
         (taken ? retyped : kept) += letters;
         i = end;
@@ -191,7 +244,9 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
     // of whose mistyped alphabet is better retyped, is a slip of the layout:
     // an odd word in a text of the other alphabet (an abbreviation, a name,
     // code) is left alone.
-    if (sureGain == 0 || retyped < 3 * kept) return 0;
+    // A line is repaired whole or not at all: never a mix of retyped words
+    // and words left in the wrong layout.
+    if (sureGain == 0 || stuck || retyped < 3 * kept) return 0;
     return sureGain;
 }
 
@@ -200,6 +255,8 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     // Text typed on the wrong layout is gibberish; a paragraph that reads
     // as ordinary text is not searched.
     if (looksClean(scoreText(paragraph), settings_.cleanPerLetter)) return verdict;
+    // Nor is a line of another language: "fehlt", "зсув".
+    if (readAsForeign(paragraph).good) return verdict;
     std::int32_t bestGain = 0;
     LayoutSlip bestSlip = LayoutSlip::None;
     std::vector<Word> bestWords;
@@ -217,6 +274,7 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     verdict.certainty = 1.0 / (1.0 + std::exp(-bestGain / double(kNat)));
     if (bestGain < settings_.margin) {
         verdict.doubtful = true;
+        verdict.doubt = "it reads hardly better than the line as it stands";
         return verdict;
     }
     verdict.repaired = true;

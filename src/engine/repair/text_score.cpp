@@ -399,9 +399,10 @@ private:
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
         const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
-        if (language_ == 0 && length_ >= 3 && !abbreviation &&
-            !beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_))
-            ++score_.unknownWords;
+        if (language_ == 0 && length_ >= 3 && !abbreviation) {
+            ++score_.russianWords;
+            if (!beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_)) ++score_.unknownWords;
+        }
         score_.value +=
             abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
         ++words_;

@@ -32,6 +32,9 @@ struct TextScore {
     // begins like (in its first six letters): "Синансисты" where
     // "Финансисты" was meant.
     std::int32_t unknownWords = 0;
+    // Russian words of three letters or more, abbreviations apart: those
+    // that unknownWords is counted among.
+    std::int32_t russianWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;

@@ -1,0 +1,216 @@
+#include "repair/foreign_text.h"
+
+#include <memory>
+#include <vector>
+
+#include "repair/foreign_tables.h"
+#include "repair/text_score.h"
+
+namespace lettrica::repair {
+
+namespace {
+
+using detail::kForeignModelCount;
+using detail::kForeignModels;
+
+// What each BMP character is to this judge: a letter of some language's
+// alphabet (its number among all such letters, its case, its script) or a
+// kind of non-letter.
+enum Kind : std::uint8_t {
+    kFree,           // blanks, digits, ASCII punctuation: nothing either way
+    kTypographic,    // dashes, quotes, no-break space: cheap
+    kSign,           // ¤ ¦ µ ¶ ± and the like, box drawing: what misreadings are full of
+    kOther,          // letters of other scripts, emoji: neither here nor there
+    kFatal,          // controls, private use, the replacement character: never ordinary text
+    kIgnored,        // combining marks: left out of the letters they follow
+    kUnknownLetter,  // a Latin or Cyrillic letter no alphabet here has: the word is no word
+    kLetter,
+};
+
+struct CharInfo {
+    std::uint16_t id = 0;  // letters: 1.., the same for both cases
+    Kind kind = kFree;
+    bool upper = false;
+    bool cyrillic = false;
+};
+
+constexpr std::int32_t kTypographicCost = 4;
+constexpr std::int32_t kSignCost = 3 * kNat;
+constexpr std::int32_t kOtherCost = 4;
+// A line must read at least this well per letter, as running text does.
+constexpr std::int32_t kGoodPerLetter = -kNat;
+
+Kind kindOf(char32_t u) {
+    if (u < 0x80) return (u < 0x20 && u != '\t') || u == 0x7F ? kFatal : kFree;
+    if (u < 0xA0 || u == 0xFFFD || u == 0xFFFE || u == 0xFFFF || (u >= 0xE000 && u < 0xF900)) return kFatal;
+    if (u >= 0x300 && u < 0x370) return kIgnored;
+    if (u == 0xA0 || u == 0xAB || u == 0xBB || u == 0xB0 || u == 0xB7 || u == 0x2BC || u == 0x2116 || u == 0x20AC)
+        return kTypographic;
+    if (u >= 0x2000 && u < 0x2070) return (u == 0x2020 || u == 0x2021 || u == 0x2030) ? kSign : kTypographic;
+    if ((u >= 0xC0 && u < 0x250 && u != 0xD7 && u != 0xF7) || (u >= 0x400 && u < 0x530) || (u >= 0x1E00 && u < 0x1F00))
+        return kUnknownLetter;
+    if (u < 0x250 || (u >= 0x2100 && u < 0x2800) || u == 0x2C6 || u == 0x2DC) return kSign;
+    return kOther;
+}
+
+struct Tables {
+    std::unique_ptr<CharInfo[]> chars{new CharInfo[0x10000]};
+    std::vector<std::uint32_t> languages;        // by letter id: a bit for each alphabet that has it
+    std::vector<std::vector<std::uint8_t>> local;  // by language, by letter id: its symbol, 0 none
+    std::vector<std::vector<std::uint8_t>> costs;  // by language: [last * n + next], quarter nats
+    std::vector<std::size_t> symbols;              // by language: n, its letters and the word's edge
+
+    Tables() {
+        for (char32_t u = 0; u < 0x10000; ++u) chars[u].kind = kindOf(u);
+        languages.push_back(0);
+        auto idOf = [&](char16_t small, char16_t capital, bool cyrillic) {
+            CharInfo& s = chars[small];
+            if (s.kind != kLetter) {
+                s = {static_cast<std::uint16_t>(languages.size()), kLetter, false, cyrillic};
+                languages.push_back(0);
+                CharInfo& c = chars[capital];
+                if (capital != small && c.kind != kLetter) c = {s.id, kLetter, true, cyrillic};
+            }
+            return s.id;
+        };
+        std::vector<std::vector<std::pair<std::uint16_t, std::uint8_t>>> symbols(kForeignModelCount);
+        // (the letters of each alphabet with their symbols, until the tables are built)
+        for (int l = 0; l < kForeignModelCount; ++l) {
+            const detail::ForeignModel& m = kForeignModels[l];
+            const std::u16string_view small(m.alphabet), capital(m.capitals);
+            for (std::size_t i = 0; i < small.size(); ++i) {
+                const std::uint16_t id = idOf(small[i], capital[i], m.cyrillic);
+                languages[id] |= 1u << l;
+                symbols[l].push_back({id, static_cast<std::uint8_t>(i + 1)});
+            }
+        }
+        // The capital I of Turkish dotted i.
+        if (chars[0x130].kind != kLetter) chars[0x130] = {chars[u'i'].id, kLetter, true, false};
+        static const std::uint8_t* digits = [] {
+            static std::uint8_t value[128]{};
+            const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+            for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
+            return value;
+        }();
+        for (int l = 0; l < kForeignModelCount; ++l) {
+            local.emplace_back(languages.size(), 0);
+            for (const auto& [id, symbol] : symbols[l]) local[l][id] = symbol;
+            const std::size_t n = symbols[l].size() + 1;
+            this->symbols.push_back(n);
+            costs.emplace_back(n * n);
+            for (std::size_t i = 0; i < n * n; ++i)
+                costs[l][i] = digits[static_cast<unsigned char>(kForeignModels[l].bigrams[i])];
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+struct Word {
+    std::uint32_t begin, end;  // letters and ignored marks only
+    std::uint32_t languages;   // the alphabets that spell it
+    bool cyrillic;
+};
+
+}  // namespace
+
+const char* foreignLanguageName(int language) {
+    return language >= 0 && language < kForeignModelCount ? kForeignModels[language].name : "";
+}
+
+ForeignReading readAsForeign(std::u16string_view text) {
+    const Tables& t = tables();
+    ForeignReading best;
+    // One pass: the words with their alphabets, and what the rest costs.
+    thread_local std::vector<Word> words;
+    words.clear();
+    std::int32_t rest = 0, oddities = 0;
+    std::uint32_t spelled[2] = {~0u, ~0u};  // by script: the alphabets that spell all its words
+    bool any[2] = {false, false};
+    bool inWord = false, lastUpper = false, afterLetter = false;
+    int length = 0, upperRun = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const CharInfo& c = t.chars[text[i]];
+        if (c.kind == kLetter || c.kind == kUnknownLetter) {
+            const bool cyrillic = c.kind == kLetter ? c.cyrillic : text[i] >= 0x400 && text[i] < 0x530;
+            if (inWord && words.back().cyrillic != cyrillic) inWord = false;  // two scripts touching
+            if (!inWord) {
+                if (!words.empty() && words.back().end == i) ++oddities;
+                words.push_back({static_cast<std::uint32_t>(i), 0, ~0u, cyrillic});
+                inWord = true;
+                length = upperRun = 0;
+                lastUpper = false;
+            }
+            Word& w = words.back();
+            w.languages &= c.kind == kLetter ? t.languages[c.id] : 0;
+            w.end = static_cast<std::uint32_t>(i + 1);
+            // A capital after a small letter, or a small letter after two
+            // capitals past the word's first letter: case broken inside a word.
+            if (c.upper && length > 0 && !lastUpper) ++oddities;
+            if (!c.upper && length > 1 && lastUpper && upperRun > 1) ++oddities;
+            upperRun = c.upper ? upperRun + 1 : 0;
+            lastUpper = c.upper;
+            ++length;
+            afterLetter = true;
+            continue;
+        }
+        if (c.kind == kIgnored && inWord) {
+            words.back().end = static_cast<std::uint32_t>(i + 1);
+            continue;
+        }
+        inWord = false;
+        switch (c.kind) {
+        case kFatal: return best;
+        case kTypographic: rest += kTypographicCost; break;
+        case kOther: rest += kOtherCost; break;
+        case kSign:
+            rest += kSignCost;
+            // A sign stuck to a letter is what a misread letter looks like.
+            if (afterLetter || (i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter)) ++oddities;
+            break;
+        default: break;
+        }
+        afterLetter = false;
+    }
+    if (oddities > 0 || words.empty()) return best;
+    for (const Word& w : words) {
+        spelled[w.cyrillic] &= w.languages;
+        any[w.cyrillic] = true;
+    }
+    for (int l = 0; l < kForeignModelCount; ++l) {
+        const bool cyrillic = kForeignModels[l].cyrillic;
+        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1)) continue;
+        const std::uint8_t* local = t.local[l].data();
+        const std::uint8_t* cost = t.costs[l].data();
+        const std::size_t symbols = t.symbols[l];
+        std::int32_t value = -rest, letters = 0;
+        for (const Word& w : words) {
+            if (w.cyrillic != cyrillic) continue;
+            std::int32_t quarters = 0, wordLetters = 0;
+            std::size_t last = 0;
+            for (std::uint32_t i = w.begin; i < w.end; ++i) {
+                const CharInfo& c = t.chars[text[i]];
+                if (c.kind != kLetter) continue;
+                const std::size_t next = local[c.id];
+                quarters += cost[last * symbols + next];
+                last = next;
+                ++wordLetters;
+            }
+            quarters += cost[last * symbols];
+            value += kForeignModels[l].meanCost * (wordLetters + 1) - 4 * quarters;
+            letters += wordLetters;
+        }
+        if (best.language < 0 || value * std::max(best.letters, 1) > best.value * std::max(letters, 1)) {
+            best.language = l;
+            best.value = value;
+            best.letters = letters;
+        }
+    }
+    best.good = best.language >= 0 && best.letters > 0 && best.value >= kGoodPerLetter * best.letters;
+    return best;
+}
+
+}  // namespace lettrica::repair

@@ -1,0 +1,32 @@
+#pragma once
+// Whether a line, as it stands, is ordinary text of a language other than
+// Russian and English that shares its script: French, Spanish, Czech,
+// Vietnamese... in Latin letters with their accents, Ukrainian, Serbian,
+// Kazakh... in Cyrillic. Such a line is right as it is: "très", "није" and
+// "кері" are no misreadings, whatever a code page makes of them.
+//
+// Each language is its alphabet and the bigram statistics of its letters. A
+// line reads as a language when every word of that language's script spells
+// with its alphabet, the words score about as well as its running text, and
+// nothing in the line is what misreadings leave: control characters, signs
+// strewn between letters, case broken inside words. Words of the other
+// script ("GTK" in a Ukrainian line) neither help nor hurt.
+
+#include <cstdint>
+#include <string_view>
+
+namespace lettrica::repair {
+
+struct ForeignReading {
+    int language = -1;        // the best language, -1 when no language could spell the line
+    std::int32_t value = 0;   // 1/16 nats, about 0 for ordinary text, lower the worse
+    std::int32_t letters = 0; // letters of that language's script
+    bool good = false;        // reads as ordinary text of that language
+};
+
+ForeignReading readAsForeign(std::u16string_view text);
+
+// "French", "Ukrainian"...
+const char* foreignLanguageName(int language);
+
+}  // namespace lettrica::repair
