@@ -104,7 +104,7 @@ int innerCapitals(std::u16string_view text) {
 bool madeOfRussianWords(const TextScore& score) {
     // Most words of three letters or more begin as words of the vocabulary;
     // a repair of nothing but short words and abbreviations proves nothing.
-    return score.russianWords > 0 && score.unknownWords * 8 <= score.russianWords;
+    return score.russianWords > 0 && score.unknownWords * 2 <= score.russianWords;
 }
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
@@ -154,7 +154,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     const TextScore original = scoreText(paragraph);
     if (looksClean(original, settings_.cleanPerLetter)) return verdict;
     // Right as it stands in a language of its own: "très", "није", "кері".
-    if (readAsForeign(paragraph).good) return verdict;
+    if (readAsForeign(paragraph).ratherThan(original)) return verdict;
 
     count_ = 0;
     const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
@@ -219,12 +219,11 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     }
     if (winner >= count_) return verdict;
     // Two readings that differ only in case are told by the case of running
-    // text: "ЯаХФЫРУРп" is "предлагая", not "ПРЕДЛАГАЯ".
-    const std::int32_t top = ranked(candidates_[winner].score, candidates_[winner].chain);
+    // text, whatever else their scores say: "ЯаХФЫРУРп" is "предлагая", not
+    // "ПРЕДЛАГАЯ".
     for (std::size_t i = 0; i < count_; ++i) {
         const Candidate& c = candidates_[i];
-        if (i != winner && isFinal(c) && ranked(c.score, c.chain) >= top - kNat &&
-            differsInCaseOnly(c.text, candidates_[winner].text) &&
+        if (i != winner && isFinal(c) && differsInCaseOnly(c.text, candidates_[winner].text) &&
             innerCapitals(c.text) < innerCapitals(candidates_[winner].text))
             winner = i;
     }

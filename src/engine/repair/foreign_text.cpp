@@ -37,6 +37,7 @@ struct CharInfo {
 constexpr std::int32_t kTypographicCost = 4;
 constexpr std::int32_t kSignCost = 3 * kNat;
 constexpr std::int32_t kOtherCost = 4;
+constexpr std::int32_t kCaseBreakCost = 4 * kNat;
 // A line must read at least this well per letter, as running text does.
 constexpr std::int32_t kGoodPerLetter = -kNat;
 
@@ -44,13 +45,32 @@ Kind kindOf(char32_t u) {
     if (u < 0x80) return (u < 0x20 && u != '\t') || u == 0x7F ? kFatal : kFree;
     if (u < 0xA0 || u == 0xFFFD || u == 0xFFFE || u == 0xFFFF || (u >= 0xE000 && u < 0xF900)) return kFatal;
     if (u >= 0x300 && u < 0x370) return kIgnored;
-    if (u == 0xA0 || u == 0xAB || u == 0xBB || u == 0xB0 || u == 0xB7 || u == 0x2BC || u == 0x2116 || u == 0x20AC)
+    if (u == 0xA0 || u == 0xAB || u == 0xBB || u == 0xB0 || u == 0xB7 || u == 0x2BC || u == 0x2116 || u == 0x20AC ||
+        u == 0xBF || u == 0xA1 || u == 0xBA || u == 0xAA)
         return kTypographic;
     if (u >= 0x2000 && u < 0x2070) return (u == 0x2020 || u == 0x2021 || u == 0x2030) ? kSign : kTypographic;
     if ((u >= 0xC0 && u < 0x250 && u != 0xD7 && u != 0xF7) || (u >= 0x400 && u < 0x530) || (u >= 0x1E00 && u < 0x1F00))
         return kUnknownLetter;
     if (u < 0x250 || (u >= 0x2100 && u < 0x2800) || u == 0x2C6 || u == 0x2DC) return kSign;
     return kOther;
+}
+
+// Whether a typographic mark stands where text has it beside letters: a
+// quote or an apostrophe anywhere, a dash between two words or two letters,
+// "…" after a word, "¿¡" before one. "—лавы", "крыль€", "„ем" are misread
+// capitals and letters.
+bool fitsBesideLetters(char16_t ch, bool afterLetter, bool beforeLetter) {
+    if (!afterLetter && !beforeLetter) return true;
+    switch (ch) {
+    case 0x00A0: case 0x00AB: case 0x00BB: case 0x2009: case 0x202F: case 0x2010: case 0x2011:
+    case 0x2018: case 0x2019: case 0x201A: case 0x201C: case 0x201D: case 0x201E: case 0x02BC:
+    case 0x00B0: case 0x00BA: case 0x00AA:
+        return true;
+    case 0x00BF: case 0x00A1: return !afterLetter;
+    case 0x2026: return !beforeLetter;
+    case 0x2013: case 0x2014: return afterLetter && beforeLetter;
+    default: return false;
+    }
 }
 
 struct Tables {
@@ -130,6 +150,9 @@ ForeignReading readAsForeign(std::u16string_view text) {
     std::int32_t rest = 0, oddities = 0;
     std::uint32_t spelled[2] = {~0u, ~0u};  // by script: the alphabets that spell all its words
     bool any[2] = {false, false};
+    bool beyond[2] = {false, false};     // by script: a letter neither Russian nor English has
+    bool inside[2] = {false, false};     // ... past the first letter of a word
+    std::int32_t scriptLetters[2] = {0, 0};
     bool inWord = false, lastUpper = false, afterLetter = false;
     int length = 0, upperRun = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -138,7 +161,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
             const bool cyrillic = c.kind == kLetter ? c.cyrillic : text[i] >= 0x400 && text[i] < 0x530;
             if (inWord && words.back().cyrillic != cyrillic) inWord = false;  // two scripts touching
             if (!inWord) {
-                if (!words.empty() && words.back().end == i) ++oddities;
+                if (!words.empty() && words.back().end == i) rest += kCaseBreakCost;  // "%ldК"
                 words.push_back({static_cast<std::uint32_t>(i), 0, ~0u, cyrillic});
                 inWord = true;
                 length = upperRun = 0;
@@ -149,8 +172,14 @@ ForeignReading readAsForeign(std::u16string_view text) {
             w.end = static_cast<std::uint32_t>(i + 1);
             // A capital after a small letter, or a small letter after two
             // capitals past the word's first letter: case broken inside a word.
-            if (c.upper && length > 0 && !lastUpper) ++oddities;
-            if (!c.upper && length > 1 && lastUpper && upperRun > 1) ++oddities;
+            // Names have it ("SELinux", "iPhone"), so it costs without ruling out.
+            if (c.upper && length > 0 && !lastUpper) rest += kCaseBreakCost;
+            if (!c.upper && length > 1 && lastUpper && upperRun > 1) rest += kCaseBreakCost;
+            if (text[i] >= 0x80 && !(text[i] >= 0x410 && text[i] <= 0x44F) && text[i] != 0x401 && text[i] != 0x451) {
+                beyond[cyrillic] = true;
+                if (length > 0) inside[cyrillic] = true;
+            }
+            ++scriptLetters[cyrillic];
             upperRun = c.upper ? upperRun + 1 : 0;
             lastUpper = c.upper;
             ++length;
@@ -162,14 +191,18 @@ ForeignReading readAsForeign(std::u16string_view text) {
             continue;
         }
         inWord = false;
+        const bool beforeLetter = i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter;
         switch (c.kind) {
         case kFatal: return best;
-        case kTypographic: rest += kTypographicCost; break;
+        case kTypographic:
+            rest += kTypographicCost;
+            if (!fitsBesideLetters(text[i], afterLetter, beforeLetter)) ++oddities;
+            break;
         case kOther: rest += kOtherCost; break;
         case kSign:
             rest += kSignCost;
             // A sign stuck to a letter is what a misread letter looks like.
-            if (afterLetter || (i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter)) ++oddities;
+            if (afterLetter || beforeLetter) ++oddities;
             break;
         default: break;
         }
@@ -182,7 +215,13 @@ ForeignReading readAsForeign(std::u16string_view text) {
     }
     for (int l = 0; l < kForeignModelCount; ++l) {
         const bool cyrillic = kForeignModels[l].cyrillic;
-        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1)) continue;
+        // The line must be in the language's script: mostly, or with letters
+        // of its own; and its words in the other script must be plain
+        // Russian or English. A Russian line with "Microsoft Visual" in it
+        // is no Icelandic, nor is one with a misread "ѕ".
+        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] ||
+            (scriptLetters[cyrillic] <= scriptLetters[!cyrillic] && !beyond[cyrillic]))
+            continue;
         const std::uint8_t* local = t.local[l].data();
         const std::uint8_t* cost = t.costs[l].data();
         const std::size_t symbols = t.symbols[l];
@@ -207,10 +246,23 @@ ForeignReading readAsForeign(std::u16string_view text) {
             best.language = l;
             best.value = value;
             best.letters = letters;
+            best.beyond = beyond[cyrillic];
+            best.beyondInside = inside[cyrillic];
         }
     }
     best.good = best.language >= 0 && best.letters > 0 && best.value >= kGoodPerLetter * best.letters;
     return best;
+}
+
+bool ForeignReading::ratherThan(const TextScore& asRussianOrEnglish) const {
+    if (!good) return false;
+    // A letter neither Russian nor English has inside a word settles it
+    // ("није", "кері"). Alone at the start of words it may be a misread
+    // capital ("Ќалоги придумали те, кто..."), and without one ("зсув")
+    // the line must read better so than as Russian or English.
+    if (beyondInside) return true;
+    return static_cast<std::int64_t>(value) * std::max(asRussianOrEnglish.letters, 1) >
+           static_cast<std::int64_t>(asRussianOrEnglish.value) * std::max(letters, 1);
 }
 
 }  // namespace lettrica::repair

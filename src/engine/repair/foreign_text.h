@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "repair/text_score.h"
+
 namespace lettrica::repair {
 
 struct ForeignReading {
@@ -22,6 +24,12 @@ struct ForeignReading {
     std::int32_t value = 0;   // 1/16 nats, about 0 for ordinary text, lower the worse
     std::int32_t letters = 0; // letters of that language's script
     bool good = false;        // reads as ordinary text of that language
+    bool beyond = false;      // has a letter that neither Russian nor English has
+    bool beyondInside = false;  // ... past the first letter of a word
+
+    // Whether the line is that language rather than Russian or English,
+    // which read as `asRussianOrEnglish`.
+    bool ratherThan(const TextScore& asRussianOrEnglish) const;
 };
 
 ForeignReading readAsForeign(std::u16string_view text);

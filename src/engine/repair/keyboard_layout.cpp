@@ -131,12 +131,13 @@ bool isCapital(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= 0x410 
 // digits, an underscore or a dollar, or a capital after small letters past
 // the first ("hTqwLmZp", "getValue", not "iPhone").
 bool looksLikeIdentifier(std::u16string_view token) {
-    bool digit = false, letter = false;
+    bool digit = false, letter = false, joiner = false, anyLetter = false;
     std::size_t hexRun = 0, longestHexRun = 0, run = 0;
     for (std::size_t i = 0; i < token.size(); ++i) {
         const char16_t ch = token[i];
-        if (ch == u'_' || ch == u'$') return true;
+        joiner |= ch == u'_' || ch == u'$';
         const bool alnum = isDigit(ch) || isSmall(ch) || isCapital(ch);
+        anyLetter |= alnum && !isDigit(ch);
         if (!alnum) {
             if (digit && letter) return true;
             digit = letter = false;
@@ -150,7 +151,8 @@ bool looksLikeIdentifier(std::u16string_view token) {
         hexRun = isHexDigit(ch) ? hexRun + 1 : 0;
         longestHexRun = std::max(longestHexRun, hexRun);
     }
-    return (digit && letter) || longestHexRun >= 8;
+    // "p_fct" and "$HOME" are names; "______" is a blank to fill in.
+    return (digit && letter) || longestHexRun >= 8 || (joiner && anyLetter);
 }
 
 char16_t retype(char16_t ch, LayoutSlip slip) {
@@ -191,7 +193,11 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         const std::int32_t letters = toRussian ? latin : russian;
         bool taken = false;
         const Typed typed = typedWith(word, slip);
-        if (letters > 0 && (looksLikeIdentifier(word) || looksLikeAddress(word))) {
+        // Judged both as it stands and retyped: on the Russian layout "1.12."
+        // is typed "1ю12ю", a number and no identifier.
+        scratch_.assign(word);
+        for (char16_t& ch : scratch_) ch = retype(ch, slip);
+        if (letters > 0 && ((looksLikeIdentifier(word) && looksLikeIdentifier(scratch_)) || looksLikeAddress(word))) {
             // Kept as it stands, and no word of the text either way.
             i = end;
             continue;
@@ -254,9 +260,10 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
     // Text typed on the wrong layout is gibberish; a paragraph that reads
     // as ordinary text is not searched.
-    if (looksClean(scoreText(paragraph), settings_.cleanPerLetter)) return verdict;
+    const TextScore asItStands = scoreText(paragraph);
+    if (looksClean(asItStands, settings_.cleanPerLetter)) return verdict;
     // Nor is a line of another language: "fehlt", "зсув".
-    if (readAsForeign(paragraph).good) return verdict;
+    if (readAsForeign(paragraph).ratherThan(asItStands)) return verdict;
     std::int32_t bestGain = 0;
     LayoutSlip bestSlip = LayoutSlip::None;
     std::vector<Word> bestWords;
