@@ -245,13 +245,14 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
         margin = 0;
 
     // How sure: the chosen text's share among the paragraph and all
-    // candidates, with scores taken as log-likelihoods.
-    // A reading that differs from it in case only is the same story.
-    const double topValue = chosen.score.value;
-    double sum = 1 + std::exp((original.value - topValue) / kNat);
+    // candidates, with their ranks (the scores and what tells against each
+    // story) taken as log-likelihoods. A reading that differs from it in
+    // case only is the same story.
+    const double topRank = ranked(chosen.score, chosen.chain);
+    double sum = 1 + std::exp((ranked(original, Chain{}) - topRank) / kNat);
     for (std::size_t i = 0; i < count_; ++i)
         if (i != winner && isFinal(candidates_[i]) && !differsInCaseOnly(candidates_[i].text, chosen.text))
-            sum += std::exp((candidates_[i].score.value - topValue) / double(kNat));
+            sum += std::exp((ranked(candidates_[i].score, candidates_[i].chain) - topRank) / double(kNat));
     verdict.certainty = 1.0 / sum;
     verdict.gain = gain;
     verdict.chain = chosen.chain;

@@ -73,6 +73,16 @@ bool fitsBesideLetters(char16_t ch, bool afterLetter, bool beforeLetter) {
     }
 }
 
+bool gluedNever(char16_t ch, bool afterLetter) {
+    switch (ch) {
+    case u',': case u';': case u'[': case u']': case u'{': case u'}': case u'<': case u'>': case u'`': case u'@':
+    case u'^': case u'~': case u'|':
+        return true;
+    case u'"': case u'?': case u'!': return afterLetter;
+    default: return false;
+    }
+}
+
 struct Tables {
     std::unique_ptr<CharInfo[]> chars{new CharInfo[0x10000]};
     std::vector<std::uint32_t> languages;        // by letter id: a bit for each alphabet that has it
@@ -153,6 +163,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
     bool beyond[2] = {false, false};     // by script: a letter neither Russian nor English has
     bool inside[2] = {false, false};     // ... past the first letter of a word
     std::int32_t scriptLetters[2] = {0, 0};
+    bool glued = false;                  // a mark glued to Latin letters as text never has
     bool inWord = false, lastUpper = false, afterLetter = false;
     int length = 0, upperRun = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -192,6 +203,12 @@ ForeignReading readAsForeign(std::u16string_view text) {
         }
         inWord = false;
         const bool beforeLetter = i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter;
+        // ASCII marks that text never glues to the front of a word or puts
+        // between letters: "K.,jdm dj;ltkttn" is Russian typed on the US
+        // layout, not Hungarian.
+        // Latin letters only: markup ("<tty>", "[типовим") in a Cyrillic line
+        // rules nothing out, and no misreading of Cyrillic gives ASCII.
+        if (text[i] < 0x80 && beforeLetter && gluedNever(text[i], afterLetter) && text[i + 1] < 0x400) glued = true;
         switch (c.kind) {
         case kFatal: return best;
         case kTypographic:
@@ -219,7 +236,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
         // of its own; and its words in the other script must be plain
         // Russian or English. A Russian line with "Microsoft Visual" in it
         // is no Icelandic, nor is one with a misread "ѕ".
-        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] ||
+        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] || (glued && !cyrillic) ||
             (scriptLetters[cyrillic] <= scriptLetters[!cyrillic] && !beyond[cyrillic]))
             continue;
         const std::uint8_t* local = t.local[l].data();

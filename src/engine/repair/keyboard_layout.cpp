@@ -126,33 +126,40 @@ bool isCapital(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= 0x410 
 
 // A token that is no word of any language but a name a machine gave: a
 // hash, a UUID, a password, an identifier. It is kept as it is whatever the
-// layout: "04ecb1fa2850" is no "04уси1аф2850". Its signs are digits run
-// together with letters ("x86", "04ecb1fa"), a long run of hexadecimal
-// digits, an underscore or a dollar, or a capital after small letters past
-// the first ("hTqwLmZp", "getValue", not "iPhone").
+// layout: "04ecb1fa2850" is no "04уси1аф2850". Its signs are letters with
+// digits after them or among them ("x86", "04ecb1fa"; a number with an
+// ending, "200ый", is a word), a long run of hexadecimal digits, an
+// underscore or a dollar, or case broken twice inside a run of letters
+// ("hTqwLmZp", "getElementById", "YCbCr"; not "McDonald", "iPhone").
 bool looksLikeIdentifier(std::u16string_view token) {
-    bool digit = false, letter = false, joiner = false, anyLetter = false;
+    bool joiner = false, anyLetter = false;
+    bool letterThenDigit = false;
+    int caseBreaks = 0;
     std::size_t hexRun = 0, longestHexRun = 0, run = 0;
+    bool letterInRun = false;
     for (std::size_t i = 0; i < token.size(); ++i) {
         const char16_t ch = token[i];
         joiner |= ch == u'_' || ch == u'$';
-        const bool alnum = isDigit(ch) || isSmall(ch) || isCapital(ch);
-        anyLetter |= alnum && !isDigit(ch);
+        const bool digit = isDigit(ch);
+        const bool alnum = digit || isSmall(ch) || isCapital(ch);
+        anyLetter |= alnum && !digit;
         if (!alnum) {
-            if (digit && letter) return true;
-            digit = letter = false;
             run = 0;
+            letterInRun = false;
         } else {
-            digit |= isDigit(ch);
-            letter |= !isDigit(ch);
-            if (isCapital(ch) && run >= 2 && isSmall(token[i - 1])) return true;
+            letterThenDigit |= digit && letterInRun;
+            letterInRun |= !digit;
+            // As in words: a capital after a small letter, a small letter
+            // after two capitals past the first letter ("YCbCr").
+            if (run > 0 && isCapital(ch) && isSmall(token[i - 1])) ++caseBreaks;
+            if (run >= 2 && isSmall(ch) && isCapital(token[i - 1]) && isCapital(token[i - 2])) ++caseBreaks;
             ++run;
         }
         hexRun = isHexDigit(ch) ? hexRun + 1 : 0;
         longestHexRun = std::max(longestHexRun, hexRun);
     }
     // "p_fct" and "$HOME" are names; "______" is a blank to fill in.
-    return (digit && letter) || longestHexRun >= 8 || (joiner && anyLetter);
+    return letterThenDigit || longestHexRun >= 8 || caseBreaks >= 2 || (joiner && anyLetter);
 }
 
 char16_t retype(char16_t ch, LayoutSlip slip) {
@@ -284,10 +291,16 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
         verdict.doubt = "it reads hardly better than the line as it stands";
         return verdict;
     }
-    verdict.repaired = true;
     verdict.text.assign(paragraph);
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
+    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text))) {
+        verdict.doubtful = true;
+        verdict.doubt = "it is not made of Russian words";
+        verdict.text.clear();
+        return verdict;
+    }
+    verdict.repaired = true;
     verdict.pieces.assign(paragraph.size(), Piece{1, 1});
     return verdict;
 }
