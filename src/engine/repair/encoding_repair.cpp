@@ -7,12 +7,6 @@
 
 namespace lettrica::repair {
 
-bool hasNonAscii(std::u16string_view text) {
-    char16_t any = 0;
-    for (char16_t ch : text) any |= ch;
-    return any >= 0x80;
-}
-
 namespace {
 
 // The character sets that can write every non-ASCII character of `text`.
@@ -101,9 +95,13 @@ int innerCapitals(std::u16string_view text) {
 
 }  // namespace
 
-bool madeOfRussianWords(const TextScore& score) {
+bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
     // Most words of three letters or more begin as words of the vocabulary;
     // a repair of nothing but short words and abbreviations proves nothing.
+    // A single word made of a line that was no broken word (an abbreviation,
+    // "ЮХШТС") is judged by the list of common words: one beginning in fifty
+    // that no word has passes the test of beginnings ("нехба").
+    if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
     return score.russianWords > 0 && score.unknownWords * 2 <= score.russianWords;
 }
 
@@ -148,13 +146,35 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
     return false;
 }
 
+// Whether a text has anything a misreading of Russian letters leaves: a
+// letter beyond ASCII (Latin-1's, Cyrillic, box drawing...), a sign or a
+// control. Blanks, dashes, quotes and "…" alone are not that: a misreading
+// of a Russian letter always leaves a letter or a sign beside them.
+bool mayHoldMisreadLetters(std::u16string_view text) {
+    for (char16_t ch : text) {
+        if (ch < 0x80) continue;
+        if (ch >= 0x2000 && ch < 0x2070 && ch != 0x2020 && ch != 0x2021 && ch != 0x2030) continue;
+        if (ch != 0xA0 && ch != 0xAB && ch != 0xBB) return true;
+    }
+    return false;
+}
+
 Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
-    if (!hasNonAscii(paragraph)) return verdict;
+    if (!mayHoldMisreadLetters(paragraph)) return verdict;
+    // Right as it stands in a language of its own: "très", "није", "кері".
+    // Letters of its own inside words settle that at once, the commonest
+    // case of text in another language.
+    const bool foreignLetters = hasForeignLetters(paragraph);
+    ForeignReading foreign;
+    if (foreignLetters) {
+        foreign = readAsForeign(paragraph);
+        if (foreign.settled()) return verdict;
+    }
     const TextScore original = scoreText(paragraph);
     if (looksClean(original, settings_.cleanPerLetter)) return verdict;
-    // Right as it stands in a language of its own: "très", "није", "кері".
-    if (readAsForeign(paragraph).ratherThan(original)) return verdict;
+    if (!foreignLetters) foreign = readAsForeign(paragraph);
+    if (foreign.ratherThan(original)) return verdict;
 
     count_ = 0;
     const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
@@ -259,7 +279,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     // A repair in doubt is never applied.
     if (gain < margin) verdict.doubt = "it reads hardly better than the line as it stands";
     else if (verdict.certainty < 0.5) verdict.doubt = "another reading is as likely";
-    else if (!madeOfRussianWords(chosen.score)) verdict.doubt = "it is not made of Russian words";
+    else if (!madeOfRussianWords(chosen.score, original.oddities > 0)) verdict.doubt = "it is not made of Russian words";
     if (!verdict.doubt.empty()) {
         verdict.doubtful = true;
         return verdict;

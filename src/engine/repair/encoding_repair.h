@@ -53,10 +53,8 @@ private:
 };
 
 // Whether a repair's words are Russian words: most of those of three
-// letters or more begin as a word of the vocabulary does.
-bool madeOfRussianWords(const TextScore& score);
-
-// Whether a paragraph has anything but ASCII (nothing to repair otherwise).
-bool hasNonAscii(std::u16string_view text);
+// letters or more begin as a word of the vocabulary does. `wasBroken`: the
+// text it repairs had something odd (case broken inside a word, a sign).
+bool madeOfRussianWords(const TextScore& score, bool wasBroken);
 
 }  // namespace lettrica::repair

@@ -32,6 +32,7 @@ struct CharInfo {
     Kind kind = kFree;
     bool upper = false;
     bool cyrillic = false;
+    bool beyond = false;  // a letter neither Russian nor English has
 };
 
 constexpr std::int32_t kTypographicCost = 4;
@@ -91,15 +92,18 @@ struct Tables {
     std::vector<std::size_t> symbols;              // by language: n, its letters and the word's edge
 
     Tables() {
-        for (char32_t u = 0; u < 0x10000; ++u) chars[u].kind = kindOf(u);
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            chars[u].kind = kindOf(u);
+            chars[u].cyrillic = u >= 0x400 && u < 0x530;
+        }
         languages.push_back(0);
         auto idOf = [&](char16_t small, char16_t capital, bool cyrillic) {
             CharInfo& s = chars[small];
             if (s.kind != kLetter) {
-                s = {static_cast<std::uint16_t>(languages.size()), kLetter, false, cyrillic};
+                s = {static_cast<std::uint16_t>(languages.size()), kLetter, false, cyrillic, false};
                 languages.push_back(0);
                 CharInfo& c = chars[capital];
-                if (capital != small && c.kind != kLetter) c = {s.id, kLetter, true, cyrillic};
+                if (capital != small && c.kind != kLetter) c = {s.id, kLetter, true, cyrillic, false};
             }
             return s.id;
         };
@@ -115,7 +119,9 @@ struct Tables {
             }
         }
         // The capital I of Turkish dotted i.
-        if (chars[0x130].kind != kLetter) chars[0x130] = {chars[u'i'].id, kLetter, true, false};
+        if (chars[0x130].kind != kLetter) chars[0x130] = {chars[u'i'].id, kLetter, true, false, false};
+        for (char32_t u = 0x80; u < 0x10000; ++u)
+            chars[u].beyond = chars[u].kind >= kUnknownLetter && !(u >= 0x410 && u <= 0x44F) && u != 0x401 && u != 0x451;
         static const std::uint8_t* digits = [] {
             static std::uint8_t value[128]{};
             const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -140,7 +146,7 @@ const Tables& tables() {
 }
 
 struct Word {
-    std::uint32_t begin, end;  // letters and ignored marks only
+    std::uint32_t begin, end;  // its letters' ids, in the line's list of them
     std::uint32_t languages;   // the alphabets that spell it
     bool cyrillic;
 };
@@ -156,6 +162,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
     ForeignReading best;
     // One pass: the words with their alphabets, and what the rest costs.
     thread_local std::vector<Word> words;
+    thread_local std::vector<std::uint16_t> ids;  // the words' letters, one after another
     words.clear();
     std::int32_t rest = 0, oddities = 0;
     std::uint32_t spelled[2] = {~0u, ~0u};  // by script: the alphabets that spell all its words
@@ -166,48 +173,58 @@ ForeignReading readAsForeign(std::u16string_view text) {
     bool glued = false;                  // a mark glued to Latin letters as text never has
     bool inWord = false, lastUpper = false, afterLetter = false;
     int length = 0, upperRun = 0;
+    ids.resize(text.size());
+    std::uint16_t* id = ids.data();
+    std::size_t letterCount = 0;
+    std::uint32_t mask = 0;  // the alphabets that spell the word begun
+    bool wordCyrillic = false;
+    auto endWord = [&] {
+        if (!inWord) return;
+        words.push_back({words.empty() ? 0 : words.back().end, static_cast<std::uint32_t>(letterCount), mask,
+                         wordCyrillic});
+        inWord = false;
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const CharInfo& c = t.chars[text[i]];
-        if (c.kind == kLetter || c.kind == kUnknownLetter) {
-            const bool cyrillic = c.kind == kLetter ? c.cyrillic : text[i] >= 0x400 && text[i] < 0x530;
-            if (inWord && words.back().cyrillic != cyrillic) inWord = false;  // two scripts touching
+        if (c.kind >= kUnknownLetter) {
+            if (inWord && wordCyrillic != c.cyrillic) {
+                endWord();  // two scripts touching: "%ldК"
+                rest += kCaseBreakCost;
+            }
             if (!inWord) {
-                if (!words.empty() && words.back().end == i) rest += kCaseBreakCost;  // "%ldК"
-                words.push_back({static_cast<std::uint32_t>(i), 0, ~0u, cyrillic});
                 inWord = true;
+                wordCyrillic = c.cyrillic;
+                mask = ~0u;
                 length = upperRun = 0;
                 lastUpper = false;
             }
-            Word& w = words.back();
-            w.languages &= c.kind == kLetter ? t.languages[c.id] : 0;
-            w.end = static_cast<std::uint32_t>(i + 1);
+            mask &= t.languages[c.id];  // id 0, no alphabet's letter, has none
+            id[letterCount++] = c.id;
             // A capital after a small letter, or a small letter after two
             // capitals past the word's first letter: case broken inside a word.
             // Names have it ("SELinux", "iPhone"), so it costs without ruling out.
             if (c.upper && length > 0 && !lastUpper) rest += kCaseBreakCost;
             if (!c.upper && length > 1 && lastUpper && upperRun > 1) rest += kCaseBreakCost;
-            if (text[i] >= 0x80 && !(text[i] >= 0x410 && text[i] <= 0x44F) && text[i] != 0x401 && text[i] != 0x451) {
-                beyond[cyrillic] = true;
-                if (length > 0) inside[cyrillic] = true;
+            if (c.beyond) {
+                beyond[c.cyrillic] = true;
+                if (length > 0) inside[c.cyrillic] = true;
             }
-            ++scriptLetters[cyrillic];
+            ++scriptLetters[c.cyrillic];
             upperRun = c.upper ? upperRun + 1 : 0;
             lastUpper = c.upper;
             ++length;
             afterLetter = true;
             continue;
         }
-        if (c.kind == kIgnored && inWord) {
-            words.back().end = static_cast<std::uint32_t>(i + 1);
-            continue;
-        }
-        inWord = false;
+        if (c.kind == kIgnored && inWord) continue;
+        endWord();
         const bool beforeLetter = i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter;
         // ASCII marks that text never glues to the front of a word or puts
         // between letters: "K.,jdm dj;ltkttn" is Russian typed on the US
         // layout, not Hungarian.
-        // Latin letters only: markup ("<tty>", "[типовим") in a Cyrillic line
-        // rules nothing out, and no misreading of Cyrillic gives ASCII.
+        // In plain ASCII only: it is what Russian typed on the US layout
+        // looks like, and markup ("<tty>", "[OPCJA]") in a line with letters
+        // of its own, or in a Cyrillic line, rules nothing out.
         if (text[i] < 0x80 && beforeLetter && gluedNever(text[i], afterLetter) && text[i + 1] < 0x400) glued = true;
         switch (c.kind) {
         case kFatal: return best;
@@ -225,6 +242,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
         }
         afterLetter = false;
     }
+    endWord();
     if (oddities > 0 || words.empty()) return best;
     for (const Word& w : words) {
         spelled[w.cyrillic] &= w.languages;
@@ -236,7 +254,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
         // of its own; and its words in the other script must be plain
         // Russian or English. A Russian line with "Microsoft Visual" in it
         // is no Icelandic, nor is one with a misread "ѕ".
-        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] || (glued && !cyrillic) ||
+        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] || (glued && !cyrillic && !beyond[0]) ||
             (scriptLetters[cyrillic] <= scriptLetters[!cyrillic] && !beyond[cyrillic]))
             continue;
         const std::uint8_t* local = t.local[l].data();
@@ -245,15 +263,13 @@ ForeignReading readAsForeign(std::u16string_view text) {
         std::int32_t value = -rest, letters = 0;
         for (const Word& w : words) {
             if (w.cyrillic != cyrillic) continue;
-            std::int32_t quarters = 0, wordLetters = 0;
+            std::int32_t quarters = 0;
+            const std::int32_t wordLetters = static_cast<std::int32_t>(w.end - w.begin);
             std::size_t last = 0;
             for (std::uint32_t i = w.begin; i < w.end; ++i) {
-                const CharInfo& c = t.chars[text[i]];
-                if (c.kind != kLetter) continue;
-                const std::size_t next = local[c.id];
+                const std::size_t next = local[ids[i]];
                 quarters += cost[last * symbols + next];
                 last = next;
-                ++wordLetters;
             }
             quarters += cost[last * symbols];
             value += kForeignModels[l].meanCost * (wordLetters + 1) - 4 * quarters;
@@ -265,10 +281,19 @@ ForeignReading readAsForeign(std::u16string_view text) {
             best.letters = letters;
             best.beyond = beyond[cyrillic];
             best.beyondInside = inside[cyrillic];
+            // Good, with letters of its own inside words: settled, whichever
+            // language of the kind it is.
+            if (best.beyondInside && letters > 0 && value >= kGoodPerLetter * letters) break;
         }
     }
     best.good = best.language >= 0 && best.letters > 0 && best.value >= kGoodPerLetter * best.letters;
     return best;
+}
+
+bool hasForeignLetters(std::u16string_view text) {
+    for (char16_t ch : text)
+        if (ch >= 0xC0 && !(ch >= 0x410 && ch <= 0x44F) && ch != 0x401 && ch != 0x451 && ch < 0x2000) return true;
+    return false;
 }
 
 bool ForeignReading::ratherThan(const TextScore& asRussianOrEnglish) const {

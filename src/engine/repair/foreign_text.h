@@ -20,7 +20,10 @@
 namespace lettrica::repair {
 
 struct ForeignReading {
-    int language = -1;        // the best language, -1 when no language could spell the line
+    // The language it reads best in, -1 when no language could spell the
+    // line; or, as soon as one is found, a language it reads well in with
+    // letters of that language's own inside words.
+    int language = -1;
     std::int32_t value = 0;   // 1/16 nats, about 0 for ordinary text, lower the worse
     std::int32_t letters = 0; // letters of that language's script
     bool good = false;        // reads as ordinary text of that language
@@ -30,9 +33,15 @@ struct ForeignReading {
     // Whether the line is that language rather than Russian or English,
     // which read as `asRussianOrEnglish`.
     bool ratherThan(const TextScore& asRussianOrEnglish) const;
+    // Whether it is that language, whatever Russian and English make of it.
+    bool settled() const { return good && beyondInside; }
 };
 
 ForeignReading readAsForeign(std::u16string_view text);
+
+// Whether a text has letters that neither Russian nor English has, or Latin-1
+// signs: then its foreign reading may settle it before the Russian one.
+bool hasForeignLetters(std::u16string_view text);
 
 // "French", "Ukrainian"...
 const char* foreignLanguageName(int language);

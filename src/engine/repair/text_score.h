@@ -35,6 +35,8 @@ struct TextScore {
     // Russian words of three letters or more, abbreviations apart: those
     // that unknownWords is counted among.
     std::int32_t russianWords = 0;
+    // Of those, the words of the list of common words.
+    std::int32_t listedWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
