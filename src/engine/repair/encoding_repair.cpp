@@ -27,6 +27,8 @@ constexpr std::int32_t kSecondSingleByteStepCost = 4 * kNat;
 constexpr std::int32_t kShortText = 16;
 // How many first undoes are searched for a second misreading.
 constexpr std::size_t kSecondSteps = 4;
+// Characters of a long text's beginning on which a misreading is tried first.
+constexpr std::size_t kSampleLength = 4096;
 
 // Among repairs, the one with fewer oddities left is also the likelier.
 constexpr std::int32_t kOddityCost = 2 * kNat;
@@ -115,6 +117,14 @@ bool EncodingJudge::known(const std::u16string& text, const TextScore& score, st
 
 bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t decisive, bool fewLettersOnly) {
     const std::uint8_t readable = writersOfAll(text);
+    // A long text is tried on its beginning first: a misreading whose undo
+    // fails there, or gives nothing like text, is not undone in full. The
+    // beginning ends at a blank, which every undo keeps as it is.
+    std::u16string_view sample;
+    if (text.size() > kSampleLength) {
+        const std::size_t blank = text.rfind(u' ', kSampleLength);
+        if (blank != std::u16string_view::npos && blank >= kSampleLength / 2) sample = text.substr(0, blank);
+    }
     for (Charset written : kAllCharsets) {
         for (Charset read : kAllCharsets) {
             if (written == read || !(readable & (1u << static_cast<int>(read)))) continue;
@@ -122,6 +132,9 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
             if (from >= 0 && !holdsRussian(written)) continue;
             const Misreading m{written, read};
             if (fewLettersOnly && !changesFewLetters(m)) continue;
+            if (!sample.empty() && (!undo(m, sample, scratch_) ||
+                                    !readsWell(scoreText(scratch_), settings_.repairedPerLetter)))
+                continue;
             if (!undo(m, text, scratch_)) continue;
             if (scratch_ == text) continue;
             const TextScore score = scoreText(scratch_);
