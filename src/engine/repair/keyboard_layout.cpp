@@ -205,7 +205,9 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         scratch_.assign(word);
         for (char16_t& ch : scratch_) ch = retype(ch, slip);
         if (letters > 0 && ((looksLikeIdentifier(word) && looksLikeIdentifier(scratch_)) || looksLikeAddress(word))) {
-            // Kept as it stands, and no word of the text either way.
+            // Kept as it stands: no word, though its letters count among
+            // those the paragraph keeps.
+            kept += letters;
             i = end;
             continue;
         }
