@@ -104,7 +104,7 @@ bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
     // "ЮХШТС") is judged by the list of common words: one beginning in fifty
     // that no word has passes the test of beginnings ("нехба").
     if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
-    return score.russianWords > 0 && score.unknownWords * 2 <= score.russianWords;
+    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= score.russianWords * 2;
 }
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
@@ -172,6 +172,22 @@ bool mayHoldMisreadLetters(std::u16string_view text) {
     return false;
 }
 
+// Whether a mark that a misread capital looks like stands glued to the
+// front of a word of small Cyrillic letters: "’удыть", "(„ама", and the
+// no-break space of "\u00A0васной".
+bool markForCapital(std::u16string_view text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const char16_t ch = text[i], next = text[i + 1];
+        if (!(next >= 0x430 && next <= 0x44F)) continue;
+        if (i > 0 && text[i - 1] != u' ' && text[i - 1] != u'(' && text[i - 1] != u'"') continue;
+        if (ch == 0x2018 || ch == 0x2019 || ch == 0x201A || ch == 0x201C || ch == 0x201D || ch == 0x201E ||
+            ch == 0x2020 || ch == 0x2021 || ch == 0x2022 || ch == 0x2030 || ch == 0x20AC || ch == 0x2122 ||
+            ch == 0xAC || ch == 0x192 || ch == 0xA0)
+            return true;
+    }
+    return false;
+}
+
 Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
     if (!mayHoldMisreadLetters(paragraph)) return verdict;
@@ -185,12 +201,17 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
         if (foreign.settled()) return verdict;
     }
     const TextScore original = scoreText(paragraph);
-    if (looksClean(original, settings_.cleanPerLetter)) return verdict;
+    // Ordinary text is not searched, unless a mark stands glued to the
+    // front of a small Cyrillic letter, where a capital that Windows-1251
+    // and Mac Cyrillic swap for a mark would be ("’ы мне не друг"); then
+    // only those two pages are searched.
+    const bool clean = looksClean(original, settings_.cleanPerLetter);
+    if (clean && !markForCapital(paragraph)) return verdict;
     if (!foreignLetters) foreign = readAsForeign(paragraph);
     if (foreign.ratherThan(original)) return verdict;
 
     count_ = 0;
-    const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
+    const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat, clean);
     const std::size_t firstLevel = count_;
 
     // A repair must have been Russian to begin with and read as ordinary
