@@ -311,7 +311,12 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     verdict.gain = gain;
     verdict.chain = chosen.chain;
     // A repair in doubt is never applied.
-    if (gain < margin) verdict.doubt = "it reads hardly better than the line as it stands";
+    // Three characters or fewer tell no story apart: "тХЧ" is "Бег" misread
+    // once as well as "и" misread twice.
+    const auto letterLike = [](char16_t ch) { return ch >= 0x80 || ((ch | 0x20) >= u'a' && (ch | 0x20) <= u'z'); };
+    if (std::count_if(paragraph.begin(), paragraph.end(), letterLike) <= 3)
+        verdict.doubt = "the line is too short to tell";
+    else if (gain < margin) verdict.doubt = "it reads hardly better than the line as it stands";
     else if (verdict.certainty < 0.5) verdict.doubt = "another reading is as likely";
     else if (!madeOfRussianWords(chosen.score, original.oddities > 0)) verdict.doubt = "it is not made of Russian words";
     if (!verdict.doubt.empty()) {

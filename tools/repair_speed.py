@@ -1,0 +1,120 @@
+#!/usr/bin/python3
+"""Speed and memory of lettrica-cli fix-encoding and fix-layout against iconv
+on the same files, in one run.
+
+    tools/repair_speed.py [--cli build/release/src/cli/lettrica-cli] [--size MB] [--runs N]
+
+The files are made from the held-out text of tools/repair_corpus.py: accented
+Latin-script lines (program translations), right Russian, Russian read in the
+wrong code page, one line of 50 MB with no line break, and a last line of a
+megabyte of UTF-8 continuation bytes with no end. Each command runs --runs
+times after a warm-up, interleaved with `iconv -f utf-8 -t utf-16` on the
+same file; the table gives the median time, MB/s, the ratio to iconv and the
+peak memory (GNU time). A command that runs past --limit seconds is stopped
+and reported so.
+
+This is a benchmark, not a test: figures depend on the machine and its load.
+"""
+import argparse
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import repair_accuracy  # noqa: E402  (its codec error handler)
+import repair_corpus  # noqa: E402
+
+
+def write_repeated(path, lines, size):
+    data = ("\n".join(lines) + "\n").encode()
+    with open(path, "wb") as f:
+        written = 0
+        while written < size:
+            f.write(data)
+            written += len(data)
+
+
+def corpora(work, size):
+    rng = random.Random(5)
+    latin = []
+    for _, folders, script in repair_corpus.FOREIGN_LANGUAGES:
+        if script == "Latin":
+            latin += [line for line in repair_corpus.foreign_lines(folders, held_out=True) if not line.isascii()]
+    rng.shuffle(latin)
+    russian = list(repair_corpus.russian_held_out_paragraphs())
+    garbled = [repair_accuracy.misread(p, "utf-8", "cp1251") for p in russian]
+    files = []
+    for name, lines in (("accented Latin text", latin), ("right Russian", russian),
+                        ("UTF-8 read as Windows-1251", [g for g in garbled if g])):
+        path = os.path.join(work, name.replace(" ", "_") + ".txt")
+        write_repeated(path, lines, size)
+        files.append((name, path))
+    path = os.path.join(work, "one_line.txt")
+    with open(path, "wb") as f:
+        one = (" ".join(latin) + " ").encode()
+        written = 0
+        while written < 50_000_000:
+            f.write(one)
+            written += len(one)
+    files.append(("accented Latin, 50 MB in one line", path))
+    path = os.path.join(work, "continuation.txt")
+    with open(path, "wb") as f:
+        f.write(b"Hi \xd0" + b"\x80" * (1 << 20))
+    files.append(("a megabyte of continuation bytes, no end", path))
+    return files
+
+
+def timed(command, limit):
+    """Seconds and peak KB of one run, or None past the limit."""
+    start = time.monotonic()
+    try:
+        done = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.PIPE, timeout=limit)
+    except subprocess.TimeoutExpired:
+        return None
+    seconds = time.monotonic() - start
+    return seconds, int(done.stderr.decode().strip().splitlines()[-1])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", default="build/release/src/cli/lettrica-cli")
+    parser.add_argument("--size", type=float, default=20, help="MB of each file of lines")
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--limit", type=float, default=120, help="seconds before a run is stopped")
+    parser.add_argument("--layout", action="store_true", help="fix-layout too")
+    args = parser.parse_args()
+    cli = os.path.realpath(args.cli)
+    commands = ["fix-encoding"] + (["fix-layout"] if args.layout else [])
+    with tempfile.TemporaryDirectory() as work:
+        files = corpora(work, int(args.size * 1e6))
+        print(f"{'file':44} {'command':13} {'MB':>6} {'s':>7} {'MB/s':>8} {'x iconv':>8} {'peak MB':>8}")
+        for name, path in files:
+            mb = os.path.getsize(path) / 1e6
+            iconv = ["iconv", "-f", "utf-8", "-t", "utf-16", path]
+            for command in commands:
+                ours, theirs, peaks = [], [], []
+                timed([cli, command, path], args.limit)  # warm-up
+                for _ in range(args.runs):
+                    run = timed([cli, command, path], args.limit)
+                    if run is None:
+                        break
+                    ours.append(run[0])
+                    peaks.append(run[1])
+                    reference = timed(iconv, args.limit)
+                    if reference:
+                        theirs.append(reference[0])
+                if not ours:
+                    print(f"{name:44} {command:13} {mb:6.1f}  stopped after {args.limit:.0f} s")
+                    continue
+                t = statistics.median(ours)
+                ratio = f"{t / statistics.median(theirs):8.1f}" if theirs else "       -"
+                print(f"{name:44} {command:13} {mb:6.1f} {t:7.2f} {mb / t:8.1f} {ratio} {max(peaks) / 1024:8.1f}")
+
+
+if __name__ == "__main__":
+    main()
