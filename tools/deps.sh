@@ -28,6 +28,9 @@ packages=(
   # the text the repair's letter statistics are made from (tools/gen_repair_model.py)
   # and its accuracy benchmark measures on (tools/repair_accuracy.py)
   fortunes-ru hunspell-ru wamerican
+  # program translations in two dozen languages: the clean lines no repair
+  # may change, and the letter statistics of those languages
+  iso-codes libgtk2.0-common libglib2.0-data shared-mime-info xdg-user-dirs
 )
 
 missing=()

@@ -58,6 +58,26 @@ def words(text, letters):
         yield word
 
 
+def letter_probabilities(counts, n):
+    """P(c) of the n symbols, each seen once more than it was."""
+    total = sum(counts.values())
+    return [(counts[c] + 1) / (total + n) for c in range(n)]
+
+
+def bigram_probabilities(bi, uni, n):
+    """P(c | b), Witten-Bell interpolated with the letter probabilities."""
+    ctx = collections.Counter()
+    types = collections.Counter()
+    for (b, c), k in bi.items():
+        ctx[b] += k
+        types[b] += 1
+    p = {}
+    for b in range(n):
+        for c in range(n):
+            p[b, c] = (bi[b, c] + types[b] * uni[c]) / (ctx[b] + types[b]) if ctx[b] else uni[c]
+    return p
+
+
 class Model:
     def __init__(self, letters):
         self.letters = letters
@@ -77,13 +97,8 @@ class Model:
 
     def finish(self):
         n = self.size
-        total = sum(self.uni.values())
-        uni = [(self.uni[c] + 1) / (total + n) for c in range(n)]
-        bi_ctx = collections.Counter()
-        bi_types = collections.Counter()
-        for (b, c), k in self.bi.items():
-            bi_ctx[b] += k
-            bi_types[b] += 1
+        uni = letter_probabilities(self.uni, n)
+        bigrams = bigram_probabilities(self.bi, uni, n)
         tri_ctx = collections.Counter()
         tri_types = collections.Counter()
         for (a, b, c), k in self.tri.items():
@@ -93,10 +108,7 @@ class Model:
         for a in range(n):
             for b in range(n):
                 for c in range(n):
-                    pb = uni[c]
-                    if bi_ctx[b]:
-                        t = bi_types[b]
-                        pb = (self.bi[b, c] + t * uni[c]) / (bi_ctx[b] + t)
+                    pb = bigrams[b, c]
                     p = pb
                     if tri_ctx[a, b]:
                         t = tri_types[a, b]
@@ -305,21 +317,7 @@ class BigramModel:
                 self.uni[c] += 1
 
     def finish(self):
-        n = self.size
-        total = sum(self.uni.values())
-        uni = [(self.uni[c] + 1) / (total + n) for c in range(n)]
-        ctx = collections.Counter()
-        types = collections.Counter()
-        for (b, c), k in self.bi.items():
-            ctx[b] += k
-            types[b] += 1
-        self.p = {}
-        for b in range(n):
-            for c in range(n):
-                p = uni[c]
-                if ctx[b]:
-                    p = (self.bi[b, c] + types[b] * uni[c]) / (ctx[b] + types[b])
-                self.p[b, c] = p
+        self.p = bigram_probabilities(self.bi, letter_probabilities(self.uni, self.size), self.size)
 
     def cost(self, b, c):
         return min(63, round(-math.log(self.p[b, c]) * 4))

@@ -1,5 +1,6 @@
 #include "repair/foreign_text.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -74,6 +75,9 @@ bool fitsBesideLetters(char16_t ch, bool afterLetter, bool beforeLetter) {
     }
 }
 
+// ASCII marks that text never glues to the front of a letter: a comma or a
+// bracket does not open a word, a quote or "?" does not stand inside one.
+// Russian typed on the US layout has them there: "K.,jdm", "dj;ltkttn".
 bool gluedNever(char16_t ch, bool afterLetter) {
     switch (ch) {
     case u',': case u';': case u'[': case u']': case u'{': case u'}': case u'<': case u'>': case u'`': case u'@':
@@ -219,12 +223,10 @@ ForeignReading readAsForeign(std::u16string_view text) {
         if (c.kind == kIgnored && inWord) continue;
         endWord();
         const bool beforeLetter = i + 1 < text.size() && t.chars[text[i + 1]].kind >= kUnknownLetter;
-        // ASCII marks that text never glues to the front of a word or puts
-        // between letters: "K.,jdm dj;ltkttn" is Russian typed on the US
-        // layout, not Hungarian.
-        // In plain ASCII only: it is what Russian typed on the US layout
-        // looks like, and markup ("<tty>", "[OPCJA]") in a line with letters
-        // of its own, or in a Cyrillic line, rules nothing out.
+        // Such a mark rules out the Latin-script languages only in plain
+        // ASCII ("K.,jdm dj;ltkttn" is no Hungarian): markup ("<tty>",
+        // "[OPCJA]") in a line with letters of its own, or in a Cyrillic
+        // line, rules nothing out.
         if (text[i] < 0x80 && beforeLetter && gluedNever(text[i], afterLetter) && text[i + 1] < 0x400) glued = true;
         switch (c.kind) {
         case kFatal: return best;

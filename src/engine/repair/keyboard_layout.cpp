@@ -56,6 +56,11 @@ constexpr std::int32_t kSureLetters = 4;
 // typed on the US layout, say).
 constexpr std::int32_t kKeepMargin = 6 * kNat;
 
+bool hasVowel(std::u16string_view word) {
+    constexpr std::u16string_view vowels = u"aeiouyAEIOUYаеёиоуыэюяАЕЁИОУЫЭЮЯ";
+    return std::any_of(word.begin(), word.end(), [&](char16_t ch) { return vowels.find(ch) != vowels.npos; });
+}
+
 bool allCapitals(std::u16string_view word) {
     for (char16_t ch : word)
         if ((ch >= u'a' && ch <= u'z') || (ch >= 0x430 && ch <= 0x44F) || ch == 0x451) return false;
@@ -234,9 +239,10 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
                 // kept
             } else if (wordShaped(scratch_, !toRussian)) {
                 words_.push_back({i, end, gain, letters});
-                // An abbreviation in capitals is never sure on its own.
+                // An abbreviation in capitals is never sure on its own, nor
+                // is a word without a vowel ("Lp.pl;'" from "Дзюзджэ").
                 const bool sure = letters >= kSureLetters && gain >= kSurePerLetter * letters &&
-                                  (letters >= 6 || !allCapitals(word));
+                                  (letters >= 6 || !allCapitals(word)) && hasVowel(scratch_);
                 if (sure) sureGain += gain;
                 taken = true;
             } else if (std::none_of(scratch_.begin(), scratch_.end(), [](char16_t ch) {
