@@ -98,13 +98,16 @@ int innerCapitals(std::u16string_view text) {
 }  // namespace
 
 bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
-    // Most words of three letters or more begin as words of the vocabulary;
-    // a repair of nothing but short words and abbreviations proves nothing.
+    // One word of three letters or more at least, and most of them, begin
+    // as words of the vocabulary (common words of two letters count among
+    // the known); a repair of nothing but short words and abbreviations
+    // proves nothing ("кБ" is no "От").
     // A single word made of a line that was no broken word (an abbreviation,
     // "ЮХШТС") is judged by the list of common words: one beginning in fifty
     // that no word has passes the test of beginnings ("нехба").
     if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
-    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= score.russianWords * 2;
+    const std::int32_t words = score.russianWords + score.listedShortWords;
+    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= words * 2;
 }
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {

@@ -175,6 +175,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
     bool inside[2] = {false, false};     // ... past the first letter of a word
     std::int32_t scriptLetters[2] = {0, 0};
     bool glued = false;                  // a mark glued to Latin letters as text never has
+    bool caseBroken = false;             // case broken inside a Cyrillic word
     bool inWord = false, lastUpper = false, afterLetter = false;
     int length = 0, upperRun = 0;
     ids.resize(text.size());
@@ -205,10 +206,14 @@ ForeignReading readAsForeign(std::u16string_view text) {
             mask &= t.languages[c.id];  // id 0, no alphabet's letter, has none
             id[letterCount++] = c.id;
             // A capital after a small letter, or a small letter after two
-            // capitals past the word's first letter: case broken inside a word.
-            // Names have it ("SELinux", "iPhone"), so it costs without ruling out.
-            if (c.upper && length > 0 && !lastUpper) rest += kCaseBreakCost;
-            if (!c.upper && length > 1 && lastUpper && upperRun > 1) rest += kCaseBreakCost;
+            // capitals past the word's first letter: case broken inside a
+            // word. Latin names have it ("SELinux", "iPhone"), so there it
+            // costs without ruling out; in Cyrillic it is what a misreading
+            // leaves ("своЄ", "десЯтки"), units apart ("кБ", "кВт").
+            if ((c.upper && length > 0 && !lastUpper) || (!c.upper && length > 1 && lastUpper && upperRun > 1)) {
+                rest += c.cyrillic ? kCaseBreakCost : kCaseBreakCost / 2;
+                if (c.cyrillic && (c.beyond || length >= 3)) caseBroken = true;
+            }
             if (c.beyond) {
                 beyond[c.cyrillic] = true;
                 if (length > 0) inside[c.cyrillic] = true;
@@ -256,7 +261,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
         // of its own; and its words in the other script must be plain
         // Russian or English. A Russian line with "Microsoft Visual" in it
         // is no Icelandic, nor is one with a misread "ѕ".
-        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] || (glued && !cyrillic && !beyond[0]) ||
+        if (!any[cyrillic] || !(spelled[cyrillic] >> l & 1) || beyond[!cyrillic] || (glued && !cyrillic && !beyond[0]) || (caseBroken && cyrillic) ||
             (scriptLetters[cyrillic] <= scriptLetters[!cyrillic] && !beyond[cyrillic]))
             continue;
         const std::uint8_t* local = t.local[l].data();

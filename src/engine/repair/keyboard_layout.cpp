@@ -302,7 +302,9 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     verdict.text.assign(paragraph);
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
-    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), asItStands.oddities > 0)) {
+    // Text broken as it stands ("clmpJpju") says nothing of a slip: a single
+    // word retyped must be a common one.
+    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), false)) {
         verdict.doubtful = true;
         verdict.doubt = "it is not made of Russian words";
         verdict.text.clear();

@@ -408,6 +408,8 @@ private:
             ++score_.russianWords;
             score_.listedWords += listed;
             if (!beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_)) ++score_.unknownWords;
+        } else if (language_ == 0 && length_ == 2 && listed && !abbreviation) {
+            ++score_.listedShortWords;
         }
         score_.value +=
             abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;

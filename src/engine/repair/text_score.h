@@ -37,6 +37,8 @@ struct TextScore {
     std::int32_t russianWords = 0;
     // Of those, the words of the list of common words.
     std::int32_t listedWords = 0;
+    // Words of two letters in that list ("не", "на"): short, but words.
+    std::int32_t listedShortWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
