@@ -9,8 +9,9 @@ Latin-script lines (program translations), right Russian, Russian read in the
 wrong code page, one line of 50 MB with no line break, and a last line of a
 megabyte of UTF-8 continuation bytes with no end. Each command runs --runs
 times after a warm-up, interleaved with `iconv -f utf-8 -t utf-16` on the
-same file; the table gives the median time, MB/s, the ratio to iconv and the
-peak memory (GNU time). A command that runs past --limit seconds is stopped
+same file; the table gives the median time, MB/s, the ratio to iconv, the
+same for processor time (user and system: the fairer figure on a machine
+others share) and the peak memory (GNU time). A command that runs past --limit seconds is stopped
 and reported so.
 
 This is a benchmark, not a test: figures depend on the machine and its load.
@@ -69,15 +70,16 @@ def corpora(work, size):
 
 
 def timed(command, limit):
-    """Seconds and peak KB of one run, or None past the limit."""
+    """Wall seconds, peak KB and processor seconds of one run, or None past the limit."""
     start = time.monotonic()
     try:
-        done = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, stdout=subprocess.DEVNULL,
+        done = subprocess.run(["/usr/bin/time", "-f", "%M %U %S"] + command, stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, timeout=limit)
     except subprocess.TimeoutExpired:
         return None
     seconds = time.monotonic() - start
-    return seconds, int(done.stderr.decode().strip().splitlines()[-1])
+    peak, user, system = done.stderr.decode().strip().splitlines()[-1].split()
+    return seconds, int(peak), float(user) + float(system)
 
 
 def main():
@@ -92,12 +94,13 @@ def main():
     commands = ["fix-encoding"] + (["fix-layout"] if args.layout else [])
     with tempfile.TemporaryDirectory() as work:
         files = corpora(work, int(args.size * 1e6))
-        print(f"{'file':44} {'command':13} {'MB':>6} {'s':>7} {'MB/s':>8} {'x iconv':>8} {'peak MB':>8}")
+        print(f"{'file':44} {'command':13} {'MB':>6} {'s':>7} {'MB/s':>8} {'x iconv':>8} {'cpu s':>7} "
+              f"{'x iconv':>8} {'peak MB':>8}")
         for name, path in files:
             mb = os.path.getsize(path) / 1e6
             iconv = ["iconv", "-f", "utf-8", "-t", "utf-16", path]
             for command in commands:
-                ours, theirs, peaks = [], [], []
+                ours, theirs, peaks, our_cpu, their_cpu = [], [], [], [], []
                 timed([cli, command, path], args.limit)  # warm-up
                 for _ in range(args.runs):
                     run = timed([cli, command, path], args.limit)
@@ -105,15 +108,19 @@ def main():
                         break
                     ours.append(run[0])
                     peaks.append(run[1])
+                    our_cpu.append(run[2])
                     reference = timed(iconv, args.limit)
                     if reference:
                         theirs.append(reference[0])
+                        their_cpu.append(reference[2])
                 if not ours:
                     print(f"{name:44} {command:13} {mb:6.1f}  stopped after {args.limit:.0f} s")
                     continue
-                t = statistics.median(ours)
+                t, cpu = statistics.median(ours), statistics.median(our_cpu)
                 ratio = f"{t / statistics.median(theirs):8.1f}" if theirs else "       -"
-                print(f"{name:44} {command:13} {mb:6.1f} {t:7.2f} {mb / t:8.1f} {ratio} {max(peaks) / 1024:8.1f}")
+                cpu_ratio = f"{cpu / max(statistics.median(their_cpu), 0.01):8.1f}" if their_cpu else "       -"
+                print(f"{name:44} {command:13} {mb:6.1f} {t:7.2f} {mb / t:8.1f} {ratio} {cpu:7.2f} {cpu_ratio} "
+                      f"{max(peaks) / 1024:8.1f}")
 
 
 if __name__ == "__main__":

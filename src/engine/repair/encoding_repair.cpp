@@ -95,6 +95,21 @@ int innerCapitals(std::u16string_view text) {
     return n;
 }
 
+// Whether some misreading of Russian text could have given `text`. A
+// letter that no single-byte page has ("ā", "ř", "ồ") leaves only bytes read
+// as UTF-8 to explain it, and Russian letters in any of the pages, read as
+// UTF-8, give Cyrillic, Arabic, NKo, Asian scripts and the like: Latin
+// Extended and Vietnamese only by a freak. Such a line (a name, a line in
+// a language of its own that reads too oddly) is not searched.
+bool misreadable(std::u16string_view text) {
+    if (writersOfAll(text) != 1u << static_cast<int>(Charset::Utf8)) return true;
+    for (char16_t ch : text) {
+        if (ch < 0x400 || (ch >= 0x1E00 && ch < 0x1F00) || (ch >= 0x2000 && ch < 0x2070)) continue;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
@@ -212,6 +227,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     if (clean && !markForCapital(paragraph)) return verdict;
     if (!foreignLetters) foreign = readAsForeign(paragraph);
     if (foreign.ratherThan(original)) return verdict;
+    if (!misreadable(paragraph)) return verdict;
 
     count_ = 0;
     const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat, clean);

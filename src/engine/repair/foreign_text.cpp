@@ -28,13 +28,18 @@ enum Kind : std::uint8_t {
     kLetter,
 };
 
+// Four bytes a character, so that the table of the whole BMP stays small.
 struct CharInfo {
     std::uint16_t id = 0;  // letters: 1.., the same for both cases
     Kind kind = kFree;
-    bool upper = false;
-    bool cyrillic = false;
-    bool beyond = false;  // a letter neither Russian nor English has
+    bool upper : 1 = false;
+    bool cyrillic : 1 = false;
+    bool beyond : 1 = false;  // a letter neither Russian nor English has
+    // 1 + script for a small letter that Russian or English has, else 0:
+    // the letters that go on with a word without more ado.
+    std::uint8_t plain : 2 = 0;
 };
+static_assert(sizeof(CharInfo) == 4);
 
 constexpr std::int32_t kTypographicCost = 4;
 constexpr std::int32_t kSignCost = 3 * kNat;
@@ -104,10 +109,15 @@ struct Tables {
         auto idOf = [&](char16_t small, char16_t capital, bool cyrillic) {
             CharInfo& s = chars[small];
             if (s.kind != kLetter) {
-                s = {static_cast<std::uint16_t>(languages.size()), kLetter, false, cyrillic, false};
+                s.id = static_cast<std::uint16_t>(languages.size());
+                s.kind = kLetter;
+                s.cyrillic = cyrillic;
                 languages.push_back(0);
                 CharInfo& c = chars[capital];
-                if (capital != small && c.kind != kLetter) c = {s.id, kLetter, true, cyrillic, false};
+                if (capital != small && c.kind != kLetter) {
+                    c = s;
+                    c.upper = true;
+                }
             }
             return s.id;
         };
@@ -123,9 +133,16 @@ struct Tables {
             }
         }
         // The capital I of Turkish dotted i.
-        if (chars[0x130].kind != kLetter) chars[0x130] = {chars[u'i'].id, kLetter, true, false, false};
+        if (chars[0x130].kind != kLetter) {
+            chars[0x130] = chars[u'i'];
+            chars[0x130].upper = true;
+        }
         for (char32_t u = 0x80; u < 0x10000; ++u)
             chars[u].beyond = chars[u].kind >= kUnknownLetter && !(u >= 0x410 && u <= 0x44F) && u != 0x401 && u != 0x451;
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            CharInfo& c = chars[u];
+            if (c.kind == kLetter && !c.upper && !c.beyond) c.plain = c.cyrillic ? 2 : 1;
+        }
         static const std::uint8_t* digits = [] {
             static std::uint8_t value[128]{};
             const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -183,14 +200,26 @@ ForeignReading readAsForeign(std::u16string_view text) {
     std::size_t letterCount = 0;
     std::uint32_t mask = 0;  // the alphabets that spell the word begun
     bool wordCyrillic = false;
+    std::uint8_t going = 3;  // CharInfo::plain of a letter that goes on with the word begun; 3: none does
     auto endWord = [&] {
         if (!inWord) return;
-        words.push_back({words.empty() ? 0 : words.back().end, static_cast<std::uint32_t>(letterCount), mask,
-                         wordCyrillic});
+        const std::uint32_t begin = words.empty() ? 0 : words.back().end;
+        words.push_back({begin, static_cast<std::uint32_t>(letterCount), mask, wordCyrillic});
+        scriptLetters[wordCyrillic] += static_cast<std::int32_t>(letterCount - begin);
         inWord = false;
+        going = 3;
     };
+    const std::uint32_t* alphabets = t.languages.data();
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const CharInfo& c = t.chars[text[i]];
+        const CharInfo c = t.chars[text[i]];
+        // The common case first: a plain small letter of the script going
+        // on with a word in small letters.
+        if (c.plain == going) {
+            mask &= alphabets[c.id];
+            id[letterCount++] = c.id;
+            ++length;
+            continue;
+        }
         if (c.kind >= kUnknownLetter) {
             if (inWord && wordCyrillic != c.cyrillic) {
                 endWord();  // two scripts touching: "%ldК"
@@ -203,7 +232,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
                 length = upperRun = 0;
                 lastUpper = false;
             }
-            mask &= t.languages[c.id];  // id 0, no alphabet's letter, has none
+            mask &= alphabets[c.id];  // id 0, no alphabet's letter, has none
             id[letterCount++] = c.id;
             // A capital after a small letter, or a small letter after two
             // capitals past the word's first letter: case broken inside a
@@ -218,9 +247,9 @@ ForeignReading readAsForeign(std::u16string_view text) {
                 beyond[c.cyrillic] = true;
                 if (length > 0) inside[c.cyrillic] = true;
             }
-            ++scriptLetters[c.cyrillic];
             upperRun = c.upper ? upperRun + 1 : 0;
             lastUpper = c.upper;
+            going = lastUpper ? 3 : static_cast<std::uint8_t>(1 + wordCyrillic);
             ++length;
             afterLetter = true;
             continue;
