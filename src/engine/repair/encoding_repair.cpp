@@ -113,13 +113,13 @@ bool misreadable(std::u16string_view text) {
 }  // namespace
 
 bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
-    // One word of three letters or more at least, and most of them, begin
+    // A single word made of a line that was no broken word (an abbreviation,
+    // "ЮХШТС") is judged by the list of common words: one beginning in fifty
+    // that no word has passes the test of beginnings ("нехба"). Otherwise
+    // one word of three letters or more at least, and most of them, begin
     // as words of the vocabulary (common words of two letters count among
     // the known); a repair of nothing but short words and abbreviations
     // proves nothing ("кБ" is no "От").
-    // A single word made of a line that was no broken word (an abbreviation,
-    // "ЮХШТС") is judged by the list of common words: one beginning in fifty
-    // that no word has passes the test of beginnings ("нехба").
     if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
     const std::int32_t words = score.russianWords + score.listedShortWords;
     return score.russianWords > score.unknownWords && score.unknownWords * 3 <= words * 2;
@@ -177,6 +177,8 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
     return false;
 }
 
+namespace {
+
 // Whether a text has anything a misreading of Russian letters leaves: a
 // letter beyond ASCII (Latin-1's, Cyrillic, box drawing...), a sign or a
 // control. Blanks, dashes, quotes and "…" alone are not that: a misreading
@@ -190,21 +192,25 @@ bool mayHoldMisreadLetters(std::u16string_view text) {
     return false;
 }
 
-// Whether a mark that a misread capital looks like stands glued to the
-// front of a word of small Cyrillic letters: "’удыть", "(„ама", and the
-// no-break space of "\u00A0васной".
+// Whether what a capital misread between Windows-1251 and Mac Cyrillic
+// looks like stands glued to the front of a word of small Cyrillic letters:
+// "’удыть", "(„ама", "Ёто", "\u00A0васной". Quotes « » and "…" are left
+// out: text has them there.
 bool markForCapital(std::u16string_view text) {
+    static constexpr std::u16string_view kMisreadCapitals =
+        u"јЅ¬√ƒ≈∆\u00A0ЋћЌќѕ–—“”‘’÷„ЎўЏџ№Ёё"  // Windows-1251 read as Mac Cyrillic
+        u"ЂЃ‚ѓ†‡€‰Љ‹ЊЎЏђ•™љ›њ";            // Mac Cyrillic read as Windows-1251
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         const char16_t ch = text[i], next = text[i + 1];
+        if (ch < 0xA0 || (ch >= 0x410 && ch <= 0x44F)) continue;  // ASCII and Russian letters, the bulk
         if (!(next >= 0x430 && next <= 0x44F)) continue;
         if (i > 0 && text[i - 1] != u' ' && text[i - 1] != u'(' && text[i - 1] != u'"') continue;
-        if (ch == 0x2018 || ch == 0x2019 || ch == 0x201A || ch == 0x201C || ch == 0x201D || ch == 0x201E ||
-            ch == 0x2020 || ch == 0x2021 || ch == 0x2022 || ch == 0x2030 || ch == 0x20AC || ch == 0x2122 ||
-            ch == 0xAC || ch == 0x192 || ch == 0xA0)
-            return true;
+        if (kMisreadCapitals.find(ch) != std::u16string_view::npos) return true;
     }
     return false;
 }
+
+}  // namespace
 
 Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
@@ -329,9 +335,8 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     verdict.certainty = 1.0 / sum;
     verdict.gain = gain;
     verdict.chain = chosen.chain;
-    // A repair in doubt is never applied.
-    // Three characters or fewer tell no story apart: "тХЧ" is "Бег" misread
-    // once as well as "и" misread twice.
+    // A repair in doubt is never applied. Three characters or fewer tell no
+    // story apart: "тХЧ" is "Бег" misread once as well as "и" misread twice.
     const auto letterLike = [](char16_t ch) { return ch >= 0x80 || ((ch | 0x20) >= u'a' && (ch | 0x20) <= u'z'); };
     if (std::count_if(paragraph.begin(), paragraph.end(), letterLike) <= 3)
         verdict.doubt = "the line is too short to tell";

@@ -185,7 +185,7 @@ ForeignReading readAsForeign(std::u16string_view text) {
     thread_local std::vector<Word> words;
     thread_local std::vector<std::uint16_t> ids;  // the words' letters, one after another
     words.clear();
-    std::int32_t rest = 0, oddities = 0;
+    std::int32_t rest = 0;
     std::uint32_t spelled[2] = {~0u, ~0u};  // by script: the alphabets that spell all its words
     bool any[2] = {false, false};
     bool beyond[2] = {false, false};     // by script: a letter neither Russian nor English has
@@ -266,20 +266,20 @@ ForeignReading readAsForeign(std::u16string_view text) {
         case kFatal: return best;
         case kTypographic:
             rest += kTypographicCost;
-            if (!fitsBesideLetters(text[i], afterLetter, beforeLetter)) ++oddities;
+            if (!fitsBesideLetters(text[i], afterLetter, beforeLetter)) return best;
             break;
         case kOther: rest += kOtherCost; break;
         case kSign:
             rest += kSignCost;
             // A sign stuck to a letter is what a misread letter looks like.
-            if (afterLetter || beforeLetter) ++oddities;
+            if (afterLetter || beforeLetter) return best;
             break;
         default: break;
         }
         afterLetter = false;
     }
     endWord();
-    if (oddities > 0 || words.empty()) return best;
+    if (words.empty()) return best;
     for (const Word& w : words) {
         spelled[w.cyrillic] &= w.languages;
         any[w.cyrillic] = true;

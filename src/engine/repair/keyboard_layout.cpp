@@ -220,23 +220,17 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
             // Punctuation and digits alone ("28?62" for "28,62") follow the
             // paragraph, unless retyping them would make letters ("..." is
             // no "ююю").
-            scratch_.assign(word);
-            bool letters = false;
-            for (char16_t& ch : scratch_) {
-                ch = retype(ch, slip);
-                letters |= isRussianLetter(ch) || isLatinLetter(ch);
-            }
+            const bool letters = std::any_of(scratch_.begin(), scratch_.end(),
+                                             [](char16_t ch) { return isRussianLetter(ch) || isLatinLetter(ch); });
             if (!letters && scratch_ != word) words_.push_back({i, end, 0, 0});
         } else if (typed == Typed::Word) {
-            scratch_.assign(word);
-            for (char16_t& ch : scratch_) ch = retype(ch, slip);
             const TextScore asItStands = scoreText(word);
             const std::int32_t gain = scoreText(scratch_).value - asItStands.value;
             // A word that reads far better as it stands ("Firefox" among
             // Russian typed on the US layout) is kept.
             const bool good = gain <= -kKeepMargin && looksClean(asItStands, settings_.cleanPerLetter);
             if (good) {
-                // kept
+                // Kept: its letters count among those the paragraph keeps.
             } else if (wordShaped(scratch_, !toRussian)) {
                 words_.push_back({i, end, gain, letters});
                 // An abbreviation in capitals is never sure on its own, nor
@@ -264,9 +258,8 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
     // Only a paragraph that some words show clearly to be mistyped, and most
     // of whose mistyped alphabet is better retyped, is a slip of the layout:
     // an odd word in a text of the other alphabet (an abbreviation, a name,
-    // code) is left alone.
-    // A line is repaired whole or not at all: never a mix of retyped words
-    // and words left in the wrong layout.
+    // code) is left alone. And a paragraph is repaired whole or not at all:
+    // never a mix of retyped words and words left in the wrong layout.
     if (sureGain == 0 || stuck || retyped < 3 * kept) return 0;
     return sureGain;
 }
