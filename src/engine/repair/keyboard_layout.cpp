@@ -205,6 +205,10 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         const std::int32_t letters = toRussian ? latin : russian;
         bool taken = false;
         const Typed typed = typedWith(word, slip);
+        if (typed == Typed::No && letters == 0) {  // nothing of the mistyped alphabet: it stays
+            i = end;
+            continue;
+        }
         // Judged both as it stands and retyped: on the Russian layout "1.12."
         // is typed "1ю12ю", a number and no identifier.
         scratch_.assign(word);
