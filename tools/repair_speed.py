@@ -19,6 +19,7 @@ This is a benchmark, not a test: figures depend on the machine and its load.
 import argparse
 import os
 import random
+import signal
 import statistics
 import subprocess
 import sys
@@ -72,14 +73,22 @@ def corpora(work, size):
 def timed(command, limit):
     """Wall seconds, peak KB and processor seconds of one run, or None past the limit."""
     start = time.monotonic()
+    # A session of its own, so that a run past the limit is stopped whole.
+    process = subprocess.Popen(["/usr/bin/time", "-f", "%M %U %S"] + command, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, start_new_session=True)
     try:
-        done = subprocess.run(["/usr/bin/time", "-f", "%M %U %S"] + command, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.PIPE, timeout=limit)
+        _, err = process.communicate(timeout=limit)
     except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.communicate()
         return None
     seconds = time.monotonic() - start
-    peak, user, system = done.stderr.decode().strip().splitlines()[-1].split()
-    return seconds, int(peak), float(user) + float(system)
+    lines = err.decode().strip().splitlines()
+    try:
+        peak, user, system = lines[-1].split()
+        return seconds, int(peak), float(user) + float(system)
+    except (IndexError, ValueError):
+        return None
 
 
 def main():
