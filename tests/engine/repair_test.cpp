@@ -7,6 +7,7 @@
 #include <random>
 
 #include "repair/encoding_repair.h"
+#include "repair/foreign_text.h"
 #include "repair/keyboard_layout.h"
 #include "repair/line_repair.h"
 #include "repair/repair_converter.h"
@@ -250,6 +251,42 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
     EXPECT_FALSE(v.repaired);
     EXPECT_TRUE(v.doubtful);
     EXPECT_EQ(v.doubt, "it is not made of Russian words");
+}
+
+// Each language is told by its own letters and their order: a line of it
+// reads as that language (or one that spells it as well), and what a
+// misreading or a slip of the layout makes of Russian reads as none.
+TEST(RepairForeign, LinesReadAsTheirLanguageAndGarbleAsNone) {
+    const std::pair<const char*, const char*> lines[] = {
+        {"Le café est très bon.", "French"},
+        {"¿Dónde está la configuración?", "Spanish"},
+        {"Nie można otworzyć pliku źródłowego", "Polish"},
+        {"Nelze otevřít soubor, zkontrolujte oprávnění.", "Czech"},
+        {"Sử dụng chiến lược để chuẩn bị giải quyết", "Vietnamese"},
+        {"Цією карткою не передбачено підтримки", "Ukrainian"},
+        {"Назив/унос није јединствен", "Serbian"},
+        {"Файлды ашу мүмкін емес", "Kazakh"},
+    };
+    for (const auto& [line, language] : lines) {
+        const ForeignReading r = readAsForeign(U(line));
+        EXPECT_TRUE(r.settled()) << line;
+        EXPECT_STREQ(foreignLanguageName(r.language), language) << line;
+    }
+    for (const char* garbled : {"Ïðèâåò, êàê äåëà? Âñ¸ õîðîøî.", "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°?",
+                                "рТЙЧЕФ, ЛБЛ ДЕМБ? чУЈ ИПТПЫП.", "‘овесть - очнаЯ ставка с самим собой.",
+                                "K.,jdm dj;ltkttn r ntke? lhe;,f - r leit/"})
+        EXPECT_FALSE(readAsForeign(U(garbled)).good) << garbled;
+}
+
+// A paragraph longer than the part of it on which each misreading is tried
+// first is judged whole as before: repaired when garbled, kept when French.
+TEST(RepairJudge, LongParagraphsAreJudgedWhole) {
+    std::string clean, french;
+    while (clean.size() < 20000) clean += std::string(kRussian[clean.size() % 3]) + " ";
+    while (french.size() < 20000) french += "Le café est très bon, et la crème brûlée aussi. ";
+    const std::u16string garbled = *misread(U(clean), {Charset::Utf8, Charset::Windows1251});
+    EXPECT_EQ(fix(S(garbled)), clean);
+    EXPECT_EQ(fix(french), french);
 }
 
 // A bold word of a garbled paragraph is bold after the repair, each
