@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "text/cp1251.h"
+#include "text/expanding_byte_map.h"
 #include "text/utf8.h"
 #include "text/utf8_cyrillic.h"
 #include "translit/char_map_converter.h"
@@ -25,8 +26,10 @@ namespace {
 std::vector<const Converter*> builtins() {
     static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, LatinToCyrillic::Loop::Table);
     static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, LatinToCyrillic::Loop::Table);
+    static const CharMapConverter gostPlain = gostCyrillicToLatin().withoutVectorLoops();
+    static const CharMapConverter angloPlain = angloCyrillicToLatin().withoutVectorLoops();
     return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostTableLoop, &angloTableLoop,
-            &gostCyrillicToLatin(), &angloCyrillicToLatin()};
+            &gostCyrillicToLatin(), &angloCyrillicToLatin(), &gostPlain, &angloPlain};
 }
 
 // Random text dense in rule letters and signs, with Cyrillic, line breaks and
@@ -173,6 +176,49 @@ TEST(FastPaths, DefaultUtf8PathKeepsSurrogatePairsWhole) {
         pending.erase(0, wrapped.convertUtf8(pending, false, out));
         wrapped.convertUtf8(pending, true, out);
         EXPECT_EQ(out, S(convertAll(angloLatinToCyrillic(), U(text)))) << text;
+    }
+}
+
+TEST(FastPaths, ExpandingByteMapAgreesWithItsTable) {
+    // Random tables of outputs of one to three bytes (a NUL first byte
+    // among them), over every input length around its blocks of 63 bytes
+    // and steps of 21, read byte by byte as the reference.
+    std::uint64_t packed[256];
+    const auto word = [](std::string_view out) {
+        std::uint64_t w = 0;
+        for (std::size_t k = 0; k < out.size(); ++k) w |= std::uint64_t{static_cast<unsigned char>(out[k])} << (8 * k);
+        return w | std::uint64_t{out.size()} << 56;
+    };
+    for (unsigned b = 0; b < 256; ++b) packed[b] = word(std::string(1, static_cast<char>(b)));
+    if (!text::ExpandingByteMap::makeUncapped(packed)) GTEST_SKIP() << "no AVX-512 VBMI2 on this processor";
+    std::mt19937 rng(63);
+    std::string outputs[256];
+    for (int round = 0; round < 12; ++round) {
+        for (unsigned b = 0; b < 256; ++b) {
+            // Mostly single bytes in some rounds, as the tables to Latin have.
+            const std::size_t length = round % 3 == 0 && rng() % 8 != 0 ? 1 : 1 + rng() % 3;
+            outputs[b] = std::string(1, static_cast<char>(rng() % 256));
+            while (outputs[b].size() < length) outputs[b] += static_cast<char>(1 + rng() % 255);
+            packed[b] = word(outputs[b]);
+        }
+        const auto map = text::ExpandingByteMap::makeUncapped(packed);
+        ASSERT_TRUE(map);
+        std::string input(400, '\0');
+        for (char& c : input) c = static_cast<char>(rng() % 256);
+        for (std::size_t n = 0; n <= 260; ++n) {
+            const auto* in = reinterpret_cast<const unsigned char*>(input.data()) + round;
+            std::string want;
+            for (std::size_t i = 0; i < n; ++i) want += outputs[in[i]];
+            std::vector<char> out(3 * n + 64);
+            const char* end = map->convert(in, n, out.data());
+            ASSERT_EQ(std::string_view(out.data(), static_cast<std::size_t>(end - out.data())), want)
+                << "round " << round << " length " << n;
+        }
+    }
+    // What it cannot hold: an empty output, four bytes, a NUL after the first.
+    for (std::string_view bad : {std::string_view(), std::string_view("abcd"), std::string_view("a\0", 2)}) {
+        packed[200] = word(bad);
+        EXPECT_FALSE(text::ExpandingByteMap::makeUncapped(packed)) << bad.size();
     }
 }
 
