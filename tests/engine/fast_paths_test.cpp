@@ -319,7 +319,18 @@ TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
     // time: the codes of the run at the start, and where it stops (at a
     // character of another kind, or one cut at the end), over random UTF-8
     // of every length of character whose runs end at any offset of the
-    // 32-byte blocks.
+    // 32-byte and 63-byte blocks; the squeeze that maps the codes on the
+    // way too, by a table of outputs of one to three bytes.
+    std::string outputs[256];
+    std::uint64_t packed[256];
+    for (unsigned b = 0; b < 256; ++b) {
+        outputs[b] = std::string(1, static_cast<char>(b)) + std::string(b % 3, static_cast<char>('a' + b % 26));
+        packed[b] = 0;
+        for (std::size_t k = 0; k < outputs[b].size(); ++k)
+            packed[b] |= std::uint64_t{static_cast<unsigned char>(outputs[b][k])} << (8 * k);
+        packed[b] |= std::uint64_t{outputs[b].size()} << 56;
+    }
+    const auto mapped = text::ExpandingByteMap::makeUncapped(packed);
     static const char32_t kinds[][2] = {{0x20, 0x7F},     {0x0400, 0x045F}, {0x0460, 0x047F}, {0x0080, 0x03FF},
                                         {0x0480, 0x07FF}, {0x0800, 0xFFFF}, {0x10000, 0x10FFFF}};
     std::mt19937 rng(1251);
@@ -370,6 +381,16 @@ TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
             codes.resize(count);
             ASSERT_EQ(taken, wantTaken) << round << " path " << static_cast<int>(path);
             ASSERT_TRUE(codes == want) << round << " path " << static_cast<int>(path);
+        }
+        if (mapped) {
+            std::string wantOut;
+            for (unsigned char code : want) wantOut += outputs[code];
+            std::vector<char> out(3 * utf8.size() + 64);
+            std::size_t taken = 99;
+            const char* end = mapped->convertCyrillicUtf8(reinterpret_cast<const unsigned char*>(utf8.data()),
+                                                          utf8.size(), out.data(), taken);
+            ASSERT_EQ(taken, wantTaken) << round << " mapped";
+            ASSERT_EQ(std::string_view(out.data(), static_cast<std::size_t>(end - out.data())), wantOut) << round;
         }
     }
 }

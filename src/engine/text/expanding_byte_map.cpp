@@ -1,5 +1,7 @@
 #include "text/expanding_byte_map.h"
 
+#include <algorithm>
+
 #include "text/simd_level.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -35,6 +37,7 @@ namespace {
 bool available() {
     static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+                            __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
                             __builtin_cpu_supports("popcnt");
     return yes;
 }
@@ -45,7 +48,7 @@ constexpr std::uint64_t kFirsts = 0x1249249249249249ull;
 constexpr std::uint64_t kThirds = 0x4924924924924924ull;
 constexpr std::uint64_t kLater = 0x6DB6DB6DB6DB6DB6ull;
 
-#define LETTRICA_EXPAND_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt")))
+#define LETTRICA_EXPAND_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 struct Registers {
     __m512i out[3][4];
@@ -95,15 +98,20 @@ std::unique_ptr<const ExpandingByteMap> ExpandingByteMap::makeUncapped(const std
     return map;
 }
 
-LETTRICA_EXPAND_CODE char* ExpandingByteMap::convert(const unsigned char* in, std::size_t n, char* dst) const {
-    const Tables& t = *tables_;
-    Registers r;
+namespace {
+LETTRICA_EXPAND_CODE inline __attribute__((always_inline)) void load(const ExpandingByteMap::Tables& t, Registers& r) {
     for (int k = 0; k < 3; ++k)
         for (int q = 0; q < 4; ++q) r.out[k][q] = _mm512_load_si512(t.out[k] + 64 * q);
     for (int g = 0; g < 3; ++g) {
         r.pick12[g] = _mm512_load_si512(t.pick12[g]);
         r.pick3[g] = _mm512_load_si512(t.pick3[g]);
     }
+}
+}  // namespace
+
+LETTRICA_EXPAND_CODE char* ExpandingByteMap::convert(const unsigned char* in, std::size_t n, char* dst) const {
+    Registers r;
+    load(*tables_, r);
     constexpr std::uint64_t kAll = ~0ull;
     __m512i o[3];
     std::size_t i = 0;
@@ -126,10 +134,53 @@ LETTRICA_EXPAND_CODE char* ExpandingByteMap::convert(const unsigned char* in, st
     return dst;
 }
 
+LETTRICA_EXPAND_CODE char* ExpandingByteMap::convertCyrillicUtf8(const unsigned char* utf8, std::size_t n, char* dst,
+                                                                 std::size_t& taken) const {
+    Registers r;
+    load(*tables_, r);
+    const __m512i leadBits = _mm512_set1_epi8(static_cast<char>(0xFE));
+    const __m512i lead = _mm512_set1_epi8(static_cast<char>(0xD0));
+    const __m512i d1 = _mm512_set1_epi8(static_cast<char>(0xD1));
+    const __m512i c0 = _mm512_set1_epi8(static_cast<char>(0xC0));
+    const __m512i raise = _mm512_set1_epi8(0x40);
+    __m512i o[3];
+    std::size_t i = 0;
+    // A block: the bytes from i up to 63, a lead byte, or the end, and never
+    // a lead whose second byte is beyond; at most 63 codes, three steps.
+    for (;;) {
+        const std::size_t left = n - i;
+        const __m512i v = left >= 64 ? _mm512_loadu_si512(utf8 + i)
+                                     : _mm512_maskz_loadu_epi8(_bzhi_u64(~0ull, static_cast<unsigned>(left)), utf8 + i);
+        const std::uint64_t leads = _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, leadBits), lead);
+        const std::uint64_t other = _mm512_cmpge_epu8_mask(v, c0) & ~leads;
+        std::size_t end = left < 63 ? left : 63;
+        const bool stop = other != 0 && _tzcnt_u64(other) < end;
+        if (stop) end = _tzcnt_u64(other);
+        if (end > 0 && (leads >> (end - 1) & 1)) --end;  // its second byte is not in the block
+        if (end == 0) break;
+        const std::uint64_t codes = _bzhi_u64(~leads, static_cast<unsigned>(end));
+        // The second byte of a character of D1 is its code less 0x40.
+        const __m512i code = _mm512_mask_add_epi8(v, (_mm512_cmpeq_epi8_mask(v, d1) << 1) & codes, v, raise);
+        lookUp(r, _mm512_maskz_compress_epi8(codes, code), o);
+        const auto count = static_cast<unsigned>(_mm_popcnt_u64(codes));
+        dst = step(r, o, 0, _bzhi_u64(~0ull, 3 * std::min(count, 21u)), dst);
+        if (count > 21) dst = step(r, o, 1, _bzhi_u64(~0ull, 3 * std::min(count - 21, 21u)), dst);
+        if (count > 42) dst = step(r, o, 2, _bzhi_u64(~0ull, 3 * (count - 42)), dst);
+        i += end;
+        if (stop || i == n) break;
+    }
+    taken = i;
+    return dst;
+}
+
 #else
 
 std::unique_ptr<const ExpandingByteMap> ExpandingByteMap::makeUncapped(const std::uint64_t*) { return nullptr; }
 char* ExpandingByteMap::convert(const unsigned char*, std::size_t, char* dst) const { return dst; }
+char* ExpandingByteMap::convertCyrillicUtf8(const unsigned char*, std::size_t, char* dst, std::size_t& taken) const {
+    taken = 0;
+    return dst;
+}
 
 #endif
 

@@ -3,8 +3,8 @@
 // byte permutes and compression (VBMI, VBMI2): each byte's three output
 // bytes side by side, the ones its output lacks squeezed out, 21 bytes of
 // input a step. The one-character converters (to Latin, the user tables)
-// run it over Windows-1251 bytes and over UTF-8 squeezed to a byte a
-// character.
+// run it over Windows-1251 bytes and over Russian UTF-8, squeezed to a
+// byte a character on the way.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +29,20 @@ public:
     // it wrote.
     char* convert(const unsigned char* in, std::size_t n, char* dst) const;
 
+    // For a map over the one-byte codes of text/utf8_cyrillic.h: squeezes
+    // and maps in one pass the characters at the start of the n bytes of
+    // valid UTF-8 at `utf8` that are ASCII or of U+0400..U+047F, up to the
+    // first of any other kind or one cut at the end, as squeezeCyrillic()
+    // finds them. Writes at `dst` (room for 3 * n + 64); returns the end of
+    // what it wrote, and in `taken` the bytes it read.
+    char* convertCyrillicUtf8(const unsigned char* utf8, std::size_t n, char* dst, std::size_t& taken) const;
+
     ~ExpandingByteMap();
+
+    struct Tables;
 
 private:
     ExpandingByteMap() = default;
-    struct Tables;
     std::unique_ptr<Tables> tables_;
 };
 

@@ -223,11 +223,15 @@ std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std
         // loop stores 64 bytes at a time.
         char* dst = cursor.reserve((end - i + 3) * maxUtf8_ + 64);
         while (i < end) {
-            if (squeeze_) {
+            if (expandCodes_) {
+                std::size_t taken = 0;
+                dst = expandCodes_->convertCyrillicUtf8(p + i, end - i, dst, taken);
+                i += taken;
+                if (i >= end) break;
+            } else if (squeeze_) {
                 std::size_t taken = 0;
                 const std::size_t count = text::squeezeCyrillic(utf8.substr(i, end - i), codes, taken);
-                dst = expandCodes_ ? expandCodes_->convert(codes, count, dst)
-                                   : putWords(packedCyrillic_.data(), codes, count, dst);
+                dst = putWords(packedCyrillic_.data(), codes, count, dst);
                 i += taken;
                 if (i >= end) break;
             }
