@@ -6,7 +6,7 @@
 # peak memory, and the ratios the speed goals name, at the processor's vector
 # level and without vector loops (LETTRICA_SIMD=scalar), side by side.
 #
-#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR] [--no-scalar]
+#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR] [--no-scalar] [--only REGEX]
 #
 # --size        corpus size in MB (10^6 bytes), Windows-1251 (default 100)
 # --runs        timed runs of each command, after one warm-up (default 5); the
@@ -17,6 +17,8 @@
 # --keep DIR    generate into DIR and keep the files (default: a temporary
 #               directory, removed at the end)
 # --no-scalar   skip the runs with LETTRICA_SIMD=scalar
+# --only REGEX  time only the commands whose label matches (Python regex),
+#               e.g. --only 'to-cyrillic .* utf-8'
 #
 # LETTRICA_SIMD=avx2 or scalar in the environment caps lettrica-cli's vector
 # loops, as on a processor without AVX-512 or without AVX2.
@@ -25,7 +27,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-size=100 runs=5 uconv_size=10 cli="" keep="" scalar=1
+size=100 runs=5 uconv_size=10 cli="" keep="" scalar=1 only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
@@ -34,7 +36,8 @@ while [ $# -gt 0 ]; do
     --cli) cli=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
     --no-scalar) scalar=0; shift ;;
-    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --only) only=$2; shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -58,11 +61,12 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 
-python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" "$scalar" <<'PY'
-import os, random, statistics, subprocess, sys, time
+python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" "$scalar" "$only" <<'PY'
+import os, random, re, statistics, subprocess, sys, time
 
 work, size_mb, runs, uconv_mb, cli = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
 with_scalar = sys.argv[6] == "1"
+only = re.compile(sys.argv[7]) if sys.argv[7] else None
 MB = 1e6
 
 # --- corpus -----------------------------------------------------------------
@@ -181,6 +185,11 @@ cases.append(("uconv -x Russian-Latin/BGN (slice)",
               ["uconv", "-f", "cp1251", "-t", "utf-8", "-x", "Russian-Latin/BGN", slice_path], slice_path, None,
               out("bgn"), env, None))
 
+if only:
+    cases = [c for c in cases if only.search(c[0])]
+    if not cases:
+        sys.exit("bench.sh: --only matches no command")
+
 # Wall time and processor time (user + system) of one run. On a machine
 # shared with other work the wall time also counts the waits for a
 # processor; the processor time does not.
@@ -226,12 +235,13 @@ rss = {c[0]: peak(c[1], c[3], c[4], c[5]) for c in cases}
 
 # Replacing an existing file waits for it to reach the disk (fsync).
 replace_argv = cases[0][1]
-subprocess.run(replace_argv, check=True)
 replace = []
-for _ in range(runs):
-    t0 = time.perf_counter()
+if "-o" in replace_argv:
     subprocess.run(replace_argv, check=True)
-    replace.append(time.perf_counter() - t0)
+    for _ in range(runs):
+        t0 = time.perf_counter()
+        subprocess.run(replace_argv, check=True)
+        replace.append(time.perf_counter() - t0)
 
 # iconv's time over ours, pair by pair: (median, min, max); k 0 wall, 1 processor.
 def ratios(label, k):
@@ -257,9 +267,10 @@ def show(label, src, memory):
 
 for c in cases:
     show(c[0], c[2], rss[c[0]])
-seconds = statistics.median(replace)
-print(f"{'  to-latin anglo cp1251, replacing a file':49} {names[cases[0][2]]:22} {seconds:9.3f} "
-      f"{os.path.getsize(cases[0][2]) / MB / seconds:6.0f}")
+if replace:
+    seconds = statistics.median(replace)
+    print(f"{'  ' + cases[0][0] + ', replacing the file':49} {names[cases[0][2]]:22} {seconds:9.3f} "
+          f"{os.path.getsize(cases[0][2]) / MB / seconds:6.0f}")
 
 # Each goal by its slowest case (table and --encoding), with that case's
 # range over the runs.

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # whether a print queue took a job: asked of libcups, which Qt prints through
+  libcups2-dev
   # Qt's own dialogs and buttons in Russian (qtbase_ru.qm)
   qt6-translations-l10n
   # the face that stands in for "MS Sans Serif"; the dialogs are laid out for it
@@ -15,8 +17,9 @@ packages=(
   xvfb xauth xdotool xclip x11-utils
   # the notification area: a tray host and a window manager
   trayer openbox
-  # the install test: desktop entry check, the manual page viewer
-  desktop-file-utils man-db
+  # the install tests: desktop entry check, the manual page viewer, the
+  # package's checker and what cpack needs for the package's dependencies
+  desktop-file-utils man-db lintian dpkg-dev
   python3 python3-aiosmtpd python3-impacket openssl
   # RTF: the word processor our files are checked against
   libreoffice-writer-nogui
