@@ -1,12 +1,14 @@
 # What `cmake --install` puts where (default prefix /usr/local), and so what
-# the Debian package holds: the two programs, the manual that Help opens,
-# the desktop entry, the icon in every size desktops look up, the manual
-# pages, and the copyright file and changelog every Debian package carries. Help looks for the manual at the path from the program's directory
-# to LETTRICA_HELP_DIR, so any prefix works.
+# the Debian package holds: the two programs, lettrica-cli's mail command
+# (in libexec), the manual that Help opens, the desktop entry, the icon in
+# every size desktops look up, the manual pages, and the copyright file and
+# changelog every Debian package carries. Help looks for the manual at the
+# path from the program's directory to LETTRICA_HELP_DIR, so any prefix works.
 
 set(LETTRICA_HELP_DIR ${CMAKE_INSTALL_DATADIR}/lettrica)
 
 install(TARGETS lettrica-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS lettrica-send RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/lettrica)
 
 # Manual pages, compressed as Debian ships them.
 set(MAN_PAGES ${PROJECT_SOURCE_DIR}/data/lettrica-cli.1)

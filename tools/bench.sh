@@ -2,9 +2,11 @@
 # Streams a generated Russian corpus (Windows-1251 and UTF-8) and its Latin
 # forms through lettrica-cli, every table and encoding, and through the usual
 # tools in one run, and prints throughput, each command's ratio against iconv
-# on the same input file, and lettrica-cli's peak memory.
+# on the same input file (by wall time and by processor time), lettrica-cli's
+# peak memory, and the ratios the speed goals name, at the processor's vector
+# level and without vector loops (LETTRICA_SIMD=scalar), side by side.
 #
-#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR]
+#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR] [--no-scalar] [--only REGEX]
 #
 # --size        corpus size in MB (10^6 bytes), Windows-1251 (default 100)
 # --runs        timed runs of each command, after one warm-up (default 5); the
@@ -14,6 +16,9 @@
 # --cli         the lettrica-cli to measure (default: build the release preset)
 # --keep DIR    generate into DIR and keep the files (default: a temporary
 #               directory, removed at the end)
+# --no-scalar   skip the runs with LETTRICA_SIMD=scalar
+# --only REGEX  time only the commands whose label matches (Python regex),
+#               e.g. --only 'to-cyrillic .* utf-8'
 #
 # LETTRICA_SIMD=avx2 or scalar in the environment caps lettrica-cli's vector
 # loops, as on a processor without AVX-512 or without AVX2.
@@ -22,7 +27,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-size=100 runs=5 uconv_size=10 cli="" keep=""
+size=100 runs=5 uconv_size=10 cli="" keep="" scalar=1 only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
@@ -30,7 +35,9 @@ while [ $# -gt 0 ]; do
     --uconv-size) uconv_size=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --no-scalar) scalar=0; shift ;;
+    --only) only=$2; shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -54,10 +61,12 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 
-python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" <<'PY'
-import os, random, statistics, subprocess, sys, time
+python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" "$scalar" "$only" <<'PY'
+import os, random, re, statistics, subprocess, sys, time
 
 work, size_mb, runs, uconv_mb, cli = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
+with_scalar = sys.argv[6] == "1"
+only = re.compile(sys.argv[7]) if sys.argv[7] else None
 MB = 1e6
 
 # --- corpus -----------------------------------------------------------------
@@ -143,25 +152,48 @@ def out(name):
 
 iconv = lambda src: (["iconv", "-c", "-f", "CP1251", "-t", "KOI8-R", src], None, out("koi"))
 
-cases = []  # (label, argv, input file, stdin file or None, stdout file or None)
+# The goals: to-latin at 10 times iconv or more, to-cyrillic at 5 times, by
+# the input's (to-latin) or the output's (to-cyrillic) encoding; without
+# vector loops at least half of iconv's speed.
+GOALS = {"to-latin": 10.0, "to-cyrillic": 5.0}
+SCALAR_GOAL = 0.5
+scalar_env = dict(env, LETTRICA_SIMD="scalar")
+
+# (label, argv, input file, stdin file or None, stdout file or None, environment, goal group or None)
+cases = []
+def lettrica(label, argv, src, group=None, stdin_path=None, stdout_path=None):
+    cases.append((label, argv, src, stdin_path, stdout_path, env, group))
+    if with_scalar and group:
+        cases.append((label + " [scalar]", argv, src, stdin_path, stdout_path, scalar_env, group + ("scalar",)))
+
 for table in ("anglo", "gost"):
     for enc, src in (("cp1251", corpus_path), ("utf-8", utf8_path)):
-        cases.append((f"to-latin {table} {enc} (auto)",
-                      [cli, "to-latin", "--table", table, "-o", out(f"l.{table}.{enc}"), src], src, None, None))
-cases.append(("to-latin anglo cp1251, stdin -> stdout", [cli, "to-latin"], corpus_path, corpus_path, out("pipe")))
+        lettrica(f"to-latin {table} {enc} (auto)",
+                 [cli, "to-latin", "--table", table, "-o", out(f"l.{table}.{enc}"), src], src, ("to-latin", enc))
+lettrica("to-latin anglo cp1251, stdin -> stdout", [cli, "to-latin"], corpus_path,
+         stdin_path=corpus_path, stdout_path=out("pipe"))
 for table in ("anglo", "gost"):
     for enc in ("auto", "utf-8", "cp1251"):  # the Latin text is ASCII: auto checks it is UTF-8, then reads it so
         src = latin_of[table]
-        cases.append((f"to-cyrillic {table} {enc}",
-                      [cli, "to-cyrillic", "--table", table, "--encoding", enc, "-o", out(f"c.{table}.{enc}"), src],
-                      src, None, None))
+        lettrica(f"to-cyrillic {table} {enc}",
+                 [cli, "to-cyrillic", "--table", table, "--encoding", enc, "-o", out(f"c.{table}.{enc}"), src],
+                 src, ("to-cyrillic", "utf-8" if enc == "auto" else enc))
 cases.append(("tr (byte map to KOI8-R)",
               ["tr", "".join("\\%03o" % b for b in tr_from), "".join("\\%03o" % b for b in koi)],
-              corpus_path, corpus_path, out("tr")))
+              corpus_path, corpus_path, out("tr"), env, None))
 cases.append(("uconv -x Russian-Latin/BGN (slice)",
-              ["uconv", "-f", "cp1251", "-t", "utf-8", "-x", "Russian-Latin/BGN", slice_path], slice_path, None, out("bgn")))
+              ["uconv", "-f", "cp1251", "-t", "utf-8", "-x", "Russian-Latin/BGN", slice_path], slice_path, None,
+              out("bgn"), env, None))
 
-def once(argv, stdin_path, stdout_path):
+if only:
+    cases = [c for c in cases if only.search(c[0])]
+    if not cases:
+        sys.exit("bench.sh: --only matches no command")
+
+# Wall time and processor time (user + system) of one run. On a machine
+# shared with other work the wall time also counts the waits for a
+# processor; the processor time does not.
+def once(argv, stdin_path, stdout_path, run_env=env):
     # A file given with -o is written anew each time, as a first run would.
     if "-o" in argv and os.path.exists(argv[argv.index("-o") + 1]):
         os.remove(argv[argv.index("-o") + 1])
@@ -169,22 +201,24 @@ def once(argv, stdin_path, stdout_path):
     fout = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
     try:
         t0 = time.perf_counter()
-        p = subprocess.run(argv, stdin=fin, stdout=fout, env=env)
+        p = subprocess.Popen(argv, stdin=fin, stdout=fout, env=run_env)
+        _, status, usage = os.wait4(p.pid, 0)
         elapsed = time.perf_counter() - t0
+        p.returncode = os.waitstatus_to_exitcode(status)
     finally:
         if stdin_path: fin.close()
         if stdout_path: fout.close()
     if p.returncode != 0:
         sys.exit(f"bench.sh: {' '.join(argv[:3])} ... exited {p.returncode}")
-    return elapsed
+    return elapsed, usage.ru_utime + usage.ru_stime
 
 # Peak memory comes from GNU time: this process is far bigger than the
 # commands, and a child's peak counts what it was before exec.
-def peak(argv, stdin_path, stdout_path):
+def peak(argv, stdin_path, stdout_path, run_env):
     if not os.path.exists("/usr/bin/time"):
         return None
     report = os.path.join(work, "time.txt")
-    once(["/usr/bin/time", "-f", "%M", "-o", report] + argv, stdin_path, stdout_path)
+    once(["/usr/bin/time", "-f", "%M", "-o", report] + argv, stdin_path, stdout_path, run_env)
     with open(report) as f:
         return int(f.read().split()[-1]) / 1024.0  # MiB
 
@@ -192,49 +226,74 @@ times = {c[0]: [] for c in cases}
 iconv_times = {c[0]: [] for c in cases}
 for c in cases:  # warm-up: page cache, dynamic loading
     once(*iconv(c[2]))
-    once(c[1], c[3], c[4])
+    once(c[1], c[3], c[4], c[5])
 for _ in range(runs):
-    for label, argv, src, stdin_path, stdout_path in cases:
+    for label, argv, src, stdin_path, stdout_path, run_env, _ in cases:
         iconv_times[label].append(once(*iconv(src)))
-        times[label].append(once(argv, stdin_path, stdout_path))
-rss = {c[0]: peak(c[1], c[3], c[4]) for c in cases}
+        times[label].append(once(argv, stdin_path, stdout_path, run_env))
+rss = {c[0]: peak(c[1], c[3], c[4], c[5]) for c in cases}
 
 # Replacing an existing file waits for it to reach the disk (fsync).
 replace_argv = cases[0][1]
-subprocess.run(replace_argv, check=True)
 replace = []
-for _ in range(runs):
-    t0 = time.perf_counter()
+if "-o" in replace_argv:
     subprocess.run(replace_argv, check=True)
-    replace.append(time.perf_counter() - t0)
+    for _ in range(runs):
+        t0 = time.perf_counter()
+        subprocess.run(replace_argv, check=True)
+        replace.append(time.perf_counter() - t0)
 
-def ratio(label):
-    return statistics.median(i / t for i, t in zip(iconv_times[label], times[label]))
+# iconv's time over ours, pair by pair: (median, min, max); k 0 wall, 1 processor.
+def ratios(label, k):
+    r = sorted(i[k] / max(t[k], 1e-6) for i, t in zip(iconv_times[label], times[label]))
+    return statistics.median(r), r[0], r[-1]
 
 names = {corpus_path: "Russian, Windows-1251", utf8_path: "Russian, UTF-8", latin_path: "Latin (anglo)",
          gost_path: "Latin (gost)", slice_path: "uconv slice"}
 print(f"inputs: " + "; ".join(f"{names[p]} {os.path.getsize(p) / MB:.1f} MB" for p in names) +
       f"; median of {runs} runs; 1 MB = 10^6 bytes")
-print("x iconv: iconv -c -f CP1251 -t KOI8-R on the same input, run just before, ratio pair by pair")
+print("x iconv: iconv -c -f CP1251 -t KOI8-R on the same input, run just before, ratio pair by pair;")
+print("  wall: elapsed time; cpu: processor time, user + system (steadier on a shared machine)")
 if os.environ.get("LETTRICA_SIMD"):
     print(f"vector loops capped by LETTRICA_SIMD={os.environ['LETTRICA_SIMD']}")
-print(f"{'command':40} {'input':22} {'median s':>9} {'MB/s':>7} {'iconv MB/s':>10} {'x iconv':>8} {'max RSS':>9}")
-def show(label, seconds, src, ratio_value, iconv_seconds, memory):
+print(f"{'command':49} {'input':22} {'median s':>9} {'MB/s':>6} {'iconv MB/s':>10} {'x wall':>7} {'x cpu':>7} {'max RSS':>9}")
+def show(label, src, memory):
     size = os.path.getsize(src) / MB
-    mem = f"{memory:7.1f} MB" if memory is not None else "      n/a"
-    iconv_rate = f"{size / iconv_seconds:10.0f}" if iconv_seconds else f"{'':10}"
-    x = f"{ratio_value:8.2f}" if ratio_value is not None else f"{'':8}"
-    print(f"{label:40} {names[src]:22} {seconds:9.3f} {size / seconds:7.0f} {iconv_rate} {x} {mem}")
+    seconds = statistics.median(t[0] for t in times[label])
+    mem = f"{memory:6.1f} MB" if memory is not None else "      n/a"
+    print(f"{label:49} {names[src]:22} {seconds:9.3f} {size / seconds:6.0f} "
+          f"{size / statistics.median(t[0] for t in iconv_times[label]):10.0f} "
+          f"{ratios(label, 0)[0]:7.2f} {ratios(label, 1)[0]:7.2f} {mem}")
 
-for label, argv, src, _, _ in cases:
-    show(label, statistics.median(times[label]), src, ratio(label), statistics.median(iconv_times[label]), rss[label])
-show("  to-latin anglo cp1251, replacing a file", statistics.median(replace), cases[0][2], None, None, None)
+for c in cases:
+    show(c[0], c[2], rss[c[0]])
+if replace:
+    seconds = statistics.median(replace)
+    print(f"{'  ' + cases[0][0] + ', replacing the file':49} {names[cases[0][2]]:22} {seconds:9.3f} "
+          f"{os.path.getsize(cases[0][2]) / MB / seconds:6.0f}")
 
-to_latin = min(ratio(c[0]) for c in cases if c[0].startswith("to-latin"))
-to_cyr = min(ratio(c[0]) for c in cases if c[0].startswith("to-cyrillic"))
+# Each goal by its slowest case (table and --encoding), with that case's
+# range over the runs.
 print()
-print(f"to-latin    {to_latin:5.1f}x iconv, the slowest table and encoding (at least 5x, goal 10x)")
-print(f"to-cyrillic {to_cyr:5.1f}x iconv, the slowest table and encoding (at least 3x)")
+print(f"{'goal':36} {'slowest case':34} {'x iconv wall (range)':>22} {'x iconv cpu (range)':>22}")
+for direction, goal in GOALS.items():
+    for enc in ("cp1251", "utf-8"):
+        for level in ((), ("scalar",)):
+            group = (direction, enc) + level
+            members = [c[0] for c in cases if c[6] == group]
+            if not members:
+                continue
+            need = SCALAR_GOAL if level else goal
+            cells = []
+            for k in (0, 1):
+                worst = min(members, key=lambda m: ratios(m, k)[0])
+                med, lo, hi = ratios(worst, k)
+                mark = "" if med >= need else " !"
+                cells.append((worst, f"{med:5.1f} ({lo:.1f}-{hi:.1f}){mark}"))
+            what = f"{direction} {enc}{' scalar' if level else ''} (>= {need:g}x)"
+            case = cells[1][0].replace(" [scalar]", "")
+            print(f"{what:36} {case:34} {cells[0][1]:>22} {cells[1][1]:>22}")
+print("  ! below the goal")
 peaks = [rss[c[0]] for c in cases if c[0].startswith("to-") and rss[c[0]] is not None]
 if peaks:
     print(f"lettrica-cli peak memory {max(peaks):.1f} MB on a {os.path.getsize(corpus_path) / MB:.0f} MB input"

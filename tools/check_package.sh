@@ -71,7 +71,7 @@ in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/$(basenam
 say "Running the installed programs"
 in_root lettrica-cli --version
 [ "$(in_root sh -c "printf 'Щи да' | lettrica-cli to-latin")" = "Schi da" ] || fail "lettrica-cli does not convert"
-for program in /usr/bin/lettrica /usr/bin/lettrica-cli; do
+for program in /usr/bin/lettrica /usr/bin/lettrica-cli /usr/libexec/lettrica/lettrica-send; do
   missing_libs=$(in_root ldd "$program" | grep 'not found' || true)
   [ -z "$missing_libs" ] || fail "$program lacks libraries: $missing_libs"
 done

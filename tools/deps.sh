@@ -33,6 +33,9 @@ packages=(
   fortunes-ru hunspell-ru wamerican
   # the test peer of the transliteration systems (iuliia, from npm)
   nodejs
+  # program translations in two dozen languages: the clean lines no repair
+  # may change, and the letter statistics of those languages
+  iso-codes libgtk2.0-common libglib2.0-data shared-mime-info xdg-user-dirs
 )
 
 missing=()

@@ -4,6 +4,7 @@ of Russian and of English by which the repair of garbled text tells a good
 paragraph from a broken one.
 
     tools/gen_repair_model.py > src/engine/repair/language_tables.cpp
+    tools/gen_repair_model.py --foreign > src/engine/repair/foreign_tables.cpp
 
 Sources (Debian packages): fortunes-ru and hunspell-ru for Russian, the
 licences of base-files and wamerican for English; tools/repair_corpus.py
@@ -57,6 +58,26 @@ def words(text, letters):
         yield word
 
 
+def letter_probabilities(counts, n):
+    """P(c) of the n symbols, each seen once more than it was."""
+    total = sum(counts.values())
+    return [(counts[c] + 1) / (total + n) for c in range(n)]
+
+
+def bigram_probabilities(bi, uni, n):
+    """P(c | b), Witten-Bell interpolated with the letter probabilities."""
+    ctx = collections.Counter()
+    types = collections.Counter()
+    for (b, c), k in bi.items():
+        ctx[b] += k
+        types[b] += 1
+    p = {}
+    for b in range(n):
+        for c in range(n):
+            p[b, c] = (bi[b, c] + types[b] * uni[c]) / (ctx[b] + types[b]) if ctx[b] else uni[c]
+    return p
+
+
 class Model:
     def __init__(self, letters):
         self.letters = letters
@@ -76,13 +97,8 @@ class Model:
 
     def finish(self):
         n = self.size
-        total = sum(self.uni.values())
-        uni = [(self.uni[c] + 1) / (total + n) for c in range(n)]
-        bi_ctx = collections.Counter()
-        bi_types = collections.Counter()
-        for (b, c), k in self.bi.items():
-            bi_ctx[b] += k
-            bi_types[b] += 1
+        uni = letter_probabilities(self.uni, n)
+        bigrams = bigram_probabilities(self.bi, uni, n)
         tri_ctx = collections.Counter()
         tri_types = collections.Counter()
         for (a, b, c), k in self.tri.items():
@@ -92,10 +108,7 @@ class Model:
         for a in range(n):
             for b in range(n):
                 for c in range(n):
-                    pb = uni[c]
-                    if bi_ctx[b]:
-                        t = bi_types[b]
-                        pb = (self.bi[b, c] + t * uni[c]) / (bi_ctx[b] + t)
+                    pb = bigrams[b, c]
                     p = pb
                     if tri_ctx[a, b]:
                         t = tri_types[a, b]
@@ -245,5 +258,121 @@ def main():
     out.write("}  // namespace lettrica::repair::detail\n")
 
 
+# ---- the languages a clean line may be in besides Russian and English ----
+#
+# Each is its alphabet, as its spelling has it (the English letters too, for
+# the names and loanwords of any text), and a letter bigram model of its
+# program translations (the training part of repair_corpus.foreign_lines).
+# Bigrams are enough here: the question is not which word was meant, only
+# whether a line is plausible text of that language at all, and a misread
+# line fails on letters its alphabet lacks long before its bigrams count.
+LATIN = "abcdefghijklmnopqrstuvwxyz"
+FOREIGN_ALPHABETS = {
+    "French": LATIN + "àâæçéèêëîïôœùûüÿ",
+    "Spanish": LATIN + "áéíñóúü",
+    "Portuguese": LATIN + "áâãàçéêíóôõúü",
+    "Italian": LATIN + "àèéìíîòóùú",
+    "German": LATIN + "äöüß",
+    "Dutch": LATIN + "áéèëíïóöúü",
+    "Danish": LATIN + "æøåé",
+    "Swedish": LATIN + "åäöé",
+    "Norwegian": LATIN + "æøåéèêóòô",
+    "Finnish": LATIN + "äöåšž",
+    "Icelandic": LATIN + "áðéíóúýþæö",
+    "Polish": LATIN + "ąćęłńóśźż",
+    "Czech": LATIN + "áčďéěíňóřšťúůýž",
+    "Slovak": LATIN + "áäčďéíĺľňóôŕšťúýž",
+    "Romanian": LATIN + "ăâîșțşţ",
+    "Hungarian": LATIN + "áéíóöőúüű",
+    "Turkish": LATIN + "çğıöşüâîû",
+    "Vietnamese": LATIN + "àáảãạăằắẳẵặâầấẩẫậđèéẻẽẹêềếểễệìíỉĩịòóỏõọôồốổỗộơờớởỡợùúủũụưừứửữựỳýỷỹỵ",
+    "Serbian Latin": LATIN + "čćđšž",
+    "Ukrainian": "абвгґдеєжзиіїйклмнопрстуфхцчшщьюя",
+    "Belarusian": "абвгдеёжзійклмнопрстуўфхцчшыьэюя",
+    "Bulgarian": "абвгдежзийклмнопрстуфхцчшщъьюяѝ",
+    "Serbian": "абвгдђежзијклљмнњопрстћуфхцчџш",
+    "Macedonian": "абвгдѓежзѕијклљмнњопрстќуфхцчџшѝ",
+    "Kazakh": "аәбвгғдеёжзийкқлмнңоөпрстуұүфхһцчшщъыіьэюя",
+}
+
+
+class BigramModel:
+    """Letter bigrams of one language, word edges included (symbol 0),
+    Witten-Bell interpolated with the letter frequencies."""
+
+    def __init__(self, letters):
+        self.letters = letters
+        self.size = len(letters) + 1
+        self.bi = collections.Counter()
+        self.uni = collections.Counter()
+
+    def words(self, text):
+        return words(text.replace("İ", "i").replace("I", "i"), self.letters)
+
+    def add(self, text):
+        for w in self.words(text):
+            seq = [0] + w + [0]
+            for b, c in zip(seq, seq[1:]):
+                self.bi[b, c] += 1
+                self.uni[c] += 1
+
+    def finish(self):
+        self.p = bigram_probabilities(self.bi, letter_probabilities(self.uni, self.size), self.size)
+
+    def cost(self, b, c):
+        return min(63, round(-math.log(self.p[b, c]) * 4))
+
+    def mean_cost(self, lines):
+        total = count = 0
+        for line in lines:
+            for w in self.words(line):
+                seq = [0] + w + [0]
+                for b, c in zip(seq, seq[1:]):
+                    total += self.cost(b, c)
+                    count += 1
+        return total / count
+
+
+def cpp_u16(text):
+    return 'u"' + "".join(ch if ord(ch) < 0x80 else "\\u%04X" % ord(ch) for ch in text) + '"'
+
+
+def main_foreign():
+    out = sys.stdout
+    out.write("// Generated by tools/gen_repair_model.py --foreign from the program\n")
+    out.write("// translations Debian ships (/usr/share/locale); do not edit.\n\n")
+    out.write('#include "repair/foreign_tables.h"\n\n')
+    out.write("namespace lettrica::repair::detail {\n\n")
+    entries = []
+    for name, folders, script in repair_corpus.FOREIGN_LANGUAGES:
+        letters = FOREIGN_ALPHABETS[name]
+        model = BigramModel(letters)
+        lines = repair_corpus.foreign_lines(folders, held_out=False)
+        for line in lines:
+            model.add(line)
+        model.finish()
+        n = model.size
+        chars = "".join(ALPHABET[model.cost(b, c)] for b in range(n) for c in range(n))
+        ident = "k" + name.replace(" ", "") + "Bigrams"
+        out.write(f"// {name}: {n} x {n}, [last][next], 0 the word's edge.\n")
+        out.write(f"const char {ident}[] =\n")
+        for i in range(0, len(chars), 96):
+            out.write(f'    "{chars[i:i + 96]}"\n')
+        out.write(";\n\n")
+        mean = round(model.mean_cost(lines) * 4)
+        capitals = "".join(c.upper() if len(c.upper()) == 1 else c for c in letters)
+        entries.append(f'    {{"{name}", {str(script == "Cyrillic").lower()}, {cpp_u16(letters)}, {cpp_u16(capitals)},\n'
+                       f'     {ident}, {mean}}},\n')
+    out.write("extern const ForeignModel kForeignModels[] = {\n")
+    for e in entries:
+        out.write(e)
+    out.write("};\n")
+    out.write(f"extern const int kForeignModelCount = {len(entries)};\n\n")
+    out.write("}  // namespace lettrica::repair::detail\n")
+
+
 if __name__ == "__main__":
-    main()
+    if sys.argv[1:] == ["--foreign"]:
+        main_foreign()
+    else:
+        main()

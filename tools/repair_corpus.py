@@ -6,6 +6,7 @@ The text is split once, here, so that the benchmark never measures on what
 the statistics were made from: a fifth of the fortune files and the licences
 named in ENGLISH_HELD_OUT are held out.
 """
+import glob
 import os
 import re
 import zlib
@@ -106,3 +107,76 @@ def english_training_paragraphs():
 
 def english_held_out_paragraphs():
     return _license_paragraphs(ENGLISH_HELD_OUT)
+
+
+# ---- other languages: the translations of installed programs ----
+#
+# Every language a clean line may be in besides Russian and English, by the
+# locale folder its translations live in. The message catalogues are split by
+# a hash of each message: a fifth is held out for the benchmark, the rest
+# makes the letter statistics (tools/gen_repair_model.py).
+
+LOCALES = "/usr/share/locale"
+# name, locale folders, script
+FOREIGN_LANGUAGES = [
+    ("French", ["fr"], "Latin"), ("Spanish", ["es"], "Latin"), ("Portuguese", ["pt", "pt_BR"], "Latin"),
+    ("Italian", ["it"], "Latin"), ("German", ["de"], "Latin"), ("Dutch", ["nl"], "Latin"),
+    ("Danish", ["da"], "Latin"), ("Swedish", ["sv"], "Latin"), ("Norwegian", ["nb", "nn"], "Latin"),
+    ("Finnish", ["fi"], "Latin"), ("Icelandic", ["is"], "Latin"), ("Polish", ["pl"], "Latin"),
+    ("Czech", ["cs"], "Latin"), ("Slovak", ["sk"], "Latin"), ("Romanian", ["ro"], "Latin"),
+    ("Hungarian", ["hu"], "Latin"), ("Turkish", ["tr"], "Latin"), ("Vietnamese", ["vi"], "Latin"),
+    ("Serbian Latin", ["sr@latin"], "Latin"),
+    ("Ukrainian", ["uk"], "Cyrillic"), ("Belarusian", ["be"], "Cyrillic"), ("Bulgarian", ["bg"], "Cyrillic"),
+    ("Serbian", ["sr"], "Cyrillic"), ("Macedonian", ["mk"], "Cyrillic"), ("Kazakh", ["kk"], "Cyrillic"),
+]
+
+
+def _mo_messages(path):
+    """The translated texts of one compiled message catalogue (plural forms
+    apart), decoded by the catalogue's own charset."""
+    import struct
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 28:
+        return []
+    magic = struct.unpack("<I", data[:4])[0]
+    order = "<" if magic == 0x950412DE else ">"
+    _, count, originals, translations = struct.unpack(order + "4I", data[4:20])
+    entries = []
+    for i in range(count):
+        olen, ooff = struct.unpack(order + "2I", data[originals + 8 * i:originals + 8 * i + 8])
+        tlen, toff = struct.unpack(order + "2I", data[translations + 8 * i:translations + 8 * i + 8])
+        entries.append((data[ooff:ooff + olen], data[toff:toff + tlen]))
+    charset = "utf-8"
+    for original, translated in entries:
+        if original == b"":
+            m = re.search(rb"charset=([-\w]+)", translated)
+            if m:
+                charset = m.group(1).decode("ascii")
+    out = []
+    for original, translated in entries:
+        if original == b"":
+            continue
+        try:
+            text = translated.decode(charset)
+        except (UnicodeDecodeError, LookupError):
+            continue
+        out.extend(text.split("\0"))
+    return out
+
+
+def _held_out_line(line):
+    return zlib.crc32(line.encode()) % 5 == 0
+
+
+def foreign_lines(folders, held_out):
+    """The distinct lines of a language's translations, in a fixed order."""
+    seen = set()
+    for folder in folders:
+        for path in sorted(glob.glob(os.path.join(LOCALES, folder, "LC_MESSAGES", "*.mo"))):
+            for message in _mo_messages(path):
+                for line in message.split("\n"):
+                    line = line.strip()
+                    if line and line not in seen and "\ufffd" not in line and _held_out_line(line) == held_out:
+                        seen.add(line)
+    return sorted(seen)

@@ -17,7 +17,7 @@ const std::vector<Command>& commands() {
          "Rus <- Translit: Latin to Cyrillic", runToCyrillic},
         {"systems", "systems", "the transliteration systems --table takes, how each reads back, what for", runSystems},
         {"send", "send --to ADDRESSES [--host H] [--port P] [--auth] [--login L] [--name N] [--from ADDR] [--timeout S] [--tls none|starttls|implicit] [FILE...]",
-         "mail the text through an SMTP server (password in LETTRICA_SMTP_PASSWORD)", runSend},
+         "mail the text through an SMTP server (password in LETTRICA_SMTP_PASSWORD)", runSendProgram},
         {"count", "count [--encoding auto|cp1251|utf-8] [FILE...]",
          "printable characters and total length (a line break counts as two)", runCount},
         {"recode", "recode --from win|dos|koi --to win|dos|koi [-o OUT] [FILE...]", "Win/DOS/Koi recoding, byte for byte", runRecode},
@@ -79,28 +79,34 @@ int runCli(const std::vector<std::string>& args) {
         std::printf("lettrica-cli %s\n", LETTRICA_VERSION);
         return 0;
     }
-    for (const Command& c : commands()) {
-        if (name != c.name) continue;
-        std::vector<std::string> rest(args.begin() + 1, args.end());
-        for (const std::string& a : rest) {
-            if (a == "--help" || a == "-h") {
-                std::printf("Usage: lettrica-cli %s\n", c.usage);
-                return 0;
-            }
-        }
-        try {
-            return c.run(rest);
-        } catch (const UsageError& e) {
-            std::fprintf(stderr, "lettrica-cli %s: %s\nUsage: lettrica-cli %s\n", c.name, e.what(), c.usage);
-            return 2;
-        } catch (const IoError& e) {
-            std::fprintf(stderr, "lettrica-cli: %s\n", e.what());
-            return 1;
-        }
-    }
+    if (const Command* c = findCommand(name)) return runCommand(*c, std::vector<std::string>(args.begin() + 1, args.end()));
     std::fprintf(stderr, "lettrica-cli: unknown command '%s'\n", name.c_str());
     printHelp(stderr);
     return 2;
+}
+
+const Command* findCommand(std::string_view name) {
+    for (const Command& c : commands())
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+int runCommand(const Command& c, const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::printf("Usage: lettrica-cli %s\n", c.usage);
+            return 0;
+        }
+    }
+    try {
+        return c.run(args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "lettrica-cli %s: %s\nUsage: lettrica-cli %s\n", c.name, e.what(), c.usage);
+        return 2;
+    } catch (const IoError& e) {
+        std::fprintf(stderr, "lettrica-cli: %s\n", e.what());
+        return 1;
+    }
 }
 
 }  // namespace lettrica::cli

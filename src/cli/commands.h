@@ -4,6 +4,7 @@
 // UsageError, unreadable or unwritable files as IoError.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lettrica::cli {
@@ -18,7 +19,10 @@ struct Command {
 int runToLatin(const std::vector<std::string>& args);
 int runToCyrillic(const std::vector<std::string>& args);
 int runSystems(const std::vector<std::string>& args);
+// send runs in a program of its own, lettrica-send (send_program.cpp):
+// runSendProgram() hands the arguments over to it, which runs runSend().
 int runSend(const std::vector<std::string>& args);
+int runSendProgram(const std::vector<std::string>& args);
 int runCount(const std::vector<std::string>& args);
 int runRecode(const std::vector<std::string>& args);
 int runCase(const std::vector<std::string>& args);
@@ -31,5 +35,10 @@ const std::vector<Command>& commands();
 // Runs lettrica-cli with its arguments (without the program name) and
 // returns the exit code; what main() does, callable from tests.
 int runCli(const std::vector<std::string>& args);
+
+// A command by name, or nullptr; and one command run with its arguments:
+// --help, and usage and file errors turned into their messages and exit codes.
+const Command* findCommand(std::string_view name);
+int runCommand(const Command& command, const std::vector<std::string>& args);
 
 }  // namespace lettrica::cli

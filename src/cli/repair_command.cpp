@@ -32,8 +32,8 @@ void explain(const std::string& name, const repair::LineOutcome& o) {
         std::fprintf(stderr, "%srepaired: %s (certainty %s)\n", where.c_str(), o.verdict->description().c_str(),
                      percent(o.verdict->certainty).c_str());
     } else if (o.verdict && o.verdict->doubtful) {
-        std::fprintf(stderr, "%sleft as it is: perhaps %s, but not clearly (certainty %s)\n", where.c_str(),
-                     o.verdict->description().c_str(), percent(o.verdict->certainty).c_str());
+        std::fprintf(stderr, "%sleft alone in doubt: perhaps %s, but %s (certainty %s)\n", where.c_str(),
+                     o.verdict->description().c_str(), o.verdict->doubt.c_str(), percent(o.verdict->certainty).c_str());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "bench_corpus.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
+#include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "convert/document_conversion.h"
 #include "translit/latin_to_cyrillic.h"
@@ -64,12 +65,18 @@ void convertText(benchmark::State& state, const translit::Converter& c, const st
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
 
-void BM_CyrillicToLatin_Bytes(benchmark::State& state) {
+// The tables to Latin with the vector loops (where the processor has them)
+// and with the plain loops only. Args: table (0 anglo, 1 gost), 1 vector.
+const translit::Converter& toLatinWith(benchmark::State& state) {
     const int table = static_cast<int>(state.range(0));
-    convertBytes(state, toLatin(table), cyrillicBytes());
-    state.SetLabel(tableName(table));
+    static const translit::CharMapConverter plain[2] = {translit::angloCyrillicToLatin().withoutVectorLoops(),
+                                                        translit::gostCyrillicToLatin().withoutVectorLoops()};
+    state.SetLabel(std::string(tableName(table)) + (state.range(1) ? "" : ", plain loops"));
+    return state.range(1) ? toLatin(table) : plain[table];
 }
-BENCHMARK(BM_CyrillicToLatin_Bytes)->Arg(0)->Arg(1);
+
+void BM_CyrillicToLatin_Bytes(benchmark::State& state) { convertBytes(state, toLatinWith(state), cyrillicBytes()); }
+BENCHMARK(BM_CyrillicToLatin_Bytes)->ArgsProduct({{0, 1}, {0, 1}});
 
 void BM_CyrillicToLatin_Text(benchmark::State& state) {
     const int table = static_cast<int>(state.range(0));
@@ -82,12 +89,8 @@ BENCHMARK(BM_CyrillicToLatin_Text)->Arg(0)->Arg(1);
 // Russian text as the command line reads it by default: UTF-8 in and out.
 const std::string& russianUtf8();
 
-void BM_CyrillicToLatin_Utf8(benchmark::State& state) {
-    const int table = static_cast<int>(state.range(0));
-    convertBytes(state, toLatin(table), russianUtf8(), true);
-    state.SetLabel(tableName(table));
-}
-BENCHMARK(BM_CyrillicToLatin_Utf8)->Arg(0)->Arg(1);
+void BM_CyrillicToLatin_Utf8(benchmark::State& state) { convertBytes(state, toLatinWith(state), russianUtf8(), true); }
+BENCHMARK(BM_CyrillicToLatin_Utf8)->ArgsProduct({{0, 1}, {0, 1}});
 
 // The same converters with each loop over bytes the processor has: the
 // table loop, AVX2, AVX-512.

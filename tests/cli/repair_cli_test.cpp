@@ -94,6 +94,12 @@ TEST_F(RepairCli, ExplainSpeaksOnTheStandardErrorOnly) {
     EXPECT_NE(r.err.find("standard input: repaired 60 of 140 lines\n"), std::string::npos) << r.err;
     // Nothing is said of a line that is right.
     EXPECT_EQ(r.err.find("standard input:7:"), std::string::npos);
+    // A repair in doubt is left alone, and why is said.
+    r = run("fix-encoding --explain", "АБВГД\nLe café est très bon.\n", Stdin::Pipe);
+    EXPECT_EQ(r.out, "АБВГД\nLe café est très bon.\n");
+    EXPECT_NE(r.err.find("standard input:1: left alone in doubt: perhaps "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(", but it is not made of Russian words (certainty "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("standard input:2:"), std::string::npos) << r.err;
     EXPECT_EQ(listing(), (std::vector<std::string>{"expected.txt", "garbled.txt", "make_cases.py", "out.txt",
                                                    "retyped.txt", "slips.txt"}));
 }

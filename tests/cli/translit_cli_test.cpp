@@ -298,6 +298,27 @@ TEST_F(TranslitCli, HelpAndVersion) {
     EXPECT_GT(r.out.size(), std::string("lettrica-cli \n").size());
 }
 
+TEST_F(TranslitCli, ConversionsLoadNoQtAndSendRunsInItsOwnProgram) {
+    // Loading Qt cost every run more than a small file's conversion: only
+    // lettrica-send, which lettrica-cli runs for send, may link it.
+    Result libraries = run("--version > /dev/null; readelf -d " + quote(LETTRICA_CLI));
+    ASSERT_EQ(libraries.code, 0) << libraries.err;
+    EXPECT_NE(libraries.out.find("(NEEDED)"), std::string::npos) << libraries.out;
+    EXPECT_EQ(libraries.out.find("libQt"), std::string::npos) << libraries.out;
+
+    // Found beside lettrica-cli, it answers for send (a usage error here).
+    Result send = run("send");
+    EXPECT_EQ(send.code, 2) << send.err;
+    EXPECT_NE(send.err.find("--to ADDRESSES is required"), std::string::npos) << send.err;
+    // A lettrica-cli without it says what is missing, and fails.
+    fs::create_directory(path("alone"));
+    fs::copy_file(LETTRICA_CLI, path("alone") / "lettrica-cli");
+    send = run("--version > /dev/null; alone/lettrica-cli send --to a@example.org");
+    EXPECT_EQ(send.code, 1) << send.err;
+    EXPECT_NE(send.err.find("lettrica-send: not found"), std::string::npos) << send.err;
+    EXPECT_EQ(send.out, "");
+}
+
 TEST_F(TranslitCli, CharactersOutsideWindows1251StayUnchanged) {
     write("in.txt", "Жук 中文 😀 Ω\n");
     EXPECT_EQ(run("to-latin in.txt").out, "Zhuk 中文 😀 Ω\n");
@@ -381,10 +402,16 @@ TEST_F(TranslitCli, EveryVectorLevelGivesTheSameBytes) {
         latin += (seed >> 8) % 5 == 0 ? "" : " ";
     }
     write("latin.txt", latin);
-    write("ru.txt", repeat("Съешь же ещё этих мягких булок, да выпей чаю. Ёж, ЪЬ!\r\n", kBig / 90));
+    // Russian with the signs of its typography between the letters, and
+    // letters of other scripts, where the loops over Russian UTF-8 stop.
+    const std::string russian = "Съешь же ещё этих мягких булок, да выпей чаю. Ёж, ЪЬ!\r\n"
+                                "«Щука» — №\u00A05, Ёлка… «ёж»\r\n";
+    write("ru.txt", repeat(russian + "café 中 😀 Ґ\r\n", kBig / 150));
+    write("ru1251.txt", repeat(cp1251(russian), kBig / 130));
     const char* commands[] = {"to-cyrillic --table gost latin.txt", "to-cyrillic --table anglo latin.txt",
                               "to-cyrillic --encoding cp1251 latin.txt", "to-latin ru.txt",
-                              "to-latin --table gost --encoding utf-8 ru.txt"};
+                              "to-latin --table gost --encoding utf-8 ru.txt", "to-latin ru1251.txt",
+                              "to-latin --table gost ru1251.txt", "case upper ru.txt", "case lower ru1251.txt"};
     for (const char* command : commands) {
         const Result best = run(command);
         ASSERT_EQ(best.code, 0) << best.err;

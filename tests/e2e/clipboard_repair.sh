@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb: a page pasted from a browser (HTML, a bold
-# word) whose text was read in the wrong code page goes in with Alt+V,
+# word) whose text was read in the wrong code page, beside right French and
+# Serbian, goes in with Alt+V,
 # Shift+F5 repairs it, Alt+C copies the result out; then a line typed on
 # the wrong layout, Shift+F6. Arguments: the lettrica binary.
 set -euo pipefail
@@ -18,10 +19,12 @@ repair() {
   expect_clip "$want"
 }
 
-page='<html><body><p>РџСЂРёРІРµС‚, <b>РјРёСЂ</b>!</p><p>Этот абзац в порядке.</p></body></html>'
+# Right paragraphs in other languages stay as they are beside the repaired one.
+page='<html><body><p>РџСЂРёРІРµС‚, <b>РјРёСЂ</b>!</p><p>Этот абзац в порядке.</p>
+<p>Le café est très bon.</p><p>Назив/унос није јединствен</p></body></html>'
 printf '%s' "$page" | xclip -selection clipboard -t text/html -i
 expect_clip "$page" text/html
-repair shift+F5 "$(printf 'Привет, мир!\nЭтот абзац в порядке.')"
+repair shift+F5 "$(printf 'Привет, мир!\nЭтот абзац в порядке.\nLe café est très bon.\nНазив/унос није јединствен')"
 
 xdotool key --clearmodifiers ctrl+n
 printf '%s' 'ghbdtn? rfr ltkf' | xclip -selection clipboard -i

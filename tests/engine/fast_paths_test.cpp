@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "text/cp1251.h"
+#include "text/expanding_byte_map.h"
 #include "text/utf8.h"
 #include "text/utf8_cyrillic.h"
 #include "translit/char_map_converter.h"
@@ -25,8 +26,10 @@ namespace {
 std::vector<const Converter*> builtins() {
     static const LatinToCyrillic gostTableLoop(LatinToCyrillic::System::Gost, LatinToCyrillic::Loop::Table);
     static const LatinToCyrillic angloTableLoop(LatinToCyrillic::System::Anglo, LatinToCyrillic::Loop::Table);
+    static const CharMapConverter gostPlain = gostCyrillicToLatin().withoutVectorLoops();
+    static const CharMapConverter angloPlain = angloCyrillicToLatin().withoutVectorLoops();
     return {&gostLatinToCyrillic(), &angloLatinToCyrillic(), &gostTableLoop, &angloTableLoop,
-            &gostCyrillicToLatin(), &angloCyrillicToLatin()};
+            &gostCyrillicToLatin(), &angloCyrillicToLatin(), &gostPlain, &angloPlain};
 }
 
 // Random text dense in rule letters and signs, with Cyrillic, line breaks and
@@ -176,6 +179,49 @@ TEST(FastPaths, DefaultUtf8PathKeepsSurrogatePairsWhole) {
     }
 }
 
+TEST(FastPaths, ExpandingByteMapAgreesWithItsTable) {
+    // Random tables of outputs of one to three bytes (a NUL first byte
+    // among them), over every input length around its blocks of 63 bytes
+    // and steps of 21, read byte by byte as the reference.
+    std::uint64_t packed[256];
+    const auto word = [](std::string_view out) {
+        std::uint64_t w = 0;
+        for (std::size_t k = 0; k < out.size(); ++k) w |= std::uint64_t{static_cast<unsigned char>(out[k])} << (8 * k);
+        return w | std::uint64_t{out.size()} << 56;
+    };
+    for (unsigned b = 0; b < 256; ++b) packed[b] = word(std::string(1, static_cast<char>(b)));
+    if (!text::ExpandingByteMap::makeUncapped(packed)) GTEST_SKIP() << "no AVX-512 VBMI2 on this processor";
+    std::mt19937 rng(63);
+    std::string outputs[256];
+    for (int round = 0; round < 12; ++round) {
+        for (unsigned b = 0; b < 256; ++b) {
+            // Mostly single bytes in some rounds, as the tables to Latin have.
+            const std::size_t length = round % 3 == 0 && rng() % 8 != 0 ? 1 : 1 + rng() % 3;
+            outputs[b] = std::string(1, static_cast<char>(rng() % 256));
+            while (outputs[b].size() < length) outputs[b] += static_cast<char>(1 + rng() % 255);
+            packed[b] = word(outputs[b]);
+        }
+        const auto map = text::ExpandingByteMap::makeUncapped(packed);
+        ASSERT_TRUE(map);
+        std::string input(400, '\0');
+        for (char& c : input) c = static_cast<char>(rng() % 256);
+        for (std::size_t n = 0; n <= 260; ++n) {
+            const auto* in = reinterpret_cast<const unsigned char*>(input.data()) + round;
+            std::string want;
+            for (std::size_t i = 0; i < n; ++i) want += outputs[in[i]];
+            std::vector<char> out(3 * n + 64);
+            const char* end = map->convert(in, n, out.data());
+            ASSERT_EQ(std::string_view(out.data(), static_cast<std::size_t>(end - out.data())), want)
+                << "round " << round << " length " << n;
+        }
+    }
+    // What it cannot hold: an empty output, four bytes, a NUL after the first.
+    for (std::string_view bad : {std::string_view(), std::string_view("abcd"), std::string_view("a\0", 2)}) {
+        packed[200] = word(bad);
+        EXPECT_FALSE(text::ExpandingByteMap::makeUncapped(packed)) << bad.size();
+    }
+}
+
 TEST(FastPaths, RuleStartersAreExactlyTheLettersWithLongerRules) {
     for (const LatinToCyrillic* c : {&gostLatinToCyrillic(), &angloLatinToCyrillic()}) {
         for (char16_t a = 0; a < 128; ++a) {
@@ -273,7 +319,18 @@ TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
     // time: the codes of the run at the start, and where it stops (at a
     // character of another kind, or one cut at the end), over random UTF-8
     // of every length of character whose runs end at any offset of the
-    // 32-byte blocks.
+    // 32-byte and 63-byte blocks; the squeeze that maps the codes on the
+    // way too, by a table of outputs of one to three bytes.
+    std::string outputs[256];
+    std::uint64_t packed[256];
+    for (unsigned b = 0; b < 256; ++b) {
+        outputs[b] = std::string(1, static_cast<char>(b)) + std::string(b % 3, static_cast<char>('a' + b % 26));
+        packed[b] = 0;
+        for (std::size_t k = 0; k < outputs[b].size(); ++k)
+            packed[b] |= std::uint64_t{static_cast<unsigned char>(outputs[b][k])} << (8 * k);
+        packed[b] |= std::uint64_t{outputs[b].size()} << 56;
+    }
+    const auto mapped = text::ExpandingByteMap::makeUncapped(packed);
     static const char32_t kinds[][2] = {{0x20, 0x7F},     {0x0400, 0x045F}, {0x0460, 0x047F}, {0x0080, 0x03FF},
                                         {0x0480, 0x07FF}, {0x0800, 0xFFFF}, {0x10000, 0x10FFFF}};
     std::mt19937 rng(1251);
@@ -324,6 +381,16 @@ TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {
             codes.resize(count);
             ASSERT_EQ(taken, wantTaken) << round << " path " << static_cast<int>(path);
             ASSERT_TRUE(codes == want) << round << " path " << static_cast<int>(path);
+        }
+        if (mapped) {
+            std::string wantOut;
+            for (unsigned char code : want) wantOut += outputs[code];
+            std::vector<char> out(3 * utf8.size() + 64);
+            std::size_t taken = 99;
+            const char* end = mapped->convertCyrillicUtf8(reinterpret_cast<const unsigned char*>(utf8.data()),
+                                                          utf8.size(), out.data(), taken);
+            ASSERT_EQ(taken, wantTaken) << round << " mapped";
+            ASSERT_EQ(std::string_view(out.data(), static_cast<std::size_t>(end - out.data())), wantOut) << round;
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "repair/encoding_repair.h"
+#include "repair/foreign_text.h"
 #include "repair/keyboard_layout.h"
 #include "repair/line_repair.h"
 #include "repair/repair_converter.h"
@@ -198,6 +199,96 @@ TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("#ifdef _WIN32", RepairKind::Layout), "#ifdef _WIN32");
 }
 
+// The lines users of other languages found rewritten, and what each must
+// give: itself, or (for a line that is garbled after all) its repair.
+TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
+    const RepairKind enc = RepairKind::Encoding, lay = RepairKind::Layout;
+    const struct {
+        const char* line;
+        RepairKind kind;
+        const char* want;  // null: the line as it stands
+    } cases[] = {
+        // Latin-script languages with their accents.
+        {"Le café est très bon.", enc, nullptr},
+        {"mise à jour", enc, nullptr},
+        {"Ich werde sie später ändern", enc, nullptr},
+        {"¿Dónde está la configuración? Sí, señor.", enc, nullptr},
+        {"Não foi possível abrir o descritor de ficheiro %d", enc, nullptr},
+        {"Nu se pot obține informații despre „%s”.", enc, nullptr},
+        {"Sử dụng chiến lược %s để chuẩn bị giải quyết bằng tay.", enc, nullptr},
+        // Other Cyrillic languages, also with markup around.
+        {"Назив/унос није јединствен", enc, nullptr},
+        {"Цією карткою не передбачено підтримки вказаної команди", enc, nullptr},
+        {"кері ретпен", enc, nullptr},
+        {"-t, --tty <tty>          вираз є терміналом", enc, nullptr},
+        {"<alias value='%s'/> је већ наведено", enc, nullptr},
+        // Russian abbreviations.
+        {"т.е., т.д., т.п., др.", enc, nullptr},
+        {"АБВГД", enc, nullptr},
+        {"ЮХШТС", enc, nullptr},
+        // Hashes, UUIDs, passwords, identifiers, other languages' words.
+        {"04ecb1fa2850", lay, nullptr},
+        {"04ecb1fa2850b4e5f1c5a8c3e1f2d3b4", lay, nullptr},
+        {"3f2504e0-4f89-11d3-9a0c-0305e82c3301", lay, nullptr},
+        {"hTqwLmZp", lay, nullptr},
+        {"YCbCr 4:2:0", lay, nullptr},
+        {"fehlt", lay, nullptr},
+        {"зсув", lay, nullptr},
+        {"SELinux-context moet niet-NULL zijn", lay, nullptr},
+        // Between readings that differ in case, running text's case.
+        {"ЯаХФЫРУРп", enc, "предлагая"},
+        // A line is retyped whole: "Ctrl" and "GTK+"-like names too.
+        {"Ищер Секд ещпуерук", lay, "Both Ctrl together"},
+        {"ТШЫ+ ыукмшсу", lay, "NIS+ service"},
+        {"Ghjdthmnt cevve 04ecb1fa2850 - jyf cjdgflftn/", lay, "Проверьте сумму 04ecb1fa2850 - она совпадает."},
+        {"Kjrjvjnbd Bcnjhbb& 200sq crjhsq///", lay, "Локомотив Истории? 200ый скорый..."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fix(c.line, c.kind), c.want ? c.want : c.line) << c.line;
+
+    // A repair in doubt is never applied, and says why.
+    EncodingJudge encoding;
+    const Verdict v = encoding.judge(U("АБВГД"));
+    EXPECT_FALSE(v.repaired);
+    EXPECT_TRUE(v.doubtful);
+    EXPECT_EQ(v.doubt, "it is not made of Russian words");
+}
+
+// Each language is told by its own letters and their order: a line of it
+// reads as that language (or one that spells it as well), and what a
+// misreading or a slip of the layout makes of Russian reads as none.
+TEST(RepairForeign, LinesReadAsTheirLanguageAndGarbleAsNone) {
+    const std::pair<const char*, const char*> lines[] = {
+        {"Le café est très bon.", "French"},
+        {"¿Dónde está la configuración?", "Spanish"},
+        {"Nie można otworzyć pliku źródłowego", "Polish"},
+        {"Nelze otevřít soubor, zkontrolujte oprávnění.", "Czech"},
+        {"Sử dụng chiến lược để chuẩn bị giải quyết", "Vietnamese"},
+        {"Цією карткою не передбачено підтримки", "Ukrainian"},
+        {"Назив/унос није јединствен", "Serbian"},
+        {"Файлды ашу мүмкін емес", "Kazakh"},
+    };
+    for (const auto& [line, language] : lines) {
+        const ForeignReading r = readAsForeign(U(line));
+        EXPECT_TRUE(r.settled()) << line;
+        EXPECT_STREQ(foreignLanguageName(r.language), language) << line;
+    }
+    for (const char* garbled : {"Ïðèâåò, êàê äåëà? Âñ¸ õîðîøî.", "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°?",
+                                "рТЙЧЕФ, ЛБЛ ДЕМБ? чУЈ ИПТПЫП.", "‘овесть - очнаЯ ставка с самим собой.",
+                                "K.,jdm dj;ltkttn r ntke? lhe;,f - r leit/"})
+        EXPECT_FALSE(readAsForeign(U(garbled)).good) << garbled;
+}
+
+// A paragraph longer than the part of it on which each misreading is tried
+// first is judged whole as before: repaired when garbled, kept when French.
+TEST(RepairJudge, LongParagraphsAreJudgedWhole) {
+    std::string clean, french;
+    while (clean.size() < 20000) clean += std::string(kRussian[clean.size() % 3]) + " ";
+    while (french.size() < 20000) french += "Le café est très bon, et la crème brûlée aussi. ";
+    const std::u16string garbled = *misread(U(clean), {Charset::Utf8, Charset::Windows1251});
+    EXPECT_EQ(fix(S(garbled)), clean);
+    EXPECT_EQ(fix(french), french);
+}
+
 // A bold word of a garbled paragraph is bold after the repair, each
 // repaired character taking the format of the first character it comes from.
 TEST(RepairConverterTest, RepairedParagraphKeepsFormatsAndRightOnesAreUntouched) {
@@ -298,4 +389,10 @@ TEST(RepairLines, ChunkingNeverChangesTheOutput) {
     }
     EXPECT_EQ(repairAll(longClean + "\n", 100, &random), longClean + "\n");
     EXPECT_EQ(repairAll(longGarbled + "\n", 300, &random), expected + "\n");
+
+    // A last line of continuation bytes past the limit, with no end: cut
+    // anywhere, passed on unchanged, and the driver ends.
+    const std::string endless = "Hi \xD0" + std::string(4096, '\x80');
+    EXPECT_EQ(repairAll(endless, 64, &random), endless);
+    EXPECT_EQ(repairAll(endless, 64, nullptr), endless);
 }

@@ -23,9 +23,9 @@ bad=$(grep -E '^[EW]: |: hardening-' <<<"$said" | grep -v ': hardening-no-fortif
 [ -z "$bad" ] || fail "lintian: $bad"
 
 dpkg-deb -x "$deb" "$work/root"
-for program in lettrica lettrica-cli; do
-  symbols=$(readelf --wide --dyn-syms "$work/root/usr/bin/$program")
+for program in bin/lettrica bin/lettrica-cli libexec/lettrica/lettrica-send; do
+  symbols=$(readelf --wide --dyn-syms "$work/root/usr/$program")
   grep -qE ' UND __[a-z0-9_]+_chk@' <<<"$symbols" ||
     fail "$program calls no checked function: built without fortify"
 done
-echo "package: lintian has no error, warning or hardening tag; both programs are fortified"
+echo "package: lintian has no error, warning or hardening tag; the programs are fortified"

@@ -20,6 +20,7 @@ DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null
 # Exactly these files, nothing more.
 expected="bin/lettrica
 bin/lettrica-cli
+libexec/lettrica/lettrica-send
 share/applications/lettrica.desktop
 share/doc/lettrica/changelog.gz
 share/doc/lettrica/copyright
@@ -70,6 +71,10 @@ done
 [ "$(printf 'Щи да' | "$root/bin/lettrica-cli" to-latin)" = "Schi da" ] || fail "the installed lettrica-cli does not convert"
 [ "$(printf 'Podieezd' | "$root/bin/lettrica-cli" to-cyrillic --table icao-doc-9303)" = "Подъезд" ] ||
   fail "the installed lettrica-cli does not find its word list"
+# send runs in lettrica-send, which answers a missing --to with a usage error.
+sent=$("$root/bin/lettrica-cli" send 2>&1 </dev/null) && status=0 || status=$?
+[ "$status" = 2 ] && grep -q -- '--to ADDRESSES is required' <<<"$sent" ||
+  fail "the installed lettrica-cli does not find its mail command: $sent"
 
 # The manual pages show, and lettrica-cli's covers every command and option
 # that its --help names.

@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace lettrica::repair {
+#include "repair/foreign_text.h"
 
-bool hasNonAscii(std::u16string_view text) {
-    char16_t any = 0;
-    for (char16_t ch : text) any |= ch;
-    return any >= 0x80;
-}
+namespace lettrica::repair {
 
 namespace {
 
@@ -31,6 +27,8 @@ constexpr std::int32_t kSecondSingleByteStepCost = 4 * kNat;
 constexpr std::int32_t kShortText = 16;
 // How many first undoes are searched for a second misreading.
 constexpr std::size_t kSecondSteps = 4;
+// Characters of a long text's beginning on which a misreading is tried first.
+constexpr std::size_t kSampleLength = 4096;
 
 // Among repairs, the one with fewer oddities left is also the likelier.
 constexpr std::int32_t kOddityCost = 2 * kNat;
@@ -84,7 +82,48 @@ bool differsInCaseOnly(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+// Capitals that follow a letter: running text has few ("ПРЕДЛАГАЯ" many).
+int innerCapitals(std::u16string_view text) {
+    int n = 0;
+    bool afterLetter = false;
+    for (char16_t ch : text) {
+        const bool upper = (ch >= 0x410 && ch <= 0x42F) || (ch >= 0x400 && ch <= 0x40F) || (ch >= u'A' && ch <= u'Z');
+        const bool lower = (ch >= 0x430 && ch <= 0x45F) || (ch >= u'a' && ch <= u'z');
+        if (upper && afterLetter) ++n;
+        afterLetter = upper || lower;
+    }
+    return n;
+}
+
+// Whether some misreading of Russian text could have given `text`. A
+// letter that no single-byte page has ("ā", "ř", "ồ") leaves only bytes read
+// as UTF-8 to explain it, and Russian letters in any of the pages, read as
+// UTF-8, give Cyrillic, Arabic, NKo, Asian scripts and the like: Latin
+// Extended and Vietnamese only by a freak. Such a line (a name, a line in
+// a language of its own that reads too oddly) is not searched.
+bool misreadable(std::u16string_view text) {
+    if (writersOfAll(text) != 1u << static_cast<int>(Charset::Utf8)) return true;
+    for (char16_t ch : text) {
+        if (ch < 0x400 || (ch >= 0x1E00 && ch < 0x1F00) || (ch >= 0x2000 && ch < 0x2070)) continue;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
+    // A single word made of a line that was no broken word (an abbreviation,
+    // "ЮХШТС") is judged by the list of common words: one beginning in fifty
+    // that no word has passes the test of beginnings ("нехба"). Otherwise
+    // one word of three letters or more at least, and most of them, begin
+    // as words of the vocabulary (common words of two letters count among
+    // the known); a repair of nothing but short words and abbreviations
+    // proves nothing ("кБ" is no "От").
+    if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
+    const std::int32_t words = score.russianWords + score.listedShortWords;
+    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= words * 2;
+}
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
@@ -96,6 +135,14 @@ bool EncodingJudge::known(const std::u16string& text, const TextScore& score, st
 
 bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t decisive, bool fewLettersOnly) {
     const std::uint8_t readable = writersOfAll(text);
+    // A long text is tried on its beginning first: a misreading whose undo
+    // fails there, or gives nothing like text, is not undone in full. The
+    // beginning ends at a blank, which every undo keeps as it is.
+    std::u16string_view sample;
+    if (text.size() > kSampleLength) {
+        const std::size_t blank = text.rfind(u' ', kSampleLength);
+        if (blank != std::u16string_view::npos && blank >= kSampleLength / 2) sample = text.substr(0, blank);
+    }
     for (Charset written : kAllCharsets) {
         for (Charset read : kAllCharsets) {
             if (written == read || !(readable & (1u << static_cast<int>(read)))) continue;
@@ -103,6 +150,9 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
             if (from >= 0 && !holdsRussian(written)) continue;
             const Misreading m{written, read};
             if (fewLettersOnly && !changesFewLetters(m)) continue;
+            if (!sample.empty() && (!undo(m, sample, scratch_) ||
+                                    !readsWell(scoreText(scratch_), settings_.repairedPerLetter)))
+                continue;
             if (!undo(m, text, scratch_)) continue;
             if (scratch_ == text) continue;
             const TextScore score = scoreText(scratch_);
@@ -127,14 +177,66 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
     return false;
 }
 
+namespace {
+
+// Whether a text has anything a misreading of Russian letters leaves: a
+// letter beyond ASCII (Latin-1's, Cyrillic, box drawing...), a sign or a
+// control. Blanks, dashes, quotes and "…" alone are not that: a misreading
+// of a Russian letter always leaves a letter or a sign beside them.
+bool mayHoldMisreadLetters(std::u16string_view text) {
+    for (char16_t ch : text) {
+        if (ch < 0x80) continue;
+        if (ch >= 0x2000 && ch < 0x2070 && ch != 0x2020 && ch != 0x2021 && ch != 0x2030) continue;
+        if (ch != 0xA0 && ch != 0xAB && ch != 0xBB) return true;
+    }
+    return false;
+}
+
+// Whether what a capital misread between Windows-1251 and Mac Cyrillic
+// looks like stands glued to the front of a word of small Cyrillic letters:
+// "’удыть", "(„ама", "Ёто", "\u00A0васной". Quotes « » and "…" are left
+// out: text has them there.
+bool markForCapital(std::u16string_view text) {
+    static constexpr std::u16string_view kMisreadCapitals =
+        u"јЅ¬√ƒ≈∆\u00A0ЋћЌќѕ–—“”‘’÷„ЎўЏџ№Ёё"  // Windows-1251 read as Mac Cyrillic
+        u"ЂЃ‚ѓ†‡€‰Љ‹ЊЎЏђ•™љ›њ";            // Mac Cyrillic read as Windows-1251
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const char16_t ch = text[i], next = text[i + 1];
+        if (ch < 0xA0 || (ch >= 0x410 && ch <= 0x44F)) continue;  // ASCII and Russian letters, the bulk
+        if (!(next >= 0x430 && next <= 0x44F)) continue;
+        if (i > 0 && text[i - 1] != u' ' && text[i - 1] != u'(' && text[i - 1] != u'"') continue;
+        if (kMisreadCapitals.find(ch) != std::u16string_view::npos) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
-    if (!hasNonAscii(paragraph)) return verdict;
+    if (!mayHoldMisreadLetters(paragraph)) return verdict;
+    // Right as it stands in a language of its own: "très", "није", "кері".
+    // Letters of its own inside words settle that at once, the commonest
+    // case of text in another language.
+    const bool foreignLetters = hasForeignLetters(paragraph);
+    ForeignReading foreign;
+    if (foreignLetters) {
+        foreign = readAsForeign(paragraph);
+        if (foreign.settled()) return verdict;
+    }
     const TextScore original = scoreText(paragraph);
-    if (looksClean(original, settings_.cleanPerLetter)) return verdict;
+    // Ordinary text is not searched, unless a mark stands glued to the
+    // front of a small Cyrillic letter, where a capital that Windows-1251
+    // and Mac Cyrillic swap for a mark would be ("’ы мне не друг"); then
+    // only those two pages are searched.
+    const bool clean = looksClean(original, settings_.cleanPerLetter);
+    if (clean && !markForCapital(paragraph)) return verdict;
+    if (!foreignLetters) foreign = readAsForeign(paragraph);
+    if (foreign.ratherThan(original)) return verdict;
+    if (!misreadable(paragraph)) return verdict;
 
     count_ = 0;
-    const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat);
+    const bool decided = expand(paragraph, -1, original.value + settings_.margin + kShortText * kNat, clean);
     const std::size_t firstLevel = count_;
 
     // A repair must have been Russian to begin with and read as ordinary
@@ -195,6 +297,15 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
         winner = best(count_);
     }
     if (winner >= count_) return verdict;
+    // Two readings that differ only in case are told by the case of running
+    // text, whatever else their scores say: "ЯаХФЫРУРп" is "предлагая", not
+    // "ПРЕДЛАГАЯ".
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Candidate& c = candidates_[i];
+        if (i != winner && isFinal(c) && differsInCaseOnly(c.text, candidates_[winner].text) &&
+            innerCapitals(c.text) < innerCapitals(candidates_[winner].text))
+            winner = i;
+    }
 
     const Candidate& chosen = candidates_[winner];
     const std::int32_t gain = chosen.score.value - original.value;
@@ -213,15 +324,26 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
         margin = 0;
 
     // How sure: the chosen text's share among the paragraph and all
-    // candidates, with scores taken as log-likelihoods.
-    const double top = chosen.score.value;
-    double sum = std::exp((original.value - top) / kNat);
+    // candidates, with their ranks (the scores and what tells against each
+    // story) taken as log-likelihoods. A reading that differs from it in
+    // case only is the same story.
+    const double topRank = ranked(chosen.score, chosen.chain);
+    double sum = 1 + std::exp((ranked(original, Chain{}) - topRank) / kNat);
     for (std::size_t i = 0; i < count_; ++i)
-        if (isFinal(candidates_[i])) sum += std::exp((candidates_[i].score.value - top) / double(kNat));
+        if (i != winner && isFinal(candidates_[i]) && !differsInCaseOnly(candidates_[i].text, chosen.text))
+            sum += std::exp((ranked(candidates_[i].score, candidates_[i].chain) - topRank) / double(kNat));
     verdict.certainty = 1.0 / sum;
     verdict.gain = gain;
     verdict.chain = chosen.chain;
-    if (gain < margin) {
+    // A repair in doubt is never applied. Three characters or fewer tell no
+    // story apart: "тХЧ" is "Бег" misread once as well as "и" misread twice.
+    const auto letterLike = [](char16_t ch) { return ch >= 0x80 || ((ch | 0x20) >= u'a' && (ch | 0x20) <= u'z'); };
+    if (std::count_if(paragraph.begin(), paragraph.end(), letterLike) <= 3)
+        verdict.doubt = "the line is too short to tell";
+    else if (gain < margin) verdict.doubt = "it reads hardly better than the line as it stands";
+    else if (verdict.certainty < 0.5) verdict.doubt = "another reading is as likely";
+    else if (!madeOfRussianWords(chosen.score, original.oddities > 0)) verdict.doubt = "it is not made of Russian words";
+    if (!verdict.doubt.empty()) {
         verdict.doubtful = true;
         return verdict;
     }

@@ -52,7 +52,9 @@ private:
     std::u16string scratch_;
 };
 
-// Whether a paragraph has anything but ASCII (nothing to repair otherwise).
-bool hasNonAscii(std::u16string_view text);
+// Whether a repair's words are Russian words: most of those of three
+// letters or more begin as a word of the vocabulary does. `wasBroken`: the
+// text it repairs had something odd (case broken inside a word, a sign).
+bool madeOfRussianWords(const TextScore& score, bool wasBroken);
 
 }  // namespace lettrica::repair

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "repair/foreign_text.h"
+
 namespace lettrica::repair {
 
 namespace {
@@ -54,6 +56,11 @@ constexpr std::int32_t kSureLetters = 4;
 // typed on the US layout, say).
 constexpr std::int32_t kKeepMargin = 6 * kNat;
 
+bool hasVowel(std::u16string_view word) {
+    constexpr std::u16string_view vowels = u"aeiouyAEIOUYаеёиоуыэюяАЕЁИОУЫЭЮЯ";
+    return std::any_of(word.begin(), word.end(), [&](char16_t ch) { return vowels.find(ch) != vowels.npos; });
+}
+
 bool allCapitals(std::u16string_view word) {
     for (char16_t ch : word)
         if ((ch >= u'a' && ch <= u'z') || (ch >= 0x430 && ch <= 0x44F) || ch == 0x451) return false;
@@ -102,7 +109,8 @@ bool looksLikeAddress(std::u16string_view word) {
 bool wordShaped(std::u16string_view word, bool english) {
     if (english && looksLikeAddress(word)) return true;
     constexpr std::u16string_view opening = u"([{\"'`«„“‘<.…-";
-    constexpr std::u16string_view closing = u".,;:!?)]}\"'»”’>…-";
+    // "C++", "C#", "GTK+" are names as they stand.
+    constexpr std::u16string_view closing = u".,;:!?)]}\"'»”’>…-+#";
     const std::u16string_view joining = english ? u"-'’/.:@&_,()" : u"-'’/.:";
     std::size_t begin = 0, end = word.size();
     while (begin < end && opening.find(word[begin]) != std::u16string_view::npos) ++begin;
@@ -114,6 +122,49 @@ bool wordShaped(std::u16string_view word, bool english) {
     for (std::size_t i = begin; i < end; ++i)
         if (!alnum(word[i]) && joining.find(word[i]) == std::u16string_view::npos) return false;
     return true;
+}
+
+bool isDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool isHexDigit(char16_t ch) { return isDigit(ch) || (ch >= u'a' && ch <= u'f') || (ch >= u'A' && ch <= u'F'); }
+bool isSmall(char16_t ch) { return (ch >= u'a' && ch <= u'z') || (ch >= 0x430 && ch <= 0x44F) || ch == 0x451; }
+bool isCapital(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= 0x410 && ch <= 0x42F) || ch == 0x401; }
+
+// A token that is no word of any language but a name a machine gave: a
+// hash, a UUID, a password, an identifier. It is kept as it is whatever the
+// layout: "04ecb1fa2850" is no "04уси1аф2850". Its signs are letters with
+// digits after them or among them ("x86", "04ecb1fa"; a number with an
+// ending, "200ый", is a word), a long run of hexadecimal digits, an
+// underscore or a dollar, or case broken twice inside a run of letters
+// ("hTqwLmZp", "getElementById", "YCbCr"; not "McDonald", "iPhone").
+bool looksLikeIdentifier(std::u16string_view token) {
+    bool joiner = false, anyLetter = false;
+    bool letterThenDigit = false;
+    int caseBreaks = 0;
+    std::size_t hexRun = 0, longestHexRun = 0, run = 0;
+    bool letterInRun = false;
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        const char16_t ch = token[i];
+        joiner |= ch == u'_' || ch == u'$';
+        const bool digit = isDigit(ch);
+        const bool alnum = digit || isSmall(ch) || isCapital(ch);
+        anyLetter |= alnum && !digit;
+        if (!alnum) {
+            run = 0;
+            letterInRun = false;
+        } else {
+            letterThenDigit |= digit && letterInRun;
+            letterInRun |= !digit;
+            // As in words: a capital after a small letter, a small letter
+            // after two capitals past the first letter ("YCbCr").
+            if (run > 0 && isCapital(ch) && isSmall(token[i - 1])) ++caseBreaks;
+            if (run >= 2 && isSmall(ch) && isCapital(token[i - 1]) && isCapital(token[i - 2])) ++caseBreaks;
+            ++run;
+        }
+        hexRun = isHexDigit(ch) ? hexRun + 1 : 0;
+        longestHexRun = std::max(longestHexRun, hexRun);
+    }
+    // "p_fct" and "$HOME" are names; "______" is a blank to fill in.
+    return letterThenDigit || longestHexRun >= 8 || caseBreaks >= 2 || (joiner && anyLetter);
 }
 
 char16_t retype(char16_t ch, LayoutSlip slip) {
@@ -135,6 +186,7 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
     words_.clear();
     std::int32_t sureGain = 0;
     std::int32_t retyped = 0, kept = 0;           // letters of the mistyped alphabet
+    bool stuck = false;  // a word of the mistyped alphabet that can be neither retyped nor kept
     const bool toRussian = slip == LayoutSlip::UsForRussian;
     std::size_t i = 0;
     while (i < paragraph.size()) {
@@ -153,26 +205,42 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         const std::int32_t letters = toRussian ? latin : russian;
         bool taken = false;
         const Typed typed = typedWith(word, slip);
+        if (typed == Typed::No && letters == 0) {  // nothing of the mistyped alphabet: it stays
+            i = end;
+            continue;
+        }
+        // Judged both as it stands and retyped: on the Russian layout "1.12."
+        // is typed "1ю12ю", a number and no identifier.
+        scratch_.assign(word);
+        for (char16_t& ch : scratch_) ch = retype(ch, slip);
+        if (letters > 0 && ((looksLikeIdentifier(word) && looksLikeIdentifier(scratch_)) || looksLikeAddress(word))) {
+            // Kept as it stands: no word, though its letters count among
+            // those the paragraph keeps.
+            kept += letters;
+            i = end;
+            continue;
+        }
         if (typed == Typed::WithoutLetters) {
             // Punctuation and digits alone ("28?62" for "28,62") follow the
             // paragraph, unless retyping them would make letters ("..." is
             // no "ююю").
-            scratch_.assign(word);
-            bool letters = false;
-            for (char16_t& ch : scratch_) {
-                ch = retype(ch, slip);
-                letters |= isRussianLetter(ch) || isLatinLetter(ch);
-            }
+            const bool letters = std::any_of(scratch_.begin(), scratch_.end(),
+                                             [](char16_t ch) { return isRussianLetter(ch) || isLatinLetter(ch); });
             if (!letters && scratch_ != word) words_.push_back({i, end, 0, 0});
-        } else if (typed == Typed::Word && !(toRussian && looksLikeAddress(word))) {
-            scratch_.assign(word);
-            for (char16_t& ch : scratch_) ch = retype(ch, slip);
-            const std::int32_t gain = scoreText(scratch_).value - scoreText(word).value;
-            if (gain > -kKeepMargin && wordShaped(scratch_, !toRussian)) {
+        } else if (typed == Typed::Word) {
+            const TextScore asItStands = scoreText(word);
+            const std::int32_t gain = scoreText(scratch_).value - asItStands.value;
+            // A word that reads far better as it stands ("Firefox" among
+            // Russian typed on the US layout) is kept.
+            const bool good = gain <= -kKeepMargin && looksClean(asItStands, settings_.cleanPerLetter);
+            if (good) {
+                // Kept: its letters count among those the paragraph keeps.
+            } else if (wordShaped(scratch_, !toRussian)) {
                 words_.push_back({i, end, gain, letters});
-                // An abbreviation in capitals is never sure on its own.
+                // An abbreviation in capitals is never sure on its own, nor
+                // is a word without a vowel ("Lp.pl;'" from "Дзюзджэ").
                 const bool sure = letters >= kSureLetters && gain >= kSurePerLetter * letters &&
-                                  (letters >= 6 || !allCapitals(word));
+                                  (letters >= 6 || !allCapitals(word)) && hasVowel(scratch_);
                 if (sure) sureGain += gain;
                 taken = true;
             } else if (std::none_of(scratch_.begin(), scratch_.end(), [](char16_t ch) {
@@ -182,7 +250,11 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
                 // ("____ю" for "____."): it follows the paragraph, as marks do.
                 words_.push_back({i, end, 0, 0});
                 taken = true;
+            } else {
+                stuck = true;
             }
+        } else if (letters > 0) {
+            stuck = true;  // a key the layout has not: no slip of it
         }
         (taken ? retyped : kept) += letters;
         i = end;
@@ -190,8 +262,9 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
     // Only a paragraph that some words show clearly to be mistyped, and most
     // of whose mistyped alphabet is better retyped, is a slip of the layout:
     // an odd word in a text of the other alphabet (an abbreviation, a name,
-    // code) is left alone.
-    if (sureGain == 0 || retyped < 3 * kept) return 0;
+    // code) is left alone. And a paragraph is repaired whole or not at all:
+    // never a mix of retyped words and words left in the wrong layout.
+    if (sureGain == 0 || stuck || retyped < 3 * kept) return 0;
     return sureGain;
 }
 
@@ -199,7 +272,10 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
     // Text typed on the wrong layout is gibberish; a paragraph that reads
     // as ordinary text is not searched.
-    if (looksClean(scoreText(paragraph), settings_.cleanPerLetter)) return verdict;
+    const TextScore asItStands = scoreText(paragraph);
+    if (looksClean(asItStands, settings_.cleanPerLetter)) return verdict;
+    // Nor is a line of another language: "fehlt", "зсув".
+    if (readAsForeign(paragraph).ratherThan(asItStands)) return verdict;
     std::int32_t bestGain = 0;
     LayoutSlip bestSlip = LayoutSlip::None;
     std::vector<Word> bestWords;
@@ -217,12 +293,21 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     verdict.certainty = 1.0 / (1.0 + std::exp(-bestGain / double(kNat)));
     if (bestGain < settings_.margin) {
         verdict.doubtful = true;
+        verdict.doubt = "it reads hardly better than the line as it stands";
         return verdict;
     }
-    verdict.repaired = true;
     verdict.text.assign(paragraph);
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
+    // Text broken as it stands ("clmpJpju") says nothing of a slip: a single
+    // word retyped must be a common one.
+    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), false)) {
+        verdict.doubtful = true;
+        verdict.doubt = "it is not made of Russian words";
+        verdict.text.clear();
+        return verdict;
+    }
+    verdict.repaired = true;
     verdict.pieces.assign(paragraph.size(), Piece{1, 1});
     return verdict;
 }

@@ -68,8 +68,14 @@ void LineRepair::feed(std::string_view bytes, std::string& out) {
                 std::string_view whole(pending_);
                 std::size_t cut = whole.rfind(' ', longestLine_);
                 if (cut == std::string_view::npos || cut < longestLine_ / 2) {
+                    // At a character's edge: a character has at most three
+                    // bytes after its first. Bytes that are no characters
+                    // (continuation bytes on and on) are cut anywhere: they
+                    // pass unchanged all the same.
                     cut = longestLine_;
-                    while (cut > 0 && (static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80) --cut;
+                    for (int back = 0; back < 3 && (static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80; ++back)
+                        --cut;
+                    if ((static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80) cut = longestLine_;
                 } else {
                     ++cut;  // the space goes with the part before it
                 }

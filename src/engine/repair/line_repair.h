@@ -27,7 +27,9 @@ struct LineOutcome {
 class LineRepair {
 public:
     using Report = std::function<void(const LineOutcome&)>;
-    static constexpr std::size_t kLongestLine = 1 << 20;
+    // Judging a paragraph keeps a few dozen readings of it at once: 64 KiB
+    // a part keeps that to a few megabytes.
+    static constexpr std::size_t kLongestLine = 1 << 16;
 
     explicit LineRepair(RepairKind kind, Report report = {}, std::size_t longestLine = kLongestLine,
                         RepairSettings settings = {});

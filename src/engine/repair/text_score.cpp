@@ -203,11 +203,11 @@ struct WordList {
         keys[s] = key;
         gains[s] = gain;
     }
-    // What knowing the word adds, in quarter nats; 0 for a word not listed.
+    // What knowing the word adds, in quarter nats; -1 for a word not listed.
     std::int32_t gain(std::uint64_t key) const {
         for (std::size_t s = slot(key); keys[s]; s = (s + 1) & (kSlots - 1))
             if (keys[s] == key) return gains[s];
-        return 0;
+        return -1;
     }
 };
 
@@ -394,14 +394,23 @@ private:
         if (language_ < 0) return;
         cost_ += table_[ctx_];
         // "красИт" is not the word "красит": a word broken by case is not the listed one.
-        if (language_ == 0 && length_ <= kLongestListed && caseBreaks_ == 0) cost_ -= words_list_.gain(key_);
+        bool listed = false;
+        if (language_ == 0 && length_ <= kLongestListed && caseBreaks_ == 0) {
+            const std::int32_t gain = words_list_.gain(key_);
+            listed = gain >= 0;
+            if (listed) cost_ -= gain;
+        }
         cost_ *= 4;  // quarter nats to 1/16
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
         const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
-        if (language_ == 0 && length_ >= 3 && !abbreviation &&
-            !beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_))
-            ++score_.unknownWords;
+        if (language_ == 0 && length_ >= 3 && !abbreviation) {
+            ++score_.russianWords;
+            score_.listedWords += listed;
+            if (!beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_)) ++score_.unknownWords;
+        } else if (language_ == 0 && length_ == 2 && listed && !abbreviation) {
+            ++score_.listedShortWords;
+        }
         score_.value +=
             abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
         ++words_;

@@ -32,6 +32,13 @@ struct TextScore {
     // begins like (in its first six letters): "Синансисты" where
     // "Финансисты" was meant.
     std::int32_t unknownWords = 0;
+    // Russian words of three letters or more, abbreviations apart: those
+    // that unknownWords is counted among.
+    std::int32_t russianWords = 0;
+    // Of those, the words of the list of common words.
+    std::int32_t listedWords = 0;
+    // Words of two letters in that list ("не", "на"): short, but words.
+    std::int32_t listedShortWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;

@@ -33,6 +33,9 @@ struct Verdict {
     double certainty = 0;
     // 1/16 nats by which the repair scores better than the paragraph.
     std::int32_t gain = 0;
+    // Why a repair found was left alone, when doubtful: "it is not made of
+    // Russian words".
+    std::string doubt;
 
     // "UTF-8 read as Windows-1251", "typed on the US layout instead of the
     // Russian one"; empty when nothing was found.

@@ -95,6 +95,8 @@ CharMapConverter::CharMapConverter(const CharMap& map) {
         packedCyrillic_[code] = packedUtf8Of(text::cyrillicOfCode(static_cast<unsigned char>(code)));
         squeeze_ = squeeze_ && packedCyrillic_[code] != kLongWord;
     }
+    expandBytes_ = text::ExpandingByteMap::make(packedBytes_.data());
+    if (squeeze_) expandCodes_ = text::ExpandingByteMap::make(packedCyrillic_.data());
 }
 
 std::uint64_t CharMapConverter::packedUtf8Of(char32_t ch) const {
@@ -170,7 +172,13 @@ std::size_t CharMapConverter::convertBytes(std::string_view bytes, bool, std::st
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
         const std::size_t end = std::min(n, i + cursor.kBlock);
-        char* dst = cursor.reserve((end - i) * maxBytes_ + 8);
+        // The vector loop stores 64 bytes at a time.
+        char* dst = cursor.reserve((end - i) * maxBytes_ + 64);
+        if (expandBytes_) {
+            cursor.commit(expandBytes_->convert(src + i, end - i, dst));
+            i = end;
+            continue;
+        }
         if (const std::uint64_t* pairs = pairTable()) {
             // Eight characters per round: one load, then per pair of
             // characters one look-up and one eight-byte store.
@@ -211,10 +219,16 @@ std::size_t CharMapConverter::convertUtf8(std::string_view utf8, bool final, std
     while (i < n && !cut) {
         const std::size_t end = std::min(n, i + cursor.kBlock);
         // A character of k bytes gives at most max(k, longest entry) bytes;
-        // the last one may run up to three bytes past `end`.
-        char* dst = cursor.reserve((end - i + 3) * maxUtf8_ + 8);
+        // the last one may run up to three bytes past `end`. The vector
+        // loop stores 64 bytes at a time.
+        char* dst = cursor.reserve((end - i + 3) * maxUtf8_ + 64);
         while (i < end) {
-            if (squeeze_) {
+            if (expandCodes_) {
+                std::size_t taken = 0;
+                dst = expandCodes_->convertCyrillicUtf8(p + i, end - i, dst, taken);
+                i += taken;
+                if (i >= end) break;
+            } else if (squeeze_) {
                 std::size_t taken = 0;
                 const std::size_t count = text::squeezeCyrillic(utf8.substr(i, end - i), codes, taken);
                 dst = putWords(packedCyrillic_.data(), codes, count, dst);

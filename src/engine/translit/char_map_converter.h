@@ -12,6 +12,7 @@
 #include <string>
 
 #include "convert/converter.h"
+#include "text/expanding_byte_map.h"
 
 namespace lettrica::translit {
 
@@ -29,6 +30,14 @@ public:
     // The entry of a Windows-1251 byte, or nullptr when that byte's character is kept.
     const std::u16string* entry(unsigned char byte) const {
         return has_[byte] ? &texts_[byte] : nullptr;
+    }
+
+    // A copy that runs the plain loops only, for tests of every path.
+    CharMapConverter withoutVectorLoops() const {
+        CharMapConverter plain = *this;
+        plain.expandBytes_.reset();
+        plain.expandCodes_.reset();
+        return plain;
     }
 
     // Characters below this have their output in the direct tables; the
@@ -77,6 +86,10 @@ private:
         }
     };
     mutable PairCache pairs_;
+    // The vector loops of the byte path and of squeezed UTF-8, where the
+    // processor has them and every output fits; shared by copies.
+    std::shared_ptr<const text::ExpandingByteMap> expandBytes_;
+    std::shared_ptr<const text::ExpandingByteMap> expandCodes_;
 
     std::size_t maxBytes_ = 1;  // longest output of one character, per form
     std::size_t maxUnits_ = 1;

@@ -43,17 +43,32 @@ std::shared_ptr<const RulesToLatin> forwardOf(const std::string& name) {
     return c;
 }
 
+// The program's tables and the user's: known without reading a rules file.
+const std::vector<SystemInfo>& builtInSystems() {
+    static const std::vector<SystemInfo> v = {
+        {"gost", {"gost-16876-alt"}, "Таблица ГОСТ 16876-71",
+         "the program's GOST 16876-71 table without diacritics (jo, zh, shh); reads back", ReadBack::Table, false},
+        {"anglo", {}, "Англо-американская таблица",
+         "the program's Anglo-American table (ya, yu, sch); reads back", ReadBack::Table, false},
+        {"user", {}, "Пользовательская таблица", "your own tables, rt.dat and tr.dat", ReadBack::Table, true},
+    };
+    return v;
+}
+
+const SystemInfo* findIn(const std::vector<SystemInfo>& list, std::string_view name) {
+    for (const SystemInfo& s : list) {
+        if (s.name == name) return &s;
+        for (const std::string& a : s.aliases)
+            if (a == name) return &s;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 const std::vector<SystemInfo>& systems() {
     static const std::vector<SystemInfo> all = [] {
-        std::vector<SystemInfo> v = {
-            {"gost", {"gost-16876-alt"}, "Таблица ГОСТ 16876-71",
-             "the program's GOST 16876-71 table without diacritics (jo, zh, shh); reads back", ReadBack::Table, false},
-            {"anglo", {}, "Англо-американская таблица",
-             "the program's Anglo-American table (ya, yu, sch); reads back", ReadBack::Table, false},
-            {"user", {}, "Пользовательская таблица", "your own tables, rt.dat and tr.dat", ReadBack::Table, true},
-        };
+        std::vector<SystemInfo> v = builtInSystems();
         const std::size_t builtIn = v.size();
         for (const EmbeddedSystem& e : embeddedSystems()) {
             const SystemRules rules = parseSystemRules(e.text);
@@ -68,12 +83,9 @@ const std::vector<SystemInfo>& systems() {
 }
 
 const SystemInfo* findSystem(std::string_view name) {
-    for (const SystemInfo& s : systems()) {
-        if (s.name == name) return &s;
-        for (const std::string& a : s.aliases)
-            if (a == name) return &s;
-    }
-    return nullptr;
+    // Every rules file is read to list the systems: not for the default table.
+    if (const SystemInfo* s = findIn(builtInSystems(), name)) return s;
+    return findIn(systems(), name);
 }
 
 std::shared_ptr<const Converter> toLatinConverter(const SystemInfo& system) {
