@@ -4,6 +4,7 @@
 #include "../engine/rich_document_util.h"
 #include "cli_test_util.h"
 #include "docio/rtf_builder.h"
+#include "docio/rtf_writer.h"
 #include "textops/case_conversion.h"
 #include "textops/recoding.h"
 #include "translit/cyrillic_to_latin.h"
@@ -30,7 +31,8 @@ Shape shapeOf(const docio::RichDocument& doc) {
     for (const auto& p : doc.text.paragraphs) {
         shape.emplace_back(docio::paragraphFormatAt(doc, p.format), std::vector<std::pair<std::u16string, docio::CharFormat>>{});
         for (const auto& r : p.runs) {
-            const docio::CharFormat& f = docio::charFormatAt(doc, r.format);
+            docio::CharFormat f = docio::charFormatAt(doc, r.format);
+            if (f.fontName.empty()) f.fontName = docio::kDefaultFontName;  // as the writer names it
             auto& runs = shape.back().second;
             if (!runs.empty() && runs.back().second == f) runs.back().first += r.text;
             else runs.emplace_back(r.text, f);

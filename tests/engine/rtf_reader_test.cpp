@@ -41,7 +41,7 @@ TEST(RtfRead, WordPadDocument) {
     const RichDocument& d = r.document;
     EXPECT_EQ(textOf(d),
               "Привет, мир! Курсив и подчерк.|Красный синий|По центру|Первый|Второй|Раз|Два|"
-              "Café и № 5\tконец\u2028строки|");
+              "\uFFFCCafé и № 5\tконец\u2028строки|\uFFFC");  // a picture, and an object's picture
     EXPECT_EQ(S(formatOf(d, "Привет").fontName), "Calibri");
     EXPECT_EQ(formatOf(d, "Привет").halfPoints, 22);
     EXPECT_TRUE(formatOf(d, "мир").bold);
@@ -72,8 +72,8 @@ TEST(RtfRead, WordDocumentDecodesEachFontByItsCharset) {
     ASSERT_TRUE(r.ok());
     const RichDocument& d = r.document;
     EXPECT_EQ(textOf(d),
-              "Заголовок|Подзаголовок|Русский текст naïve αεγ žáé ёлка 中文стиль|ссылка|ячейка 1|ячейка 2|"
-              "послеsupsub");
+              "Заголовок|Подзаголовок|Русский текст naïve αεγ žáé ёлка 中文стиль1|ссылка|ячейка 1|ячейка 2|"
+              "послеsupsub|1 Сноска");  // the footnote, numbered, after the text
     // Paragraph styles and the defaults of \*\defchp.
     const CharFormat heading = formatOf(d, "Заголовок");
     EXPECT_EQ(S(heading.fontName), "Arial");  // "Arial Cyr" is Arial in Windows-1251
@@ -143,7 +143,7 @@ TEST(RtfRead, SymbolsEscapesAndLineEnds) {
     EXPECT_EQ(read("{\\rtf1 a\\tab b\\line c\\page d}"), "a\tb\u2028c\u2028d");
     EXPECT_EQ(read("{\\rtf1 a\\*\\stray b}"), "ab");                 // a stray \\* does not end the document
     EXPECT_EQ(read("{\\rtf1 a\x01\x1f" "b}"), "ab");                // control bytes are no text
-    EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), "azzb");                    // not an escape after all
+    EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), "ab");  // no character, and its digits go too, as in LibreOffice
 }
 
 TEST(RtfRead, CodePageOfTextBytes) {
@@ -178,7 +178,7 @@ TEST(RtfRead, ParagraphsCellsAndTheLastPar) {
     EXPECT_EQ(readRtf("{\\rtf1 }").document.text.paragraphs.size(), 1u);
     EXPECT_EQ(read("{\\rtf1 \\trowd\\pard\\intbl a\\cell b\\cell\\row\\pard c\\par}"), "a|b|c");
     EXPECT_EQ(read("{\\rtf1 \\pard\\intbl a\\nestcell{\\*\\nesttableprops\\nestrow}b\\cell\\row}"), "a|b");
-    EXPECT_EQ(read("{\\rtf1 {\\header h\\par}{\\footnote f}{\\*\\x y}{\\info{\\title t}}{\\pict ab}text}"), "text");
+    EXPECT_EQ(read("{\\rtf1 {\\header h\\par}{\\footnote f}{\\*\\x y}{\\info{\\title t}}{\\pict ab}text}"), "text|f");
 }
 
 TEST(RtfRead, RecognisesRtfByItsBeginning) {

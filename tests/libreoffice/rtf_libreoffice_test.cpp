@@ -67,11 +67,19 @@ protected:
 
 fs::path LibreOfficeRtf::root_;
 
-// The formats a character shows, except the font name's spelling.
+// The formats a character shows. A picture is one whatever its bytes
+// (LibreOffice may encode it anew), a note's mark one whatever its font.
 std::vector<std::pair<char16_t, CharFormat>> characters(const RichDocument& doc, const lettrica::text::Paragraph& p) {
     std::vector<std::pair<char16_t, CharFormat>> out;
-    for (const auto& r : p.runs)
-        for (char16_t c : r.text) out.emplace_back(c, charFormatAt(doc, r.format));
+    for (const auto& r : p.runs) {
+        for (char16_t c : r.text) {
+            CharFormat f = charFormatAt(doc, r.format);
+            if (f.image >= 0) f = CharFormat{.image = 0};
+            if (f.position == VerticalPosition::Superscript && c >= u'0' && c <= u'9')
+                f = CharFormat{.position = VerticalPosition::Superscript};
+            out.emplace_back(c, f);
+        }
+    }
     return out;
 }
 
@@ -86,21 +94,27 @@ TEST_F(LibreOfficeRtf, ItOpensWhatWeWriteAsTheDocument) {
 }
 
 // Our reading of hand-made WordPad and Word files (code pages by font
-// charset, \pn lists, fields, tables, skipped destinations) is LibreOffice's.
+// charset, \pn lists, fields, tables, pictures, notes, skipped
+// destinations) is LibreOffice's.
 TEST_F(LibreOfficeRtf, WordPadAndWordFilesReadAsItReadsThem) {
     for (const char* name : {"wordpad.rtf", "word2007.rtf"}) {
-        const RichDocument ours = readRtf(fixture(name)).document;
+        const RtfReadResult read = readRtf(fixture(name));
+        const RichDocument& ours = read.document;
         const RichDocument its = converted(name);
         ASSERT_EQ(ours.text.paragraphs.size(), its.text.paragraphs.size()) << name;
+        // The notes (one paragraph each here) come last, in LibreOffice's note style.
+        const std::size_t body = ours.text.paragraphs.size() - static_cast<std::size_t>(read.report.notes);
         for (std::size_t i = 0; i < ours.text.paragraphs.size(); ++i) {
             const auto& a = ours.text.paragraphs[i];
             const auto& b = its.text.paragraphs[i];
             EXPECT_EQ(S(a.plainText()), S(b.plainText())) << name << " paragraph " << i;
-            EXPECT_TRUE(characters(ours, a) == characters(its, b)) << name << " formats of paragraph " << i;
+            if (i < body) EXPECT_TRUE(characters(ours, a) == characters(its, b)) << name << " formats of paragraph " << i;
             const ParagraphFormat& fa = paragraphFormatAt(ours, a.format);
             const ParagraphFormat& fb = paragraphFormatAt(its, b.format);
             EXPECT_EQ(fa.alignment, fb.alignment) << name << " paragraph " << i;
             EXPECT_EQ(fa.listStyle, fb.listStyle) << name << " paragraph " << i;
+            EXPECT_EQ(std::make_tuple(fa.table, fa.row, fa.column), std::make_tuple(fb.table, fb.row, fb.column))
+                << name << " paragraph " << i;
         }
     }
 }
