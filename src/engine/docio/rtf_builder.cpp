@@ -901,13 +901,15 @@ void Builder::binary(std::string_view data) {
     starred_ = false;
     if (top().dest != Dest::Picture) return;
     picture_.size += data.size();
-    if (picture_.tooBig || !options_.keepPictureData) return;
+    if (picture_.tooBig) return;
+    // Counted whether kept or not, so that a reading without the bytes
+    // leaves out the same pictures.
     if (pictureBytes_ + data.size() > options_.maxPictureBytes) {
         picture_.tooBig = true;
         return;
     }
     pictureBytes_ += data.size();
-    picture_.data.append(data);
+    if (options_.keepPictureData) picture_.data.append(data);
 }
 
 // Text bytes in the current group, by its destination.
@@ -967,13 +969,13 @@ void Builder::bytes(std::string_view data) {
             const char byte = static_cast<char>(picture_.nibble << 4 | v);
             picture_.nibble = -1;
             ++picture_.size;
-            if (picture_.tooBig || !options_.keepPictureData) continue;
+            if (picture_.tooBig) continue;
             if (pictureBytes_ >= options_.maxPictureBytes) {
                 picture_.tooBig = true;
                 continue;
             }
             ++pictureBytes_;
-            picture_.data.push_back(byte);
+            if (options_.keepPictureData) picture_.data.push_back(byte);
         }
         return;
     default:
