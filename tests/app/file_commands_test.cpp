@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -122,12 +123,17 @@ private slots:
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("pipe.txt")).constData(), 0600) == 0);
         writeBytes(dir.filePath("deep.rtf"), "{\\rtf1 " + QByteArray(5000, '{') + "x");
         writeBytes(dir.filePath("cut.rtf"), "{\\rtf1\\ansi\\ansicpg1251 {\\b \\'c6\\'e8\\'f0");
-        for (const char* name : {"pipe.txt", "deep.rtf"}) {
+        const std::pair<const char*, const char*> why[] = {
+            {"pipe.txt", "Это не обычный файл (pipe.txt: is a FIFO)."},
+            {"deep.rtf", "Документ RTF повреждён: groups are nested too deeply."},
+        };
+        for (auto [name, reason] : why) {
             fill(window_->sourcePane(), "Жирный", " текст");
             chooseFile(QByteArray(name).endsWith(".rtf") ? 2 : 1, dir.filePath(name));
             MessageCatcher catcher;
             window_->action("Open")->trigger();
-            QCOMPARE(catcher.texts, QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(name)});
+            QCOMPARE(catcher.texts,
+                     QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".\n%2").arg(name, reason)});
             QCOMPARE(catcher.captions, QStringList{"Ошибка"});
             QCOMPARE(catcher.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
             QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жирный текст"));
@@ -222,16 +228,26 @@ private slots:
     }
 
     // What a pane takes from a file it gives back to one: every character's
-    // format and every paragraph's alignment, indents and list, through
-    // QTextDocument both ways.
+    // format, every picture, every paragraph's alignment, indents, list and
+    // table cell, and the tables, through QTextDocument both ways.
     void formatsSurviveThePaneBothWays() {
-        for (const char* name : {"libreoffice.rtf", "wordpad.rtf", "word2007.rtf"}) {
+        for (const char* name : {"libreoffice.rtf", "wordpad.rtf", "word2007.rtf", "structured.rtf"}) {
             const QByteArray bytes = readBytes(QStringLiteral(LETTRICA_TEST_DATA "/rtf/") + name);
             const docio::RichDocument file = docio::readRtf(std::string_view(bytes.constData(), bytes.size())).document;
             QTextDocument pane;
             app::fillDocument(pane, file);
             const docio::RichDocument back = app::richDocumentOf(pane);
             QCOMPARE(back.text.plainText(), file.text.plainText());
+            QVERIFY2(back.tables == file.tables, name);
+            QCOMPARE(back.images.size(), file.images.size());
+            for (std::size_t i = 0; i < file.images.size(); ++i) {
+                auto image = [](const docio::Image& p) {
+                    return QImage::fromData(QByteArray(p.data.data(), static_cast<qsizetype>(p.data.size())))
+                        .convertToFormat(QImage::Format_ARGB32);
+                };
+                QVERIFY2(!image(file.images[i]).isNull() && image(file.images[i]) == image(back.images[i]), name);
+                QCOMPARE(back.images[i].width, file.images[i].width);
+            }
             for (std::size_t i = 0; i < file.text.paragraphs.size(); ++i) {
                 const auto &a = file.text.paragraphs[i], &b = back.text.paragraphs[i];
                 const docio::ParagraphFormat &pa = docio::paragraphFormatAt(file, a.format),
@@ -239,7 +255,8 @@ private slots:
                 QVERIFY2(pa.alignment == pb.alignment && pa.leftIndent == pb.leftIndent &&
                              pa.firstLineIndent == pb.firstLineIndent && pa.rightIndent == pb.rightIndent &&
                              pa.listStyle == pb.listStyle && pa.listLevel == pb.listLevel &&
-                             pa.listStart == pb.listStart,
+                             pa.listStart == pb.listStart && pa.table == pb.table && pa.row == pb.row &&
+                             pa.column == pb.column,
                          name);
                 for (std::size_t j = 0; j < file.text.paragraphs.size(); ++j) {
                     const auto &fa = docio::paragraphFormatAt(file, file.text.paragraphs[j].format);
@@ -249,8 +266,12 @@ private slots:
                 }
                 auto characters = [](const docio::RichDocument& d, const text::Paragraph& p) {
                     std::vector<docio::CharFormat> out;
-                    for (const text::Run& r : p.runs)
-                        for (std::size_t k = 0; k < r.text.size(); ++k) out.push_back(docio::charFormatAt(d, r.format));
+                    for (const text::Run& r : p.runs) {
+                        // A picture is its image, compared above.
+                        const docio::CharFormat& f = docio::charFormatAt(d, r.format);
+                        for (std::size_t k = 0; k < r.text.size(); ++k)
+                            out.push_back(f.image >= 0 ? docio::CharFormat{.image = f.image} : f);
+                    }
                     return out;
                 };
                 std::vector<docio::CharFormat> ca = characters(file, a), cb = characters(back, b);
