@@ -17,6 +17,7 @@
 #include <QTextEdit>
 #include <QTextList>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/files/file_filters.h"
 #include "app/files/rich_document_adapter.h"
@@ -57,6 +58,12 @@ void fill(QTextEdit* pane, const QString& boldRed, const QString& rest) {
 QTextCharFormat formatOf(QTextEdit* pane, const QString& word) {
     QTextCursor c = pane->document()->find(word);
     return c.isNull() ? QTextCharFormat() : c.charFormat();
+}
+
+docio::CharFormat pictureOnly(int image) {
+    docio::CharFormat f;
+    f.image = image;
+    return f;
 }
 
 bool isDefaultFormat(const QTextCharFormat& f) {
@@ -206,6 +213,31 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.rtf", "ro.txt"}));
     }
 
+    // A file the user may write but does not own is saved in place, its
+    // owner and inode kept, instead of failing to give a new file its owner.
+    void saveOverAFileOfAnotherOwner() {
+        if (::geteuid() != 0) QSKIP("needs root to act as another user");
+        QTemporaryDir dir;
+        QVERIFY(chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        const QByteArray shared = QFile::encodeName(dir.filePath("shared.rtf"));
+        writeBytes(dir.filePath("shared.rtf"), "old");
+        QVERIFY(chmod(shared.constData(), 0666) == 0);
+        struct stat before {};
+        QVERIFY(stat(shared.constData(), &before) == 0);
+        fill(window_->resultPane(), "Общий", " файл");
+        chooseFile(4, dir.filePath("shared.rtf"));
+        MessageCatcher asked{QStringLiteral("&Yes")};
+        QVERIFY(seteuid(65534) == 0);
+        window_->action("Save")->trigger();
+        QVERIFY(seteuid(0) == 0);
+        QCOMPARE(asked.texts, QStringList{"Файл \"shared.rtf\" на диске уже существует.\nПерезаписать его?"});
+        QVERIFY(readBytes(dir.filePath("shared.rtf")).startsWith("{\\rtf1"));
+        struct stat after {};
+        QVERIFY(stat(shared.constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_uid, 0u);
+    }
+
     // Each dialog offers the filter chosen last, also after a restart.
     void filtersChosenLastAreOfferedFirst() {
         QTemporaryDir dir;
@@ -268,9 +300,9 @@ private slots:
                     std::vector<docio::CharFormat> out;
                     for (const text::Run& r : p.runs) {
                         // A picture is its image, compared above.
-                        const docio::CharFormat& f = docio::charFormatAt(d, r.format);
-                        for (std::size_t k = 0; k < r.text.size(); ++k)
-                            out.push_back(f.image >= 0 ? docio::CharFormat{.image = f.image} : f);
+                        docio::CharFormat f = docio::charFormatAt(d, r.format);
+                        if (f.image >= 0) f = pictureOnly(f.image);
+                        for (std::size_t k = 0; k < r.text.size(); ++k) out.push_back(f);
                     }
                     return out;
                 };
