@@ -1306,7 +1306,8 @@ void Builder::layoutTable(TableBuild& t) {
     shape.rows = std::max<int>(1, static_cast<int>(t.rows.size()));
     shape.columns = static_cast<int>(columns);
     if (grid && !edges.empty()) {
-        std::int32_t left = std::min<std::int32_t>(0, edges.front() - kDefaultCellWidth);
+        // The first column from the row's left edge, taken as 0 (\trleft is not read).
+        std::int32_t left = edges.front() > 0 ? 0 : edges.front() - kDefaultCellWidth;
         for (std::int32_t e : edges) {
             shape.columnWidths.push_back(std::max<std::int32_t>(1, e - left));
             left = e;
