@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
@@ -211,6 +212,46 @@ private slots:
                                             "Произошла ошибка при сохранении информации в файл \"new.txt\"."}));
         QCOMPARE(readBytes(dir.filePath("ro.txt")), QByteArray("read-only"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.rtf", "ro.txt"}));
+    }
+
+    // What the window saves, it opens: an 11 MiB Russian text saved as RTF
+    // (over three times its size, every letter an \'xx, 37 MB where 32 MiB
+    // were the most a file could have) opens again. A file
+    // with more text than the pane takes is refused saying so, with
+    // lettrica-cli named for it.
+    void savedFilesOpenAndTooLargeOnesSayWhy() {
+        QTemporaryDir dir;
+        QByteArray cp1251Line;
+        for (QChar c : QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n")) {
+            const ushort u = c.unicode();
+            cp1251Line += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
+        }
+        writeBytes(dir.filePath("big.txt"), cp1251Line.repeated((11 << 20) / cp1251Line.size()));
+        {
+            chooseFile(1, dir.filePath("big.txt"));
+            MessageCatcher none;
+            window_->action("Open")->trigger();
+            const QString text = window_->sourcePane()->toPlainText();
+            QVERIFY(text.size() > (10 << 20));
+            chooseFile(2, dir.filePath("big.rtf"));
+            window_->action("Save")->trigger();
+            QVERIFY(QFileInfo(dir.filePath("big.rtf")).size() > (32 << 20));
+            window_->sourcePane()->clear();
+            chooseFile(2, dir.filePath("big.rtf"));
+            window_->action("Open")->trigger();
+            QCOMPARE(none.texts, QStringList{});
+            QVERIFY(window_->sourcePane()->toPlainText() == text);
+        }
+
+        const int before = window_->sourcePane()->document()->characterCount();
+        writeBytes(dir.filePath("huge.txt"), QByteArray((32 << 20) + 1, '\xe6'));
+        chooseFile(1, dir.filePath("huge.txt"));
+        MessageCatcher refused;
+        window_->action("Open")->trigger();
+        QCOMPARE(refused.texts, QStringList{QStringLiteral(
+                                    "Файл \"huge.txt\" слишком велик для окна: в нём больше 33\u00A0554\u00A0432 символов.\n"
+                                    "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат huge.txt")});
+        QCOMPARE(window_->sourcePane()->document()->characterCount(), before);
     }
 
     // A file the user may write but does not own is saved in place, its
