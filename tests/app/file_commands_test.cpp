@@ -17,6 +17,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -252,6 +253,30 @@ private slots:
                                     "Файл \"huge.txt\" слишком велик для окна: в нём больше 33\u00A0554\u00A0432 символов.\n"
                                     "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат huge.txt")});
         QCOMPARE(window_->sourcePane()->document()->characterCount(), before);
+    }
+
+    // Memory running out while a file is read ends the open with a message
+    // and the pane as it was, not with the program aborting.
+    void openThatRunsOutOfMemory() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("big.rtf"), "{\\rtf1 " + QByteArray(64 << 20, 'x') + "}");
+        fill(window_->sourcePane(), "Жирный", " текст");
+        chooseFile(2, dir.filePath("big.rtf"));
+        MessageCatcher catcher;
+        rlimit saved {};
+        QVERIFY(getrlimit(RLIMIT_AS, &saved) == 0);
+        long pages = 0;
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        pages = statm.readAll().split(' ').value(0).toLong();
+        rlimit tight = saved;
+        tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (32 << 20);
+        QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
+        window_->action("Open")->trigger();
+        QVERIFY(setrlimit(RLIMIT_AS, &saved) == 0);
+        QCOMPARE(catcher.texts,
+                 QStringList{QStringLiteral("Произошла ошибка при открытии файла \"big.rtf\".\nНе хватило памяти.")});
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жирный текст"));
     }
 
     // A file the user may write but does not own is saved in place, its
