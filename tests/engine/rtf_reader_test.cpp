@@ -331,8 +331,11 @@ TEST(RtfRead, TablesAsTables) {
     EXPECT_EQ(rgb(d.tables[0].cells[0].background), "255,255,0");
     EXPECT_EQ(std::make_tuple(d.tables[1].parent, d.tables[1].parentRow, d.tables[1].parentColumn), std::make_tuple(0, 2, 2));
     EXPECT_EQ(cells(d.tables[1]), "1x2 0,0 0,1");
-    // Rows never ended, cells beyond Word's 63 columns, edges that do not line up.
+    // Rows never ended, a note's cells and rows, cells beyond Word's 63 columns.
     EXPECT_EQ(placed(readRtf(R"({\rtf1\trowd\cellx100\pard\intbl x\cell})").document), "0:0,0 x");
+    EXPECT_EQ(placed(readRtf(R"({\rtf1\trowd\cellx100\cellx200\pard\intbl a{\footnote n\cell o\row}\cell b\cell\row})")
+                         .document),
+              "0:0,0 a|0:0,1 b|n|o");
     std::string many = R"({\rtf1\trowd\pard\intbl )";
     for (int i = 0; i < 70; ++i) many += std::to_string(i) + R"(\cell )";
     const RichDocument wide = readRtf(many + R"(\row})").document;

@@ -122,7 +122,6 @@ struct FileBytes {
 FileBytes readFileBytes(const QString& path) {
     FileBytes result;
     settings::RegularFileReader file(nativePath(path));
-    result.bytes.reserve(file.sizeHint());
     std::size_t have = 0, limit = kMaxTextFileBytes;
     bool sniffed = false;
     while (file.state() == settings::FileState::Regular) {
@@ -130,9 +129,12 @@ FileBytes readFileBytes(const QString& path) {
         result.bytes.resize(have + room);
         const std::size_t n = file.read(result.bytes.data() + have, room);
         have += n;
-        if (!sniffed && (have >= 64 || n == 0)) {
+        if (!sniffed) {
+            // The first bytes say whether it is RTF; then the buffer takes
+            // the size the file claims, as far as it may be read.
             sniffed = true;
             if (docio::isRtfDocument(std::string_view(result.bytes.data(), have))) limit = static_cast<std::size_t>(-1);
+            result.bytes.reserve(std::min(file.sizeHint(), limit - 1) + 1);
         }
         if (n == 0) break;
         if (have > limit) {

@@ -1234,6 +1234,11 @@ void Builder::closeTable() {
 
 void Builder::endRow(bool nested) {
     if (documentEnded_ || stopped_) return;
+    if (top().note) {
+        // Notes hold no tables: the row's text is a paragraph of the note.
+        if (hasText(paragraph_)) finishParagraph(End::Par);
+        return;
+    }
     // Text after the row's last \cell is a cell of its own.
     if (hasText(paragraph_)) finishParagraph(nested ? End::NestCell : End::Cell);
     if (open_.empty()) return;
@@ -1360,6 +1365,24 @@ void Builder::layoutTable(TableBuild& t) {
         }
         spanDown = std::move(nextDown);
     }
+    // A row shorter than the others leaves columns no cell covers: they are
+    // empty cells, as the panes and LibreOffice show them.
+    std::vector<std::vector<char>> covered(static_cast<std::size_t>(shape.rows), std::vector<char>(columns, 0));
+    for (const PlacedCell& c : t.placed)
+        for (int r = c.row; r < std::min(shape.rows, c.row + c.rowSpan); ++r)
+            for (int k = c.column; k < std::min(shape.columns, c.column + c.columnSpan); ++k)
+                covered[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = 1;
+    for (int r = 0; r < shape.rows; ++r)
+        for (int k = 0; k < shape.columns; ++k)
+            if (!covered[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]) {
+                PlacedCell hole;
+                hole.row = r;
+                hole.column = k;
+                t.placed.push_back(std::move(hole));
+            }
+    std::stable_sort(t.placed.begin(), t.placed.end(), [](const PlacedCell& a, const PlacedCell& b) {
+        return std::make_pair(a.row, a.column) < std::make_pair(b.row, b.column);
+    });
     for (const PlacedCell& c : t.placed) {
         shape.cells.push_back(TableCell{c.row, c.column, c.rowSpan, c.columnSpan, colorAt(c.shading)});
         // A table in this cell knows its place only now.
