@@ -340,7 +340,7 @@ void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
 }
 
 docio::RichDocument richDocumentOf(const QTextDocument& document) {
-    const DocumentSnapshot snapshot = snapshotDocument(document);
+    DocumentSnapshot snapshot = snapshotDocument(document);
     const DocumentFormats& formats = snapshot.formats;
     docio::RichDocument rich;
     const QFont fallback = document.defaultFont();
@@ -441,9 +441,8 @@ docio::RichDocument richDocumentOf(const QTextDocument& document) {
     for (const text::Paragraph& paragraph : snapshot.text.paragraphs) formatOf.push_back(paragraphFormat(paragraph.format));
 
     rich.text.paragraphs.reserve(snapshot.text.paragraphs.size());
-    std::u16string kept;
     for (std::size_t i = 0; i < snapshot.text.paragraphs.size(); ++i) {
-        const text::Paragraph& paragraph = snapshot.text.paragraphs[i];
+        text::Paragraph& paragraph = snapshot.text.paragraphs[i];
         // Qt keeps a block before a table that begins the document or a
         // cell, which no file had: an empty first paragraph of its place,
         // followed by a table in that place, is that block.
@@ -453,17 +452,20 @@ docio::RichDocument richDocumentOf(const QTextDocument& document) {
             continue;
         text::Paragraph out;
         out.format = formatOf[i];
-        for (const text::Run& run : paragraph.runs) {
+        out.runs.reserve(paragraph.runs.size());
+        for (text::Run& run : paragraph.runs) {
             const int format = charFormat(run.format);
             if (format < 0) continue;
+            // What stands for an object is no text, but for a picture.
             const bool picture = rich.charFormats[static_cast<std::size_t>(format)].image >= 0;
-            kept.clear();
-            for (char16_t c : run.text) {
-                // What stands for an object is no text, but for a picture.
+            std::erase_if(run.text, [picture](char16_t c) {
                 const bool object = c == docio::kObjectCharacter || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029;
-                if (picture ? c == docio::kObjectCharacter : !object) kept.push_back(c);
-            }
-            if (!kept.empty()) text::appendRun(out, kept, format);
+                return picture ? c != docio::kObjectCharacter : object;
+            });
+            if (run.text.empty()) continue;
+            // Qt's formats may differ where ours are the same: such runs join.
+            if (!out.runs.empty() && out.runs.back().format == format) out.runs.back().text += run.text;
+            else out.runs.push_back(text::Run{std::move(run.text), format});
         }
         rich.text.paragraphs.push_back(std::move(out));
     }

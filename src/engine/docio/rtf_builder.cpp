@@ -1317,6 +1317,8 @@ void Builder::layoutTable(TableBuild& t) {
             shape.columnWidths.push_back(std::max<std::int32_t>(1, e - left));
             left = e;
         }
+    } else {
+        shape.columnWidths.assign(columns, kDefaultCellWidth);  // edges that say nothing
     }
     std::vector<int> spanDown(columns, -1);  // the placed cell a \clvmrg below joins, by column
     for (std::size_t r = 0; r < t.rows.size(); ++r) {
@@ -1412,6 +1414,13 @@ void Builder::emitTable(int build) {
             text::Paragraph& p = pending_[static_cast<std::size_t>(item)];
             p.format = placedFormat(p.format, t.index, c.row, c.column);
             emit(std::move(p));
+        }
+        // A cell goes on after a table in it: its \cell ends a paragraph of
+        // its own (only a file cut short or broken has none).
+        if (!c.items.empty() && c.items.back() < 0) {
+            text::Paragraph after;
+            after.format = placedFormat(-1, t.index, c.row, c.column);
+            emit(std::move(after));
         }
     }
 }

@@ -58,7 +58,10 @@ std::u16string formatNumber(ListStyle style, int n) {
 std::pair<int, int> pixelSize(const Image& image) {
     const auto* b = reinterpret_cast<const unsigned char*>(image.data.data());
     const std::size_t n = image.data.size();
-    auto be32 = [&](std::size_t i) { return int(b[i]) << 24 | int(b[i + 1]) << 16 | int(b[i + 2]) << 8 | int(b[i + 3]); };
+    auto be32 = [&](std::size_t i) {
+        const std::uint32_t v = std::uint32_t{b[i]} << 24 | std::uint32_t{b[i + 1]} << 16 | std::uint32_t{b[i + 2]} << 8 | b[i + 3];
+        return v <= 65535 ? static_cast<int>(v) : 0;  // more than any picture a page shows
+    };
     auto be16 = [&](std::size_t i) { return int(b[i]) << 8 | int(b[i + 1]); };
     if (image.kind == ImageKind::Png) {
         if (n >= 24 && std::string_view(image.data).substr(12, 4) == "IHDR") return {be32(16), be32(20)};
