@@ -401,6 +401,7 @@ private:
     void closeTable();
     void endRow(bool nested);
     void layoutTable(TableBuild& table);
+    void numberTables(int build, std::vector<int>& order) const;
     void emitTable(int build);
 
     // Notes and pictures.
@@ -1226,7 +1227,23 @@ void Builder::closeTable() {
     layoutTable(table);
     if (!open_.empty()) return;
     // The outermost table is read: its paragraphs, and those of the tables
-    // in it, go out in the order of their cells.
+    // in it, go out in the order of their cells, and the tables are
+    // numbered in that order (a cell that took in its neighbour's text may
+    // hold a table read after one of a later cell).
+    std::vector<int> order;
+    numberTables(build, order);
+    const int first = builds_[static_cast<std::size_t>(order.front())].index;
+    std::vector<int> renumbered(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        renumbered[static_cast<std::size_t>(builds_[static_cast<std::size_t>(order[k])].index - first)] = first + static_cast<int>(k);
+    std::vector<Table> tables(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        TableBuild& b = builds_[static_cast<std::size_t>(order[k])];
+        tables[k] = std::move(doc_.tables[static_cast<std::size_t>(b.index)]);
+        if (tables[k].parent >= first) tables[k].parent = renumbered[static_cast<std::size_t>(tables[k].parent - first)];
+        b.index = first + static_cast<int>(k);
+    }
+    std::move(tables.begin(), tables.end(), doc_.tables.begin() + first);
     emitTable(build);
     builds_.clear();
     pending_.clear();
@@ -1397,6 +1414,13 @@ void Builder::layoutTable(TableBuild& t) {
     }
 }
 
+void Builder::numberTables(int build, std::vector<int>& order) const {
+    order.push_back(build);
+    for (const PlacedCell& c : builds_[static_cast<std::size_t>(build)].placed)
+        for (int item : c.items)
+            if (item < 0) numberTables(-1 - item, order);
+}
+
 void Builder::emitTable(int build) {
     const TableBuild& t = builds_[static_cast<std::size_t>(build)];
     for (const PlacedCell& c : t.placed) {
@@ -1406,8 +1430,18 @@ void Builder::emitTable(int build) {
             empty.format = placedFormat(-1, t.index, c.row, c.column);
             emit(std::move(empty));
         }
-        for (int item : c.items) {
+        // A cell goes on after a table in it: its \cell ends a paragraph of
+        // its own, and two tables are two only with a paragraph between
+        // them. Only a broken file, or cells merged into one, lack these.
+        auto paragraphAfterTable = [&] {
+            text::Paragraph after;
+            after.format = placedFormat(-1, t.index, c.row, c.column);
+            emit(std::move(after));
+        };
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            const int item = c.items[i];
             if (item < 0) {
+                if (i > 0 && c.items[i - 1] < 0) paragraphAfterTable();
                 emitTable(-1 - item);
                 continue;
             }
@@ -1415,13 +1449,7 @@ void Builder::emitTable(int build) {
             p.format = placedFormat(p.format, t.index, c.row, c.column);
             emit(std::move(p));
         }
-        // A cell goes on after a table in it: its \cell ends a paragraph of
-        // its own (only a file cut short or broken has none).
-        if (!c.items.empty() && c.items.back() < 0) {
-            text::Paragraph after;
-            after.format = placedFormat(-1, t.index, c.row, c.column);
-            emit(std::move(after));
-        }
+        if (!c.items.empty() && c.items.back() < 0) paragraphAfterTable();
     }
 }
 
