@@ -1,6 +1,9 @@
 #include "cli/rtf_document.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,51 +90,86 @@ WholeInput readAll(Input& input) {
     return readBlocks(input, {}, std::nullopt);
 }
 
-// Passes each paragraph, converted, to the writer.
-class ConvertingSink final : public docio::RtfParagraphSink {
+// The paragraphs of a document as they are read, held compactly: the text
+// in large pieces, a run as its length and format, a paragraph as its number
+// of runs and format. Eight bytes a run and a paragraph besides the text,
+// where a paragraph of its own takes a hundred; nothing is ever moved to a
+// larger buffer, so nothing is held twice while it grows.
+class StoredParagraphs final : public docio::RtfParagraphSink {
 public:
-    ConvertingSink(const translit::Converter& converter, docio::RtfWriter& writer)
-        : converter_(converter), writer_(writer) {}
     bool paragraph(const docio::RichDocument&, text::Paragraph&& paragraph) override {
-        one_.paragraphs.clear();
-        one_.paragraphs.push_back(std::move(paragraph));
-        const text::StyledText converted = translit::convertDocument(one_, converter_);
-        writer_.paragraph(converted.paragraphs.front());
+        std::uint32_t runs = 0;
+        for (const text::Run& run : paragraph.runs) {
+            // A run longer than a length holds goes in pieces of one format.
+            for (std::u16string_view rest(run.text); !rest.empty(); ++runs) {
+                const std::size_t n = std::min<std::size_t>(rest.size(), UINT32_MAX);
+                if (text_.empty() || text_.back().capacity() - text_.back().size() < n) {
+                    text_.emplace_back();
+                    text_.back().reserve(std::max<std::size_t>(n, kTextPiece));
+                }
+                text_.back().append(rest.substr(0, n));
+                runs_.push_back(Piece{static_cast<std::uint32_t>(n), run.format});
+                rest.remove_prefix(n);
+            }
+        }
+        paragraphs_.push_back(Piece{runs, paragraph.format});
         return true;
     }
 
-private:
-    const translit::Converter& converter_;
-    docio::RtfWriter& writer_;
-    text::StyledText one_;
-};
+    // Each paragraph in turn, as a paragraph again.
+    template <typename Visit>
+    void forEach(Visit&& visit) const {
+        std::size_t piece = 0, at = 0;
+        auto run = runs_.begin();
+        text::Paragraph p;
+        for (const Piece& paragraph : paragraphs_) {
+            p.runs.clear();
+            p.format = paragraph.format;
+            for (std::uint32_t i = 0; i < paragraph.size; ++i, ++run) {
+                if (at + run->size > text_[piece].size()) ++piece, at = 0;  // a run never spans two pieces
+                p.runs.push_back(text::Run{text_[piece].substr(at, run->size), run->format});
+                at += run->size;
+            }
+            visit(p);
+        }
+    }
 
-class NoParagraphs final : public docio::RtfParagraphSink {
-public:
-    bool paragraph(const docio::RichDocument&, text::Paragraph&&) override { return true; }
+private:
+    static constexpr std::size_t kTextPiece = std::size_t{1} << 20;
+    struct Piece {
+        std::uint32_t size;  // of a run: characters; of a paragraph: runs
+        int format;
+    };
+    std::vector<std::u16string> text_;
+    std::deque<Piece> runs_, paragraphs_;
 };
 
 }  // namespace
 
-// Two readings of the bytes: the first gathers the format tables the
-// file's header needs, the second converts and writes the paragraphs as
-// they come. The document is never whole in memory: its text takes only a
-// paragraph at a time, and pictures are kept by the first reading only.
+// One reading of the bytes into the format tables and a compact store of
+// the paragraphs (the input is then let go), then each paragraph converted
+// and written: the document takes a few times its text, not the hundred
+// bytes a paragraph of a whole document model.
 bool convertIfRtf(Input& input, std::size_t inputs, const translit::Converter& converter, Output& output) {
     if (!docio::isRtfDocument(input.peek(kSniffSize))) return false;
     if (inputs > 1) throw UsageError(input.name() + " is an RTF document: it is converted on its own, one FILE a run");
-    const WholeInput whole = readAll(input);
-    NoParagraphs none;
-    const docio::RtfReadResult tables = docio::readRtf(whole.view(), none);
-    if (!tables.ok())
+    StoredParagraphs paragraphs;
+    docio::RtfReadResult read;
+    {
+        const WholeInput whole = readAll(input);
+        read = docio::readRtf(whole.view(), paragraphs);
+    }
+    if (!read.ok())
         throw IoError(input.name(), std::string("cannot read this RTF document: ") +
-                                        docio::describeRtfError(tables.fault.error) + " (at byte " +
-                                        std::to_string(tables.fault.offset) + ")");
-    docio::RtfWriter writer(tables.document, [&output](std::string_view piece) { output.write(piece); });
-    ConvertingSink convert(converter, writer);
-    docio::RtfReadOptions withoutPictures;
-    withoutPictures.keepPictureData = false;
-    docio::readRtf(whole.view(), convert, withoutPictures);
+                                        docio::describeRtfError(read.fault.error) + " (at byte " +
+                                        std::to_string(read.fault.offset) + ")");
+    docio::RtfWriter writer(read.document, [&output](std::string_view piece) { output.write(piece); });
+    text::StyledText one;
+    one.paragraphs.resize(1);
+    paragraphs.forEach([&](const text::Paragraph& paragraph) {
+        one.paragraphs.front() = paragraph;
+        writer.paragraph(translit::convertDocument(one, converter).paragraphs.front());
+    });
     writer.finish();
     return true;
 }

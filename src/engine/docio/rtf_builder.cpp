@@ -903,14 +903,12 @@ void Builder::binary(std::string_view data) {
     if (top().dest != Dest::Picture) return;
     picture_.size += data.size();
     if (picture_.tooBig) return;
-    // Counted whether kept or not, so that a reading without the bytes
-    // leaves out the same pictures.
     if (pictureBytes_ + data.size() > options_.maxPictureBytes) {
         picture_.tooBig = true;
         return;
     }
     pictureBytes_ += data.size();
-    if (options_.keepPictureData) picture_.data.append(data);
+    picture_.data.append(data);
 }
 
 // Text bytes in the current group, by its destination.
@@ -976,7 +974,7 @@ void Builder::bytes(std::string_view data) {
                 continue;
             }
             ++pictureBytes_;
-            if (options_.keepPictureData) picture_.data.push_back(byte);
+            picture_.data.push_back(byte);
         }
         return;
     default:

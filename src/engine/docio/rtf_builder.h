@@ -83,9 +83,6 @@ struct RtfReadResult {
 struct RtfReadOptions {
     // Picture bytes kept in all; the pictures beyond are left out.
     std::size_t maxPictureBytes = std::size_t{256} << 20;
-    // False: pictures are kept as their size and kind without their bytes,
-    // for a reader that only needs the format tables.
-    bool keepPictureData = true;
 };
 
 class RtfParagraphSink {
