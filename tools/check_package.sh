@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package (cpack -G DEB) and tries it on a fresh Debian 12
+# Builds the Debian package (cpack -G DEB), holds it to lintian as the test
+# install.package does, and tries it on a fresh Debian 12
 # made by debootstrap: `apt-get install ./lettrica_*.deb` must pull in every
 # library the package needs, both programs must start there, and
 # `apt-get purge` must leave no file of the package behind.
@@ -16,7 +17,7 @@ cd "$(dirname "$0")/.."
 say() { printf '\n== %s\n' "$*"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for p in debootstrap dpkg-dev fakeroot; do
+for p in debootstrap dpkg-dev fakeroot lintian; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="${missing:-} $p"
 done
 if [ -n "${missing:-}" ]; then
@@ -32,6 +33,9 @@ cmake --build --preset release
 deb=$(ls build/release/lettrica_*.deb)
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 dpkg-deb --contents "$deb"
+
+say "lintian"
+bash tests/install/debian_package.sh build/release
 
 # The mirror apt already uses here, else Debian's own.
 mirror=$(grep -hoE '^(URIs:|deb) +[^ ]*debian/?( |$)' /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null |

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # whether a print queue took a job: asked of libcups, which Qt prints through
+  libcups2-dev
   # Qt's own dialogs and buttons in Russian (qtbase_ru.qm)
   qt6-translations-l10n
   # the face that stands in for "MS Sans Serif"; the dialogs are laid out for it
@@ -15,8 +17,9 @@ packages=(
   xvfb xauth xdotool xclip x11-utils
   # the notification area: a tray host and a window manager
   trayer openbox
-  # the install test: desktop entry check, the manual page viewer
-  desktop-file-utils man-db
+  # the install tests: desktop entry check, the manual page viewer, the
+  # package's checker and what cpack needs for the package's dependencies
+  desktop-file-utils man-db lintian dpkg-dev
   python3 python3-aiosmtpd python3-impacket openssl
   # RTF: the word processor our files are checked against
   libreoffice-writer-nogui
@@ -28,12 +31,16 @@ packages=(
   # the text the repair's letter statistics are made from (tools/gen_repair_model.py)
   # and its accuracy benchmark measures on (tools/repair_accuracy.py)
   fortunes-ru hunspell-ru wamerican
+  # the test peer of the transliteration systems (iuliia, from npm)
+  nodejs
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# npm: Debian's own package, unless the installed node brought one
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   SUDO=""

@@ -81,6 +81,13 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     buildPanes();
     buildMenus();
     buildToolBar();
+    // Before any command's own handler: the last report goes, then the
+    // command may show its own.
+    for (QAction* a : commands_->all())
+        connect(a, &QAction::triggered, this, [this] {
+            if (!report_.isEmpty() && statusBar()->currentMessage() == report_) statusBar()->clearMessage();
+            report_.clear();
+        });
     connectCommands();
 
     statusBar()->setObjectName("StatusBar1");
@@ -120,6 +127,12 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 QAction* MainWindow::action(const QString& name) const { return commands_->get(name); }
+
+void MainWindow::showCommandReport(const QString& text) {
+    report_ = text;
+    statusBar()->showMessage(text);
+    emit commandReported();
+}
 
 void MainWindow::buildPanes() {
     auto makePane = [this](const char* name) {
@@ -255,9 +268,9 @@ void MainWindow::connectCommands() {
     on("FontButton", &MainWindow::FontExecute);
     on("TrPerevod", &MainWindow::TrPerevodExecute);
     on("RtPerevod", &MainWindow::RtPerevodExecute);
-    on("N6", [this] {
-        if (!close()) QApplication::exit(1);
-    });
+    // A close refused now is one put off until a send or a long command has
+    // stopped; the window closes then, its settings saved.
+    on("N6", [this] { close(); });
 
     on("EditUndo1", [this] { if (focused_) focused_->undo(); });
     on("EditCut1", [this] { if (focused_) focused_->cut(); });

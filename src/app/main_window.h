@@ -79,6 +79,10 @@ public:
     // Sets the two reset flags and runs DefAtr (New, Open, the command line).
     void resetAttributes(bool source, bool result);
 
+    // A command's report in the status bar. It stands until the next command
+    // runs, which takes the status bar back for its own message or state.
+    void showCommandReport(const QString& text);
+
 public slots:
     void NewExecute();
     void PasteExecute();
@@ -92,6 +96,8 @@ public slots:
 signals:
     // The window has closed for good: settings and files are written.
     void closed();
+    // A command's report has just taken the status bar.
+    void commandReported();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +133,7 @@ private:
     bool resetSource_ = false;
     bool resetResult_ = false;
     UserTableConverters userTables_;
+    QString report_;  // the command report the status bar shows, if any
 
     bool busy_ = false;
     bool readOnlyBeforeRun_[2] = {false, false};

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QMessageBox>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -104,7 +103,7 @@ void RepairCommands::run(repair::RepairKind kind, const QString& caption) {
             return;
         }
     }
-    window_->statusBar()->showMessage(summary(kind, tally));
+    window_->showCommandReport(summary(kind, tally));
 }
 
 }  // namespace lettrica::app

@@ -55,6 +55,9 @@ settings::IniFile SettingsStore::open() {
 }
 
 void SettingsStore::load() {
+    // It may hold the mail password, and another program may have left it
+    // readable to all; a run that changes nothing writes nothing to fix it.
+    settings::IniFile::keepPrivate(settings::settingsFile(settings::kSettingsFileName));
     settings::loadMainSettings(open(), state_);
     apply(state_);
 }

@@ -23,6 +23,12 @@ VolumeStatus::VolumeStatus(MainWindow* window) : QObject(window), window_(window
         connect(pane, &QTextEdit::textChanged, this, &VolumeStatus::RichEdit1Change);
     // Hints reach the status bar as status-tip events sent up to the window.
     window->installEventFilter(this);
+    // A command's report outlives the changes its command made to the panes,
+    // and when it gives way the status bar is the volume's again.
+    connect(window, &MainWindow::commandReported, this, [this] { pending_ = false; });
+    connect(window->statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) RichEdit1Change();
+    });
 }
 
 text::Volume VolumeStatus::paneVolume(const QTextEdit* pane) {
@@ -60,6 +66,7 @@ void VolumeStatus::RichEdit1Change() {
     if (!isOn() || pending_) return;
     pending_ = true;
     QMetaObject::invokeMethod(this, [this] {
+        if (!pending_) return;
         pending_ = false;
         updateStatusBar();
     }, Qt::QueuedConnection);

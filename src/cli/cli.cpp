@@ -12,10 +12,11 @@ namespace lettrica::cli {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
-        {"to-latin", "to-latin [--table gost|anglo|user] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+        {"to-latin", "to-latin [--table SYSTEM] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
          "Rus -> Translit: Cyrillic to Latin", runToLatin},
-        {"to-cyrillic", "to-cyrillic [--table gost|anglo|user] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
+        {"to-cyrillic", "to-cyrillic [--table SYSTEM] [--tables DIR] [--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]",
          "Rus <- Translit: Latin to Cyrillic", runToCyrillic},
+        {"systems", "systems", "the transliteration systems --table takes, how each reads back, what for", runSystems},
         {"send", "send --to ADDRESSES [--host H] [--port P] [--auth] [--login L] [--name N] [--from ADDR] [--timeout S] [--tls none|starttls|implicit] [FILE...]",
          "mail the text through an SMTP server (password in LETTRICA_SMTP_PASSWORD)", runSend},
         {"count", "count [--encoding auto|cp1251|utf-8] [FILE...]",
@@ -48,6 +49,8 @@ void printHelp(std::FILE* to) {
                  "An RTF document (known by its content, whatever its name) goes through\n"
                  "to-latin, to-cyrillic, case and recode by its text, keeping its formatting,\n"
                  "and comes out as RTF; it is converted on its own, one FILE a run.\n"
+                 "--table names a system (anglo by default): gost, anglo, user, or one of the\n"
+                 "standards that lettrica-cli systems lists (icao-doc-9303, wikipedia, ...).\n"
                  "--table user converts by the user's own table, rt.dat for to-latin and tr.dat\n"
                  "for to-cyrillic, from the settings directory ($LETTRICA_HOME, else the\n"
                  "executable's directory when it holds lettrica.ini, else\n"

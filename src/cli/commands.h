@@ -17,6 +17,7 @@ struct Command {
 
 int runToLatin(const std::vector<std::string>& args);
 int runToCyrillic(const std::vector<std::string>& args);
+int runSystems(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runCount(const std::vector<std::string>& args);
 int runRecode(const std::vector<std::string>& args);

@@ -1,6 +1,7 @@
 // to-latin and to-cyrillic: transliterate files or the standard input.
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -11,8 +12,8 @@
 #include "settings/settings_dir.h"
 #include "tables/table_file.h"
 #include "tables/user_table_converter.h"
-#include "translit/cyrillic_to_latin.h"
-#include "translit/latin_to_cyrillic.h"
+#include "text/utf8.h"
+#include "translit/registry.h"
 
 namespace lettrica::cli {
 
@@ -20,12 +21,31 @@ namespace {
 
 enum class Direction { ToLatin, ToCyrillic };
 
-const translit::Converter& builtinConverter(Direction direction, const std::string& table) {
-    if (direction == Direction::ToLatin)
-        return table == "gost" ? static_cast<const translit::Converter&>(translit::gostCyrillicToLatin())
-                               : translit::angloCyrillicToLatin();
-    return table == "gost" ? static_cast<const translit::Converter&>(translit::gostLatinToCyrillic())
-                           : translit::angloLatinToCyrillic();
+// The Russian word list that to-cyrillic reads words back by: beside the
+// program (the build tree), else where the install puts it.
+std::string wordListPath() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (const char* env = std::getenv("LETTRICA_WORDS"); env && *env)
+        return fs::is_regular_file(env, ec) ? std::string(env) : std::string();
+    const fs::path dir = settings::executableDir();
+    for (const fs::path& p : {dir / "russian-words.txt", dir / ".." / "share" / "lettrica" / "russian-words.txt"})
+        if (fs::is_regular_file(p, ec)) return p.string();
+    return {};
+}
+
+std::shared_ptr<const translit::Converter> systemConverter(Direction direction, const translit::SystemInfo& system) {
+    if (direction == Direction::ToLatin) return translit::toLatinConverter(system);
+    std::string words;
+    if (system.readBack == translit::ReadBack::Words) {
+        words = wordListPath();
+        if (words.empty()) {
+            const char* env = std::getenv("LETTRICA_WORDS");
+            std::fprintf(stderr, "lettrica-cli: warning: the Russian word list (%s) is missing; %s is read back letter by letter\n",
+                         env && *env ? env : "russian-words.txt", system.name.c_str());
+        }
+    }
+    return translit::toCyrillicConverter(system, words);
 }
 
 // The user table of this direction, read as the desktop program reads it at
@@ -53,13 +73,17 @@ translit::CharMapConverter userConverter(Direction direction, const std::optiona
 int runTranslit(Direction direction, const std::vector<std::string>& argv) {
     Args args(argv, {"--table", "--tables", "--encoding", "-o", "--output"}, {});
     const std::optional<std::string> tablesDir = args.value("--tables");
-    const std::string table = args.choice("--table", {"gost", "anglo", "user"}, tablesDir ? "user" : "anglo");
-    if (tablesDir && table != "user") throw UsageError("--tables goes with --table user");
+    const std::string table = args.value("--table", tablesDir ? "user" : "anglo");
+    const translit::SystemInfo* system = translit::findSystem(table);
+    if (!system) throw UsageError("unknown --table '" + table + "' (lettrica-cli systems lists them)");
+    if (tablesDir && !system->userTables) throw UsageError("--tables goes with --table user");
     const std::string encoding = args.choice("--encoding", {"auto", "cp1251", "utf-8"}, "auto");
     const std::string outPath = outputOption(args);
     std::optional<translit::CharMapConverter> user;
-    if (table == "user") user.emplace(userConverter(direction, tablesDir));
-    const translit::Converter& converter = user ? *user : builtinConverter(direction, table);
+    std::shared_ptr<const translit::Converter> builtin;
+    if (system->userTables) user.emplace(userConverter(direction, tablesDir));
+    else builtin = systemConverter(direction, *system);
+    const translit::Converter& converter = user ? *user : *builtin;
 
     std::vector<std::string> files = args.operands();
     if (files.empty()) files.push_back("-");
@@ -67,8 +91,16 @@ int runTranslit(Direction direction, const std::vector<std::string>& argv) {
     for (const std::string& file : files) {
         Input input(file);
         if (convertIfRtf(input, files.size(), converter, output)) continue;
-        if (encoding == "auto") streamConvertAuto(input, converter, output);
-        else streamConvert(input, resolveEncoding(encoding, input), converter, output);
+        try {
+            if (encoding == "auto") streamConvertAuto(input, converter, output);
+            else streamConvert(input, resolveEncoding(encoding, input), converter, output);
+        } catch (const translit::UnencodableOutput& e) {
+            std::string letter;
+            const char16_t c = static_cast<char16_t>(e.character);
+            text::appendEncodedUtf8(std::u16string_view(&c, 1), letter);
+            throw IoError(input.name(), "the text is Windows-1251, which has no \"" + letter + "\" that " +
+                                            system->name + " writes; give it as UTF-8 (iconv -f cp1251 -t utf-8)");
+        }
     }
     output.commit();
     return 0;
@@ -78,5 +110,19 @@ int runTranslit(Direction direction, const std::vector<std::string>& argv) {
 
 int runToLatin(const std::vector<std::string>& args) { return runTranslit(Direction::ToLatin, args); }
 int runToCyrillic(const std::vector<std::string>& args) { return runTranslit(Direction::ToCyrillic, args); }
+
+int runSystems(const std::vector<std::string>& argv) {
+    Args args(argv, {}, {});
+    if (!args.operands().empty()) throw UsageError("systems takes no arguments");
+    std::printf("%-16s %-9s %s\n", "NAME", "BACK", "FOR");
+    for (const translit::SystemInfo& s : translit::systems()) {
+        const char* back = s.readBack == translit::ReadBack::Exact   ? "exact"
+                           : s.readBack == translit::ReadBack::Words ? "by words"
+                                                                      : "table";
+        std::printf("%-16s %-9s %s\n", s.name.c_str(), back, s.purpose.c_str());
+        for (const std::string& a : s.aliases) std::printf("%-16s %-9s the same as %s\n", a.c_str(), back, s.name.c_str());
+    }
+    return 0;
+}
 
 }  // namespace lettrica::cli

@@ -103,6 +103,16 @@ MailAddress parseAddress(const QString& text) {
     return result;
 }
 
+bool anglesPaired(const QString& text) {
+    int opened = 0, closed = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (escapedAt(text, i)) continue;
+        if (text[i] == u'<' && ++opened > 1) return false;
+        if (text[i] == u'>' && ++closed > opened) return false;
+    }
+    return opened == closed;
+}
+
 QStringList splitAddressList(const QString& text) {
     QStringList pieces;
     auto flush = [&](qsizetype b, qsizetype e) {

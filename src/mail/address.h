@@ -20,6 +20,11 @@ struct MailAddress {
 // first "@" outside quotes and comments; the name is what remains.
 MailAddress parseAddress(const QString& text);
 
+// Whether the "<" and ">" not escaped by a backslash make one pair at most,
+// "<" first. Otherwise parseAddress would take a part of the text for the
+// address and the rest for a name: "<b@x NOTIFY=NEVER" is no address b@x.
+bool anglesPaired(const QString& text);
+
 // A list typed by a user: pieces split at "," ";" CR or LF outside a quoted
 // name, each trimmed; empty pieces are dropped.
 QStringList splitAddressList(const QString& text);

@@ -104,6 +104,13 @@ QByteArray MailMessage::bodyBytes(const QString& line, const QString& charset) c
     return bytes ? *bytes : line.toUtf8();
 }
 
+TransferEncoding MailMessage::effectiveEncoding() const {
+    if (encoding_ != TransferEncoding::None && encoding_ != TransferEncoding::EightBit) return encoding_;
+    for (const QString& line : body_)
+        if (line.contains(QChar(u'\0'))) return TransferEncoding::QuotedPrintable;
+    return encoding_;
+}
+
 bool MailMessage::bodyHasEightBit() const {
     const QString charset = effectiveCharSet();
     for (const QString& line : body_)
@@ -134,14 +141,15 @@ QList<QByteArray> MailMessage::source() const {
     appendHeaderField(lines, "MIME-Version", "1.0");
     lines.append("Content-Type: text/plain;");
     lines.append("\tcharset=\"" + charset.toLatin1() + '"');
-    appendHeaderField(lines, "Content-Transfer-Encoding", transferEncodingName(encoding_));
+    const TransferEncoding encoding = effectiveEncoding();
+    appendHeaderField(lines, "Content-Transfer-Encoding", transferEncodingName(encoding));
     if (priority_ != Priority::Normal)
         appendHeaderField(lines, "Importance", priority_ == Priority::Low ? "Low" : "High");
     appendHeaderField(lines, "X-Priority",
                       priority_ == Priority::Low ? "5" : priority_ == Priority::High ? "1" : "3");
     lines.append(QByteArray());
 
-    switch (encoding_) {
+    switch (encoding) {
         case TransferEncoding::None:
         case TransferEncoding::EightBit:
             for (const QString& line : body_) lines.append(bodyBytes(line, charset));
@@ -168,7 +176,7 @@ QByteArray formatMailDate(const QDateTime& when) {
     const int offset = when.isValid() ? when.offsetFromUtc() : 0;
     const int absolute = offset < 0 ? -offset : offset;
     return QByteArray(days[d.dayOfWeek() - 1]) + ", " + QByteArray::number(d.day()) + ' ' + months[d.month() - 1] +
-           ' ' + QByteArray::number(d.year()) + ' ' + QByteArray::number(t.hour()) + ':' +
+           ' ' + QByteArray::number(d.year()) + ' ' + QByteArray::number(t.hour()).rightJustified(2, '0') + ':' +
            QByteArray::number(t.minute()).rightJustified(2, '0') + ':' +
            QByteArray::number(t.second()).rightJustified(2, '0') + ' ' + (offset < 0 ? '-' : '+') +
            QByteArray::number(absolute / 3600).rightJustified(2, '0') +

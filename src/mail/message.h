@@ -34,6 +34,9 @@ public:
 
     void setEncoding(TransferEncoding e) { encoding_ = e; }
     TransferEncoding encoding() const { return encoding_; }
+    // The encoding the source is written in: encoding(), or quoted-printable
+    // when a 7bit or 8bit body would carry a NUL, which RFC 2045 forbids.
+    TransferEncoding effectiveEncoding() const;
     void setHeaderEncoding(TransferEncoding e) { headerEncoding_ = e; }
 
     void setPriority(Priority p) { priority_ = p; }
@@ -85,8 +88,9 @@ private:
     bool hasBody_ = false;
 };
 
-// "Sun, 6 Dec 2026 9:05:07 +0300": English names, no leading zero on the
-// day and the hour, the zone as the offset from UTC of that moment.
+// "Sun, 6 Dec 2026 09:05:07 +0300": English names, no leading zero on the
+// day, two digits for the hour (RFC 5322 asks them), the zone as the offset
+// from UTC of that moment.
 QByteArray formatMailDate(const QDateTime& local);
 
 // RFC 5322: a header line holds at most 998 bytes before its CR LF.

@@ -10,12 +10,6 @@ bool isControl(QChar c) {
     return k == QChar::Other_Control || k == QChar::Separator_Line || k == QChar::Separator_Paragraph;
 }
 
-bool hasControl(const QString& s) {
-    for (QChar c : s)
-        if (isControl(c)) return true;
-    return false;
-}
-
 bool hasBlank(const QString& s) {
     for (QChar c : s)
         if (c.isSpace()) return true;
@@ -23,6 +17,12 @@ bool hasBlank(const QString& s) {
 }
 
 }  // namespace
+
+bool containsControl(const QString& s) {
+    for (QChar c : s)
+        if (isControl(c)) return true;
+    return false;
+}
 
 QString visibleText(const QString& text) {
     constexpr qsizetype kShown = 60;
@@ -41,23 +41,26 @@ QString visibleText(const QString& text) {
 
 std::optional<MailError> checkAddress(const QString& address, AddressRole role, const QString& shown) {
     QString reason;
-    if (hasControl(address)) reason = QStringLiteral("в адресе управляющий символ");
+    if (containsControl(address)) reason = QStringLiteral("в адресе управляющий символ");
     else if (hasBlank(address)) reason = QStringLiteral("в адресе пробел");
     else if (address.contains(u'<') || address.contains(u'>')) reason = QStringLiteral("в адресе знак \"<\" или \">\"");
     else if (!address.contains(u'@')) reason = QStringLiteral("в адресе нет знака \"@\"");
     else if (address.toUtf8().size() > kMaxAddressBytes)
         reason = QStringLiteral("адрес длиннее %1 байт").arg(kMaxAddressBytes);
     if (reason.isEmpty()) return std::nullopt;
+    return invalidAddressError(role, shown.isEmpty() ? address : shown, reason);
+}
+
+MailError invalidAddressError(AddressRole role, const QString& shown, const QString& reason) {
     const QString whose = role == AddressRole::Sender ? QStringLiteral("Недопустимый адрес отправителя")
                                                       : QStringLiteral("Недопустимый адрес получателя");
-    return MailError(MailError::Kind::Client,
-                     QStringLiteral("%1 \"%2\": %3.").arg(whose, visibleText(shown.isEmpty() ? address : shown), reason),
+    return MailError(MailError::Kind::Client, QStringLiteral("%1 \"%2\": %3.").arg(whose, visibleText(shown), reason),
                      errc::kInvalidAddress);
 }
 
 std::optional<MailError> checkName(const QString& name, NameRole role) {
     QString reason;
-    if (hasControl(name)) reason = QStringLiteral("управляющий символ");
+    if (containsControl(name)) reason = QStringLiteral("управляющий символ");
     else if (role != NameRole::Login && hasBlank(name)) reason = QStringLiteral("пробел");
     if (reason.isEmpty()) return std::nullopt;
     const QString what = role == NameRole::Host       ? QStringLiteral("Недопустимое имя сервера")

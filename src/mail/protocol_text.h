@@ -26,6 +26,12 @@ constexpr qsizetype kMaxAddressBytes = 254;
 // quotes `shown`, or the address when `shown` is empty.
 std::optional<MailError> checkAddress(const QString& address, AddressRole role, const QString& shown = {});
 
+// The error of checkAddress, for a fault found in the text around the address.
+MailError invalidAddressError(AddressRole role, const QString& shown, const QString& reason);
+
+// C0 and C1 controls, DEL, and the Unicode line and paragraph separators.
+bool containsControl(const QString& text);
+
 // A name without control characters; host and greeting names hold no blank
 // either. Error: Client, errc::kInvalidName.
 std::optional<MailError> checkName(const QString& name, NameRole role);

@@ -48,18 +48,24 @@ std::optional<MailError> checkBeforeConnecting(const MailSettings& m, const QStr
     if (auto e = checkName(m.host.trimmed(), NameRole::Host)) return e;
     if (auto e = checkName(m.login, NameRole::Login)) return e;
     if (auto e = checkAddress(m.email.trimmed(), AddressRole::Sender)) return e;
+    // A line break would separate addresses ("a@x\r\nBcc: b@y" reaching
+    // b@y), so the whole list is refused, not split.
+    if (containsControl(to))
+        return invalidAddressError(AddressRole::Recipient, to, QStringLiteral("в адресе управляющий символ"));
     for (const QString& piece : splitAddressList(to)) {
+        // "<b@x NOTIFY=NEVER ORCPT=rfc822;c@d>" split at ";" would send to
+        // b@x and c@d, neither of which the user typed as an address.
+        if (!anglesPaired(piece))
+            return invalidAddressError(AddressRole::Recipient, piece,
+                                       QStringLiteral("в адресе знаки \"<\" и \">\" не образуют одну пару"));
         const MailAddress a = parseAddress(piece);
         if (auto e = checkAddress(a.address, AddressRole::Recipient, a.address.isEmpty() ? a.name : a.address))
             return e;
         // "a@x b@y" reads as the address a@x named "b@y": b@y would silently
         // get nothing. A name is only taken beside an address in "<...>".
         if (!piece.contains(u'<') && !parseAddress(a.name).address.isEmpty())
-            return MailError(MailError::Kind::Client,
-                             QStringLiteral("Недопустимый адрес получателя \"%1\": несколько адресов без \",\" или "
-                                            "\";\" между ними.")
-                                 .arg(visibleText(piece)),
-                             errc::kInvalidAddress);
+            return invalidAddressError(AddressRole::Recipient, piece,
+                                       QStringLiteral("несколько адресов без \",\" или \";\" между ними"));
     }
     return std::nullopt;
 }

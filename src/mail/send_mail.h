@@ -44,14 +44,17 @@ void configureClient(SmtpClient& client, const MailSettings& settings,
 // The message for these body lines (each followed by CR LF), from the
 // sender of `settings` to the address list `to`, subject "From " + name.
 // The body is 7bit when it is plain ASCII, 8bit when the server takes
-// 8BITMIME, quoted-printable otherwise (and for lines over 998 bytes).
+// 8BITMIME, quoted-printable otherwise (and for lines over 998 bytes, and
+// for a NUL, see MailMessage::effectiveEncoding).
 void composeMessage(MailMessage& message, const MailSettings& settings, const QString& to,
                     const QStringList& bodyLines, bool server8BitMime);
 
 // What would make the send unsafe, found before anything is looked up or
 // connected: a host, login or sender address with a control character, a
 // host or address with a blank, an address without "@", a recipient that
-// checkAddress refuses. The login is checked even with log-in off.
+// checkAddress refuses, a control character anywhere in the recipient list,
+// "<" and ">" that do not pair up in one of its addresses. The login is
+// checked even with log-in off.
 std::optional<MailError> checkBeforeConnecting(const MailSettings& settings, const QString& to);
 
 // Connects, composes, sends and closes. Throws the MailError of the first

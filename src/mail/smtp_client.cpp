@@ -99,7 +99,7 @@ void SmtpClient::send(const MailMessage& message) {
         for (const auto* list : {&message.toList(), &message.ccList(), &message.bccList()})
             for (const MailAddress& a : *list) envelope.recipients.append(a.address);
     }
-    envelope.body8BitMime = message.encoding() == TransferEncoding::EightBit;
+    envelope.body8BitMime = message.effectiveEncoding() == TransferEncoding::EightBit;
 
     transport_.setTimeout(effectiveTimeout());
     transport_.setReplyTimeLimit(effectiveReplyTimeLimit());

@@ -5,7 +5,11 @@
 // typed wrong fails here.
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QTextFrame>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -13,6 +17,9 @@
 #include <vector>
 
 #include "app/command_table.h"
+#include "app/help/help_window.h"
+#include "app/main_window.h"
+#include "app/tray/info_commands.h"
 #include "app/u16_text.h"
 #include "tables/user_table.h"
 #include "tables/user_table_converter.h"
@@ -167,6 +174,30 @@ private slots:
             QVERIFY2(html_.contains(QStringLiteral("href=\"#%1\"").arg(id)), qPrintable(id));
         }
         QVERIFY(sections >= 15);
+    }
+
+    // F1 shows this manual formatted in the program's own window: its title,
+    // headings and tables, no markup as text; its links lead within it; Esc
+    // closes it and only it.
+    void f1ShowsTheManualFormatted() {
+        qputenv("LETTRICA_HOME", QByteArray("/dev/null/no-settings"));
+        app::MainWindow window;
+        auto* info = window.findChild<app::InfoCommands*>("InfoCommands");
+        info->setExecutableDir(QFileInfo(QStringLiteral(LETTRICA_HELP_HTML)).path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.sourcePane(), Qt::Key_F1);
+        QTextBrowser* browser = info->helpWindow()->browser();
+        QCOMPARE(browser->window()->windowTitle(), QStringLiteral("Lettrica — справка"));
+        QCOMPARE(browser->document()->begin().blockFormat().headingLevel(), 1);
+        QVERIFY(!browser->toPlainText().contains(QStringLiteral("</")));
+        QVERIFY(browser->document()->rootFrame()->childFrames().size() >= 5);  // its tables
+        QTest::keyClick(browser, Qt::Key_Tab);  // to the first link of the contents, and along it
+        QTest::keyClick(browser, Qt::Key_Return);
+        QCOMPARE(browser->source().fileName() + '#' + browser->source().fragment(), QStringLiteral("help.html#window"));
+        QApplication::setActiveWindow(browser->window());  // offscreen, a shown window is not always active
+        QTest::keyClick(browser, Qt::Key_Escape);
+        QVERIFY(window.isVisible() && !browser->window()->isVisible());
     }
 
 private:

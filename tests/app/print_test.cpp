@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,6 +23,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <functional>
 
 #include "app/main_window.h"
 #include "app/print/print_choice_dialog.h"
@@ -57,7 +59,7 @@ struct PrintDialogSpy : QObject {
 
 // Answers TForm4 with the two boxes, then, when a box is ticked, the print
 // dialog with OK or Cancel.
-void answerPrint(bool source, bool result, bool print) {
+void answerPrint(bool source, bool result, bool print, std::function<void(QPrintDialog*)> look = {}) {
     onNextModal([=](QWidget* w) {
         QCOMPARE(w->objectName(), QStringLiteral("TForm4"));
         w->findChild<QCheckBox*>("CheckBox1")->setChecked(source);
@@ -66,12 +68,32 @@ void answerPrint(bool source, bool result, bool print) {
             onNextModal(
                 [=](QWidget* dialog) {
                     QVERIFY2(qobject_cast<QPrintDialog*>(dialog), dialog->metaObject()->className());
+                    if (look) look(static_cast<QPrintDialog*>(dialog));
                     if (print) static_cast<QDialog*>(dialog)->accept();
                     else static_cast<QDialog*>(dialog)->reject();
                 },
                 w);
         w->findChild<QPushButton*>("BitBtn1")->click();
     });
+}
+
+// Whether `pdf` has words and pdftotext finds every one inside page setup's
+// 25 mm margins (with a point's room for the fonts' ascents).
+bool insideTheMargins(const QString& pdf) {
+    static const QRegularExpression number(" (width|height|xMin|yMin|xMax|yMax)=\"([0-9.]+)\"");
+    const double m = 25 / 25.4 * 72 - 1;
+    double width = 0, height = 0;
+    int words = 0;
+    for (auto it = number.globalMatch(run("pdftotext", {"-bbox", pdf, "-"})); it.hasNext();) {
+        const QRegularExpressionMatch n = it.next();
+        const QString key = n.captured(1);
+        const double at = n.captured(2).toDouble();
+        if (key == "width") width = at;
+        else if (key == "height") height = at;
+        else if (key.endsWith("Min") ? at < m : at > (key == "xMax" ? width : height) - m) return false;
+        words += key == "xMin";
+    }
+    return words > 0;
 }
 
 void fillPanes(MainWindow& w) {
@@ -144,7 +166,7 @@ private slots:
     }
 
     // To a file: the source pane in the file named, the result pane beside it
-    // with "-2"; the whole printable area; an empty pane is one empty page.
+    // with "-2"; an empty pane is one empty page.
     void bothPanesToAFile() {
         QTemporaryDir dir;
         fillPanes(*window_);
@@ -154,11 +176,6 @@ private slots:
         QCOMPARE(pdfText(dir.filePath("panes.pdf")), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(dir.filePath("panes-2.pdf")), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {dir.filePath("panes.pdf")}).contains("Bold"));
-        // No margin of its own: the text starts at the edge of the printable area.
-        const QString box = run("pdftotext", {"-bbox", dir.filePath("panes.pdf"), "-"});
-        const QRegularExpressionMatch first = QRegularExpression("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"").match(box);
-        QVERIFY2(first.hasMatch() && first.captured(1).toDouble() < 5 && first.captured(2).toDouble() < 5,
-                 qPrintable(box.left(400)));
         QCOMPARE(commands_->printer().outputFileName(), dir.filePath("panes.pdf"));
 
         // An empty pane is one page; a file gets the copies asked for.
@@ -171,6 +188,71 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("empty-2.pdf")));
     }
 
+    // Word wrap off in the panes: on paper the lines still wrap, every word
+    // printed, all inside page setup's 25 mm margins, though a PDF file
+    // calls the whole sheet printable.
+    void printedWrappedInsideTheMargins() {
+        QTemporaryDir dir;
+        window_->action("N17")->trigger();
+        QVERIFY(!window_->action("N17")->isChecked());
+        QStringList words;
+        for (int i = 0; i < 120; ++i) words << QStringLiteral("слово%1").arg(i);
+        const QString line = words.join(' ');
+        window_->sourcePane()->setPlainText(line + "\n" + line);
+        commands_->printer().setOutputFileName(dir.filePath("wrapped.pdf"));
+        answerPrint(true, false, true);
+        window_->action("Print")->trigger();
+        QCOMPARE(pdfText(dir.filePath("wrapped.pdf")), line + ' ' + line);
+        QVERIFY(insideTheMargins(dir.filePath("wrapped.pdf")));
+        QCOMPARE(commands_->margins(), QMarginsF(25, 25, 25, 25));
+    }
+
+    // Both panes to a file whose "-2" neighbour exists: that one is asked
+    // about too, and "&No" prints nothing; one that cannot be written is
+    // reported, and the other pane still printed.
+    void filesAreNotReplacedUnaskedNorLostSilently() {
+        QTemporaryDir dir;
+        fillPanes(*window_);
+        QVERIFY(QDir(dir.path()).mkdir("panes-2.pdf"));
+        commands_->printer().setOutputFileName(dir.filePath("panes.pdf"));
+        auto printBoth = [this](const QString& answer) {
+            MessageCatcher catcher(answer);
+            answerPrint(true, true, true);
+            window_->action("Print")->trigger();
+            return catcher.texts;
+        };
+        const QString asked = "Файл \"panes-2.pdf\" уже существует.\nЗаменить его?";
+        QCOMPARE(printBoth("&No"), QStringList{asked});
+        QVERIFY(!QFile::exists(dir.filePath("panes.pdf")));
+        QCOMPARE(printBoth("&Yes"), (QStringList{asked, "Не удалось записать файл \"panes-2.pdf\"."}));
+        QCOMPARE(pdfText(dir.filePath("panes.pdf")), QStringLiteral("Исходный Полужирный"));
+    }
+
+    // The file offered is named after the job at the time of asking, each
+    // time (X11's dialog offers the document's name); a name of the user's
+    // own stays.
+    void offeredFileNameIsFresh() {
+        QTemporaryDir dir;
+        MessageCatcher told;
+        QStringList offered;
+        for (int round = 0; round < 3; ++round) {
+            answerPrint(false, true, true, [&](QPrintDialog* d) {
+                auto* name = d->findChild<QLineEdit*>("filename");
+                if (round == 0) name->setText(dir.filePath(d->printer()->docName()));
+                offered << QFileInfo(name->text()).fileName();
+                if (round == 1) name->setText(dir.filePath("mine.pdf"));
+            });
+            window_->action("Print")->trigger();
+            QTest::qWait(round == 0 ? 1100 : 0);
+        }
+        const QDateTime now = QDateTime::currentDateTime();
+        auto offer = [](const QDateTime& at) { return app::jobFileStem(app::printJobName(at)) + ".pdf"; };
+        QVERIFY2(offered[0] != offered[1] && (offered[1] == offer(now) || offered[1] == offer(now.addSecs(-1))),
+                 qPrintable(offered.join(" | ")));
+        QCOMPARE(offered[2], QStringLiteral("mine.pdf"));
+        QCOMPARE(told.texts, QStringList());
+    }
+
     void jobNames() {
         const QLocale ru(QLocale::Russian, QLocale::Russia);
         QCOMPARE(app::printJobName(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)), ru),
@@ -180,6 +262,7 @@ private slots:
                  QStringLiteral("Lettrica - 07.03.2026 00:00:01"));
         QCOMPARE(app::jobOutputFile("/a.b/out", 2), QStringLiteral("/a.b/out-2"));
         QCOMPARE(app::jobOutputFile("/tmp/out.pdf", 1), QStringLiteral("/tmp/out.pdf"));
+        QCOMPARE(app::jobFileStem("Lettrica - 3/7/26 9:05:03 AM"), QStringLiteral("Lettrica - 3-7-26 9-05-03 AM"));
     }
 
     // Without a printer there is no page to set up, and the user is told.
@@ -222,6 +305,8 @@ private slots:
         QCOMPARE(pdfText(out + "/" + pdfs[0]), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(out + "/" + pdfs[1]), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {out + "/" + pdfs[0]}).contains("Bold"));
+        // cups-pdf calls the whole sheet printable: the text keeps page setup's margins.
+        QVERIFY(insideTheMargins(out + "/" + pdfs[0]));
 
         // With a printer, page setup shows its dialog, and what it sets reaches Print.
         onNextModal([](QWidget* w) {
@@ -236,6 +321,26 @@ private slots:
         window_->action("FilePageSetup1")->trigger();
         QVERIFY2(commands_->printer().pageLayout().pageSize().name().contains("Letter"),
                  qPrintable(commands_->printer().pageLayout().pageSize().name()));
+    }
+
+    // A queue that refuses jobs (cupsreject): one message tells of both
+    // panes, each with the print system's words, and nothing is printed.
+    void refusingQueue() {
+        const QString out = qEnvironmentVariable("LETTRICA_CUPS_OUT");
+        if (out.isEmpty()) QSKIP("no private CUPS queue: run tests/print/cups_queue.sh");
+        const QStringList before = QDir(out).entryList({"*.pdf"}, QDir::Files);
+        QCOMPARE(QProcess::execute("cupsreject", {"lettrica-pdf"}), 0);
+        fillPanes(*window_);
+        MessageCatcher told;
+        answerPrint(true, true, true);
+        window_->action("Print")->trigger();
+        QCOMPARE(QProcess::execute("cupsaccept", {"lettrica-pdf"}), 0);
+        QCOMPARE(told.captions, QStringList{"Ошибка"});
+        const QStringList lines = told.texts.value(0).split('\n');
+        QCOMPARE(lines.size(), 4);  // per job: the refusal, and the queue's words
+        for (int i : {0, 2}) QVERIFY(lines[i].startsWith("Принтер \"lettrica-pdf\" не принял задание \"Lettrica - "));
+        QTest::qWait(1000);
+        QCOMPARE(QDir(out).entryList({"*.pdf"}, QDir::Files), before);
     }
 
 private:

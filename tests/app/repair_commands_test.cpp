@@ -128,6 +128,25 @@ private slots:
                  QStringLiteral("Текст в неверной раскладке не найден: ничего не изменено"));
     }
 
+    // The report stands until the next command, which takes the status bar
+    // back: empty, or the volume line when that is on.
+    void reportGivesWayToTheNextCommand() {
+        auto key = [this](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QApplication::setActiveWindow(window_);  // offscreen, none is once the progress window went
+            QTest::keyClick(window_, k, m);
+            QTest::qWait(0);
+            return window_->statusBar()->currentMessage();
+        };
+        window_->sourcePane()->setPlainText(QStringLiteral("ghbdtn? rfr ltkf"));
+        const QString report = key(Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(report.startsWith(QStringLiteral("Русский текст")));
+        QCOMPARE(key(Qt::Key_F3), QString());
+        const QString volume = key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!volume.isEmpty());
+        QCOMPARE(key(Qt::Key_F6, Qt::ShiftModifier), report);
+        QCOMPARE(key(Qt::Key_B, Qt::AltModifier), volume);
+    }
+
     // "Отмена" after the first slice: the repaired beginning, the rest as it was.
     void cancelKeepsTheRepairedBeginning() {
         const QString garbled = QStringLiteral("РЎСЉРµС€СЊ Р¶Рµ РµС‰С‘ СЌС‚РёС… РјСЏРіРєРёС… Р±СѓР»РѕРє.");

@@ -109,8 +109,13 @@ private slots:
         QCOMPARE(value("Email", "mPassword"), QByteArray("\xEF\xE0\xF0\xEE\xEB\xFC 1"));  // plain Windows-1251
         w.reset();
 
+        // Left readable to all by another hand: private again at start,
+        // whether or not the run writes anything.
+        QCOMPARE(::chmod(iniPath().toLocal8Bit().constData(), 0644), 0);
         auto again = start();
         QVERIFY(again);
+        QCOMPARE(::stat(iniPath().toLocal8Bit().constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
         QCOMPARE(again->size(), QSize(700, 520));
         QCOMPARE(again->pos(), QPoint(31, 42));
         QCOMPARE(again->upperPanel()->height(), panel);

@@ -1,8 +1,8 @@
 // The tray icon and the information commands offscreen, where no
 // notification area exists: the commands and menus, the start-up switch,
-// the fallback that keeps a window reachable, the about box, and what help,
-// site and letter hand to the desktop (caught by Qt's URL handlers, the
-// same route QDesktopServices takes to xdg-open).
+// the fallback that keeps a window reachable, the about box, the help window,
+// and what site and letter hand to the desktop (caught by Qt's URL handlers,
+// the same route QDesktopServices takes to xdg-open).
 
 #include <QAction>
 #include <QDesktopServices>
@@ -13,14 +13,17 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 
+#include "app/help/help_window.h"
 #include "app/main_window.h"
 #include "app/tray/info_commands.h"
 #include "app/tray/tray_dock.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"
 
+using lettrica::app::HelpWindow;
 using lettrica::app::InfoCommands;
 using lettrica::app::MainWindow;
 using lettrica::app::TrayDock;
@@ -195,18 +198,24 @@ private slots:
         auto* info = w.findChild<InfoCommands*>("InfoCommands");
         UrlRecorder recorder;
         info->setExecutableDir(bin);
-        w.action("N12")->trigger();
-        w.action("HelpButton")->trigger();
-        w.trayDock()->menu()->findChild<QAction*>("N38")->trigger();
-        const QUrl help = QUrl::fromLocalFile(dir.filePath("bin/help.html"));
-        QCOMPARE(recorder.urls, QList<QUrl>({help, help, help}));
+        // Each of the three shows the manual in the program's own window,
+        // one window however often asked; never through the desktop's opener.
+        for (QAction* help : {w.action("N12"), w.action("HelpButton"), w.trayDock()->menu()->findChild<QAction*>("N38")}) {
+            help->trigger();
+            QVERIFY(info->helpWindow() && info->helpWindow()->isVisible());
+            QCOMPARE(info->helpWindow()->browser()->source(), QUrl::fromLocalFile(dir.filePath("bin/help.html")));
+            info->helpWindow()->close();
+        }
+        QCOMPARE(w.findChildren<HelpWindow*>().size(), 1);
+        QVERIFY(recorder.urls.isEmpty());
 
         // A missing manual: nothing is opened and nothing is shown.
         MessageCatcher catcher;
         info->setExecutableDir(dir.filePath("x/portable"));
         w.action("N12")->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(recorder.urls.size(), 3);
+        QVERIFY(recorder.urls.isEmpty());
+        QVERIFY(!info->helpWindow()->isVisible());
         QVERIFY(catcher.captions.isEmpty());
     }
 

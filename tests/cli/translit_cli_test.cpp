@@ -234,8 +234,10 @@ TEST_F(TranslitCli, UsageErrorsNameTheArgumentAndShowTheUsage) {
         const char* usage;
     };
     const Case cases[] = {
-        {"to-latin --table iso in.txt", "iso", "Usage: lettrica-cli to-latin [--table gost|anglo"},
-        {"to-cyrillic --encoding koi8 in.txt", "koi8", "Usage: lettrica-cli to-cyrillic [--table gost|anglo"},
+        {"to-latin --table iso in.txt", "iso", "Usage: lettrica-cli to-latin [--table SYSTEM"},
+        {"to-cyrillic --encoding koi8 in.txt", "koi8", "Usage: lettrica-cli to-cyrillic [--table SYSTEM"},
+        {"to-latin --table wikipedia --tables . in.txt", "--tables", "Usage: lettrica-cli to-latin"},
+        {"systems extra", "systems", "Usage: lettrica-cli systems"},
         {"to-latin --bogus in.txt", "--bogus", "Usage: lettrica-cli to-latin"},
         {"to-latin in.txt -o", "-o", "Usage: lettrica-cli to-latin"},
         {"to-latin --table", "--table", "Usage: lettrica-cli to-latin"},
@@ -280,7 +282,7 @@ TEST_F(TranslitCli, HelpAndVersion) {
     Result r = run("--help");
     EXPECT_EQ(r.code, 0);
     for (const char* command : {"to-latin", "to-cyrillic"}) {
-        const std::size_t at = r.out.find(std::string("lettrica-cli ") + command + " [--table gost|anglo");
+        const std::size_t at = r.out.find(std::string("lettrica-cli ") + command + " [--table SYSTEM");
         ASSERT_NE(at, std::string::npos) << r.out;
         const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
         EXPECT_NE(line.find("[--encoding auto|cp1251|utf-8] [-o OUT] [FILE...]"), std::string::npos) << line;
@@ -403,4 +405,48 @@ TEST_F(TranslitCli, LongInputThatIsNotUtf8UnderForcedUtf8) {
     Result r = run("to-latin --encoding utf-8 in.txt");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.out == repeat("zhuk ", kBig / 4)) << r.out.size();
+}
+
+TEST_F(TranslitCli, EverySystemByNameAndTheListOfThem) {
+    Result list = run("systems");
+    EXPECT_EQ(list.code, 0) << list.err;
+    for (const char* name : {"gost ", "gost-16876-alt ", "anglo ", "user ", "ala-lc ", "ala-lc-alt ", "bgn-pcgn ",
+                             "bgn-pcgn-alt ", "bs-2979 ", "bs-2979-alt ", "gost-16876 ", "gost-52290 ", "gost-52535 ",
+                             "gost-7034 ", "gost-779 ", "gost-779-alt ", "icao-doc-9303 ", "iso-9-1954 ", "iso-9-1968 ",
+                             "iso-9-1968-alt ", "mosmetro ", "mvd-310 ", "mvd-310-fr ", "mvd-782 ", "scientific ",
+                             "telegram ", "ungegn-1987 ", "wikipedia ", "yandex-maps ", "yandex-money "})
+        EXPECT_NE(list.out.find(std::string("\n") + name), std::string::npos) << name;
+    EXPECT_NE(list.out.find("gost-779         exact"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("wikipedia        by words"), std::string::npos) << list.out;
+
+    write("in.txt", "Щукин ЩУКИН Подъезд Юлия\n");
+    EXPECT_EQ(run("to-latin --table gost-16876-alt in.txt").out, run("to-latin --table gost in.txt").out);
+    EXPECT_EQ(run("to-latin --table icao-doc-9303 in.txt").out, "Shchukin SHCHUKIN Podieezd Iuliia\n");
+    write("back.txt", "Shchukin SHCHUKIN Podieezd Iuliia\n");
+    EXPECT_EQ(run("to-cyrillic --table icao-doc-9303 back.txt").out, "Щукин ЩУКИН Подъезд Юлия\n");
+}
+
+TEST_F(TranslitCli, LettersWindows1251LacksAreRefusedNotReplaced) {
+    // The fault this guards against: "š" written as "?" or dropped.
+    write("in.txt", cp1251("Шаг\r\n"));
+    Result r = run("to-latin --table gost-779 in.txt -o out.txt");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("in.txt"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\"\xC5\xA0\""), std::string::npos) << r.err;  // the Š it could not write
+    EXPECT_FALSE(fs::exists(path("out.txt")));
+    // A system in plain letters writes Windows-1251 as before.
+    EXPECT_EQ(run("to-latin --table icao-doc-9303 in.txt").out, "Shag\r\n");
+}
+
+TEST_F(TranslitCli, DecomposedLettersAcrossReadsComposeInEveryTable) {
+    // Е + U+0308 and и + U+0306 as macOS writes them, the mark the first
+    // byte of a read now and then.
+    std::string text, want;
+    while (text.size() < kBig) {
+        text += "Е\u0308лка и\u0306од ";
+        want += "Jolka jjod ";
+    }
+    write("in.txt", text);
+    EXPECT_EQ(run("to-latin --table gost in.txt").out, want);
+    EXPECT_EQ(run("to-latin --table wikipedia in.txt").out.substr(0, 16), "Yolka yod Yolka ");
 }

@@ -147,14 +147,25 @@ TEST(IniFile, ValuesComeBackAsWritten) {
     EXPECT_EQ(hand.readBytes("S", "blank", "-"), "");
 }
 
+// Never a silent "?": the whole file goes UTF-8 while a value needs it.
+TEST(IniFile, UsesUtf8OnlyWhileAValueNeedsIt) {
+    TempDir dir;
+    const std::string before = "; \xCF\xF0\xE8\xE2\xE5\xF2\n[Email]\nmUserName=Jose\n";  // ; Привет
+    writeBytes(dir / "u.ini", before);
+    IniFile ini(dir / "u.ini");
+    EXPECT_TRUE(ini.write("Email", "mUserName", u"José 王") && ini.save().empty());
+    EXPECT_EQ(readBytes(dir / "u.ini"), "\xEF\xBB\xBF; Привет\n[Email]\nmUserName=José 王\n");
+    IniFile back(dir / "u.ini");
+    EXPECT_EQ(back.read("email", "MUSERNAME", u""), u"José 王");
+    EXPECT_TRUE(back.write("Email", "mUserName", u"Jose") && back.save().empty());
+    EXPECT_EQ(readBytes(dir / "u.ini"), before);
+}
+
 TEST(IniFile, RefusesWhatWouldCorruptTheFile) {
     IniFile ini = IniFile::fromContent("r.ini", "[Email]\r\nmPassword=old\r\n");
     // A line break would smuggle in lines of its own.
     EXPECT_FALSE(ini.write("Email", "mPassword", u"x\r\n[Main]\r\nWidth=1"));
     EXPECT_FALSE(ini.writeBytes("Email", "mPassword", std::string("a\0b", 3)));
-    // No Windows-1251 byte: never a silent "?".
-    EXPECT_FALSE(ini.write("Email", "mUserName", u"José"));
-    EXPECT_FALSE(ini.write("Email", "mUserName", u"王"));
     // Names that could not be read back as the same name.
     EXPECT_FALSE(ini.writeBytes("Ma]in", "Width", "1"));
     EXPECT_FALSE(ini.writeBytes("Main", "Wid=th", "1"));

@@ -18,7 +18,11 @@ namespace {
 std::string randomInput(std::mt19937& rng, std::size_t size, bool validUtf8) {
     static const std::string valid[] = {"S", "s", "h", "H", "c", "C", "z", "j", "J", "e", "E", "k", "y", "Y", "a",
                                         "u", "o", "q", "x", "`", "'", "\"", " ", "\r\n", "ж", "Щ", "ё", "№", "—",
-                                        "中", "😀", "é", "\xD2\x90"};
+                                        "中", "😀", "é", "\xD2\x90",
+                                        // decomposed letters, context and capitals of the systems
+                                        "е\u0308", "Е\u0308", "и\u0306", "И\u0306", "\u0308", "е", "и", "й", "ы",
+                                        "ь", "ъ", "Ц", "ц", "т", "с", "ЩУ", "Я", "ий ", "ʺ", "ž", "z\u030C", "Shch",
+                                        "\u0301", "Podieezd ", "ґ"};
     static const std::string invalid[] = {"\xE6", "\xD9", "\xB9", "\x98", "\x80", "\xC3", "\xE2\x82", "\xF0\x9F\x98",
                                           "\xED\xA0\x80", "\xC0\xAF", "\xFF"};
     std::string s;
@@ -42,6 +46,7 @@ TEST(StreamConversion, AnyPiecesGiveTheWholeTextConversion) {
         const std::size_t chunk = chunks[round % std::size(chunks)];
         for (const oracle::Named& c : oracle::converters()) {
             for (oracle::Encoding e : oracle::kEncodings) {
+                if (c.utf8Only && oracle::resolve(e, input).encoding == translit::StreamEncoding::Cp1251) continue;
                 const std::string want = oracle::convertWhole(*c.converter, e, input);
                 const std::string got = oracle::convertStreamed(*c.converter, e, input, pieces, chunk);
                 ASSERT_EQ(oracle::difference(got, want), "")

@@ -3,6 +3,9 @@
 #include "text/cp1251.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
+#include "translit/registry.h"
+#include "translit/words_to_cyrillic.h"
+#include "tables/user_table_converter.h"
 #include "test_util.h"
 
 using namespace lettrica;
@@ -151,4 +154,65 @@ TEST(Converters, ByteFormAgreesWithTextForm) {
         c->convertBytes(all, true, bytes);
         EXPECT_EQ(text::decodeCp1251(bytes), convertAll(*c, text));
     }
+}
+
+namespace {
+std::string system(std::string_view name, std::string_view s) {
+    return toLatin(*toLatinConverter(*findSystem(name)), s);
+}
+std::string back(std::string_view name, std::string_view s) {
+    return S(convertAll(*toCyrillicConverter(*findSystem(name), ""), U(s)));
+}
+}  // namespace
+
+TEST(Systems, CapitalsOfAWordAndContextRules) {
+    // Capitals: whole output between capitals, else its first character.
+    EXPECT_EQ(system("wikipedia", "ЩУКА Щука ЮЛИЯ Я ЩУка"), "SHCHUKA Shchuka YULIYA Ya SHCHUka");
+    EXPECT_EQ(system("ala-lc", "ЦАРЬ Царь"), "T͡SARʹ T͡sarʹ");
+    // е at a word's start and after vowels, -ий, ъ and ь, ц before vowels.
+    EXPECT_EQ(system("wikipedia", "Ель поезд съезд Дмитрий новый Ильич"), "Yel poyezd syezd Dmitry novy Ilyich");
+    EXPECT_EQ(system("bgn-pcgn", "Ёлка объём Мэри отца"), "Yëlka ob”yëm M·eri ottsa");
+    EXPECT_EQ(system("gost-779-alt", "цирк царь Цюрих"), "cirk czar` Czyurix");
+    EXPECT_EQ(system("icao-doc-9303", "Подъезд"), "Podieezd");
+    // A combining stress mark belongs to its letter: е after it is not a word's start.
+    EXPECT_EQ(system("wikipedia", "мое\u0301"), "moye\u0301");
+    // Letters of other alphabets where the standard has them, else kept.
+    EXPECT_EQ(system("gost-779", "Ґанок Їжак Ўсё ђ"), "G̀anok Ïžak Ŭsë đ");
+    EXPECT_EQ(system("wikipedia", "Ґанок"), "Ґanok");
+}
+
+TEST(Systems, DecomposedLettersInEveryConverter) {
+    EXPECT_EQ(gost("Е\u0308лка и\u0306од"), "Jolka jjod");
+    EXPECT_EQ(anglo("Е\u0308лка"), "Elka");
+    EXPECT_EQ(system("bgn-pcgn", "Е\u0308лка"), "Yëlka");
+    const auto user = tables::makeUserTableConverter(tables::TableKind::Rt, tables::defaultTable(tables::TableKind::Rt));
+    EXPECT_EQ(toLatin(user, "и\u0306"), toLatin(user, "й"));
+    // A mark after any other letter stays.
+    EXPECT_EQ(gost("а\u0308"), "a\u0308");
+}
+
+TEST(Systems, Gost779ReadsBackExactly) {
+    // (A capital Ъ or Ь standing alone comes back small: its sign has no case.)
+    const std::string text = "Съешь же ещё этих мягких французских булок, да выпей чаю! ОБЪЁМ — ЪЕ, ЬЯ. Їжак ґанок";
+    for (const char* name : {"gost-779", "gost-779-alt"})
+        EXPECT_EQ(back(name, system(name, text)), text) << name;
+    // Diacritics written apart read as the letter.
+    EXPECT_EQ(back("gost-779", "s\u030Cuka Z\u030Cuk"), "шука Жук");
+}
+
+TEST(Systems, LossySystemsReadBackWordByWord) {
+    const auto forward = std::static_pointer_cast<const RulesToLatin>(toLatinConverter(*findSystem("icao-doc-9303")));
+    const auto list = std::make_shared<const WordList>(
+        text::encodeCp1251(u"все\t50\nвсё\t7\nест\t2\nесть\t90\nподъезд\nщукин\n").bytes);
+    const WordsToCyrillic words(forward, list);
+    EXPECT_EQ(S(convertAll(words, u"Shchukin PODIEEZD vse est, Xerox")), "Щукин ПОДЪЕЗД все есть, Xerox");
+    // Without a word list the pieces read as the file says.
+    const WordsToCyrillic none(forward, std::make_shared<const WordList>(std::string()));
+    EXPECT_EQ(S(convertAll(none, u"Iuliia")), "Юлия");
+    // A letter written by a rule with a condition reads as the letter that
+    // writes it without one: Wikipedia's y is й, not the ь of "ьи".
+    const WordsToCyrillic wiki(
+        std::static_pointer_cast<const RulesToLatin>(toLatinConverter(*findSystem("wikipedia"))),
+        std::make_shared<const WordList>(std::string()));
+    EXPECT_EQ(S(convertAll(wiki, u"Dmitriy")), "Дмитрий");
 }

@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::size_t> pieces(1 + in.choose(8));
     for (std::size_t& p : pieces) p = 1 + in.choose(48);
     const std::string_view text = in.rest();
+    if (c.utf8Only && oracle::resolve(encoding, text).encoding == lettrica::translit::StreamEncoding::Cp1251) return 0;
 
     const std::string got = oracle::convertStreamed(*c.converter, encoding, text, pieces, chunk);
     const std::string want = oracle::convertWhole(*c.converter, encoding, text);

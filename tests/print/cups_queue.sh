@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Printing through a real CUPS queue: starts a cupsd of its own (its own
 # configuration, spool, socket and port, never the system's) with a cups-pdf
-# printer writing into a temporary folder, then runs the print test's
-# cupsQueue case on the real window against it. Everything is removed on exit.
+# printer writing into a temporary folder, then runs the print test's queue
+# cases on the real window against it: both panes printed, and a queue that
+# refuses jobs (cupsreject). Everything is removed on exit.
 #
 # cups-pdf's backend must run as root and reads its settings only from
 # /etc/cups, so this runs as root (as CI does) and puts one settings file of a
@@ -12,7 +13,7 @@ set -euo pipefail
 print_test=$1
 skip() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "cups-pdf needs root"
-for tool in /usr/sbin/cupsd lpadmin /usr/lib/cups/backend/cups-pdf pdftotext pdffonts pdftocairo; do
+for tool in /usr/sbin/cupsd lpadmin cupsreject cupsaccept /usr/lib/cups/backend/cups-pdf pdftotext pdffonts pdftocairo; do
   command -v "$tool" >/dev/null || [ -x "$tool" ] || skip "$tool is missing (tools/deps.sh installs it)"
 done
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
@@ -100,7 +101,7 @@ lpadmin -h "$socket" -d lettrica-pdf
 lpadmin -h "$socket" -p lettrica-pdf -o pdftops-renderer-default=pdftocairo
 
 status=0
-CUPS_SERVER=$socket LETTRICA_CUPS_OUT=$work/out QT_QPA_PLATFORM=offscreen "$print_test" cupsQueue || status=$?
+CUPS_SERVER=$socket LETTRICA_CUPS_OUT=$work/out QT_QPA_PLATFORM=offscreen "$print_test" cupsQueue refusingQueue || status=$?
 if [ "$status" -ne 0 ]; then
   echo "--- cupsd error log"; tail -n 40 "$work/log/error_log" 2>/dev/null || true
   ls -la "$work/out"

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/compose.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
 #include "textops/case_conversion.h"
@@ -18,6 +19,8 @@
 #include "translit/converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
+#include "translit/registry.h"
+#include "translit/words_to_cyrillic.h"
 #include "translit/stream_conversion.h"
 
 namespace oracle {
@@ -81,7 +84,8 @@ inline std::u16string decodeLenient(std::string_view bytes) {
 
 inline std::string convertWhole(const translit::Converter& c, Encoding e, std::string_view input) {
     const bool utf8 = resolve(e, input).encoding == translit::StreamEncoding::Utf8;
-    const std::u16string text = utf8 ? decodeLenient(input) : text::decodeCp1251(input);
+    std::u16string text = utf8 ? decodeLenient(input) : text::decodeCp1251(input);
+    text::composeCyrillic(text);
     std::u16string converted;
     c.translit::Converter::convertText(text, true, converted);
     return utf8 ? text::encodeUtf8(converted) : text::encodeCp1251(converted).bytes;
@@ -115,6 +119,7 @@ inline std::string difference(std::string_view got, std::string_view want) {
 struct Named {
     const char* name;
     const translit::Converter* converter;
+    bool utf8Only = false;  // writes letters Windows-1251 lacks
 };
 
 // Every converter the program streams or runs over documents: both systems
@@ -164,6 +169,31 @@ inline const std::vector<Named>& converters() {
         v.push_back({"anglo to Cyrillic, AVX2 loop", &angloAvx2});
         v.push_back({"gost to Cyrillic, AVX-512 loop", &gostAvx512});
         v.push_back({"anglo to Cyrillic, AVX-512 loop", &angloAvx512});
+        // The systems of rules: context, capitals, combining marks, signs
+        // outside Windows-1251; both readings back.
+        using translit::findSystem;
+        static const std::shared_ptr<const translit::Converter> systems[] = {
+            translit::toLatinConverter(*findSystem("wikipedia")),
+            translit::toLatinConverter(*findSystem("bgn-pcgn")),
+            translit::toLatinConverter(*findSystem("mvd-310-fr")),
+            translit::toLatinConverter(*findSystem("icao-doc-9303")),
+            translit::toLatinConverter(*findSystem("gost-779")),
+            translit::toLatinConverter(*findSystem("ala-lc")),
+            translit::toCyrillicConverter(*findSystem("gost-779"), ""),
+            translit::toCyrillicConverter(*findSystem("gost-779-alt"), ""),
+        };
+        v.push_back({"wikipedia to Latin", systems[0].get()});
+        v.push_back({"bgn-pcgn to Latin", systems[1].get(), true});
+        v.push_back({"mvd-310-fr to Latin", systems[2].get()});
+        v.push_back({"icao-doc-9303 to Latin", systems[3].get()});
+        v.push_back({"gost-779 to Latin", systems[4].get(), true});
+        v.push_back({"ala-lc to Latin", systems[5].get(), true});
+        v.push_back({"gost-779 to Cyrillic", systems[6].get(), true});
+        v.push_back({"gost-779-alt to Cyrillic", systems[7].get(), true});
+        static const translit::WordsToCyrillic words(
+            std::static_pointer_cast<const translit::RulesToLatin>(systems[3]),
+            std::make_shared<const translit::WordList>(text::encodeCp1251(u"подъезд\nщукин\t3\nшаг\nщука\n").bytes));
+        v.push_back({"icao-doc-9303 to Cyrillic by words", &words});
         return v;
     }();
     return all;

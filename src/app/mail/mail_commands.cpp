@@ -18,8 +18,10 @@ namespace lettrica::app {
 
 namespace {
 
-// Off while a send runs, beside the commands that write the panes.
-const char* const kOffWhileSending[] = {"emsms", "SMTP1", "N6"};
+// Off while a send runs, beside the commands that write the panes. "Выход"
+// (Esc) stays on: it closes the window as its title bar does, which stops
+// the send at once.
+const char* const kOffWhileSending[] = {"emsms", "SMTP1"};
 
 const QString kCaption = QStringLiteral(" Lettrica");
 

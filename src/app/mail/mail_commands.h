@@ -7,9 +7,9 @@
 //
 // A send keeps the event loop running while it waits for the network, so
 // while it runs the commands that would start another send, change the
-// settings, write the panes or end the program are off. Closing the window
-// meanwhile stops the send at once (the connection is dropped) and then
-// closes the window, without a message.
+// settings or write the panes are off. Closing the window meanwhile (its
+// title bar, "Выход" or Esc) stops the send at once (the connection is
+// dropped) and then closes the window, without a message.
 
 #include <QObject>
 #include <QString>

@@ -51,7 +51,9 @@ SendDialog::SendDialog(QWidget* parent) : QDialog(parent) {
     // A long address in the book must not widen the dialog.
     address_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     address_->setMinimumContentsLength(16);
-    address_->lineEdit()->installEventFilter(this);
+    // The box, not its line edit, has the focus: keys reach the line edit
+    // only through the box, past any filter installed on the line edit.
+    address_->installEventFilter(this);
     auto* addressLayout = new QVBoxLayout(addressGroup);
     addressLayout->addWidget(address_);
 
@@ -188,7 +190,7 @@ void SendDialog::showEvent(QShowEvent* event) {
 }
 
 bool SendDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == address_->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if (watched == address_ && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F8 && !key->isAutoRepeat()) deleteTypedEntry();
     }

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QTextOption>
 #include <algorithm>
 #include <memory>
 
@@ -19,6 +20,11 @@ bool printPages(const QTextDocument& source, QPrinter& printer) {
     std::unique_ptr<QTextDocument> document(source.clone());
     document->documentLayout()->setPaintDevice(&printer);
     document->setDocumentMargin(0);
+    // The clone carries the pane's no-wrap setting, which belongs to the
+    // screen: on paper a line runs on to the next, never off the sheet.
+    QTextOption option = document->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document->setDefaultTextOption(option);
     const QRectF page = printer.pageRect(QPrinter::DevicePixel);
     document->setPageSize(page.size());
     // Copies are the printer's to make where it can (a print queue); where it
@@ -45,16 +51,25 @@ bool printPages(const QTextDocument& source, QPrinter& printer) {
     return painter.end();
 }
 
+// Page setup's margins, at least the printer's own; the printer's own alone
+// when page setup's leave no room on this paper.
+QPageLayout layoutWithin(QPageLayout layout, const QMarginsF& margins) {
+    layout.setUnits(QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::StandardMode);
+    const QMarginsF least = layout.minimumMargins();
+    const QMarginsF wanted(std::max(margins.left(), least.left()), std::max(margins.top(), least.top()),
+                           std::max(margins.right(), least.right()), std::max(margins.bottom(), least.bottom()));
+    if (!layout.setMargins(wanted) || !layout.paintRect().isValid())
+        layout.setMargins(least);
+    return layout;
+}
+
 }  // namespace
 
-bool printDocument(const QTextDocument& document, QPrinter& printer) {
-    // The whole printable area: no margins beyond what the printer cannot reach.
+bool printDocument(const QTextDocument& document, QPrinter& printer, const QMarginsF& margins) {
     const QPageLayout chosen = printer.pageLayout();
-    QPageLayout layout = chosen;
-    layout.setMode(QPageLayout::StandardMode);
-    layout.setMargins(layout.minimumMargins());
     printer.setFullPage(false);
-    printer.setPageLayout(layout);
+    printer.setPageLayout(layoutWithin(chosen, margins));
     const bool printed = printPages(document, printer);
     printer.setPageLayout(chosen);
     return printed;

@@ -1,6 +1,8 @@
 #include "app/print/print_commands.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -11,10 +13,35 @@
 #include "app/print/document_printer.h"
 #include "app/print/print_choice_dialog.h"
 #include "app/print/print_job.h"
+#include "app/print/print_queue.h"
 #include "app/settings_store.h"
 #include "settings/settings_keys.h"
 
 namespace lettrica::app {
+
+namespace {
+
+// Qt asks before the print dialog's file is replaced; the second pane's file
+// beside it is asked about here.
+bool mayReplace(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return confirm(QStringLiteral("Файл \"%1\" уже существует.\nЗаменить его?").arg(QFileInfo(path).fileName()));
+}
+
+// What went wrong with the job just printed, in words for the user; empty
+// when nothing did.
+QString jobFailure(const QPrinter& printer, bool printed, const QString& job) {
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty())
+        return printed ? QString() : QStringLiteral("Не удалось записать файл \"%1\".").arg(QFileInfo(file).fileName());
+    const QString refusal = printed ? lastJobRefusal() : QString();
+    if (printed && refusal.isEmpty()) return {};
+    QString text = QStringLiteral("Принтер \"%1\" не принял задание \"%2\".").arg(printer.printerName(), job);
+    if (!refusal.isEmpty()) text += QLatin1Char('\n') + refusal;
+    return text;
+}
+
+}  // namespace
 
 PrintCommands::PrintCommands(MainWindow* window)
     : QObject(window), window_(window), choice_(new PrintChoiceDialog(window)) {
@@ -48,6 +75,19 @@ QPrinter& PrintCommands::pageSetupPrinter() {
     return *pageSetup_;
 }
 
+void PrintCommands::offerFreshFileName(QPrinter& p) {
+    const QString stem = jobFileStem(printJobName(QDateTime::currentDateTime()));
+    // The dialog names the file after the document, up to its last dot:
+    // ".pdf" keeps the dots of the date.
+    p.setDocName(stem + QStringLiteral(".pdf"));
+    // A file name kept as it was offered is offered anew; one of the user's
+    // own stays.
+    const QFileInfo previous(p.outputFileName());
+    if (!offeredStem_.isEmpty() && previous.fileName() == offeredStem_ + QStringLiteral(".pdf"))
+        p.setOutputFileName(previous.dir().filePath(stem + QStringLiteral(".pdf")));
+    offeredStem_ = stem;
+}
+
 void PrintCommands::PrintExecute() {
     // While a long command fills a pane, there is nothing whole to print.
     if (window_->isBusy() || choice_->exec() != QDialog::Accepted) return;
@@ -55,6 +95,7 @@ void PrintCommands::PrintExecute() {
     if (!source && !result) return;
 
     QPrinter& p = printer();
+    offerFreshFileName(p);
     QPrintDialog dialog(&p, window_);
     dialog.setObjectName(QStringLiteral("PrintDialog1"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies |
@@ -63,14 +104,20 @@ void PrintCommands::PrintExecute() {
 
     // Printed to a file, each job gets a file of its own.
     const QString file = p.outputFileName();
+    if (!file.isEmpty() && source && result && !mayReplace(jobOutputFile(file, 2))) return;
+    QStringList failures;
     int job = 0;
     for (auto [ticked, pane] : {std::pair{source, window_->sourcePane()}, std::pair{result, window_->resultPane()}}) {
         if (!ticked) continue;
         if (!file.isEmpty()) p.setOutputFileName(jobOutputFile(file, ++job));
-        p.setDocName(printJobName(QDateTime::currentDateTime()));  // named as it starts
-        printDocument(*pane->document(), p);
+        const QString name = printJobName(QDateTime::currentDateTime());  // named as it starts
+        p.setDocName(name);
+        const bool printed = printDocument(*pane->document(), p, margins_);
+        const QString failure = jobFailure(p, printed, name);
+        if (!failure.isEmpty()) failures << failure;
     }
     if (!file.isEmpty()) p.setOutputFileName(file);
+    if (!failures.isEmpty()) showMessage(QMessageBox::Critical, QStringLiteral("Ошибка"), failures.join(QLatin1Char('\n')));
 }
 
 void PrintCommands::FilePageSetup1Execute() {
@@ -83,7 +130,9 @@ void PrintCommands::FilePageSetup1Execute() {
     }
     QPageSetupDialog dialog(&setup, window_);
     dialog.setObjectName(QStringLiteral("PageSetupDialog1"));
-    if (dialog.exec() == QDialog::Accepted) printer().setPageLayout(setup.pageLayout());
+    if (dialog.exec() != QDialog::Accepted) return;
+    printer().setPageLayout(setup.pageLayout());
+    margins_ = setup.pageLayout().margins(QPageLayout::Millimeter);
 }
 
 }  // namespace lettrica::app

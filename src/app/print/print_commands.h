@@ -1,17 +1,19 @@
 #pragma once
 // "Печать..." (Ctrl+P) and "Параметры страницы..." (FilePageSetup1).
 // Print asks TForm4 which panes, then the print dialog for a printer, and
-// prints each ticked pane as a job of its own, the source pane first. Errors
-// while printing are not reported and do not stop the second job.
+// prints each ticked pane as a job of its own, the source pane first. A job
+// that fails (a file that cannot be written, a queue that refuses it) does
+// not stop the second; the user is told of each in one message at the end.
 //
 // Page setup keeps a printer of its own, so that it works whatever the print
-// dialog chose last (Qt's page setup refuses "Print to File"); what it sets
-// is handed to the printer Print uses, so the paper chosen there is the paper
-// printed on. Its margins are not used, as printing always takes the whole
-// printable area. The printers are made when first needed: asking the print
+// dialog chose last (Qt's page setup refuses "Print to File"); the paper it
+// sets is handed to the printer Print uses, and every job is printed inside
+// its margins. The printers are made when first needed: asking the print
 // system for its printers must not slow the start.
 
+#include <QMarginsF>
 #include <QObject>
+#include <QString>
 #include <memory>
 
 class QPrinter;
@@ -33,16 +35,22 @@ public:
     // starts on A4 with 25 mm margins.
     QPrinter& printer();
     QPrinter& pageSetupPrinter();
+    // What every job is printed inside: page setup's margins, in millimetres.
+    QMarginsF margins() const { return margins_; }
 
 public slots:
     void PrintExecute();
     void FilePageSetup1Execute();
 
 private:
+    void offerFreshFileName(QPrinter& printer);
+
     MainWindow* window_;
     PrintChoiceDialog* choice_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPrinter> pageSetup_;
+    QMarginsF margins_{25, 25, 25, 25};
+    QString offeredStem_;  // the file name the print dialog offered last, without ".pdf"
 };
 
 }  // namespace lettrica::app

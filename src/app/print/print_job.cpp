@@ -25,6 +25,13 @@ QString printJobName(const QDateTime& at, const QLocale& locale) {
     return QStringLiteral("Lettrica - ") + when;
 }
 
+QString jobFileStem(const QString& jobName) {
+    QString stem = jobName;
+    for (QChar& c : stem)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')) c = QLatin1Char('-');
+    return stem;
+}
+
 QString jobOutputFile(const QString& path, int n) {
     if (n <= 1) return path;
     const qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;

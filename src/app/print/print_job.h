@@ -12,6 +12,10 @@ namespace lettrica::app {
 // user reads on a clock); the time is left out at exactly midnight.
 QString printJobName(const QDateTime& at, const QLocale& locale = QLocale());
 
+// A job name made fit to name a file: no folder separators, and no colons,
+// which many shared and removable file systems refuse.
+QString jobFileStem(const QString& jobName);
+
 // The file of the `n`th job printed to `path` in one command: the first goes
 // to `path`, the later ones get "-n" before the extension ("out.pdf",
 // "out-2.pdf"), so that no job overwrites another.

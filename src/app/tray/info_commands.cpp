@@ -7,13 +7,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/help/help_window.h"
 #include "app/main_window.h"
 #include "app/tray/product_info.h"
 
 namespace lettrica::app {
 
 InfoCommands::InfoCommands(MainWindow* window)
-    : QObject(window), executableDir_(QCoreApplication::applicationDirPath()) {
+    : QObject(window), window_(window), executableDir_(QCoreApplication::applicationDirPath()) {
     setObjectName("InfoCommands");
     auto on = [this, window](const char* name, void (InfoCommands::*slot)()) {
         QAction* a = window->action(QString::fromLatin1(name));
@@ -60,7 +61,9 @@ QUrl InfoCommands::letterUrl() {
 
 void InfoCommands::N12Click() {
     const QString file = helpFile(executableDir_);
-    if (!file.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    if (file.isEmpty()) return;
+    if (!help_) help_ = new HelpWindow(window_);
+    help_->showManual(file);
 }
 
 void InfoCommands::N13Click() {

@@ -1,9 +1,10 @@
 #pragma once
 // The commands of the "Справка" menu: help (N12, the help tool button and the
 // tray's N38), about (N13, the tray's N39), the web site (N14) and a letter
-// to the author (N15). Help, site and letter go to the desktop's opener
-// (QDesktopServices, xdg-open on most desktops); when it fails, or when the
-// help file is missing, nothing is shown.
+// to the author (N15). Help shows the manual in the program's own help
+// window; site and letter go to the desktop's opener (QDesktopServices,
+// xdg-open on most desktops). When the opener fails, or when the manual is
+// missing, nothing is shown.
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 
 namespace lettrica::app {
 
+class HelpWindow;
 class MainWindow;
 
 class InfoCommands : public QObject {
@@ -30,6 +32,8 @@ public:
 
     // Where help is looked for; the running executable's directory unless set.
     void setExecutableDir(const QString& dir) { executableDir_ = dir; }
+    // The help window, once help has been shown.
+    HelpWindow* helpWindow() const { return help_; }
 
 public slots:
     void N12Click();
@@ -38,7 +42,9 @@ public slots:
     void N15Click();
 
 private:
+    MainWindow* window_;
     QString executableDir_;
+    HelpWindow* help_ = nullptr;  // a child of the window
 };
 
 }  // namespace lettrica::app

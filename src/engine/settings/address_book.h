@@ -2,7 +2,9 @@
 // The send dialog's address book, email.dat in the settings directory:
 // Windows-1251 text, one address per line, each line ended by CR LF, in the
 // order of the list. Every line read is one entry, an empty line an empty
-// entry. Nothing else is in the file.
+// entry. Nothing else is in the file. When some entry has a character that
+// Windows-1251 lacks ("Łukasz Żak <lukasz@example.org>"), the whole file is
+// UTF-8 after a byte-order mark instead; either is read.
 
 #include <cstddef>
 #include <filesystem>
@@ -24,9 +26,9 @@ inline constexpr std::size_t kMaxAddressBookBytes = 4 << 20;
 // no entry of its own.
 std::vector<std::u16string> parseAddressBook(std::string_view bytes);
 
-// The file's bytes for `entries`. An entry that Windows-1251 cannot hold,
-// or that holds a line break, would come back as something else; it is left
-// out and its index added to `skipped` (when given).
+// The file's bytes for `entries`. An entry that holds a line break would
+// come back as several; it is left out and its index added to `skipped`
+// (when given).
 std::string formatAddressBook(const std::vector<std::u16string>& entries, std::vector<std::size_t>* skipped = nullptr);
 
 struct AddressBookFile {

@@ -1,14 +1,34 @@
 #include "settings/ini_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "settings/atomic_file.h"
 #include "settings/regular_file.h"
 #include "settings/settings_dir.h"
 #include "text/cp1251.h"
+#include "text/utf8.h"
 
 namespace lettrica::settings {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string cp1251ToUtf8(std::string_view bytes) { return text::encodeUtf8(text::decodeCp1251(bytes)); }
+
+// Nothing when the bytes are no UTF-8 or hold a character Windows-1251 lacks.
+std::optional<std::string> utf8ToCp1251(std::string_view bytes) {
+    if (!text::isValidUtf8(bytes)) return std::nullopt;
+    text::EncodeResult r = text::encodeCp1251(text::decodeUtf8(bytes));
+    if (!r.ok()) return std::nullopt;
+    return std::move(r.bytes);
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
@@ -160,7 +180,8 @@ IniFile IniFile::fromContent(fs::path path, std::string content) {
 
 void IniFile::parse(std::string content) {
     lines_.clear();
-    std::size_t start = 0;
+    utf8_ = content.starts_with(kUtf8Bom);
+    std::size_t start = utf8_ ? kUtf8Bom.size() : 0;
     while (start < content.size()) {
         std::size_t end = content.find_first_of("\r\n", start);
         if (end == std::string::npos) {
@@ -175,7 +196,7 @@ void IniFile::parse(std::string content) {
 }
 
 std::string IniFile::content() const {
-    std::string out;
+    std::string out(utf8_ ? kUtf8Bom : std::string_view());
     for (const Line& line : lines_) {
         out += line.text;
         out += line.end;
@@ -190,7 +211,7 @@ IniFile::Located IniFile::locate(std::string_view section, std::string_view key)
         const Parsed p = parseLine(lines_[i].text);
         if (p.kind == Kind::Section) {
             if (inside) break;  // only the first section of that name counts
-            if (sameName(p.name, section)) {
+            if (sameName(fromFile(p.name), section)) {
                 inside = true;
                 found.sectionHeader = i;
                 found.lastInSection = i;
@@ -199,7 +220,7 @@ IniFile::Located IniFile::locate(std::string_view section, std::string_view key)
         }
         if (!inside || p.kind != Kind::Key) continue;
         found.lastInSection = i;
-        if (!found.key && sameName(p.name, key)) found.key = i;
+        if (!found.key && sameName(fromFile(p.name), key)) found.key = i;
     }
     return found;
 }
@@ -213,7 +234,10 @@ std::string IniFile::readBytes(std::string_view section, std::string_view key, s
 std::u16string IniFile::read(std::string_view section, std::string_view key, std::u16string_view fallback) const {
     const Located at = locate(section, key);
     if (!at.key) return std::u16string(fallback);
-    return text::decodeCp1251(stripQuotes(parseLine(lines_[*at.key].text).value));
+    const std::string_view value = stripQuotes(parseLine(lines_[*at.key].text).value);
+    // A UTF-8 file edited by hand may hold a line of another code page.
+    if (utf8_ && text::isValidUtf8(value)) return text::decodeUtf8(value);
+    return text::decodeCp1251(value);
 }
 
 bool IniFile::contains(std::string_view section, std::string_view key) const {
@@ -226,8 +250,21 @@ std::string IniFile::newLineEnd() const {
     return "\r\n";
 }
 
+std::string IniFile::inFile(std::string_view name) const {
+    return utf8_ ? cp1251ToUtf8(name) : std::string(name);
+}
+
+std::string IniFile::fromFile(std::string_view name) const {
+    if (!utf8_) return std::string(name);
+    return utf8ToCp1251(name).value_or(std::string(name));
+}
+
 bool IniFile::writeBytes(std::string_view section, std::string_view key, std::string_view value) {
     if (!validSectionName(section) || !validKeyName(key) || hasLineBreakOrNul(value)) return false;
+    return put(section, key, std::string(value));
+}
+
+bool IniFile::put(std::string_view section, std::string_view key, const std::string& value) {
     const std::string encoded = encodeValue(value);
     const Located at = locate(section, key);
     if (at.key) {
@@ -244,23 +281,49 @@ bool IniFile::writeBytes(std::string_view section, std::string_view key, std::st
     if (at.sectionHeader) {
         if (lines_[at.lastInSection].end.empty()) lines_[at.lastInSection].end = end;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at.lastInSection) + 1,
-                      Line{std::string(key) + "=" + encoded, end});
+                      Line{inFile(key) + "=" + encoded, end});
     } else {
         if (!lines_.empty()) {
             if (lines_.back().end.empty()) lines_.back().end = end;
             if (parseLine(lines_.back().text).kind != Kind::Blank) lines_.push_back({"", end});
         }
-        lines_.push_back({"[" + std::string(section) + "]", end});
-        lines_.push_back({std::string(key) + "=" + encoded, end});
+        lines_.push_back({"[" + inFile(section) + "]", end});
+        lines_.push_back({inFile(key) + "=" + encoded, end});
     }
     modified_ = true;
     return true;
 }
 
 bool IniFile::write(std::string_view section, std::string_view key, std::u16string_view value) {
-    text::EncodeResult bytes = text::encodeCp1251(value);
-    if (!bytes.ok()) return false;
-    return writeBytes(section, key, bytes.bytes);
+    if (!utf8_) {
+        text::EncodeResult bytes = text::encodeCp1251(value);
+        if (bytes.ok()) return writeBytes(section, key, bytes.bytes);
+    }
+    const std::string bytes = text::encodeUtf8(value);
+    // An unpaired surrogate would come back as U+FFFD.
+    if (text::decodeUtf8(bytes) != value) return false;
+    if (!validSectionName(section) || !validKeyName(key) || hasLineBreakOrNul(bytes)) return false;
+    if (!utf8_) toUtf8();
+    return put(section, key, bytes);
+}
+
+void IniFile::toUtf8() {
+    for (Line& line : lines_) line.text = cp1251ToUtf8(line.text);
+    utf8_ = true;
+    modified_ = true;
+}
+
+bool IniFile::toCp1251() {
+    std::vector<std::string> texts;
+    texts.reserve(lines_.size());
+    for (const Line& line : lines_) {
+        std::optional<std::string> bytes = utf8ToCp1251(line.text);
+        if (!bytes) return false;
+        texts.push_back(std::move(*bytes));
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) lines_[i].text = std::move(texts[i]);
+    utf8_ = false;
+    return true;
 }
 
 std::string IniFile::save() {
@@ -271,6 +334,8 @@ std::string IniFile::save() {
     if (!dir.empty()) {
         if (std::string err = ensureDirExists(dir); !err.empty()) return err;
     }
+    // Back in the program's code page when every character fits it again.
+    if (utf8_) toCp1251();
     // It holds the mail password: readable and writable by its owner only,
     // also when an older file let others read it. The writer follows a
     // link, keeps the owner, and leaves a read-only file or anything that
@@ -281,6 +346,23 @@ std::string IniFile::save() {
     if (WriteResult w = writeFileAtomically(path_, content(), options); !w.ok()) return w.error;
     modified_ = false;
     return {};
+}
+
+std::string IniFile::keepPrivate(const fs::path& path) {
+    const auto failed = [&path] { return path.filename().string() + ": " + std::strerror(errno); };
+    struct stat st {};
+    // Only a regular file is opened: a device or a FIFO is not ours.
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? std::string() : failed();
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 077) == 0) return {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return failed();
+    std::string error;
+    // The open file is checked again: it may have been replaced meanwhile.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0 &&
+        ::fchmod(fd, st.st_mode & 0700) != 0)
+        error = failed();
+    ::close(fd);
+    return error;
 }
 
 }  // namespace lettrica::settings

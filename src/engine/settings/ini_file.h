@@ -7,6 +7,12 @@
 // other line (comments, blank lines, keys nobody here knows) is kept byte for
 // byte, line ends included.
 //
+// A value that Windows-1251 cannot hold ("José", "Łukasz") turns the whole
+// file into UTF-8 with a byte-order mark, and a file that starts with one is
+// read as UTF-8. A save writes Windows-1251 again as soon as every character
+// of the file fits it, so the file stays in the program's code page whenever
+// it can.
+//
 // The file is read when the object is made and written back, whole and
 // atomically, by save(); between the two, reads and writes go key by key.
 
@@ -48,22 +54,30 @@ public:
     // Section and key names are Windows-1251 bytes (the program's are ASCII).
     // The value of the first such key of the first such section, with the
     // surrounding blanks removed and one pair of matching quotes stripped;
-    // `fallback` when the key is missing.
+    // `fallback` when the key is missing. readBytes gives the value's bytes
+    // as the file holds them (UTF-8 in a UTF-8 file), read() its text.
     std::string readBytes(std::string_view section, std::string_view key, std::string_view fallback) const;
     std::u16string read(std::string_view section, std::string_view key, std::u16string_view fallback) const;
     bool contains(std::string_view section, std::string_view key) const;
 
-    // Sets a value. Refused (false, nothing changed) when the value holds a
-    // line break or NUL, which would add lines of its own, or when a name
-    // could not be read back as the same name. A value that would lose blanks
-    // or quotes on the way back is written between double quotes.
+    // Sets a value, given as the bytes the file is to hold. Refused (false,
+    // nothing changed) when the value holds a line break or NUL, which would
+    // add lines of its own, or when a name could not be read back as the
+    // same name. A value that would lose blanks or quotes on the way back is
+    // written between double quotes.
     bool writeBytes(std::string_view section, std::string_view key, std::string_view value);
-    // As writeBytes; also refused when a character has no Windows-1251 byte,
-    // since writing "?" in its place would change the value silently.
+    // As writeBytes, for a text. One that Windows-1251 cannot hold makes the
+    // file UTF-8 rather than losing a character to "?".
     bool write(std::string_view section, std::string_view key, std::u16string_view value);
+
+    // True while the file is UTF-8 (read with a byte-order mark, or made so
+    // by a write).
+    bool isUtf8() const { return utf8_; }
 
     // True when a write changed the content since it was read or saved.
     bool modified() const { return modified_; }
+    // The file's bytes as they stand, the byte-order mark of a UTF-8 file
+    // included.
     std::string content() const;
 
     // Writes the content back when it was modified, through the atomic
@@ -74,6 +88,12 @@ public:
     // one is made so, a replaced one loses what it granted others.
     // Returns an empty string or what failed.
     std::string save();
+
+    // Takes from an existing file what it grants group and others, as save()
+    // would, for a run that writes nothing: the file may hold a password.
+    // Only a regular file is changed (a link is followed). Returns an empty
+    // string, also when there is no file, or what failed.
+    static std::string keepPrivate(const std::filesystem::path& path);
 
 private:
     IniFile() = default;
@@ -90,10 +110,18 @@ private:
     };
     Located locate(std::string_view section, std::string_view key) const;
     std::string newLineEnd() const;
+    // A name as the file spells it, and back (Windows-1251 as callers give it).
+    std::string inFile(std::string_view name) const;
+    std::string fromFile(std::string_view name) const;
+    bool put(std::string_view section, std::string_view key, const std::string& fileValue);
+    // Re-encodes every line; to Windows-1251 only when each one fits.
+    void toUtf8();
+    bool toCp1251();
 
     std::filesystem::path path_;
     std::vector<Line> lines_;
     bool modified_ = false;
+    bool utf8_ = false;
     std::string unusable_;
 };
 

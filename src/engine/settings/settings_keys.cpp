@@ -15,7 +15,7 @@ std::optional<std::uint8_t> readByte(const IniFile& ini, const Key& key) {
 }
 
 std::u16string readText(const IniFile& ini, const Key& key) {
-    return text::decodeCp1251(ini.readBytes(key.section, key.name, key.fallback));
+    return ini.read(key.section, key.name, text::decodeCp1251(key.fallback));
 }
 
 bool writeNumber(IniFile& ini, const Key& key, std::int64_t value) {

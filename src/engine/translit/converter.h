@@ -9,9 +9,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <stdexcept>
 #include <string_view>
 
 namespace lettrica::translit {
+
+struct UnencodableOutput : std::runtime_error {
+    explicit UnencodableOutput(char32_t character)
+        : std::runtime_error("the output holds a character that Windows-1251 lacks"), character(character) {}
+    char32_t character;
+};
 
 struct Step {
     std::u16string_view replacement;  // what to write; empty is allowed
@@ -50,8 +57,10 @@ public:
     // beyond them. Returns the number of characters consumed.
     virtual std::size_t convertText(std::u16string_view text, bool final, std::u16string& out) const;
 
-    // The same over Windows-1251 bytes: input bytes, output bytes. Every
-    // converter's replacements are Windows-1251 texts, so nothing is lost.
+    // The same over Windows-1251 bytes: input bytes, output bytes. The
+    // tables of the program and the user's write Windows-1251 texts; a
+    // system that writes a letter Windows-1251 lacks ("š") throws
+    // UnencodableOutput when it comes to one, rather than write another.
     virtual std::size_t convertBytes(std::string_view bytes, bool final, std::string& out) const;
 
     // The same over valid UTF-8: input bytes, output bytes. Unless `final`, a
@@ -59,9 +68,22 @@ public:
     // left for the next call. Returns the number of bytes consumed. The
     // default goes through UTF-16; converters override it with a direct loop.
     virtual std::size_t convertUtf8(std::string_view utf8, bool final, std::string& out) const;
+
+    // How many characters before the current one a step may read (a rule
+    // for "е after a vowel"). A driver that converts in pieces keeps that
+    // many of the characters it has converted and hands them back as the
+    // first `context` bytes of the next piece, which the two calls below
+    // read but do not convert; they return the bytes consumed after them.
+    // The defaults step over the text decoded whole.
+    virtual std::size_t lookbehind() const { return 0; }
+    virtual std::size_t convertBytesAfter(std::size_t context, std::string_view bytes, bool final,
+                                          std::string& out) const;
+    virtual std::size_t convertUtf8After(std::size_t context, std::string_view utf8, bool final,
+                                         std::string& out) const;
 };
 
-// Convenience for tests and small texts: the whole text at once.
+// Convenience for tests and small texts: the whole text at once, its
+// decomposed letters composed first as the drivers do.
 std::u16string convertAll(const Converter& converter, std::u16string_view text);
 
 }  // namespace lettrica::translit

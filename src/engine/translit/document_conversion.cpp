@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/compose.h"
+
 namespace lettrica::translit {
 
 DocumentConversion::DocumentConversion(const text::StyledText& source)
@@ -9,8 +11,36 @@ DocumentConversion::DocumentConversion(const text::StyledText& source)
     output_.paragraphs.reserve(source.paragraphs.size());
 }
 
-void DocumentConversion::beginParagraph() {
+// Decomposed letters are composed first; a mark in a run of its own joins
+// its letter's run.
+const text::Paragraph& DocumentConversion::composedParagraph() {
     const text::Paragraph& p = source_.paragraphs[paragraph_];
+    composedAway_ = 0;
+    bool marks = false;
+    for (const text::Run& r : p.runs)
+        marks = marks || r.text.find_first_of(u"\u0306\u0308") != std::u16string::npos;
+    if (!marks) return p;
+    composed_ = text::Paragraph{};
+    composed_.format = p.format;
+    for (const text::Run& r : p.runs) {
+        std::u16string t = r.text;
+        if (!t.empty() && !composed_.runs.empty() && !composed_.runs.back().text.empty()) {
+            char16_t& last = composed_.runs.back().text.back();
+            if (const char16_t c = text::composedCyrillic(last, t[0])) {
+                last = c;
+                t.erase(0, 1);
+                ++composedAway_;
+            }
+        }
+        composedAway_ += text::composeCyrillic(t);
+        if (!t.empty()) composed_.runs.push_back(text::Run{std::move(t), r.format});
+    }
+    return composed_;
+}
+
+void DocumentConversion::beginParagraph() {
+    const text::Paragraph& p = composedParagraph();
+    paragraphSource_ = &p;
     flat_.clear();
     starts_.clear();
     for (const text::Run& r : p.runs) {
@@ -53,7 +83,7 @@ bool DocumentConversion::advance(const Converter& given, std::size_t budget) {
     while (!done() && spent < budget) {
         if (!started_) beginParagraph();
         const Converter& converter = paragraphConverter(given);
-        const text::Paragraph& src = source_.paragraphs[paragraph_];
+        const text::Paragraph& src = *paragraphSource_;
         const std::size_t stop = std::min(flat_.size(), offset_ + (budget - spent));
         const std::size_t before = offset_;
         if (converter.lookahead() == 0) {
@@ -88,6 +118,7 @@ bool DocumentConversion::advance(const Converter& given, std::size_t budget) {
         spent += offset_ - before;
         position_ += offset_ - before;
         if (offset_ >= flat_.size()) {
+            position_ += composedAway_;
             finishParagraph();
             spent += 2;  // the paragraph break
         }
@@ -114,7 +145,7 @@ void DocumentConversion::appendRest(text::StyledText& out) const {
     std::size_t next = paragraph_;
     if (!done() && started_) {
         text::Paragraph p = current_;
-        const text::Paragraph& src = source_.paragraphs[paragraph_];
+        const text::Paragraph& src = *paragraphSource_;
         for (std::size_t r = 0; r < src.runs.size(); ++r) {
             std::size_t begin = starts_[r];
             std::size_t end = begin + src.runs[r].text.size();

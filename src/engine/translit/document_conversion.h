@@ -32,6 +32,7 @@ public:
     text::StyledText takeResult();
 
 private:
+    const text::Paragraph& composedParagraph();
     void beginParagraph();
     const Converter& paragraphConverter(const Converter& converter);
     void finishParagraph();
@@ -44,6 +45,9 @@ private:
     std::size_t position_ = 0;
 
     std::size_t paragraph_ = 0;       // paragraph being converted
+    const text::Paragraph* paragraphSource_ = nullptr;  // it, decomposed letters composed
+    text::Paragraph composed_;        // its composed copy, when it needed one
+    std::size_t composedAway_ = 0;    // marks that composing took out of it
     bool started_ = false;            // its flat text is built
     std::u16string flat_;             // its plain text
     std::vector<std::size_t> starts_; // offset of each run in flat_

@@ -48,14 +48,17 @@ public:
 
 private:
     std::size_t convert(std::string_view bytes, bool final, std::string& out);
+    std::size_t contextStart(std::string_view bytes, std::size_t end) const;
 
     const Converter& converter_;
     StreamEncoding encoding_;
     bool trusted_;
     std::size_t chunk_;
-    std::vector<char> buffer_;  // the bytes held back, then space()
+    std::vector<char> buffer_;  // the converter's context, the bytes held back, then space()
+    std::size_t context_ = 0;   // characters already converted that the next step may read
     std::size_t held_ = 0;
     std::string repaired_;      // a piece whose invalid UTF-8 was read as Windows-1251
+    std::string composed_;      // a piece whose decomposed letters were composed
     bool stopAtInvalid_ = false;
     bool stopped_ = false;
 };

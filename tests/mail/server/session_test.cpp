@@ -93,6 +93,20 @@ TEST(Delivery, PlainLoginAndTheMessageFieldByField) {
     EXPECT_EQ(commands.last(), QStringLiteral("QUIT"));
 }
 
+// RFC 2045 forbids a NUL in a 7bit or 8bit body, RFC 5322 a one-digit hour.
+TEST(Delivery, ANulAndAnEarlyHourAsTheRfcsWantThem) {
+    START_SERVER(server);
+    // A zone where it is now five o'clock, whenever the test runs.
+    qputenv("TZ", "LTZ" + QByteArray::number(QDateTime::currentDateTimeUtc().time().hour() - 5));
+    const QString text = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    ASSERT_FALSE(trySend(localSettings(server.port()), QStringLiteral("a@example.org"), std::nullopt, {text}));
+    qunsetenv("TZ");
+    const QJsonObject m = server.messages().value(0);
+    EXPECT_EQ(str(m, "cte"), QStringLiteral("quoted-printable"));
+    EXPECT_EQ(str(m, "body"), text + QStringLiteral("\r\n"));
+    EXPECT_TRUE(parseStored(server.raw(m)).field("Date").contains(" 05:"));
+}
+
 TEST(Delivery, LongNamesFoldIntoSeveralEncodedWords) {
     START_SERVER(server);
     MailSettings s = localSettings(server.port());
@@ -521,7 +535,7 @@ TEST(CommandLine, UnsafeAddressesSendNothing) {
     // A sender that smuggles in a second transaction, a recipient typed as
     // a name alone, two recipients with only a blank between them (the
     // second would be taken for the first one's name and get nothing), and
-    // a bare line feed that would split the From line.
+    // line breaks that would split the From line or add a recipient, and "<" ">" split by ";".
     START_SERVER(server);
     QTemporaryFile file;
     ASSERT_TRUE(file.open());
@@ -540,6 +554,12 @@ TEST(CommandLine, UnsafeAddressesSendNothing) {
                         "\";\" между ними.")},
         {QStringLiteral("me@x.org\nBcc: other@x.org"), QStringLiteral("a@example.org"),
          QStringLiteral("Недопустимый адрес отправителя \"me@x.org\\nBcc: other@x.org\": в адресе управляющий символ.")},
+        {QStringLiteral("me@x.org"), QStringLiteral("a@example.org\r\nBcc: evil@x.org"),
+         QStringLiteral("Недопустимый адрес получателя \"a@example.org\\r\\nBcc: evil@x.org\": "
+                        "в адресе управляющий символ.")},
+        {QStringLiteral("me@x.org"), QStringLiteral("<b@x.org NOTIFY=NEVER ORCPT=rfc822;c@d.org>"),
+         QStringLiteral("Недопустимый адрес получателя \"<b@x.org NOTIFY=NEVER ORCPT=rfc822\": в адресе знаки \"<\" и "
+                        "\">\" не образуют одну пару.")},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli({QStringLiteral("--to"), c.to, QStringLiteral("--host"), QStringLiteral("127.0.0.1"),

@@ -29,11 +29,11 @@ MailMessage sample() {
 }  // namespace
 
 TEST(MailDate, UsesEnglishNamesAndTheZoneOfTheMoment) {
-    EXPECT_EQ(formatMailDate(fixedDate()), QByteArray("Sun, 6 Dec 2026 9:05:07 +0300"));
+    EXPECT_EQ(formatMailDate(fixedDate()), QByteArray("Sun, 6 Dec 2026 09:05:07 +0300"));
     EXPECT_EQ(formatMailDate(QDateTime(QDate(2027, 1, 25), QTime(23, 59, 0), QTimeZone(-(5 * 3600 + 30 * 60)))),
               QByteArray("Mon, 25 Jan 2027 23:59:00 -0530"));
     EXPECT_EQ(formatMailDate(QDateTime(QDate(2027, 7, 1), QTime(0, 0, 9), QTimeZone::utc())),
-              QByteArray("Thu, 1 Jul 2027 0:00:09 +0000"));
+              QByteArray("Thu, 1 Jul 2027 00:00:09 +0000"));
 }
 
 TEST(MessageSource, FieldsInOrderWithFoldedRecipients) {
@@ -42,7 +42,7 @@ TEST(MessageSource, FieldsInOrderWithFoldedRecipients) {
         "To: a@example.com,",
         "\t\"Bob Smith\" <b@example.com>",
         "Subject: From Your_Name",
-        "Date: Sun, 6 Dec 2026 9:05:07 +0300",
+        "Date: Sun, 6 Dec 2026 09:05:07 +0300",
         "MIME-Version: 1.0",
         "Content-Type: text/plain;",
         "\tcharset=\"Windows-1251\"",
