@@ -5,7 +5,6 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStatusBar>
 #include <QTextEdit>
 #include <new>
 
@@ -143,12 +142,8 @@ bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
         return false;
     }
     showInPane(pane, document);
-    if (const QString left = leftOut(opened.report); !left.isEmpty()) {
-        // After the volume, which a change of the pane brings up next.
-        QMetaObject::invokeMethod(this, [this, left, name = shortName(path)] {
-            window_->statusBar()->showMessage(QStringLiteral("В файле \"%1\" %2.").arg(name, left));
-        }, Qt::QueuedConnection);
-    }
+    if (const QString left = leftOut(opened.report); !left.isEmpty())
+        window_->showCommandReport(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));
     return true;
 }
 
