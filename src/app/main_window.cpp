@@ -96,7 +96,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     textServices_ = new TextServices(commands_, panes_, *runner_, *settings_, this);
     new MailCommands(commands_, panes_, *runner_, *settings_, this);
     new RepairCommands(commands_, panes_, *runner_, *report, this);
-    auto* files = new FileCommands(commands_, panes_, *runner_, *settings_, this);
+    auto* files = new FileCommands(commands_, panes_, *runner_, *settings_, *report, this);
     new PrintCommands(commands_, panes_, *runner_, *settings_, this);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) files->loadAtStart(arguments.first());
     panes_.source->setFocus();

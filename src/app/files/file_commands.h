@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <string>
 
 #include "app/files/file_filters.h"
 #include "app/window/panes.h"
@@ -27,12 +28,14 @@ namespace lettrica::app {
 class CommandTable;
 class LongCommandRunner;
 class SettingsStore;
+class StatusReport;
 
 class FileCommands : public QObject {
     Q_OBJECT
 public:
+    // What a file held that the pane cannot show goes to `report`.
     FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
-                 SettingsStore& settings, QWidget* window);
+                 SettingsStore& settings, StatusReport& report, QWidget* window);
 
     // Replaces the pane's text by the file, as Open does after its checks;
     // shows the open error and leaves the pane as it was when it cannot.
@@ -58,10 +61,14 @@ private:
     // Writes the pane and shows the save error when that failed; writes
     // nothing when the user declines the UTF-8 offer.
     void savePane(QTextEdit* pane, bool rtf, const QString& path);
+    // The write itself: empty, why it failed, or kDeclined.
+    std::string writePane(QTextEdit* pane, bool rtf, const QString& path);
+    static constexpr const char* kDeclined = "declined";
 
     Panes panes_;
     const LongCommandRunner& runner_;
     SettingsStore& settings_;
+    StatusReport& report_;
     QWidget* window_;
     QString openName_;  // the last name of each dialog, its extension forced
     QString saveName_;
