@@ -16,11 +16,12 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "app/document_adapter.h"
+#include "app/document/document_reader.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
 #include "app/conversion/long_command_runner.h"
 #include "support/cancel_press.h"
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 #include "support/document_shape.h"
 #include "support/message_catcher.h"
 #include "support/pane_choice.h"
@@ -95,7 +96,7 @@ private slots:
             const QTextDocument& source = *pane.document();
             const auto snapshot = lettrica::app::snapshotDocument(source);
             QTextDocument built;
-            lettrica::app::buildDocument(built, snapshot.text, snapshot.formats);
+            wholedoc::build(built, snapshot.text, snapshot.formats);
             QCOMPARE(built.toRawText(), source.toRawText());
             QCOMPARE(shape::describe(built, Detail::Text), shape::describe(source, Detail::Text));
         }

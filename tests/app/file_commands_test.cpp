@@ -23,6 +23,7 @@
 
 #include "app/files/file_filters.h"
 #include "app/files/rich_document_adapter.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
@@ -334,7 +335,7 @@ private slots:
             const QByteArray bytes = readBytes(QStringLiteral(LETTRICA_TEST_DATA "/rtf/") + name);
             const docio::RichDocument file = docio::readRtf(std::string_view(bytes.constData(), bytes.size())).document;
             QTextDocument pane;
-            app::fillDocument(pane, file);
+            wholedoc::fill(pane, file);
             const docio::RichDocument back = app::richDocumentOf(pane);
             QCOMPARE(back.text.plainText(), file.text.plainText());
             QVERIFY2(back.tables == file.tables, name);
@@ -389,7 +390,7 @@ private slots:
         for (int i = 0; i < 1200; ++i) rtf += "\\pard\\ls1 x\\par";
         const docio::RichDocument file = docio::readRtf(std::string_view(rtf.constData(), rtf.size() + 0)).document;
         QTextDocument pane;
-        app::fillDocument(pane, file);
+        wholedoc::fill(pane, file);
         const docio::RichDocument back = app::richDocumentOf(pane);
         int lastStart = 0, items = 0;
         for (const text::Paragraph& p : back.text.paragraphs) {

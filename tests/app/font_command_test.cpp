@@ -19,7 +19,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/font_dialog.h"
+#include "app/window/font_dialog.h"
 #include "app/main_window.h"
 #include "app/window/pane_focus.h"
 

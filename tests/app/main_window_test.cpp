@@ -21,7 +21,7 @@
 
 #include "app/conversion/long_command_runner.h"
 #include "app/main_window.h"
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 #include "support/cancel_press.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"

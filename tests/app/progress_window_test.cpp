@@ -11,7 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 #include "support/captions_fit.h"
 
 using lettrica::app::ProgressWindow;

@@ -19,7 +19,7 @@
 #include "app/main_window.h"
 #include "app/conversion/long_command_runner.h"
 #include "support/cancel_press.h"
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 #include "support/message_catcher.h"
 #include "support/settings_home.h"
 

@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/table_editor_dialog.h"
-#include "app/user_tables.h"
+#include "app/tables/table_editor_dialog.h"
+#include "app/tables/user_tables.h"
 #include "support/captions_fit.h"
 #include "tables/user_table.h"
 #include "convert/converter.h"

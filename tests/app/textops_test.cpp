@@ -19,14 +19,14 @@
 
 #include <functional>
 
-#include "app/case_dialog.h"
+#include "app/textcommands/case_dialog.h"
 #include "app/main_window.h"
 #include "app/conversion/long_command_runner.h"
 #include "support/cancel_press.h"
 #include "app/qt_translations.h"
-#include "app/progress_window.h"
-#include "app/recode_dialog.h"
-#include "app/text_services.h"
+#include "app/conversion/progress_window.h"
+#include "app/textcommands/recode_dialog.h"
+#include "app/textcommands/text_services.h"
 #include "settings/ini_file.h"
 #include "text/cp1251.h"
 #include "support/captions_fit.h"

@@ -18,7 +18,7 @@
 
 #include "app/help/help_window.h"
 #include "app/main_window.h"
-#include "app/tray/info_commands.h"
+#include "app/help/info_commands.h"
 #include "app/tray/tray_dock.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"

@@ -18,9 +18,9 @@
 
 #include "app/main_window.h"
 #include "app/qt_translations.h"
-#include "app/table_editor_dialog.h"
-#include "app/user_table_commands.h"
-#include "app/user_tables.h"
+#include "app/tables/table_editor_dialog.h"
+#include "app/tables/user_table_commands.h"
+#include "app/tables/user_tables.h"
 
 using lettrica::app::Command;
 using lettrica::app::MainWindow;

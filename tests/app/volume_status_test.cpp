@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "app/main_window.h"
-#include "app/volume_status.h"
+#include "app/window/volume_status.h"
 
 #include "support/window_in_home.h"
 

@@ -8,9 +8,9 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "app/conversion_pipeline.h"
+#include "app/conversion/conversion_pipeline.h"
 #include "app/message_boxes.h"
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 
 namespace lettrica::app {
 

@@ -5,7 +5,7 @@
 
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
-#include "app/user_tables.h"
+#include "app/tables/user_tables.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 

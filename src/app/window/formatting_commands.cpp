@@ -9,7 +9,7 @@
 
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
-#include "app/font_dialog.h"
+#include "app/window/font_dialog.h"
 #include "app/window/default_attributes.h"
 #include "app/window/pane_focus.h"
 

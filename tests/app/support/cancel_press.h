@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 
 class CancelPress {
 public:

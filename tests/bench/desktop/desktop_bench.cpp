@@ -15,12 +15,13 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/document_adapter.h"
-#include "app/main_window.h"
 #include "app/conversion/long_command_runner.h"
-#include "translit/cyrillic_to_latin.h"
+#include "app/conversion/progress_window.h"
+#include "app/document/document_reader.h"
+#include "app/main_window.h"
 #include "convert/document_conversion.h"
-#include "app/progress_window.h"
+#include "support/whole_documents.h"
+#include "translit/cyrillic_to_latin.h"
 
 using lettrica::app::Command;
 using lettrica::app::MainWindow;
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
         auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
         const qint64 conv = clock.restart();
         auto* scratch = new QTextDocument;
-        lettrica::app::buildDocument(*scratch, converted, snapshot.formats);
+        wholedoc::build(*scratch, converted, snapshot.formats);
         const qint64 build = clock.restart();
         delete scratch;
         const qint64 free = clock.restart();

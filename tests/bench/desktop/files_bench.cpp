@@ -21,6 +21,7 @@
 #include "app/files/file_commands.h"
 #include "app/files/pane_files.h"
 #include "app/files/rich_document_adapter.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
 #include "app/window/default_attributes.h"
 #include "docio/rtf_builder.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     const docio::RtfReadResult read = docio::readRtf(std::string_view(rtf.constData(), rtf.size()));
     report("engine: read RTF", clock.restart());
     QTextDocument scratch;
-    app::fillDocument(scratch, read.document);
+    wholedoc::fill(scratch, read.document);
     report("adapter: fill a document no editor shows", clock.restart());
 
     clock.restart();
@@ -138,7 +139,7 @@ int main(int argc, char** argv) {
         chars += w.size();
     }
     QTextDocument* bigPane = app::newPaneDocument(window.resultPane());
-    app::fillDocument(*bigPane, big);
+    wholedoc::fill(*bigPane, big);
     app::showInPane(window.resultPane(), bigPane);
     std::printf("save a pane of %.1f million characters as RTF:\n", chars / 1e6);
     clock.restart();

@@ -1,4 +1,4 @@
-#include "app/font_dialog.h"
+#include "app/window/font_dialog.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

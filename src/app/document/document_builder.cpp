@@ -1,4 +1,4 @@
-#include "app/document_builder.h"
+#include "app/document/document_builder.h"
 
 #include <QTextDocument>
 #include <QTextFrame>

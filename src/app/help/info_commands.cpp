@@ -1,4 +1,4 @@
-#include "app/tray/info_commands.h"
+#include "app/help/info_commands.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -9,7 +9,7 @@
 #include "app/command_table.h"
 #include "app/help/help_window.h"
 #include "app/message_boxes.h"
-#include "app/tray/product_info.h"
+#include "app/help/product_info.h"
 
 namespace lettrica::app {
 

@@ -9,7 +9,7 @@
 #include <QVector>
 #include <string_view>
 
-#include "app/document_model.h"
+#include "app/document/document_model.h"
 
 class QTextDocument;
 class QTextFrame;

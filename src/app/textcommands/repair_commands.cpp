@@ -1,4 +1,4 @@
-#include "app/repair_commands.h"
+#include "app/textcommands/repair_commands.h"
 
 #include <QAction>
 #include <QTextBlock>

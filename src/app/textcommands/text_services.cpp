@@ -1,12 +1,12 @@
-#include "app/text_services.h"
+#include "app/textcommands/text_services.h"
 
 #include <QAction>
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include "app/case_dialog.h"
+#include "app/textcommands/case_dialog.h"
 #include "app/command_table.h"
-#include "app/recode_dialog.h"
+#include "app/textcommands/recode_dialog.h"
 #include "app/settings_store.h"
 #include "settings/settings_keys.h"
 

@@ -1,4 +1,4 @@
-#include "app/table_editor_dialog.h"
+#include "app/tables/table_editor_dialog.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -10,7 +10,7 @@
 
 #include "app/dialog_frame.h"
 #include "app/message_boxes.h"
-#include "app/user_tables.h"
+#include "app/tables/user_tables.h"
 
 namespace lettrica::app {
 

@@ -1,4 +1,4 @@
-#include "app/case_dialog.h"
+#include "app/textcommands/case_dialog.h"
 
 namespace lettrica::app {
 

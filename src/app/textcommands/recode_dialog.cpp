@@ -1,4 +1,4 @@
-#include "app/recode_dialog.h"
+#include "app/textcommands/recode_dialog.h"
 
 #include <QPushButton>
 

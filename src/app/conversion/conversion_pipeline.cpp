@@ -1,4 +1,4 @@
-#include "app/conversion_pipeline.h"
+#include "app/conversion/conversion_pipeline.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/pane.h"
+#include "app/window/pane.h"
 
 #include <QMimeData>
 #include <QTextDocumentFragment>

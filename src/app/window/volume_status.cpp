@@ -1,4 +1,4 @@
-#include "app/volume_status.h"
+#include "app/window/volume_status.h"
 
 #include <QAction>
 #include <QEvent>

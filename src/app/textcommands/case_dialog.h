@@ -2,7 +2,7 @@
 // TForm6, " Регистр...": capitals or small letters, and the panes to change.
 // Keys Reg, Doc1, Doc2 of section "Registr".
 
-#include "app/pane_choice_dialog.h"
+#include "app/window/pane_choice_dialog.h"
 #include "textops/case_conversion.h"
 
 namespace lettrica::app {

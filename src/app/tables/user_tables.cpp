@@ -1,4 +1,4 @@
-#include "app/user_tables.h"
+#include "app/tables/user_tables.h"
 
 #include <QtGlobal>
 

@@ -1,12 +1,12 @@
-#include "app/user_table_commands.h"
+#include "app/tables/user_table_commands.h"
 
 #include <QAction>
 #include <QWidget>
 
 #include "app/command_table.h"
 #include "app/message_boxes.h"
-#include "app/table_editor_dialog.h"
-#include "app/user_tables.h"
+#include "app/tables/table_editor_dialog.h"
+#include "app/tables/user_tables.h"
 
 namespace lettrica::app {
 

@@ -14,8 +14,8 @@
 #include <cstddef>
 #include <optional>
 
-#include "app/document_builder.h"
-#include "app/document_reader.h"
+#include "app/document/document_builder.h"
+#include "app/document/document_reader.h"
 #include "convert/document_conversion.h"
 
 namespace lettrica::translit {

@@ -1,4 +1,4 @@
-#include "app/pane_choice_dialog.h"
+#include "app/window/pane_choice_dialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>

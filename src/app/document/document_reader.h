@@ -13,7 +13,7 @@
 #include <map>
 #include <tuple>
 
-#include "app/document_model.h"
+#include "app/document/document_model.h"
 
 class QTextDocument;
 class QTextFrame;
@@ -62,5 +62,8 @@ private:
     // (block format, block char format, list, frame, row, column) -> paragraph style
     std::map<std::tuple<int, int, int, int, int, int>, int> paragraphIndex_;
 };
+
+// The whole document at once.
+DocumentSnapshot snapshotDocument(const QTextDocument& document);
 
 }  // namespace lettrica::app

@@ -1,4 +1,4 @@
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -9,7 +9,7 @@
 
 #include "app/command_icons.h"
 #include "app/dialog_frame.h"
-#include "app/gauge.h"
+#include "app/conversion/gauge.h"
 
 namespace lettrica::app {
 

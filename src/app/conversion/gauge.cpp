@@ -1,4 +1,4 @@
-#include "app/gauge.h"
+#include "app/conversion/gauge.h"
 
 #include <QPainter>
 

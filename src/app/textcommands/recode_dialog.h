@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/pane_choice_dialog.h"
+#include "app/window/pane_choice_dialog.h"
 #include "textops/recoding.h"
 
 namespace lettrica::app {

@@ -1,4 +1,4 @@
-#include "app/document_reader.h"
+#include "app/document/document_reader.h"
 
 #include <QTextDocument>
 #include <QTextFrame>
@@ -148,6 +148,13 @@ void DocumentReader::registerFrame(QTextFrame* frame) {
     }
     frameIndex_.insert(frame, static_cast<int>(formats_.frames.size()));
     formats_.frames.append(shape);
+}
+
+DocumentSnapshot snapshotDocument(const QTextDocument& document) {
+    DocumentSnapshot snapshot;
+    DocumentReader reader(document, snapshot.formats);
+    reader.read(snapshot.text, static_cast<std::size_t>(-1));
+    return snapshot;
 }
 
 }  // namespace lettrica::app
