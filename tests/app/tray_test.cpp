@@ -159,7 +159,7 @@ private slots:
         MainWindow w;
         MessageCatcher catcher;
         w.action(Command::About)->trigger();
-        w.trayDock()->menu()->findChild<QAction*>("N39")->trigger();
+        w.trayDock()->item(lettrica::app::TrayItem::About)->trigger();
         QCOMPARE(catcher.captions, QStringList({"About Lettrica", "About Lettrica"}));
         QCOMPARE(catcher.texts.first(), InfoCommands::aboutText());
         QCOMPARE(catcher.icons.first(), QMessageBox::Information);
@@ -202,7 +202,7 @@ private slots:
         // Each of the three shows the manual in the program's own window,
         // one window however often asked; never through the desktop's opener.
         for (QAction* help : {w.action(Command::Help), w.action(Command::HelpButton),
-                              w.trayDock()->menu()->findChild<QAction*>("N38")}) {
+                              w.trayDock()->item(lettrica::app::TrayItem::Help)}) {
             help->trigger();
             QVERIFY(info->helpWindow() && info->helpWindow()->isVisible());
             QCOMPARE(info->helpWindow()->browser()->source(), QUrl::fromLocalFile(dir.filePath("bin/help.html")));

@@ -1,6 +1,6 @@
 #pragma once
-// "Печать..." (Ctrl+P) and "Параметры страницы..." (FilePageSetup1).
-// Print asks TForm4 which panes, then the print dialog for a printer, and
+// "Печать..." and "Параметры страницы...". Print asks its pane choice dialog
+// which panes, then the print dialog for a printer, and
 // prints each ticked pane as a job of its own, the source pane first. A job
 // that fails (a file that cannot be written, a queue that refuses it) does
 // not stop the second; the user is told of each in one message at the end.

@@ -37,17 +37,20 @@ TrayDock::TrayDock(const CommandTable& commands, QWidget* window, bool startInTr
     icon_->setToolTip(QStringLiteral("Lettrica"));
 
     menu_->setObjectName("PopupMenu2");
-    auto item = [this](const char* name, const char* caption) {
+    auto add = [this](TrayItem which, const char* name, const char* caption) {
         QAction* a = menu_->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromLatin1(name));
+        items_[static_cast<std::size_t>(which)] = a;
         return a;
     };
-    connect(item("N32", "Открыть Lettrica"), &QAction::triggered, this, &TrayDock::restoreWindow);
+    connect(add(TrayItem::Open, "N32", "Открыть Lettrica"), &QAction::triggered, this, &TrayDock::restoreWindow);
     menu_->addSeparator();
-    connect(item("N38", "Помощь"), &QAction::triggered, commands[Command::Help], &QAction::trigger);
-    connect(item("N39", "О программе"), &QAction::triggered, commands[Command::About], &QAction::trigger);
+    // Help, about and exit are the window's own commands.
+    connect(add(TrayItem::Help, "N38", "Помощь"), &QAction::triggered, commands[Command::Help], &QAction::trigger);
+    connect(add(TrayItem::About, "N39", "О программе"), &QAction::triggered, commands[Command::About],
+            &QAction::trigger);
     menu_->addSeparator();
-    connect(item("N41", "Выход"), &QAction::triggered, commands[Command::Exit], &QAction::trigger);
+    connect(add(TrayItem::Exit, "N41", "Выход"), &QAction::triggered, commands[Command::Exit], &QAction::trigger);
     icon_->setContextMenu(menu_);
 
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

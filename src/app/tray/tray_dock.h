@@ -11,6 +11,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <array>
+#include <cstddef>
 
 class QAction;
 class QMenu;
@@ -26,6 +28,9 @@ class CommandTable;
 // and no other form of the switch counts.
 bool startsInTray(const QStringList& arguments);
 
+// The items of the icon's menu.
+enum class TrayItem { Open, Help, About, Exit };
+
 class TrayDock : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +45,7 @@ public:
 
     QSystemTrayIcon* icon() const { return icon_; }
     QMenu* menu() const { return menu_; }
+    QAction* item(TrayItem which) const { return items_[static_cast<std::size_t>(which)]; }
     // The window waits, minimised, for a notification area to appear.
     bool waitingForTray() const { return waiting_; }
 
@@ -61,6 +67,7 @@ private:
     QAction* minimizeToTray_;
     QSystemTrayIcon* icon_;
     QMenu* menu_;
+    std::array<QAction*, 4> items_{};
     QTimer* watch_;
     bool startInTray_;
     bool waiting_ = false;
