@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/conversion/conversion_pipeline.h"
+#include "app/document/pane_layout.h"
 #include "app/message_boxes.h"
 #include "app/conversion/progress_window.h"
 
@@ -100,6 +101,30 @@ bool LongCommandRunner::holdClose() {
     return true;
 }
 
+LongCommandRunner::SlicedWork::SlicedWork(LongCommandRunner& runner)
+    : runner_(runner), busy_(runner, Work::Converting, [&runner] { runner.requestCancel(); }) {
+    runner_.cancelRequested_ = false;
+    clock_.start();
+}
+
+LongCommandRunner::SlicedWork::~SlicedWork() {
+    if (shown_) runner_.progress_->finish();
+}
+
+qint64 LongCommandRunner::SlicedWork::sliceMillis() { return lettrica::app::sliceMillis; }
+
+bool LongCommandRunner::SlicedWork::pause(qint64 done, qint64 total) {
+    if (!shown_ && !cancelled()) {
+        shown_ = true;
+        runner_.progress_->start(total_ = total);
+    }
+    if (total != total_) runner_.progress_->setMaximum(total_ = total);
+    runner_.progress_->setProgress(done);
+    QCoreApplication::processEvents();
+    clock_.start();
+    return !cancelled();
+}
+
 void LongCommandRunner::requestCancel() { progress_->requestCancel(); }
 
 RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* target,
@@ -159,14 +184,28 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
     }
 
     handOver(target, document);
+    bool stopped = cancelled;
     if (!cancelled) {
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
+        // Laid out, still hidden, before the window is the user's again.
+        // "Отмена" meanwhile leaves the rest to Qt and says the run was
+        // stopped, as at any other moment of it.
+        QElapsedTimer clock;
+        clock.start();
+        stopped = !layOutToTheEnd(target, [&](std::size_t, std::size_t) {
+            if (clock.elapsed() >= sliceMillis) {
+                QCoreApplication::processEvents();
+                clock.start();
+            }
+            return !cancelRequested_ && !closing_;
+        });
+        if (stopped && !closing_) showMessage(QMessageBox::Information, message.caption, message.text);
     }
     if (hide) target->show();
     progress_->finish();
-    return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;
+    return stopped ? RunOutcome::Cancelled : RunOutcome::Finished;
 }
 
 }  // namespace lettrica::app
