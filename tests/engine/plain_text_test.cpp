@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ TEST(PlainTextFile, PiecesDecodeAsTheWholeFile) {
             EXPECT_EQ(decoder.encoding(), whole.encoding);
             ASSERT_EQ(text, normalizeLineEnds(whole.text)) << "file " << &file - files.data() << ", round " << round;
             EXPECT_EQ(decoder.progress(), decoder.total());
+            const auto ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
+            EXPECT_EQ(decoder.lineEnds(), ends);
+            EXPECT_EQ(decoder.characters(), text.size() - ends);
         }
     }
 }

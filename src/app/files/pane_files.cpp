@@ -201,18 +201,17 @@ OpenResult fillFromText(std::string_view bytes, QTextDocument& document, const Q
     WordMeter words;
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(plainFormat);  // also what an empty file gives typed text
-    std::size_t lineEnds = 0, characters = 0;
     std::u16string piece;
     constexpr std::size_t kPiece = 64 * 1024;
     while (!decoder.done()) {
         piece.clear();
+        const bool checking = !decoder.encoding();
         decoder.step(piece, kPiece);
-        const auto ends = static_cast<std::size_t>(std::count(piece.begin(), piece.end(), u'\n'));
-        lineEnds += ends;
-        characters += piece.size() - ends;
-        if (lineEnds >= kMaxOpenParagraphs || characters > kMaxOpenCharacters) {
+        // The whole text is counted before any of it goes in.
+        if (checking && decoder.encoding() &&
+            (decoder.lineEnds() >= kMaxOpenParagraphs || decoder.characters() > kMaxOpenCharacters)) {
             result.status = Status::TooLarge;
-            result.tooManyParagraphs = lineEnds >= kMaxOpenParagraphs;
+            result.tooManyParagraphs = decoder.lineEnds() >= kMaxOpenParagraphs;
             return result;
         }
         words.feed(piece);  // a line end is a space

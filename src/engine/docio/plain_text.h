@@ -38,8 +38,11 @@ public:
     // ends made LF, is appended to `out`. Returns done().
     bool step(std::u16string& out, std::size_t budget);
     bool done() const { return stage_ == Stage::Done; }
-    // Known once the check is over.
+    // Known once the check is over: the encoding, the text's UTF-16 units
+    // without its line ends, and its line ends.
     std::optional<TextEncoding> encoding() const { return encoding_; }
+    std::size_t characters() const { return characters_; }
+    std::size_t lineEnds() const { return lineEnds_; }
     // Work done and in all: every byte is checked and then decoded.
     std::size_t progress() const { return checked_ + decoded_; }
     std::size_t total() const { return 2 * bytes_.size(); }
@@ -49,6 +52,7 @@ private:
     void check(std::size_t budget);
     void decode(std::u16string& out, std::size_t budget);
     void appendNormalized(std::u16string& out, std::size_t from);
+    void count(std::string_view checked);
 
     std::string_view bytes_;
     Stage stage_ = Stage::Check;
@@ -56,6 +60,11 @@ private:
     std::size_t checked_ = 0, decoded_ = 0;
     std::u16string utf16_;  // a UTF-16 file, decoded whole
     bool afterCr_ = false;  // the last piece ended in a CR
+    // Counted while checking, for both readings of the bytes.
+    std::size_t utf8Units_ = 0, byteUnits_ = 0, crs_ = 0, lfs_ = 0, crLfs_ = 0;
+    bool checkedCr_ = false;
+    bool utf8_ = true;  // valid UTF-8 so far
+    std::size_t characters_ = 0, lineEnds_ = 0;
 };
 
 }  // namespace lettrica::docio

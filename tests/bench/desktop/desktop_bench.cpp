@@ -5,9 +5,10 @@
 // Big texts through the window, each in a process of its own (the peak
 // memory is the process's):
 //   desktop_bench --make-text MEGABYTES FILE [utf8]   a Russian TXT file
-//   desktop_bench --open FILE    Open, then scrolling, typing at the end,
-//                                F3, F2 and Save of the result as TXT
-//   desktop_bench --paste FILE   the file's text pasted with Alt+V
+//   desktop_bench --open FILE [WxH]   Open, then scrolling, typing at the
+//                                     end, F3, F2, Save as TXT and as RTF
+//   desktop_bench --paste FILE [WxH]  the same after the file's text is
+//                                     pasted with Alt+V instead
 // Each step gives its time, the longest time without handling events and the
 // peak memory against the text's size in UTF-8.
 
@@ -173,15 +174,16 @@ QString fileText(const QString& path) {
     return text;
 }
 
-int bigText(bool paste, const QString& path) {
+int bigText(bool paste, const QString& path, QSize size) {
     MainWindow window;
-    window.resize(1000, 800);
+    if (size.isValid()) window.resize(size);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     QTextEdit* source = window.sourcePane();
     utf8Megabytes = std::max(0.001, fileText(path).toUtf8().size() / 1e6);
-    std::printf("%s %s (%.1f MB on disk, %.1f MB in UTF-8), window 1000x800:\n", paste ? "paste" : "open",
-                qPrintable(QFileInfo(path).fileName()), QFileInfo(path).size() / 1e6, utf8Megabytes);
+    std::printf("%s %s (%.1f MB on disk, %.1f MB in UTF-8), window %dx%d:\n", paste ? "paste" : "open",
+                qPrintable(QFileInfo(path).fileName()), QFileInfo(path).size() / 1e6, utf8Megabytes, window.width(),
+                window.height());
     QElapsedTimer clock;
     if (paste) {
         QGuiApplication::clipboard()->setText(fileText(path));
@@ -272,7 +274,12 @@ int main(int argc, char** argv) {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--make-text" && argc > 3)
         return makeText(std::atof(argv[2]), QString::fromLocal8Bit(argv[3]), argc > 4 && QByteArray(argv[4]) == "utf8");
-    if ((mode == "--open" || mode == "--paste") && argc > 2) return bigText(mode == "--paste", QString::fromLocal8Bit(argv[2]));
+    if ((mode == "--open" || mode == "--paste") && argc > 2) {
+        // The window's size as WIDTHxHEIGHT; its own size at start when not given.
+        const QList<QByteArray> size = QByteArray(argc > 3 ? argv[3] : "").split('x');
+        return bigText(mode == "--paste", QString::fromLocal8Bit(argv[2]),
+                       size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize());
+    }
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
     MainWindow window;
     window.show();

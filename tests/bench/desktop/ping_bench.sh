@@ -86,7 +86,8 @@ xdotool key --clearmodifiers ctrl+s
 answer_dialog "$work/result.txt" save
 idle
 ls -l "$work/result.txt" | awk '{printf "saved %d MB\n", $5 / 1e6}'
+echo end > "$PING_PHASE_FILE"
 kill $pinger
 wait $pinger || true
 echo "longest wait for an answer to _NET_WM_PING, by step:"
-grep -v "phase start" "$work/pings"
+grep -v "phase start\|phase end" "$work/pings"
