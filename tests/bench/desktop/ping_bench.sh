@@ -85,7 +85,7 @@ idle
 xdotool key --clearmodifiers ctrl+s
 answer_dialog "$work/result.txt" save
 idle
-ls -l "$work/result.txt" | awk '{printf "saved %d MB\n", $5 / 1e6}'
+ls -l "$work/result.txt" 2>/dev/null | awk '{printf "saved %d MB\n", $5 / 1e6}' || echo "nothing saved"
 echo end > "$PING_PHASE_FILE"
 kill $pinger
 wait $pinger || true
