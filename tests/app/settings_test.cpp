@@ -171,6 +171,38 @@ private slots:
         QVERIFY(start(false)->action(Command::AngloTable)->isChecked());
     }
 
+    // A standard's system is kept under its own key, and Table says what a
+    // program that knows only the tables understands best; a key that names
+    // no system known here leaves the choice to Table.
+    void theSystemIsKeptBesideTheTable() {
+        auto w = start(false);
+        QAction* icao = w->findChild<QAction*>("System_icao_doc_9303");
+        QVERIFY(icao);
+        icao->trigger();
+        QVERIFY(!w->action(Command::AngloTable)->isChecked());
+        QVERIFY(w->close());
+        QCOMPARE(value("Menu", "System"), QByteArray("icao-doc-9303"));
+        QCOMPARE(value("Menu", "Table"), QByteArray("1"));  // "kh" reads back as "х" by GOST only
+        w = start(false);
+        QVERIFY(w->findChild<QAction*>("System_icao_doc_9303")->isChecked());
+        w->findChild<QAction*>("System_wikipedia")->trigger();
+        QVERIFY(w->close());
+        QCOMPARE(value("Menu", "Table"), QByteArray("2"));  // "yu", "ya"
+        w = start(false);
+        w->action(Command::UserTable)->trigger();
+        QVERIFY(w->close());
+        QCOMPARE(value("Menu", "System"), QByteArray("user"));
+        QCOMPARE(value("Menu", "Table"), QByteArray("0"));
+        w.reset();
+
+        writeIni("[Menu]\r\nTable=1\r\nSystem=klingon\r\n");
+        QVERIFY(start(false)->action(Command::GostTable)->isChecked());
+        writeIni("[Menu]\r\nTable=1\r\nSystem=gost-16876-alt\r\n");  // an alias of the GOST table
+        QVERIFY(start(false)->action(Command::GostTable)->isChecked());
+        writeIni("[Menu]\r\nTable=0\r\nSystem=wikipedia\r\n");
+        QVERIFY(start(false)->findChild<QAction*>("System_wikipedia")->isChecked());
+    }
+
     void maximisedCloseKeepsTheStoredPlacement() {
         writeIni("; placement of the last normal window\r\n[Main]\r\nWidth=800\r\nHeight=600\r\nLeft=20\r\n"
                  "Top=30\r\nMaximized=1\r\n[Mine]\r\nKeep=this\r\n");
