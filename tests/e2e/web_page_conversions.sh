@@ -105,8 +105,10 @@ xdotool windowfocus --sync "$progress" key Escape
 message=$(visible_window '^Перевод\.\.\.$' "$progress")
 [ -n "$message" ] || fail "no message after the cancel"
 xdotool windowfocus --sync "$message" key Return
-xdotool windowfocus --sync "$window"  # no window manager here to give it back
-copy_result
+give_focus "$window" "$message"
+# The untouched rest still goes in after the message, the copy off meanwhile:
+# on a loaded machine that takes a while.
+COPY_TRIES=40 copy_result
 result=$(clip_out)
 [ "$(wc -l <<<"$result")" = 100000 ] || fail "the cancelled result has $(wc -l <<<"$result") lines"
 converted=$(printf '%s' "$line" | "$cli" to-latin --encoding utf-8)

@@ -42,6 +42,22 @@ start_window_manager() {
   fail "openbox did not start"
 }
 
+# With no window manager, the X focus may fall back on our window when a
+# window over it closes, and the program never hears that it is active again:
+# move the focus away and back so that it does.
+# Waits (ten seconds at most) for the window `gone` to be hidden first.
+give_focus() {
+  local gone=${2:-}
+  if [ -n "$gone" ]; then
+    for _ in $(seq 1 200); do
+      xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$gone" || break
+      sleep 0.05
+    done
+  fi
+  xdotool windowfocus "$(xwininfo -root | awk '/Window id:/ {print $4}')"
+  xdotool windowfocus --sync "$1"
+}
+
 # Esc must close the program, and it must exit cleanly.
 stop() {
   xdotool key Escape
@@ -73,10 +89,11 @@ convert_via_clipboard() {
 # Presses `keys` (a copy) until the clipboard's text is no longer what it was:
 # Alt+C is off while a command runs, so a copy asked for too early is asked
 # again. Nothing may be waiting to paste from the clipboard meanwhile.
+# COPY_TRIES (30, about a second each) bounds the wait.
 copy_until_changed() {
   local before
   before=$(clip_out)
-  for _ in $(seq 1 30); do
+  for _ in $(seq 1 "${COPY_TRIES:-30}"); do
     xdotool key --clearmodifiers "$@"
     for _ in $(seq 1 10); do
       [ "$(clip_out)" != "$before" ] && return 0
