@@ -32,13 +32,14 @@ namespace lettrica::app {
 // the file's form: its characters (UTF-16 units, paragraph ends not
 // counted) and its paragraphs. Qt places the lines of a document at 1/64
 // pixel in 32 bits: a pane cannot show more than 33.5 million pixels of
-// text, about 2 million lines. Each paragraph takes a line at least, and
-// 120 Mi characters take about as many lines at the window's first width
-// (wider, fewer; the pane lays out all of it, about a minute at this size).
+// text, about 2 million lines, and each paragraph takes a line at least.
+// 125 million characters of Russian prose went past that at the window's
+// first width; 64 Mi characters take half as many lines (wider, fewer). The
+// pane lays out all of it when it is filled, about a minute at this size.
 // A larger file is refused with a message that names lettrica-cli, which
 // has no such limits. An RTF file holds no more text than the pane it was
 // saved from, so whatever a pane within the limits saves, it opens.
-inline constexpr std::size_t kMaxOpenCharacters = 120u << 20;
+inline constexpr std::size_t kMaxOpenCharacters = 64u << 20;
 inline constexpr std::size_t kMaxOpenParagraphs = 2'000'000;
 // Qt takes time in the square of a word's length to wrap it at the pane's
 // edge. A pane opened on a file with a longer run of characters without a
