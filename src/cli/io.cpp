@@ -389,8 +389,9 @@ bool pump(Input& input, translit::StreamConversion& conversion, Output& output) 
         if (conversion.stopped()) return false;
         // A write costs the kernel as much again in its own work as the
         // bytes it copies when it is a few hundred kilobytes (times,
-        // journal, allocation): the output goes out a megabyte at a time.
-        if (out.size() >= kWriteSize || n == 0) {
+        // journal, allocation): a file's output goes out a megabyte at a
+        // time. A short read (a pipe, a pause, the end) passes on at once.
+        if (out.size() >= kWriteSize || n < room.size()) {
             output.write(out);
             out.clear();
         }

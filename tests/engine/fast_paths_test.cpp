@@ -83,7 +83,7 @@ TEST(FastPaths, LatinToCyrillicLoopsAgreeOnAnyBytesAndUnits) {
     // Every loop the processor can run, each asked for by name (not only the
     // one the converter would pick), against the step-by-step reference: any
     // byte, any UTF-16 unit, and runs of rule letters that chain ("jjja",
-    // "SSchh", "````", "'''") across the blocks of 32 and 62 characters, over
+    // "SSchh", "````", "'''") across the blocks of 32 and 64 characters, over
     // texts long enough for many of them, whole and cut anywhere.
     static const std::string dense[] = {"S", "s", "h", "H", "c", "C", "j", "J", "a", "o", "u", "e", "E", "k", "z",
                                         "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''",
