@@ -15,12 +15,15 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/document_adapter.h"
+#include "app/conversion/long_command_runner.h"
+#include "app/conversion/progress_window.h"
+#include "app/document/document_reader.h"
 #include "app/main_window.h"
+#include "convert/document_conversion.h"
+#include "support/whole_documents.h"
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
-#include "app/progress_window.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -90,7 +93,7 @@ int main(int argc, char** argv) {
         auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
         const qint64 conv = clock.restart();
         auto* scratch = new QTextDocument;
-        lettrica::app::buildDocument(*scratch, converted, snapshot.formats);
+        wholedoc::build(*scratch, converted, snapshot.formats);
         const qint64 build = clock.restart();
         delete scratch;
         const qint64 free = clock.restart();
@@ -99,7 +102,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(free));
     }
     clock.start();
-    window.RtPerevodExecute();
+    window.action(Command::ToLatin)->trigger();
     const qint64 filled = clock.elapsed();
     // Until the visible part of the result is laid out and painted (the rest
     // of a long document is laid out as the user scrolls or in idle time).
@@ -125,7 +128,7 @@ int main(int argc, char** argv) {
             since.start();
         });
         tick.start(0);
-        window.RtPerevodExecute();
+        window.action(Command::ToLatin)->trigger();
         longest = std::max(longest, since.elapsed());
         tick.stop();
         std::printf("  longest time without handling events during F3: %lld ms\n", static_cast<long long>(longest));
@@ -142,14 +145,14 @@ int main(int argc, char** argv) {
             if (auto* box = QApplication::activeModalWidget()) {
                 if (toMessage < 0 && cancelClock.isValid()) toMessage = cancelClock.elapsed();
                 box->close();
-            } else if (!cancelClock.isValid() && window.progressWindow()->isVisible() &&
-                       window.progressWindow()->percent() >= at) {
+            } else if (!cancelClock.isValid() && window.runner()->progressWindow()->isVisible() &&
+                       window.runner()->progressWindow()->percent() >= at) {
                 cancelClock.start();
-                window.progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
+                window.runner()->progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
             }
         });
         poll.start(0);
-        window.RtPerevodExecute();
+        window.action(Command::ToLatin)->trigger();
         poll.stop();
         std::printf("  \"Отмена\" at %2d%%: message after %lld ms, partial result shown after %lld ms\n", at,
                     static_cast<long long>(toMessage),
