@@ -15,8 +15,8 @@
 #include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "convert/document_conversion.h"
+#include "convert/stream_conversion.h"
 #include "translit/latin_to_cyrillic.h"
-#include "translit/stream_conversion.h"
 
 using namespace lettrica;
 
