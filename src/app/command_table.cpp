@@ -156,9 +156,9 @@ CommandTable::CommandTable(QObject* owner) {
     (*this)[Command::PageSetup]->setStatusTip(
         QString::fromUtf8(" Установка полей, размера и источника подачи бумаги"));
 
-    auto* tables = new QActionGroup(owner);
-    tables->setObjectName("TableGroup");
-    for (Command c : {Command::GostTable, Command::AngloTable, Command::UserTable}) tables->addAction((*this)[c]);
+    tables_ = new QActionGroup(owner);
+    tables_->setObjectName("TableGroup");
+    for (Command c : {Command::GostTable, Command::AngloTable, Command::UserTable}) tables_->addAction((*this)[c]);
     auto* align = new QActionGroup(owner);
     align->setObjectName("AlignGroup");
     for (Command c : {Command::AlignLeft, Command::AlignCenter, Command::AlignRight}) align->addAction((*this)[c]);

@@ -12,6 +12,7 @@
 #include <cstddef>
 
 class QAction;
+class QActionGroup;
 class QObject;
 
 namespace lettrica::app {
@@ -88,8 +89,13 @@ public:
 
     static OffWhile offWhile(Command command);
 
+    // The one choice of transliteration: the three tables, and whatever
+    // else joins them (the systems), wherever the menus show them.
+    QActionGroup* tableGroup() const { return tables_; }
+
 private:
     std::array<QAction*, kCommandCount> actions_{};
+    QActionGroup* tables_ = nullptr;
 };
 
 // One entry of a menu or tool bar: a command, or a separator line.

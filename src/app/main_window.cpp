@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/conversion/long_command_runner.h"
+#include "app/conversion/system_choice.h"
 #include "app/conversion/transliteration_commands.h"
 #include "app/files/file_commands.h"
 #include "app/mail/mail_commands.h"
@@ -54,7 +55,7 @@ void addEntries(QWidget* menuOrBar, const CommandTable& commands, std::initializ
 }  // namespace
 
 MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), commands_(this) {
+    : QMainWindow(parent), commands_(this), systems_(new SystemChoice(commands_, this)) {
     setObjectName("TForm1");
     setWindowTitle(QStringLiteral(" Lettrica"));
     setFont(QFont(QString::fromLatin1(kDefaultFontName), 8));
@@ -67,6 +68,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(false);
     auto* report = new StatusReport(commands_, statusBar(), this);
+    report->endOn(systems_->systemActions());
 
     // The commands of the panes themselves. A close refused now is one put
     // off until a send or a long command has stopped.
@@ -86,9 +88,9 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     tray_ = new TrayDock(commands_, this, startsInTray(arguments));
     new InfoCommands(commands_, this);
     userTableCommands_ = new UserTableCommands(commands_, this);
-    new TransliterationCommands(commands_, panes_, *runner_, *userTableCommands_->tables(), this);
+    new TransliterationCommands(commands_, *systems_, panes_, *runner_, *userTableCommands_->tables(), *report, this);
     new VolumeStatus(commands_, panes_, statusBar(), *report, this);
-    settings_ = new SettingsStore(commands_, this, splitter_);
+    settings_ = new SettingsStore(commands_, *systems_, this, splitter_);
     paneCommands->newText();
     settings_->load();
     userTableCommands_->loadFiles();
@@ -180,8 +182,15 @@ void MainWindow::buildMenus() {
 
     QMenu* translate = bar->addMenu(QString::fromUtf8("Перевод"));
     translate->setObjectName("N3");
-    addEntries(translate, commands_,
-               {C::ToCyrillic, C::ToLatin, kLine, C::ChangeCase, C::Recode, kLine, C::FixEncoding, C::FixLayout});
+    addEntries(translate, commands_, {C::ToCyrillic, C::ToLatin});
+    // Every system, the program's and the user's tables first: the same
+    // choice as the tables of "Файл", ticked in both.
+    QMenu* systems = translate->addMenu(QString::fromUtf8("Системы транслитерации"));
+    systems->setObjectName("SystemsMenu");
+    systems->menuAction()->setStatusTip(QString::fromUtf8(" Выбор системы транслитерации для F3 и F2"));
+    addEntries(systems, commands_, {C::GostTable, C::AngloTable, C::UserTable, kLine});
+    systems->addActions(systems_->systemActions());
+    addEntries(translate, commands_, {kLine, C::ChangeCase, C::Recode, kLine, C::FixEncoding, C::FixLayout});
 
     QMenu* help = bar->addMenu(QString::fromUtf8("Справка"));
     help->setObjectName("N4");

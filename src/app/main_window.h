@@ -22,6 +22,7 @@ class FileCommands;
 class LongCommandRunner;
 class PaneCommands;
 class SettingsStore;
+class SystemChoice;
 class TextServices;
 class TrayDock;
 class UserTableCommands;
@@ -41,6 +42,7 @@ public:
     QSplitter* splitter() const { return splitter_; }
     LongCommandRunner* runner() const { return runner_; }
     SettingsStore* settingsStore() const { return settings_; }
+    SystemChoice* systemChoice() const { return systems_; }
     UserTableCommands* userTableCommands() const { return userTableCommands_; }
     TextServices* textServices() const { return textServices_; }
     TrayDock* trayDock() const { return tray_; }
@@ -63,6 +65,7 @@ private:
     void buildToolBar();
 
     CommandTable commands_;
+    SystemChoice* systems_ = nullptr;
     Panes panes_{};
     QWidget* upperPanel_ = nullptr;
     QSplitter* splitter_ = nullptr;

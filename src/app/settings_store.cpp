@@ -9,9 +9,11 @@
 #include <algorithm>
 
 #include "app/command_table.h"
+#include "app/conversion/system_choice.h"
 #include "settings/autostart.h"
 #include "settings/settings_dir.h"
 #include "settings/settings_keys.h"
+#include "translit/registry.h"
 
 namespace lettrica::app {
 
@@ -38,9 +40,11 @@ protected:
 
 }  // namespace
 
-SettingsStore::SettingsStore(const CommandTable& commands, QWidget* window, QSplitter* splitter)
+SettingsStore::SettingsStore(const CommandTable& commands, SystemChoice& systems, QWidget* window,
+                             QSplitter* splitter)
     : QObject(window),
       commands_(commands),
+      systems_(systems),
       window_(window),
       splitter_(splitter),
       executable_(QCoreApplication::applicationFilePath()) {
@@ -86,7 +90,12 @@ void SettingsStore::apply(const settings::MainWindowState& s) {
     // The stored size stays the normal geometry the window returns to.
     if (s.maximized) w.setWindowState(w.windowState() | Qt::WindowMaximized);
 
-    if (s.table >= 0 && s.table < 3) commands_[kTables[s.table]]->setChecked(true);
+    // The system's name wins when this program knows it; else the table
+    // number decides (a file from a program that knew only the tables).
+    if (const translit::SystemInfo* system = s.system.empty() ? nullptr : translit::findSystem(s.system))
+        systems_.choose(*system);
+    else if (s.table >= 0 && s.table < 3)
+        commands_[kTables[s.table]]->setChecked(true);
     if (!s.wordWrap && commands_[Command::WordWrap]->isChecked()) commands_[Command::WordWrap]->trigger();
     if (s.autoVolume && !commands_[Command::AutoVolume]->isChecked()) commands_[Command::AutoVolume]->trigger();
     if (s.minimizeToTray) commands_[Command::MinimizeToTray]->setChecked(true);
@@ -105,9 +114,9 @@ settings::MainWindowState SettingsStore::capture() const {
     const auto* watcher = findChild<ShownWatcher*>("ShownWatcher");
     if (watcher && watcher->shown) s.panelHeight = splitter_->widget(0)->height();
     else s.panelHeight = state_.panelHeight > 0 ? state_.panelHeight : kDesignedPanelHeight;
-    s.table = settings::kAngloTable;
-    for (int i = 0; i < 3; ++i)
-        if (commands_[kTables[i]]->isChecked()) s.table = i;
+    const translit::SystemInfo& system = systems_.current();
+    s.system = system.name;
+    s.table = SystemChoice::nearestTable(system);
     s.wordWrap = commands_[Command::WordWrap]->isChecked();
     s.autoVolume = commands_[Command::AutoVolume]->isChecked();
     s.minimizeToTray = commands_[Command::MinimizeToTray]->isChecked();

@@ -21,13 +21,15 @@ class QWidget;
 namespace lettrica::app {
 
 class CommandTable;
+class SystemChoice;
 
 class SettingsStore : public QObject {
     Q_OBJECT
 public:
     // Keeps the geometry of `window`, the upper panel's height as `splitter`
-    // shares it out, and the options the commands' ticks hold.
-    SettingsStore(const CommandTable& commands, QWidget* window, QSplitter* splitter);
+    // shares it out, the options the commands' ticks hold and the system
+    // of transliteration.
+    SettingsStore(const CommandTable& commands, SystemChoice& systems, QWidget* window, QSplitter* splitter);
 
     // The store of a main window (nullptr when it has none).
     static SettingsStore* of(const QObject* mainWindow);
@@ -74,6 +76,7 @@ private:
     };
 
     const CommandTable& commands_;
+    SystemChoice& systems_;
     QWidget* window_;
     QSplitter* splitter_;
     settings::MainWindowState state_;

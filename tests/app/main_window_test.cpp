@@ -20,11 +20,16 @@
 #include <QToolBar>
 
 #include "app/conversion/long_command_runner.h"
+#include "app/conversion/system_choice.h"
 #include "app/main_window.h"
 #include "app/conversion/progress_window.h"
 #include "support/cancel_press.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"
+#include "translit/registry.h"
+#include "translit/word_list_file.h"
+
+using lettrica::translit::convertAll;
 
 using lettrica::app::Command;
 using lettrica::app::MainWindow;
@@ -32,6 +37,14 @@ using lettrica::app::MainWindow;
 namespace {
 
 void setRich(QTextEdit* pane, const QString& html) { pane->setHtml(html); }
+
+// A conversion's key; the window then takes the keyboard back from the progress window.
+void convertByKey(MainWindow* window, Qt::Key key) {
+    QTest::keyClick(window, key);
+    QCoreApplication::processEvents();
+    window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), window);
+}
 
 }  // namespace
 
@@ -99,8 +112,15 @@ private slots:
         QMenu* edit = window_->menuBar()->actions()[1]->menu();
         QCOMPARE(names(edit), QStringList({"EditUndo1", "-", "Paste", "CopyT", "-", "N17"}));
         QMenu* translate = window_->menuBar()->actions()[2]->menu();
-        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka", "-",
-                                                "FixEncoding", "FixLayout"}));
+        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "Системы транслитерации", "-",
+                                                "RegistrPerevod", "Perekodirovka", "-", "FixEncoding", "FixLayout"}));
+        QStringList systems{"Table1", "Table2", "UserTable", "-"};
+        for (const auto& system : lettrica::translit::systems())
+            if (system.name != "gost" && system.name != "anglo" && !system.userTables)
+                systems << "System_" + QString::fromStdString(system.name).replace('-', '_');
+        QCOMPARE(names(translate->actions()[2]->menu()), systems);
+        QCOMPARE(window_->findChild<QAction*>(systems.last())->statusTip(),
+                 " " + QString::fromStdString(lettrica::translit::systems().back().purpose));
         QMenu* popup = window_->findChild<QMenu*>("PopupMenu1");
         QCOMPARE(names(popup), QStringList({"EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1",
                                             "-", "EditSelectAll1", "-", "TrPerevod", "RtPerevod"}));
@@ -143,6 +163,49 @@ private slots:
         // Running again discards the first result.
         QTest::keyClick(window_, Qt::Key_F2);
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Щука, Ёлка\nС\nхх"));
+    }
+
+    // Every system converts in the window as the engine does, both ways; a
+    // decomposed "Е" + U+0308 pasted in is "Ё" to each; the status bar
+    // names the system.
+    void everySystemConvertsAsTheEngineDoes() {
+        const QString text = QString::fromUtf8("ЩУКА и Щука: Юлия, Е\u0308лка, и\u0306од, Подъезд, ЦИРК.\nЇ 中 ЖЁЛТЫЙ\n");
+        const std::u16string composed = u"ЩУКА и Щука: Юлия, Ёлка, йод, Подъезд, ЦИРК.\nЇ 中 ЖЁЛТЫЙ\n";
+        for (const auto& system : lettrica::translit::systems()) {
+            if (system.userTables) continue;
+            window_->systemChoice()->choose(system);
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+            QTest::keyClick(window_, Qt::Key_V, Qt::AltModifier);
+            convertByKey(window_, Qt::Key_F3);
+            const QString latin = window_->resultPane()->toPlainText();
+            QCOMPARE(latin.toStdU16String(), convertAll(*lettrica::translit::toLatinConverter(system), composed));
+            QCOMPARE(window_->statusBar()->currentMessage(),
+                     QString::fromUtf8(" Система транслитерации: ") + QString::fromStdString(system.caption));
+            window_->sourcePane()->setPlainText(latin);
+            convertByKey(window_, Qt::Key_F2);
+            const auto back = lettrica::translit::toCyrillicConverter(system, lettrica::translit::findWordList());
+            QCOMPARE(window_->resultPane()->toPlainText().toStdU16String(), convertAll(*back, latin.toStdU16String()));
+        }
+    }
+
+    // F2 reads words back by the word list; without it, letter by letter,
+    // and the status bar says so even while it shows the volume.
+    void readingBackSaysWhenTheWordListIsMissing() {
+        QTemporaryDir dir;
+        { QFile f(dir.filePath("w")); QVERIFY(f.open(QIODevice::WriteOnly) && f.write("\xb8\xeb\xea\xe0\n") == 5); }
+        window_->systemChoice()->choose(*lettrica::translit::findSystem("icao-doc-9303"));
+        window_->sourcePane()->setPlainText("Elka");
+        qputenv("LETTRICA_WORDS", dir.filePath("w").toUtf8());  // "ёлка"
+        convertByKey(window_, Qt::Key_F2);
+        QCOMPARE(window_->resultPane()->toPlainText(), QString::fromUtf8("Ёлка"));
+        qputenv("LETTRICA_WORDS", dir.filePath("none.txt").toUtf8());
+        window_->action(Command::AutoVolume)->trigger();
+        convertByKey(window_, Qt::Key_F2);
+        qunsetenv("LETTRICA_WORDS");
+        QCOMPARE(window_->resultPane()->toPlainText(), QString::fromUtf8("Елка"));
+        QVERIFY(window_->statusBar()->currentMessage().endsWith(
+            QString::fromUtf8("(%1) не найден: слова прочитаны по буквам").arg(dir.filePath("none.txt"))));
     }
 
     void charactersOutsideTheCodePageAreKept() {

@@ -14,10 +14,12 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "app/conversion/system_choice.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
+#include "translit/registry.h"
 
 using lettrica::app::Command;
 using lettrica::app::MainWindow;
@@ -169,6 +171,22 @@ private slots:
 
         writeIni("[Menu]\r\nTable=7\r\n");
         QVERIFY(start(false)->action(Command::AngloTable)->isChecked());
+    }
+
+    // A system is kept under its own key, and Table holds the table that a
+    // program knowing only those reads it back best by; a System unknown
+    // here leaves the choice to Table.
+    void theSystemIsKeptBesideTheTable() {
+        for (auto [name, table] : {std::pair{"icao-doc-9303", "1"}, {"wikipedia", "2"}, {"user", "0"}}) {
+            auto w = start(false);
+            w->systemChoice()->choose(*lettrica::translit::findSystem(name));
+            QVERIFY(w->close());
+            QCOMPARE(value("Menu", "System"), QByteArray(name));
+            QCOMPARE(value("Menu", "Table"), QByteArray(table));
+            QCOMPARE(start(false)->systemChoice()->current().name, std::string(name));
+        }
+        writeIni("[Menu]\r\nTable=1\r\nSystem=klingon\r\n");
+        QVERIFY(start(false)->action(Command::GostTable)->isChecked());
     }
 
     void maximisedCloseKeepsTheStoredPlacement() {

@@ -10,7 +10,11 @@ namespace lettrica::app {
 StatusReport::StatusReport(const CommandTable& commands, QStatusBar* statusBar, QObject* parent)
     : QObject(parent), statusBar_(statusBar) {
     setObjectName(QStringLiteral("StatusReport"));
-    for (QAction* a : commands.all())
+    endOn(commands.all());
+}
+
+void StatusReport::endOn(const QList<QAction*>& actions) {
+    for (QAction* a : actions)
         connect(a, &QAction::triggered, this, [this] {
             if (!report_.isEmpty() && statusBar_->currentMessage() == report_) statusBar_->clearMessage();
             report_.clear();

@@ -3,9 +3,11 @@
 // stands until the next command runs, which takes the status bar back for
 // its own message or state.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
+class QAction;
 class QStatusBar;
 
 namespace lettrica::app {
@@ -20,6 +22,8 @@ public:
     StatusReport(const CommandTable& commands, QStatusBar* statusBar, QObject* parent);
 
     void show(const QString& text);
+    // Commands beyond the command table that end a report as well.
+    void endOn(const QList<QAction*>& actions);
 
 signals:
     // A report has just taken the status bar.

@@ -1,7 +1,8 @@
 // Times F3 on a large formatted source pane: from the key to a filled result
 // document, and until the pane is laid out and shown. Also how quickly
-// "Отмена" is answered. Run offscreen or under Xvfb:
-//   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes]
+// "Отмена" is answered. Run offscreen or under Xvfb, by the Anglo-American
+// table or the system named (its command-line name):
+//   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes [system]]
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -17,11 +18,13 @@
 
 #include "app/conversion/long_command_runner.h"
 #include "app/conversion/progress_window.h"
+#include "app/conversion/system_choice.h"
 #include "app/document/document_reader.h"
 #include "app/main_window.h"
 #include "convert/document_conversion.h"
 #include "support/whole_documents.h"
-#include "translit/cyrillic_to_latin.h"
+#include "translit/registry.h"
+#include "translit/word_list_file.h"
 
 using lettrica::app::Command;
 using lettrica::app::MainWindow;
@@ -60,7 +63,13 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     QApplication app(argc, argv);
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const lettrica::translit::SystemInfo* system = lettrica::translit::findSystem(argc > 2 ? argv[2] : "anglo");
+    if (!system || system->userTables) {
+        std::fprintf(stderr, "desktop_bench: no such system\n");
+        return 2;
+    }
     MainWindow window;
+    window.systemChoice()->choose(*system);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     fillSource(window.sourcePane(), static_cast<qint64>(megabytes * 1e6));
@@ -90,7 +99,7 @@ int main(int argc, char** argv) {
         clock.start();
         auto snapshot = lettrica::app::snapshotDocument(*window.sourcePane()->document());
         const qint64 snap = clock.restart();
-        auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
+        auto converted = lettrica::translit::convertDocument(snapshot.text, *lettrica::translit::toLatinConverter(*system));
         const qint64 conv = clock.restart();
         auto* scratch = new QTextDocument;
         wholedoc::build(*scratch, converted, snapshot.formats);
@@ -110,8 +119,8 @@ int main(int argc, char** argv) {
     window.resultPane()->viewport()->repaint();
     QCoreApplication::processEvents();
     const qint64 shown = clock.elapsed();
-    std::printf("desktop F3 on %.1f MB (%lld characters, bold and red words):\n", megabytes,
-                static_cast<long long>(chars));
+    std::printf("desktop F3 by %s on %.1f MB (%lld characters, bold and red words):\n", system->name.c_str(),
+                megabytes, static_cast<long long>(chars));
     std::printf("  key to filled result document: %lld ms\n", static_cast<long long>(filled));
     std::printf("  key to result shown:            %lld ms\n", static_cast<long long>(shown));
 
@@ -158,5 +167,27 @@ int main(int argc, char** argv) {
                     static_cast<long long>(toMessage),
                     static_cast<long long>(cancelClock.isValid() ? cancelClock.elapsed() : -1));
     }
+
+    // F2 over what F3 made: a lossy system reads every word back by the
+    // word list.
+    window.action(Command::ToLatin)->trigger();
+    QTextDocument* latin = window.resultPane()->document()->clone(window.sourcePane());
+    window.sourcePane()->setDocument(latin);
+    {
+        // Laid out before the key, as above.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        clock.start();
+        auto snapshot = lettrica::app::snapshotDocument(*latin);
+        const auto back = lettrica::translit::toCyrillicConverter(*system, lettrica::translit::findWordList());
+        lettrica::translit::convertDocument(snapshot.text, *back);
+        std::printf("F2 engine stage alone (snapshot and conversion): %lld ms\n",
+                    static_cast<long long>(clock.elapsed()));
+    }
+    clock.start();
+    window.action(Command::ToCyrillic)->trigger();
+    std::printf("desktop F2 by %s over that result (%lld characters): %lld ms\n", system->name.c_str(),
+                static_cast<long long>(latin->characterCount()), static_cast<long long>(clock.elapsed()));
     return 0;
 }
