@@ -105,6 +105,7 @@ LongCommandRunner::SlicedWork::SlicedWork(LongCommandRunner& runner)
     : runner_(runner), busy_(runner, Work::Converting, [&runner] { runner.requestCancel(); }) {
     runner_.cancelRequested_ = false;
     clock_.start();
+    started_.start();
 }
 
 LongCommandRunner::SlicedWork::~SlicedWork() {
@@ -114,6 +115,14 @@ LongCommandRunner::SlicedWork::~SlicedWork() {
 qint64 LongCommandRunner::SlicedWork::sliceMillis() { return lettrica::app::sliceMillis; }
 
 bool LongCommandRunner::SlicedWork::pause(qint64 done, qint64 total) {
+    // Work that ends soon shows nothing and leaves the user's keys and
+    // clicks waiting for the window, as a command that never lets the event
+    // loop run would; it still repaints and answers meanwhile.
+    if (!shown_ && started_.elapsed() < 10 * sliceMillis()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        clock_.start();
+        return !cancelled();
+    }
     if (!shown_ && !cancelled()) {
         shown_ = true;
         runner_.progress_->start(total_ = total);

@@ -86,8 +86,8 @@ public:
     // pieces of a few milliseconds; once a slice has passed it moves the bar,
     // lets the event loop run and says whether to go on (false after
     // "Отмена" or when the window is being closed). The progress window shows
-    // from the first slice on, so that quick work shows nothing; the busy
-    // state lasts as long as the object.
+    // once the work has lasted ten slices, so that quick work shows nothing
+    // and takes no keys meanwhile; the busy state lasts as long as the object.
     class SlicedWork {
     public:
         explicit SlicedWork(LongCommandRunner& runner);
@@ -106,7 +106,7 @@ public:
 
         LongCommandRunner& runner_;
         BusyGuard busy_;
-        QElapsedTimer clock_;
+        QElapsedTimer clock_, started_;
         qint64 total_ = 0;
         bool shown_ = false;
     };
