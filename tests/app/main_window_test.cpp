@@ -119,8 +119,18 @@ private slots:
             if (system.name != "gost" && system.name != "anglo" && !system.userTables)
                 systems << "System_" + QString::fromStdString(system.name).replace('-', '_');
         QCOMPARE(names(translate->actions()[2]->menu()), systems);
-        QCOMPARE(window_->findChild<QAction*>(systems.last())->statusTip(),
-                 " " + QString::fromStdString(lettrica::translit::systems().back().purpose));
+        // Every system's hint is Russian, as every other hint of the window.
+        for (const QString& name : systems.mid(4)) {
+            const QAction* system = window_->findChild<QAction*>(name);
+            const QString tip = system->statusTip();
+            qsizetype cyrillic = 0, latin = 0;
+            for (QChar c : tip) {
+                cyrillic += c.script() == QChar::Script_Cyrillic;
+                latin += c.script() == QChar::Script_Latin;
+            }
+            QVERIFY2(tip.startsWith(' ') && cyrillic > latin, qPrintable(name + ":" + tip));
+            QCOMPARE(system->toolTip(), tip.mid(1));
+        }
         QMenu* popup = window_->findChild<QMenu*>("PopupMenu1");
         QCOMPARE(names(popup), QStringList({"EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1",
                                             "-", "EditSelectAll1", "-", "TrPerevod", "RtPerevod"}));
