@@ -90,6 +90,9 @@ std::optional<bool> mappedIsUtf8(int fd, off_t start, off_t size) {
 // Outputs smaller than this are gathered before they are written.
 constexpr std::size_t kGather = 64 * 1024;
 
+// What a conversion gathers before it writes.
+constexpr std::size_t kWriteSize = 1 << 20;
+
 }  // namespace
 
 Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : path) {
@@ -382,10 +385,16 @@ bool pump(Input& input, translit::StreamConversion& conversion, Output& output) 
     for (;;) {
         const std::span<char> room = conversion.space();
         const std::size_t n = input.read(room.data(), room.size());
-        out.clear();
         conversion.advance(n, out);
         if (conversion.stopped()) return false;
-        output.write(out);
+        // A write costs the kernel as much again in its own work as the
+        // bytes it copies when it is a few hundred kilobytes (times,
+        // journal, allocation): a file's output goes out a megabyte at a
+        // time. A short read (a pipe, a pause, the end) passes on at once.
+        if (out.size() >= kWriteSize || n < room.size()) {
+            output.write(out);
+            out.clear();
+        }
         if (n == 0) return true;
     }
 }

@@ -93,6 +93,19 @@ TEST_F(TranslitCli, PipeWithAutoDetection) {
     EXPECT_TRUE(r.out == repeat("zhuk ", kBig / 7)) << r.out.size();
 }
 
+TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
+    // A pipe that pauses after 300 KB and stays open until their
+    // conversion has come out (or ten seconds have passed): what was read
+    // is written, not held for the end.
+    write("part.txt", repeat("Schuka zhuk ", 300000 / 12));
+    Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
+                   "mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && [ $i -lt 100 ]; do "
+                   "sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_LT(std::stoi(read("tries")), 100);
+    EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", 300000 / 12));
+}
+
 TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
     // Megabytes of valid UTF-8 and one byte at the end that is not: the
     // whole file is Windows-1251.

@@ -83,7 +83,7 @@ TEST(FastPaths, LatinToCyrillicLoopsAgreeOnAnyBytesAndUnits) {
     // Every loop the processor can run, each asked for by name (not only the
     // one the converter would pick), against the step-by-step reference: any
     // byte, any UTF-16 unit, and runs of rule letters that chain ("jjja",
-    // "SSchh", "````", "'''") across the blocks of 32 and 62 characters, over
+    // "SSchh", "````", "'''") across the blocks of 32 and 64 characters, over
     // texts long enough for many of them, whole and cut anywhere.
     static const std::string dense[] = {"S", "s", "h", "H", "c", "C", "j", "J", "a", "o", "u", "e", "E", "k", "z",
                                         "y", "Y", "`", "'", "\"", "q", "x", "X", "Q", "jjja", "SSchh", "````", "'''",
@@ -275,6 +275,7 @@ void expectSameVerdict(std::string_view piece, std::size_t padding) {
         ASSERT_EQ(got.completePrefix, padding + want.completePrefix) << padding;
     } else {
         ASSERT_EQ(got.completePrefix, longForm.size()) << padding;
+        ASSERT_EQ(got.ascii, want.ascii) << padding;
     }
 }
 }  // namespace
@@ -312,6 +313,13 @@ TEST(FastPaths, LongUtf8ChecksAgreeWithThePlainCheck) {
     const text::Utf8Check c = text::checkUtf8(cut);
     EXPECT_TRUE(c.valid);
     EXPECT_EQ(c.completePrefix, 1000u);
+    // Whether everything is ASCII, told by the vector blocks and the tail.
+    for (std::size_t at : {0, 31, 300, 998, 1001}) {
+        std::string text(1002, 'a');
+        EXPECT_TRUE(text::checkUtf8(text).ascii);
+        text.replace(at, 1, "\xD0\x96");
+        EXPECT_FALSE(text::checkUtf8(text).ascii) << at;
+    }
 }
 
 TEST(FastPaths, CyrillicSqueezeAgreesWithPlainDecoding) {

@@ -65,8 +65,10 @@ void StreamConversion::advance(std::size_t n, std::string& out) {
     held_ += std::min(n, buffer_.size() - context_ - held_);  // never more than space() gave
     const bool final = n == 0;
     std::string_view piece(buffer_.data(), context_ + held_);
+    bool ascii = false;  // then nothing is decomposed
     if (encoding_ == StreamEncoding::Utf8 && !trusted_) {
         const text::Utf8Check check = text::checkUtf8(piece);
+        ascii = check.valid && check.ascii;
         if (!check.valid || (final && check.completePrefix != piece.size())) {
             if (stopAtInvalid_) {
                 stopped_ = true;
@@ -80,7 +82,7 @@ void StreamConversion::advance(std::size_t n, std::string& out) {
     // Decomposed letters are composed before the converter sees them; a
     // letter at the end waits for a mark the next piece may bring.
     std::size_t wait = 0;
-    if (encoding_ == StreamEncoding::Utf8) {
+    if (encoding_ == StreamEncoding::Utf8 && !ascii) {
         if (text::composeCyrillicUtf8(piece, composed_)) piece = composed_;
         if (!final) wait = std::min(text::composeHoldBack(piece), piece.size() - context_);
     }

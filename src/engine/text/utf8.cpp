@@ -37,6 +37,7 @@ Utf8Check checkScalar(std::string_view bytes) {
         if (i >= n) break;
         unsigned char c = p[i];
         if (c < 0x80) { ++i; continue; }
+        r.ascii = false;
         // Two-byte characters (Cyrillic among them) without the general path.
         if (c >= 0xC2 && c <= 0xDF && i + 1 < n && isCont(p[i + 1])) { i += 2; continue; }
         std::size_t len;
@@ -98,7 +99,7 @@ constexpr std::uint8_t kCarry = kTooShort | kTooLong | kTwoConts;
 
 #define LETTRICA_TABLE16(...) _mm256_setr_epi8(__VA_ARGS__, __VA_ARGS__)
 
-__attribute__((target("avx2"))) std::size_t scanAvx2(const unsigned char* p, std::size_t n) {
+__attribute__((target("avx2"))) std::size_t scanAvx2(const unsigned char* p, std::size_t n, bool& ascii) {
     const __m256i byte1High = LETTRICA_TABLE16(
         kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,  // ASCII
         kTwoConts, kTwoConts, kTwoConts, kTwoConts,                                       // continuation
@@ -137,6 +138,7 @@ __attribute__((target("avx2"))) std::size_t scanAvx2(const unsigned char* p, std
             prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + kGroup - 32));
             continue;
         }
+        ascii = false;
         __m256i error = _mm256_setzero_si256();
         for (std::size_t k = 0; k < kGroup; k += 32) {
             const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + k));
@@ -176,11 +178,13 @@ Utf8Check checkUtf8(std::string_view bytes) {
         // Everything before `scanned` is free of errors, but for characters
         // that reach across it; the scalar check goes on from a character
         // start at least four bytes back, so it sees them whole.
-        const std::size_t scanned = scanAvx2(p, bytes.size());
+        bool ascii = true;
+        const std::size_t scanned = scanAvx2(p, bytes.size(), ascii);
         std::size_t from = scanned >= 4 ? scanned - 4 : 0;
         while (from > 0 && isCont(p[from])) --from;
         Utf8Check rest = checkScalar(bytes.substr(from));
         rest.completePrefix += from;
+        rest.ascii = rest.ascii && ascii;
         return rest;
     }
 #endif

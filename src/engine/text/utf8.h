@@ -14,6 +14,7 @@ namespace lettrica::text {
 struct Utf8Check {
     bool valid = true;            // no invalid sequence anywhere
     std::size_t completePrefix = 0;  // bytes that form whole characters
+    bool ascii = true;            // every byte checked is below 0x80 (when valid)
 };
 Utf8Check checkUtf8(std::string_view bytes);
 inline bool isValidUtf8(std::string_view bytes) {

@@ -260,12 +260,14 @@ LatinToCyrillic::LatinToCyrillic(System system, Loop loop) : system_(system) {
 
         // The first rule that takes c with a follower decides for the pair,
         // unless it needs a third character too: then matchAt decides.
+        const latin::Rule* ruleOf[0x80] = {};
+        for (std::size_t i = rules.ranges[c].begin; i < rules.ranges[c].end; ++i)
+            for (const char x : rules.rules[i].second)
+                if (!ruleOf[static_cast<unsigned char>(x)]) ruleOf[static_cast<unsigned char>(x)] = &rules.rules[i];
         bool any = false;
         const std::size_t row = rows;
         for (unsigned x = 0; x < 0x80; ++x) {
-            const latin::Rule* rule = nullptr;
-            for (std::size_t i = 0; i < rules.ruleCount && !rule; ++i)
-                if (latin::inSet(rules.rules[i].first, c) && latin::inSet(rules.rules[i].second, x)) rule = &rules.rules[i];
+            const latin::Rule* rule = ruleOf[x];
             if (!rule) continue;
             if (!any) {
                 if (rows == kMaxRows) throw std::logic_error("too many rule letters");

@@ -1,15 +1,25 @@
-// The AVX-512 loop: 62 characters a block, where the processor has byte
-// permutes and compression (VBMI, VBMI2).
+// The AVX-512 loop: 64 characters a block, where the processor has byte
+// permutes and compression (VBMI, VBMI2) and GFNI.
 //
 // Per block, three table look-ups do the rules of two characters: the class
 // of each character as a first one, the class of the one after it as a
 // follower, and the pair of classes to the rule's letter. The few rules of
-// three characters are compares on top. The characters each rule consumes
-// are taken out by compression. Where a rule could begin inside another's
-// followers ("jja", "Sch" holding "ch") the starts are settled left to right.
+// three are compares on top. The characters each rule consumes are taken
+// out by compression. Where a rule could begin inside another's followers
+// ("jja", "Sch" holding "ch") the starts are settled left to right.
+//
+// Which starts stand and what they consume is worked out in mask registers:
+// a mask's trip to a general register and back costs more than a permute,
+// and the block's work would wait for it. Only the lengths written and the
+// rare cases (a character of several letters, a chain of starts) leave them.
+//
+// In UTF-8 a letter is carried as 0x80 + its offset from U+0400, from which
+// one affine byte transform (GFNI) gives each byte of its UTF-8.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
@@ -30,28 +40,47 @@ namespace lettrica::translit::detail {
 
 namespace {
 
-// Every table has an entry per ASCII byte, the index of a byte permute.
-struct VectorTables {
-    alignas(64) unsigned char single[128];  // the Windows-1251 byte each gives alone (itself when kept)
-    alignas(64) unsigned char rare[128];    // 0x80: gives more than one character
-    alignas(64) unsigned char first[128];   // its class as a first character, times 16; 0: begins nothing
-    alignas(64) unsigned char second[128];  // its class as a follower, 1..15; 0: follows nothing
+constexpr std::size_t kMostLongs = 2;  // rules of three
+constexpr unsigned char kRare = 0x80;  // in `first`: the steps end before it
+constexpr unsigned char kDel = 0x7F;   // what a byte from 0x80 up is looked up as
+
+// The tables of one output form, each with an entry per ASCII byte (the
+// index of a byte permute).
+struct FormTables {
+    alignas(64) unsigned char first[128];   // its class as a first character, times 16; kRare
+    alignas(64) unsigned char single[128];  // the letter it gives alone, or itself when kept
     alignas(64) unsigned char pair[128];    // by first | second: the small letter of the rule of two, or 0
-    alignas(64) unsigned char third[128];   // bit k: may end rule of three k
-    alignas(64) unsigned char lead[128];    // UTF-8 of Windows-1251 byte 0x80 + i: first byte
-    alignas(64) unsigned char cont[128];    // and second (every letter a rule makes takes two)
-    struct Long {
-        unsigned char pair;   // the index into `pair` of its first two characters
-        unsigned char small;  // its small letter
+    unsigned char longSmall[kMostLongs] = {};
+    unsigned char yoSmall = 0, yoCapital = 0;
+    // What a character whose steps are not the block's gives: several
+    // letters (q, x), or in UTF-8 a NUL, which the block uses to mark the
+    // bytes it drops.
+    struct Rare {
+        unsigned char bytes[8];
+        std::size_t length;
     };
-    Long longs[4];
+    Rare rare[128] = {};
+};
+
+struct VectorTables {
+    alignas(64) unsigned char second[128];  // its class as a follower, 1..15; 0: follows nothing
+    alignas(64) unsigned char third[128];   // bit k: may end rule of three k
+    unsigned char longPair[kMostLongs] = {};  // the index into `pair` of its first two characters
     std::size_t longCount = 0;
+    bool yo = false;  // a rule makes ё
+    FormTables cp1251, utf8;
+    // Byte values the loop needs in every lane, kept here rather than as
+    // constants: the compiler would build each anew in every block from an
+    // immediate.
+    enum Splat { kCaseBit, kDelByte, kLongBit0, kLongBit1, kSplatCount };
+    alignas(64) unsigned char splat[kSplatCount][64];
 };
 
 bool available() {
     static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-                            __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+                            __builtin_cpu_supports("gfni") && __builtin_cpu_supports("bmi") &&
+                            __builtin_cpu_supports("popcnt");
     return yes;
 }
 
@@ -87,153 +116,268 @@ unsigned char memberOf(const std::array<unsigned char, 128>& cls, unsigned k) {
     return 0;
 }
 
-// Every function from here runs only where available() said so.
-#define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
-
-// The tables, loaded once per call.
-struct Registers {
-    __m512i singleLo, singleHi, firstLo, firstHi, secondLo, secondHi, pairLo, pairHi, thirdLo, thirdHi;
-    __m512i leadLo, leadHi, contLo, contHi;
-};
-
-// One block at p: steps begin at the positions of `range`, the first `end`
-// of the block but those a rule of the block before has taken. Writes what
-// they make at dst and returns the positions from `end` on that its rules
-// have taken, as the next block's `taken`.
-template <bool Utf8>
-LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) std::uint64_t convertBlock(
-    const VectorTables& t, const Registers& r, const unsigned char* p, __m512i v, std::uint64_t above,
-    std::uint64_t range, std::size_t end, std::uint64_t taken, char*& dst) {
-    const __m512i next = _mm512_loadu_si512(p + 1);
-    const __m512i after = _mm512_loadu_si512(p + 2);
-    // Bytes from 0x80 up are no rule's characters (the permutes would read
-    // them as their low seven bits).
-    const __m512i firstClass = _mm512_maskz_permutex2var_epi8(~above, r.firstLo, v, r.firstHi);
-    const __m512i secondClass = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(next), r.secondLo, next, r.secondHi);
-    const __m512i pairIndex = _mm512_or_si512(firstClass, secondClass);
-    const __m512i pairLetter = _mm512_permutex2var_epi8(r.pairLo, pairIndex, r.pairHi);
-    const __m512i thirdBits = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(after), r.thirdLo, after, r.thirdHi);
-    std::uint64_t longs[4];
-    std::uint64_t three = 0;
-    for (std::size_t k = 0; k < t.longCount; ++k) {
-        longs[k] = _mm512_cmpeq_epi8_mask(pairIndex, _mm512_set1_epi8(static_cast<char>(t.longs[k].pair))) &
-                   _mm512_test_epi8_mask(thirdBits, _mm512_set1_epi8(static_cast<char>(1 << k))) & ~three;
-        three |= longs[k];
-    }
-    std::uint64_t starts = (_mm512_test_epi8_mask(pairLetter, pairLetter) | three) & range;
-    three &= range;
-    // A start nothing can consume stands, and the starts it consumes fall
-    // ("Sch" holding "ch"); only longer chains need settling, one by one.
-    // Without a branch for the usual cases, which go either way.
-    const std::uint64_t sure = starts & ~((starts << 1) | (three << 2));
-    const std::uint64_t fallen = starts & ((sure << 1) | ((three & sure) << 2));
-    starts = (starts & ~sure & ~fallen) == 0 ? sure : settleStarts(starts, three);
-    three &= starts;
-    const std::uint64_t consumed = (starts << 1) | (three << 2);
-
-    // The single characters, each rule's small letter at its start, then
-    // capitals: every capital of Windows-1251 is its small letter less 0x20
-    // but Ё (A8 against B8). Starts at a capital are letter rules.
-    __m512i o = _mm512_mask_mov_epi8(_mm512_permutex2var_epi8(r.singleLo, v, r.singleHi), above, v);
-    o = _mm512_mask_mov_epi8(o, starts & ~three, pairLetter);
-    for (std::size_t k = 0; k < t.longCount; ++k)
-        o = _mm512_mask_mov_epi8(o, longs[k] & starts, _mm512_set1_epi8(static_cast<char>(t.longs[k].small)));
-    const std::uint64_t raised =
-        starts & _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('A')), _mm512_set1_epi8(26));
-    o = _mm512_mask_sub_epi8(o, raised, o, _mm512_set1_epi8(0x20));
-    const std::uint64_t yo = raised & _mm512_cmpeq_epi8_mask(o, _mm512_set1_epi8(static_cast<char>(0xB8 - 0x20)));
-    o = _mm512_mask_mov_epi8(o, yo, _mm512_set1_epi8(static_cast<char>(0xA8)));
-
-    const std::uint64_t keep = range & ~consumed;
-    if constexpr (!Utf8) {
-        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keep, o));
-        dst += _mm_popcnt_u64(keep);
-    } else {
-        // A letter made here takes two bytes, lead and continuation,
-        // interleaved and then compressed with everything else.
-        const std::uint64_t two = keep & ~above & _mm512_movepi8_mask(o);
-        const __m512i lead = _mm512_mask_mov_epi8(o, two, _mm512_permutex2var_epi8(r.leadLo, o, r.leadHi));
-        const __m512i cont = _mm512_permutex2var_epi8(r.contLo, o, r.contHi);
-        alignas(64) static constexpr unsigned char kFirstHalf[64] = {
-#define LETTRICA_PAIR(i) i, 64 + i
-            LETTRICA_PAIR(0), LETTRICA_PAIR(1), LETTRICA_PAIR(2), LETTRICA_PAIR(3), LETTRICA_PAIR(4),
-            LETTRICA_PAIR(5), LETTRICA_PAIR(6), LETTRICA_PAIR(7), LETTRICA_PAIR(8), LETTRICA_PAIR(9),
-            LETTRICA_PAIR(10), LETTRICA_PAIR(11), LETTRICA_PAIR(12), LETTRICA_PAIR(13), LETTRICA_PAIR(14),
-            LETTRICA_PAIR(15), LETTRICA_PAIR(16), LETTRICA_PAIR(17), LETTRICA_PAIR(18), LETTRICA_PAIR(19),
-            LETTRICA_PAIR(20), LETTRICA_PAIR(21), LETTRICA_PAIR(22), LETTRICA_PAIR(23), LETTRICA_PAIR(24),
-            LETTRICA_PAIR(25), LETTRICA_PAIR(26), LETTRICA_PAIR(27), LETTRICA_PAIR(28), LETTRICA_PAIR(29),
-            LETTRICA_PAIR(30), LETTRICA_PAIR(31)};
-#undef LETTRICA_PAIR
-        const __m512i firstHalf = _mm512_load_si512(kFirstHalf);
-        const __m512i secondHalf = _mm512_add_epi8(firstHalf, _mm512_set1_epi8(32));
-        const __m512i lo = _mm512_permutex2var_epi8(lead, firstHalf, cont);
-        const __m512i hi = _mm512_permutex2var_epi8(lead, secondHalf, cont);
-        constexpr std::uint64_t kEven = 0x5555555555555555ull, kOdd = 0xAAAAAAAAAAAAAAAAull;
-        const std::uint64_t keepLo = _pdep_u64(keep, kEven) | _pdep_u64(two, kOdd);
-        const std::uint64_t keepHi = _pdep_u64(keep >> 32, kEven) | _pdep_u64(two >> 32, kOdd);
-        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepLo, lo));
-        dst += _mm_popcnt_u64(keepLo);
-        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keepHi, hi));
-        dst += _mm_popcnt_u64(keepHi);
-    }
-    return (consumed | taken) >> end;
+// A letter of U+0401..U+045F as the block carries it: its Windows-1251
+// byte, or 0x80 + its offset from U+0400 for UTF-8.
+unsigned char letterCode(char16_t letter, bool utf8) {
+    return utf8 ? static_cast<unsigned char>(0x80 | (letter - 0x400)) : latin::cp1251Of(letter);
 }
 
-template <bool Utf8>
-LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned char* s, std::size_t n, std::size_t pos,
-                                        std::size_t limit, char*& out, std::size_t count) {
-    const Registers r{_mm512_load_si512(t.single), _mm512_load_si512(t.single + 64),
-                      _mm512_load_si512(t.first),  _mm512_load_si512(t.first + 64),
-                      _mm512_load_si512(t.second), _mm512_load_si512(t.second + 64),
-                      _mm512_load_si512(t.pair),   _mm512_load_si512(t.pair + 64),
-                      _mm512_load_si512(t.third),  _mm512_load_si512(t.third + 64),
-                      _mm512_load_si512(t.lead),   _mm512_load_si512(t.lead + 64),
-                      _mm512_load_si512(t.cont),   _mm512_load_si512(t.cont + 64)};
-    const __m512i rareLo = _mm512_load_si512(t.rare), rareHi = _mm512_load_si512(t.rare + 64);
-    const __m512i high = _mm512_set1_epi8(static_cast<char>(0x80));
-    constexpr std::size_t kStride = 62;  // leaves room for a rule's two followers
-    constexpr std::uint64_t kWhole = (std::uint64_t{1} << kStride) - 1;
-    char* dst = out;
-    // In the usual block (no rare character, the limit far) steps begin at
-    // its first 62 positions and the next block comes 62 bytes on, so that
-    // its work need not wait for this one's: only the characters a rule took
-    // beyond the block pass on, as the mask `taken`.
-    std::uint64_t taken = 0;
-    for (; count > 0 && pos + 66 <= n && pos < limit; --count) {
-        const unsigned char* p = s + pos;
-        const __m512i v = _mm512_loadu_si512(p);
-        const std::uint64_t above = _mm512_movepi8_mask(v);  // 0x80 and up: kept as they are
-        const std::uint64_t rare = _mm512_test_epi8_mask(_mm512_permutex2var_epi8(rareLo, v, rareHi), high) & ~above;
-        if (__builtin_expect(limit - pos >= kStride && (rare & kWhole) == 0, 1)) {
-            taken = convertBlock<Utf8>(t, r, p, v, above, kWhole & ~taken, kStride, taken, dst);
-            pos += kStride;
-            continue;
+// Every function from here runs only where available() said so.
+#define LETTRICA_VECTOR_CODE __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,gfni,bmi,popcnt")))
+
+// The UTF-8 bytes of a letter code: lead 0xD0 | bit 6, continuation
+// 0x80 | bits 0-5, as affine maps (one row of bits per result bit).
+constexpr long long kLeadMatrix = 0x4000000000000000ll;
+constexpr long long kContMatrix = 0x0102040810200000ll;
+
+// The tables and constants, loaded once per call.
+template <std::size_t Longs>
+struct Registers {
+    __m512i firstLo, firstHi, singleLo, singleHi, pairLo, pairHi, secondLo, secondHi, thirdLo, thirdHi;
+    __m512i longPair[Longs + 1], longBit[Longs + 1], longSmall[Longs + 1];
+    __m512i yoSmall, yoCapital, caseBit, del, firstHalf, secondHalf;
+};
+
+struct Settled {
+    __mmask64 starts, three;  // the starts that stand, those of rules of three among them
+    __mmask64 consumed;       // the positions their followers take, up to the block's 64th
+};
+
+// Of the starts, those that stand when they are taken left to right. The
+// usual block needs one test: no start follows another unless a rule of
+// three before it took it ("Sch" holding "ch"), and no rule of three
+// follows one. Only longer chains are settled one by one.
+LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) Settled settle(__mmask64 starts, __mmask64 three) {
+    const __mmask64 afterThree = _kshiftli_mask64(three, 1);
+    const __mmask64 kept = _kandn_mask64(afterThree, starts);
+    const __mmask64 consumed = _kor_mask64(_kshiftli_mask64(kept, 1), _kshiftli_mask64(three, 2));
+    if (__builtin_expect(
+            _kortestz_mask64_u8(_kand_mask64(kept, consumed), _kand_mask64(three, afterThree)), 1))
+        return {kept, three, consumed};
+    const std::uint64_t standing = settleStarts(_cvtmask64_u64(starts), _cvtmask64_u64(three));
+    const std::uint64_t threes = _cvtmask64_u64(three) & standing;
+    return {_cvtu64_mask64(standing), _cvtu64_mask64(threes), _cvtu64_mask64(standing << 1 | threes << 2)};
+}
+
+// One block at p: steps begin at the positions of `range`. Writes what they
+// make at dst and returns its starts, from which the caller tells what its
+// rules took beyond the block. `Ascii`: the 66 bytes the block reads are
+// all below 0x80, else a byte from 0x80 up is looked up as DEL, which
+// begins and follows nothing and gives itself, and then kept as it is.
+template <bool Utf8, std::size_t Longs, bool Yo, bool Ascii>
+LETTRICA_VECTOR_CODE inline __attribute__((always_inline)) Settled convertBlock(const Registers<Longs>& r,
+                                                                               const unsigned char* p, __m512i v,
+                                                                               __m512i first, __mmask64 range,
+                                                                               char*& dst) {
+    const __m512i vc = Ascii ? v : _mm512_min_epu8(v, r.del);
+    // `first` may carry kRare in bit 7, which the permute does not read.
+    const __m512i next = Ascii ? _mm512_loadu_si512(p + 1) : _mm512_min_epu8(_mm512_loadu_si512(p + 1), r.del);
+    const __m512i pairIndex = _mm512_or_si512(first, _mm512_permutex2var_epi8(r.secondLo, next, r.secondHi));
+    const __m512i letter = _mm512_permutex2var_epi8(r.pairLo, pairIndex, r.pairHi);
+    __mmask64 three = 0;
+    __mmask64 longs[Longs + 1] = {};
+    if constexpr (Longs > 0) {
+        const __m512i after =
+            Ascii ? _mm512_loadu_si512(p + 2) : _mm512_min_epu8(_mm512_loadu_si512(p + 2), r.del);
+        const __m512i thirdBits = _mm512_permutex2var_epi8(r.thirdLo, after, r.thirdHi);
+        for (std::size_t k = 0; k < Longs; ++k) {
+            const __mmask64 ends = _mm512_mask_test_epi8_mask(range, thirdBits, r.longBit[k]);
+            longs[k] = _mm512_mask_cmpeq_epi8_mask(ends, pairIndex, r.longPair[k]);
+            if (k > 0) longs[k] = _kandn_mask64(three, longs[k]);
+            three = k > 0 ? _kor_mask64(three, longs[k]) : longs[k];
         }
-        // The block ends before the rare character (the caller steps over
-        // it) or at the limit.
-        std::size_t end = limit - pos < kStride ? limit - pos : kStride;
-        const std::size_t firstRare = _tzcnt_u64(rare);
-        if (firstRare < end) end = firstRare;
-        if (end == 0) break;
-        taken = convertBlock<Utf8>(t, r, p, v, above, ((std::uint64_t{1} << end) - 1) & ~taken, end, taken, dst);
-        pos += end;
+    }
+    const Settled b = settle(_kor_mask64(_mm512_mask_test_epi8_mask(range, letter, letter), three), three);
+    const __mmask64 keep = _kandn_mask64(b.consumed, range);
+
+    // The single characters (nothing where consumed), each rule's small
+    // letter at its start, then capitals: every capital is its small letter
+    // less 0x20 but Ё. A rule's first character is a capital letter when
+    // its bit 5 is clear.
+    __m512i o = _mm512_maskz_permutex2var_epi8(keep, r.singleLo, vc, r.singleHi);
+    o = _mm512_mask_mov_epi8(o, _kandn_mask64(b.three, b.starts), letter);
+    for (std::size_t k = 0; k < Longs; ++k)
+        o = _mm512_mask_mov_epi8(o, Longs == 1 ? b.three : _kand_mask64(longs[k], b.starts), r.longSmall[k]);
+    const __mmask64 raised = _mm512_mask_testn_epi8_mask(b.starts, v, r.caseBit);
+    __mmask64 yo = 0;
+    if constexpr (Yo) yo = _mm512_mask_cmpeq_epi8_mask(raised, o, r.yoSmall);
+    o = _mm512_mask_sub_epi8(o, raised, o, r.caseBit);
+    if constexpr (Yo) o = _mm512_mask_mov_epi8(o, yo, r.yoCapital);
+
+    __mmask64 above = 0;
+    if constexpr (!Ascii) above = _mm512_mask_cmplt_epi8_mask(keep, v, _mm512_setzero_si512());  // kept as they are
+    if constexpr (!Utf8) {
+        if constexpr (!Ascii) o = _mm512_mask_mov_epi8(o, above, v);
+        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(keep, o));
+        dst += _mm_popcnt_u64(_cvtmask64_u64(keep));
+    } else {
+        // Each character's first byte and, for a letter, its second,
+        // interleaved; a zero marks a byte that is not written (the loop
+        // leaves NUL to the caller).
+        const __mmask64 letters = _mm512_movepi8_mask(o);  // DEL where above
+        if constexpr (!Ascii) o = _mm512_mask_mov_epi8(o, above, v);
+        const __m512i lead = _mm512_mask_gf2p8affine_epi64_epi8(o, letters, o, _mm512_set1_epi64(kLeadMatrix), 0xD0);
+        const __m512i cont = _mm512_maskz_gf2p8affine_epi64_epi8(letters, o, _mm512_set1_epi64(kContMatrix), 0x80);
+        const __m512i lo = _mm512_permutex2var_epi8(lead, r.firstHalf, cont);
+        const __m512i hi = _mm512_permutex2var_epi8(lead, r.secondHalf, cont);
+        _mm512_storeu_si512(dst, _mm512_maskz_compress_epi8(_mm512_test_epi8_mask(lo, lo), lo));
+        // The lengths from the masks rather than from the bytes: the next
+        // block's stores wait for them.
+        const std::uint64_t chars = _cvtmask64_u64(keep), seconds = _cvtmask64_u64(letters);
+        const std::size_t lengthLo = _mm_popcnt_u32(static_cast<std::uint32_t>(chars)) +
+                                     _mm_popcnt_u32(static_cast<std::uint32_t>(seconds));
+        _mm512_storeu_si512(dst + lengthLo, _mm512_maskz_compress_epi8(_mm512_test_epi8_mask(hi, hi), hi));
+        dst += _mm_popcnt_u64(chars) + _mm_popcnt_u64(seconds);
+    }
+    return b;
+}
+
+// [0, 64, 1, 65, ...]: the first bytes of 32 characters with their second ones.
+struct Interleave {
+    alignas(64) unsigned char index[64];
+    constexpr Interleave() : index{} {
+        for (unsigned i = 0; i < 64; ++i) index[i] = static_cast<unsigned char>(i % 2 ? 64 + i / 2 : i / 2);
+    }
+};
+constexpr Interleave kInterleave;
+
+template <bool Utf8, std::size_t Longs, bool Yo>
+LETTRICA_VECTOR_CODE std::size_t blocks(const VectorTables& t, const unsigned char* s, std::size_t n,
+                                        std::size_t pos, std::size_t limit, char*& out, std::size_t count) {
+    const FormTables& f = Utf8 ? t.utf8 : t.cp1251;
+    Registers<Longs> r;
+    r.firstLo = _mm512_load_si512(f.first), r.firstHi = _mm512_load_si512(f.first + 64);
+    r.singleLo = _mm512_load_si512(f.single), r.singleHi = _mm512_load_si512(f.single + 64);
+    r.pairLo = _mm512_load_si512(f.pair), r.pairHi = _mm512_load_si512(f.pair + 64);
+    r.secondLo = _mm512_load_si512(t.second), r.secondHi = _mm512_load_si512(t.second + 64);
+    r.thirdLo = _mm512_load_si512(t.third), r.thirdHi = _mm512_load_si512(t.third + 64);
+    for (std::size_t k = 0; k < Longs; ++k) {
+        r.longPair[k] = _mm512_set1_epi8(static_cast<char>(t.longPair[k]));
+        r.longBit[k] = _mm512_load_si512(t.splat[VectorTables::kLongBit0 + k]);
+        r.longSmall[k] = _mm512_set1_epi8(static_cast<char>(f.longSmall[k]));
+    }
+    r.yoSmall = _mm512_set1_epi8(static_cast<char>(f.yoSmall));
+    r.yoCapital = _mm512_set1_epi8(static_cast<char>(f.yoCapital));
+    r.caseBit = _mm512_load_si512(t.splat[VectorTables::kCaseBit]);
+    r.del = _mm512_load_si512(t.splat[VectorTables::kDelByte]);
+    r.firstHalf = _mm512_load_si512(kInterleave.index);
+    r.secondHalf = _mm512_add_epi8(r.firstHalf, _mm512_set1_epi8(32));
+
+    char* dst = out;
+    // Steps begin at the block's 64 positions but those a rule of the block
+    // before has taken: its last two positions' rules may take the first
+    // two of this one, passed on as the mask `taken`.
+    __mmask64 taken = 0;
+    // Whole blocks: 66 bytes to read and 64 steps before the limit.
+    const std::size_t whole = n >= 66 && limit >= 64 ? std::min(n - 66, limit - 64) + 1 : 0;
+    for (; count > 0; --count) {
+        const unsigned char* p = s + pos;
+        if (__builtin_expect(pos < whole, 1)) {
+            const __m512i v = _mm512_loadu_si512(p);
+            const __m512i first = _mm512_permutex2var_epi8(r.firstLo, v, r.firstHi);
+            // Neither a rare character nor a byte from 0x80 up among the 66.
+            const __m512i marks = _mm512_ternarylogic_epi64(first, v, _mm512_loadu_si512(p + 2), 0xFE);
+            if (__builtin_expect(_kortestz_mask64_u8(_mm512_movepi8_mask(marks), 0), 1)) {
+                const Settled b = convertBlock<Utf8, Longs, Yo, true>(r, p, v, first, _knot_mask64(taken), dst);
+                taken = _kor_mask64(_kshiftri_mask64(b.starts, 63), _kshiftri_mask64(b.three, 62));
+                pos += 64;
+                continue;
+            }
+            const __m512i firstAt = _mm512_permutex2var_epi8(r.firstLo, _mm512_min_epu8(v, r.del), r.firstHi);
+            if (_kortestz_mask64_u8(_mm512_movepi8_mask(firstAt), 0)) {
+                const Settled b = convertBlock<Utf8, Longs, Yo, false>(r, p, v, firstAt, _knot_mask64(taken), dst);
+                taken = _kor_mask64(_kshiftri_mask64(b.starts, 63), _kshiftri_mask64(b.three, 62));
+                pos += 64;
+                continue;
+            }
+        } else if (pos + 66 > n || pos >= limit) {
+            break;
+        }
+        // A block that ends at the limit or before a rare character, which
+        // is written here unless a rule took it.
+        const __m512i v = _mm512_loadu_si512(p);
+        const __m512i first = _mm512_permutex2var_epi8(r.firstLo, _mm512_min_epu8(v, r.del), r.firstHi);
+        const std::size_t cap = limit - pos < 62 ? limit - pos : 62;  // what the rules take stays in the mask
+        const std::size_t firstRare = _tzcnt_u64(_cvtmask64_u64(_mm512_movepi8_mask(first)));
+        const bool atRare = firstRare < cap;
+        const std::size_t end = atRare ? firstRare : cap;
+        std::uint64_t takenBits = _cvtmask64_u64(taken);
+        if (end > 0) {
+            const std::uint64_t range = ((std::uint64_t{1} << end) - 1) & ~takenBits;
+            const Settled b = convertBlock<Utf8, Longs, Yo, false>(r, p, v, first, _cvtu64_mask64(range), dst);
+            takenBits = (_cvtmask64_u64(b.consumed) | takenBits) >> end;
+            pos += end;
+        }
+        if (atRare) {
+            if (takenBits & 1) {
+                pos += _mm_popcnt_u64(takenBits);
+            } else {
+                const FormTables::Rare& what = f.rare[s[pos]];
+                std::memcpy(dst, what.bytes, sizeof what.bytes);
+                dst += what.length;
+                ++pos;
+            }
+            takenBits = 0;
+        }
+        taken = _cvtu64_mask64(takenBits);
     }
     out = dst;
-    return pos + _mm_popcnt_u64(taken);
+    return pos + _mm_popcnt_u64(_cvtmask64_u64(taken));
 }
 
 #undef LETTRICA_VECTOR_CODE
 
 class Avx512Loop : public VectorLoop {
 public:
+    // A block reads 66 bytes; an iteration writes a block (UTF-8: up to 128
+    // bytes, the second store 64 past the first at most) and a rare
+    // character's eight.
     Avx512Loop() : VectorLoop(66, 128 + 16) {}
     VectorTables tables{};
     std::size_t convert(bool utf8Output, const unsigned char* s, std::size_t n, std::size_t pos, std::size_t limit,
                         char*& out, std::size_t count) const override {
-        return utf8Output ? blocks<true>(tables, s, n, pos, limit, out, count)
-                          : blocks<false>(tables, s, n, pos, limit, out, count);
+        switch (tables.longCount) {
+            case 0: return run<0>(utf8Output, s, n, pos, limit, out, count);
+            case 1: return run<1>(utf8Output, s, n, pos, limit, out, count);
+            default: return run<2>(utf8Output, s, n, pos, limit, out, count);
+        }
+    }
+
+private:
+    template <std::size_t Longs>
+    std::size_t run(bool utf8Output, const unsigned char* s, std::size_t n, std::size_t pos, std::size_t limit,
+                    char*& out, std::size_t count) const {
+        if (tables.yo)
+            return utf8Output ? blocks<true, Longs, true>(tables, s, n, pos, limit, out, count)
+                              : blocks<false, Longs, true>(tables, s, n, pos, limit, out, count);
+        return utf8Output ? blocks<true, Longs, false>(tables, s, n, pos, limit, out, count)
+                          : blocks<false, Longs, false>(tables, s, n, pos, limit, out, count);
     }
 };
+
+void fillForm(FormTables& f, const latin::System& system, const std::array<unsigned char, 128>& firsts,
+              bool utf8) {
+    for (unsigned c = 0; c < 0x80; ++c) {
+        const std::u16string_view alone = latin::aloneOf(system, c);
+        f.single[c] = alone.size() == 1 ? letterCode(alone[0], utf8) : static_cast<unsigned char>(c);
+        f.first[c] = static_cast<unsigned char>(firsts[c] << 4);
+        if (alone.size() > 1 || (utf8 && c == 0)) {
+            if (firsts[c] != 0) throw std::logic_error("a rule's first character of several letters");
+            f.first[c] |= kRare;
+            FormTables::Rare& rare = f.rare[c];
+            for (char16_t letter : alone.empty() ? std::u16string_view(u"\0", 1) : alone) {
+                if (letter == 0) rare.bytes[rare.length++] = 0;
+                else if (!utf8) rare.bytes[rare.length++] = latin::cp1251Of(letter);
+                else {
+                    rare.bytes[rare.length++] = static_cast<unsigned char>(0xC0 | (letter >> 6));
+                    rare.bytes[rare.length++] = static_cast<unsigned char>(0x80 | (letter & 0x3F));
+                }
+            }
+        }
+    }
+    f.yoSmall = letterCode(u'ё', utf8);
+    f.yoCapital = letterCode(u'Ё', utf8);
+}
 
 }  // namespace
 
@@ -243,31 +387,34 @@ VectorLoopPtr makeAvx512Loop(const latin::System& system) {
     VectorTables* t = &loop->tables;
     const latin::Rule* rules = system.rules;
     const std::size_t count = system.ruleCount;
-    for (unsigned c = 0; c < 0x80; ++c) {
-        const std::u16string_view alone = latin::aloneOf(system, c);
-        t->single[c] = alone.size() == 1 ? latin::cp1251Of(alone[0]) : static_cast<unsigned char>(c);
-        t->rare[c] = alone.size() > 1 ? 0x80 : 0;
-    }
-    for (unsigned i = 0; i < 0x80; ++i) {
-        const char16_t ch = text::cp1251ToUnicode(static_cast<unsigned char>(0x80 + i));
-        t->lead[i] = static_cast<unsigned char>(0xC0 | (ch >> 6));
-        t->cont[i] = static_cast<unsigned char>(0x80 | (ch & 0x3F));
-    }
 
     const auto firsts = classes([rules](std::size_t i) { return rules[i].first; }, count, 7);
     const auto seconds = classes([rules](std::size_t i) { return rules[i].second; }, count, 15);
+    // A byte from 0x80 up is looked up as DEL, which must stay as it is.
+    if (firsts[kDel] || seconds[kDel] || !latin::aloneOf(system, kDel).empty())
+        throw std::logic_error("DEL takes part in the rules");
     for (unsigned c = 0; c < 0x80; ++c) {
-        t->first[c] = static_cast<unsigned char>(firsts[c] << 4);
         t->second[c] = seconds[c];
+        // A capital letter is told by bit 5 alone.
+        const bool capital = c >= 'A' && c <= 'Z';
+        if (firsts[c] && capital == ((c & 0x20) != 0))
+            throw std::logic_error("a rule's first character whose case bit 5 does not tell");
     }
+    std::memset(t->splat[VectorTables::kCaseBit], 0x20, 64);
+    std::memset(t->splat[VectorTables::kDelByte], kDel, 64);
+    std::memset(t->splat[VectorTables::kLongBit0], 1, 64);
+    std::memset(t->splat[VectorTables::kLongBit1], 2, 64);
+    fillForm(t->cp1251, system, firsts, false);
+    fillForm(t->utf8, system, firsts, true);
     // A capital letter's result is its small one less 0x20 (Ё aside), so
     // only letters may have a capital result of their own.
     for (std::size_t i = 0; i < count; ++i) {
         const latin::Rule& r = rules[i];
         const bool letter = r.first.size() == 2;  // sets of two are a letter in either case
+        if (r.small == u'ё') t->yo = true;
         const bool cases = r.capital == r.small ? !letter
                            : r.capital == u'Ё'  ? r.small == u'ё'
-                                                : latin::cp1251Of(r.capital) + 0x20 == latin::cp1251Of(r.small);
+                                                : r.capital + 0x20 == r.small && r.small >= u'а' && r.small <= u'я';
         if (!cases) throw std::logic_error("a rule's capital letter the vector loop cannot make");
     }
     // For each pair of classes the first rule of two that takes it; a rule
@@ -281,12 +428,15 @@ VectorLoopPtr makeAvx512Loop(const latin::System& system) {
                 const latin::Rule& r = rules[i];
                 if (!latin::inSet(r.first, a) || !latin::inSet(r.second, b)) continue;
                 if (r.third.empty()) {
-                    t->pair[f << 4 | g] = latin::cp1251Of(r.small);
+                    t->cp1251.pair[f << 4 | g] = letterCode(r.small, false);
+                    t->utf8.pair[f << 4 | g] = letterCode(r.small, true);
                     break;
                 }
-                if (t->longCount == std::size(t->longs)) throw std::logic_error("too many rules of three");
+                if (t->longCount == kMostLongs) throw std::logic_error("too many rules of three");
                 const std::size_t k = t->longCount++;
-                t->longs[k] = {static_cast<unsigned char>(f << 4 | g), latin::cp1251Of(r.small)};
+                t->longPair[k] = static_cast<unsigned char>(f << 4 | g);
+                t->cp1251.longSmall[k] = letterCode(r.small, false);
+                t->utf8.longSmall[k] = letterCode(r.small, true);
                 for (unsigned c = 0; c < 0x80; ++c)
                     if (latin::inSet(r.third, c)) t->third[c] |= static_cast<unsigned char>(1 << k);
             }
