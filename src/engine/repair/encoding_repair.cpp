@@ -30,6 +30,20 @@ constexpr std::size_t kSecondSteps = 4;
 // Characters of a long text's beginning on which a misreading is tried first.
 constexpr std::size_t kSampleLength = 4096;
 
+bool touchesUtf8(Misreading m) { return m.written == Charset::Utf8 || m.read == Charset::Utf8; }
+
+// Two single-byte misreadings in a row change nearly every letter; two that
+// all but undo each other ("Тшопо" read back twice to "Ушопо") are no story.
+bool changesMost(std::u16string_view before, std::u16string_view after) {
+    if (before.size() != after.size()) return true;
+    std::size_t beyondAscii = 0, changed = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        beyondAscii += before[i] >= 0x80;
+        changed += before[i] != after[i];
+    }
+    return changed * 2 >= beyondAscii;
+}
+
 // Among repairs, the one with fewer oddities left is also the likelier.
 constexpr std::int32_t kOddityCost = 2 * kNat;
 
@@ -82,17 +96,42 @@ bool differsInCaseOnly(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-// Capitals that follow a letter: running text has few ("ПРЕДЛАГАЯ" many).
-int innerCapitals(std::u16string_view text) {
+bool isCapital(char16_t ch) { return (ch >= 0x410 && ch <= 0x42F) || (ch >= 0x400 && ch <= 0x40F) || (ch >= u'A' && ch <= u'Z'); }
+bool isSmall(char16_t ch) { return (ch >= 0x430 && ch <= 0x45F) || (ch >= u'a' && ch <= u'z'); }
+bool isRussianCapital(char16_t ch) { return (ch >= 0x410 && ch <= 0x42F) || ch == 0x401; }
+
+// Capitals where running text has none: after a letter ("ПРЕДЛАГАЯ",
+// "тебЯ"), and at the start of a Russian word that follows a word of small
+// Russian letters with nothing but blanks between ("сам Я сыт", "все Ясно"),
+// where only names have them.
+int capitalsOutOfPlace(std::u16string_view text) {
     int n = 0;
     bool afterLetter = false;
+    bool afterSmallWord = false;  // a word of small Russian letters, then blanks only
+    bool wordSmall = false;       // the word going on is of small Russian letters so far
     for (char16_t ch : text) {
-        const bool upper = (ch >= 0x410 && ch <= 0x42F) || (ch >= 0x400 && ch <= 0x40F) || (ch >= u'A' && ch <= u'Z');
-        const bool lower = (ch >= 0x430 && ch <= 0x45F) || (ch >= u'a' && ch <= u'z');
-        if (upper && afterLetter) ++n;
+        const bool upper = isCapital(ch), lower = isSmall(ch);
+        if (upper && (afterLetter || (afterSmallWord && isRussianCapital(ch)))) ++n;
+        if (upper || lower) {
+            wordSmall = (afterLetter ? wordSmall : true) && lower && ch >= 0x430;
+            afterSmallWord = false;
+        } else {
+            if (afterLetter) afterSmallWord = wordSmall && ch == u' ';
+            else if (ch != u' ') afterSmallWord = false;
+        }
         afterLetter = upper || lower;
     }
     return n;
+}
+
+// Whether two readings differ in capitals and "я" alone: what Windows-1251
+// and Mac Cyrillic swap ("Тшопо" and "Ушопо", "Ясно" and "ясно").
+bool differsInCapitalsOnly(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    const auto capitalOrYa = [](char16_t ch) { return isRussianCapital(ch) || ch == u'я'; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && !(capitalOrYa(a[i]) && capitalOrYa(b[i]))) return false;
+    return true;
 }
 
 // Whether some misreading of Russian text could have given `text`. A
@@ -119,10 +158,13 @@ bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
     // one word of three letters or more at least, and most of them, begin
     // as words of the vocabulary (common words of two letters count among
     // the known); a repair of nothing but short words and abbreviations
-    // proves nothing ("кБ" is no "От").
+    // proves nothing ("кБ" is no "От"), and unless the line was broken and
+    // long enough to tell, one of them must be a common word or a long one
+    // ("ПИБ" is no "оха", "вХЧ вХТ" no "рег реб").
     if (score.russianWords == 1 && !wasBroken) return score.listedWords == 1;
     const std::int32_t words = score.russianWords + score.listedShortWords;
-    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= words * 2;
+    return score.russianWords > score.unknownWords && score.unknownWords * 3 <= words * 2 &&
+           (score.listedWords > 0 || score.knownLongWords > 0 || (wasBroken && score.letters >= kShortText));
 }
 
 bool EncodingJudge::known(const std::u16string& text, const TextScore& score, std::size_t count) const {
@@ -155,6 +197,9 @@ bool EncodingJudge::expand(std::u16string_view text, int from, std::int32_t deci
                 continue;
             if (!undo(m, text, scratch_)) continue;
             if (scratch_ == text) continue;
+            if (from >= 0 && !touchesUtf8(m) && !touchesUtf8(candidates_[static_cast<std::size_t>(from)].chain.steps[0]) &&
+                !changesMost(paragraph_, scratch_))
+                continue;
             const TextScore score = scoreText(scratch_);
             if (known(scratch_, score, count_)) continue;
             if (count_ == candidates_.size()) candidates_.emplace_back();
@@ -195,7 +240,7 @@ bool mayHoldMisreadLetters(std::u16string_view text) {
 // Whether what a capital misread between Windows-1251 and Mac Cyrillic
 // looks like stands glued to the front of a word of small Cyrillic letters:
 // "’удыть", "(„ама", "Ёто", "\u00A0васной". Quotes « » and "…" are left
-// out: text has them there.
+// out: text has them there. Or a capital "Я" where a small "я" belongs.
 bool markForCapital(std::u16string_view text) {
     static constexpr std::u16string_view kMisreadCapitals =
         u"јЅ¬√ƒ≈∆\u00A0ЋћЌќѕ–—“”‘’÷„ЎўЏџ№Ёё"  // Windows-1251 read as Mac Cyrillic
@@ -207,6 +252,10 @@ bool markForCapital(std::u16string_view text) {
         if (i > 0 && text[i - 1] != u' ' && text[i - 1] != u'(' && text[i - 1] != u'"') continue;
         if (kMisreadCapitals.find(ch) != std::u16string_view::npos) return true;
     }
+    // Mac Cyrillic's "я" is Windows-1251's "Я": a word that begins with it
+    // right after a word of small letters ("все Ясно", "сам Я сыт").
+    for (std::size_t at = text.find(u'Я'); at != std::u16string_view::npos; at = text.find(u'Я', at + 1))
+        if (at >= 2 && text[at - 1] == u' ' && text[at - 2] >= 0x430 && text[at - 2] <= 0x44F) return true;
     return false;
 }
 
@@ -215,6 +264,7 @@ bool markForCapital(std::u16string_view text) {
 Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     Verdict verdict;
     if (!mayHoldMisreadLetters(paragraph)) return verdict;
+    paragraph_ = paragraph;
     // Right as it stands in a language of its own: "très", "није", "кері".
     // Letters of its own inside words settle that at once, the commonest
     // case of text in another language.
@@ -232,7 +282,12 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     const bool clean = looksClean(original, settings_.cleanPerLetter);
     if (clean && !markForCapital(paragraph)) return verdict;
     if (!foreignLetters) foreign = readAsForeign(paragraph);
-    if (foreign.ratherThan(original)) return verdict;
+    // A line with letters of that language's own reads as it when it reads
+    // better so than as Russian. A line of letters Russian has too ("‘корей
+    // Alt-F4", "“же на подходе") is that language only if it reads better so
+    // than its repair as well: the marks a misreading left cost the Russian
+    // reading of the line as it stands, not the other.
+    if (foreign.beyond && foreign.ratherThan(original)) return verdict;
     if (!misreadable(paragraph)) return verdict;
 
     count_ = 0;
@@ -303,16 +358,26 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     for (std::size_t i = 0; i < count_; ++i) {
         const Candidate& c = candidates_[i];
         if (i != winner && isFinal(c) && differsInCaseOnly(c.text, candidates_[winner].text) &&
-            innerCapitals(c.text) < innerCapitals(candidates_[winner].text))
+            capitalsOutOfPlace(c.text) < capitalsOutOfPlace(candidates_[winner].text))
             winner = i;
     }
 
     const Candidate& chosen = candidates_[winner];
+    if (!foreign.beyond && foreign.ratherThan(chosen.score)) return verdict;
     const std::int32_t gain = chosen.score.value - original.value;
-    // A change of case is a repair only where it mends a word broken by
-    // case ("тебЯ" is Mac Cyrillic read as Windows-1251).
-    if (gain <= 0 || (differsInCaseOnly(paragraph, chosen.text) && chosen.score.oddities >= original.oddities))
-        return verdict;
+    // A change of capitals alone, "я" among them, is a repair only where it
+    // mends something: an oddity ("тебЯ" is Mac Cyrillic read as
+    // Windows-1251), or a capital where running text has none ("все Ясно",
+    // the same misreading: Mac's "я" is Windows-1251's "Я"), or a word no
+    // Russian word begins like ("Ёто"). A name that merely reads better with
+    // another capital ("Тшопо") is left alone.
+    const bool capitalsOnly = differsInCapitalsOnly(paragraph, chosen.text);
+    const bool placesCapitals = capitalsOnly && capitalsOutOfPlace(chosen.text) < capitalsOutOfPlace(paragraph);
+    const bool singleByteTwice = chosen.chain.length == 2 && chosen.chain.steps[1].written != Charset::Utf8 &&
+                                 chosen.chain.steps[1].read != Charset::Utf8;
+    const bool makesWords = chosen.score.unknownWords < original.unknownWords && !singleByteTwice;
+    if (capitalsOnly && chosen.score.oddities >= original.oddities && !placesCapitals && !makesWords) return verdict;
+    if (gain < 0 || (gain == 0 && !placesCapitals)) return verdict;
     // A short text says little: below sixteen letters the margin grows.
     std::int32_t margin = settings_.margin + std::max<std::int32_t>(0, kShortText - chosen.score.letters) * kNat;
     // A misreading that touches only capitals and "я" leaves a paragraph
@@ -320,7 +385,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     // usual one; but the repair must then take away every oddity there is,
     // and there must have been one ("‘леди за сердцем" is "Следи ...").
     if (chosen.chain.length == 1 && changesFewLetters(chosen.chain.steps[0]) && chosen.score.oddities == 0 &&
-        original.oddities > 0 && chosen.score.letters >= kShortText)
+        (original.oddities > 0 || placesCapitals) && chosen.score.letters >= kShortText)
         margin = 0;
 
     // How sure: the chosen text's share among the paragraph and all
@@ -328,7 +393,8 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     // story) taken as log-likelihoods. A reading that differs from it in
     // case only is the same story.
     const double topRank = ranked(chosen.score, chosen.chain);
-    double sum = 1 + std::exp((ranked(original, Chain{}) - topRank) / kNat);
+    double sum = 1;
+    if (!differsInCaseOnly(paragraph, chosen.text)) sum += std::exp((ranked(original, Chain{}) - topRank) / kNat);
     for (std::size_t i = 0; i < count_; ++i)
         if (i != winner && isFinal(candidates_[i]) && !differsInCaseOnly(candidates_[i].text, chosen.text))
             sum += std::exp((ranked(candidates_[i].score, candidates_[i].chain) - topRank) / double(kNat));

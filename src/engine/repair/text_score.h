@@ -39,6 +39,9 @@ struct TextScore {
     std::int32_t listedWords = 0;
     // Words of two letters in that list ("не", "на"): short, but words.
     std::int32_t listedShortWords = 0;
+    // Russian words of five letters or more that begin as a word of the
+    // vocabulary does: three letters begin words of any kind ("оха").
+    std::int32_t knownLongWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
