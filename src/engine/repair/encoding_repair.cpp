@@ -100,37 +100,53 @@ bool isCapital(char16_t ch) { return (ch >= 0x410 && ch <= 0x42F) || (ch >= 0x40
 bool isSmall(char16_t ch) { return (ch >= 0x430 && ch <= 0x45F) || (ch >= u'a' && ch <= u'z'); }
 bool isRussianCapital(char16_t ch) { return (ch >= 0x410 && ch <= 0x42F) || ch == 0x401; }
 
-// Capitals where running text has none: after a letter ("ПРЕДЛАГАЯ",
-// "тебЯ"), and at the start of a Russian word that follows a word of small
-// Russian letters with nothing but blanks between ("сам Я сыт", "все Ясно"),
-// where only names have them.
-int capitalsOutOfPlace(std::u16string_view text) {
+// Capitals that follow a letter: running text has few ("ПРЕДЛАГАЯ" many).
+int innerCapitals(std::u16string_view text) {
+    int n = 0;
+    bool afterLetter = false;
+    for (char16_t ch : text) {
+        const bool upper = isCapital(ch);
+        if (upper && afterLetter) ++n;
+        afterLetter = upper || isSmall(ch);
+    }
+    return n;
+}
+
+// Russian words that begin with a capital right after a word of small
+// Russian letters with nothing but blanks between ("сам Я сыт", "все
+// Ясно"): only names have them there.
+int capitalsAfterSmallWords(std::u16string_view text) {
     int n = 0;
     bool afterLetter = false;
     bool afterSmallWord = false;  // a word of small Russian letters, then blanks only
     bool wordSmall = false;       // the word going on is of small Russian letters so far
     for (char16_t ch : text) {
         const bool upper = isCapital(ch), lower = isSmall(ch);
-        if (upper && (afterLetter || (afterSmallWord && isRussianCapital(ch)))) ++n;
+        if (upper && !afterLetter && afterSmallWord && isRussianCapital(ch)) ++n;
         if (upper || lower) {
             wordSmall = (afterLetter ? wordSmall : true) && lower && ch >= 0x430;
             afterSmallWord = false;
-        } else {
-            if (afterLetter) afterSmallWord = wordSmall && ch == u' ';
-            else if (ch != u' ') afterSmallWord = false;
+        } else if (afterLetter) {
+            afterSmallWord = wordSmall && ch == u' ';
+        } else if (ch != u' ') {
+            afterSmallWord = false;
         }
         afterLetter = upper || lower;
     }
     return n;
 }
 
-// Whether two readings differ in capitals and "я" alone: what Windows-1251
-// and Mac Cyrillic swap ("Тшопо" and "Ушопо", "Ясно" and "ясно").
+int capitalsOutOfPlace(std::u16string_view text) { return innerCapitals(text) + capitalsAfterSmallWords(text); }
+
+// Whether two readings differ in case, capitals and "я" alone: what
+// Windows-1251 and Mac Cyrillic swap ("Тшопо" and "Ушопо", "Ясно" and
+// "ясно"), or pages that swap case ("РАЗМ" and "разм").
 bool differsInCapitalsOnly(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     const auto capitalOrYa = [](char16_t ch) { return isRussianCapital(ch) || ch == u'я'; };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && !(capitalOrYa(a[i]) && capitalOrYa(b[i]))) return false;
+        if (a[i] != b[i] && !(capitalOrYa(a[i]) && capitalOrYa(b[i])) && !differsInCaseOnly(a.substr(i, 1), b.substr(i, 1)))
+            return false;
     return true;
 }
 
@@ -296,12 +312,14 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
 
     // A repair must have been Russian to begin with and read as ordinary
     // text, with hardly anything odd left. It takes oddities away, never
-    // adds odd characters. It keeps letters: a paragraph whose letters turn
+    // adds odd characters; Latin letters among Russian ones ("пpогpамма")
+    // stay through any misreading, touching more letters once repaired than
+    // garbled, and are left out of that count. It keeps letters: a paragraph whose letters turn
     // into marks is no repair ("ищи" is not "»€»"), though UTF-8 misread
     // twice has up to eight letters for every one it stands for.
     auto isFinal = [&](const Candidate& c) {
         return holdsRussian(c.chain.steps[0].written) &&
-               (c.score.oddities < original.oddities || c.score.oddities == 0) &&
+               (c.score.oddities < original.oddities || c.score.oddities == c.score.mixed) &&
                c.score.oddities - c.score.mixed <= 1 + c.score.letters / 10 && c.score.strange <= original.strange &&
                c.score.letters > 0 && c.score.letters * 8 >= original.letters &&
                readsWell(c.score, settings_.repairedPerLetter);
@@ -365,14 +383,14 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     const Candidate& chosen = candidates_[winner];
     if (!foreign.beyond && foreign.ratherThan(chosen.score)) return verdict;
     const std::int32_t gain = chosen.score.value - original.value;
-    // A change of capitals alone, "я" among them, is a repair only where it
-    // mends something: an oddity ("тебЯ" is Mac Cyrillic read as
+    // A change of case or of capitals alone, "я" among them, is a repair
+    // only where it mends something: an oddity ("тебЯ" is Mac Cyrillic read as
     // Windows-1251), or a capital where running text has none ("все Ясно",
     // the same misreading: Mac's "я" is Windows-1251's "Я"), or a word no
     // Russian word begins like ("Ёто"). A name that merely reads better with
     // another capital ("Тшопо") is left alone.
     const bool capitalsOnly = differsInCapitalsOnly(paragraph, chosen.text);
-    const bool placesCapitals = capitalsOnly && capitalsOutOfPlace(chosen.text) < capitalsOutOfPlace(paragraph);
+    const bool placesCapitals = capitalsOnly && capitalsAfterSmallWords(chosen.text) < capitalsAfterSmallWords(paragraph);
     const bool singleByteTwice = chosen.chain.length == 2 && chosen.chain.steps[1].written != Charset::Utf8 &&
                                  chosen.chain.steps[1].read != Charset::Utf8;
     const bool makesWords = chosen.score.unknownWords < original.unknownWords && !singleByteTwice;

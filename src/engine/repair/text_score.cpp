@@ -1,5 +1,6 @@
 #include "repair/text_score.h"
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -284,6 +285,15 @@ bool isLetterClass(std::uint8_t c) { return c >= kRussianLower && c < kTypograph
 bool endsSentence(char16_t ch) { return ch == u'.'; }
 bool isBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0xA0; }
 
+// The Russian letter each Latin one looks like, by ASCII code.
+constexpr auto kRussianLookalike = [] {
+    std::array<char16_t, 128> t{};
+    const char16_t latin[] = u"aceopxyABCEHKMOPTXY";
+    const char16_t russian[] = u"асеорхуАВСЕНКМОРТХУ";
+    for (std::size_t i = 0; latin[i]; ++i) t[latin[i]] = russian[i];
+    return t;
+}();
+
 // Scores one run of words of one language at a time.
 class Scorer {
 public:
@@ -296,7 +306,17 @@ public:
         for (std::size_t at = 0; at < text.size(); ++at) {
             const char16_t ch = text[at];
             const std::uint8_t c = cls_[ch];
-            const ClassInfo& in = info_[c];
+            const ClassInfo* info = &info_[c];
+            // A Latin letter shaped like a Russian one, in a Russian word
+            // ("пpогpамма", "Hикто"), is read as that letter: the writer's
+            // disguise, which a misreading keeps as it was.
+            if (info->language == 1 && language_ != 1 && ch < 0x80 && kRussianLookalike[ch] &&
+                (language_ == 0 || russianWordAhead(text, at))) {
+                info = &info_[cls_[kRussianLookalike[ch]]];
+                odd(kMixedPenalty);
+                ++score_.mixed;
+            }
+            const ClassInfo& in = *info;
             if (in.language >= 0) {
                 if (in.language == language_ && !in.upper && !lastUpper_) {
                     // The common case: a small letter going on with a word.
@@ -396,6 +416,20 @@ private:
             break;
         default: break;
         }
+    }
+
+    // Whether the word that begins at `at` has a Russian letter, and no Latin
+    // letter but those shaped like Russian ones.
+    bool russianWordAhead(std::u16string_view text, std::size_t at) const {
+        bool russian = false;
+        for (; at < text.size(); ++at) {
+            const char16_t ch = text[at];
+            const std::int8_t language = info_[cls_[ch]].language;
+            if (language < 0) break;
+            if (language == 0) russian = true;
+            else if (ch >= 0x80 || !kRussianLookalike[ch]) return false;
+        }
+        return russian;
     }
 
     static bool numberBeside(std::u16string_view text, std::size_t at) {
@@ -552,7 +586,11 @@ private:
 
 TextScore scoreText(std::u16string_view text) { return Scorer().run(text); }
 
-bool readsWell(const TextScore& score, std::int32_t perLetter) { return score.value >= perLetter * score.letters; }
+bool readsWell(const TextScore& score, std::int32_t perLetter) {
+    // Latin letters among Russian ones ("пpогpамма") are the writer's, not
+    // the reader's: what they cost does not count here.
+    return score.value + score.mixed * kMixedPenalty >= perLetter * score.letters;
+}
 
 bool looksClean(const TextScore& score, std::int32_t perLetter) {
     return score.oddities == 0 && readsWell(score, perLetter);

@@ -49,7 +49,7 @@ inline constexpr std::int32_t kNat = 16;
 TextScore scoreText(std::u16string_view text);
 
 // True when the text's words are no worse than `perLetter` (1/16 nats,
-// negative) on average.
+// negative) on average, the cost of letters of two alphabets touching apart.
 bool readsWell(const TextScore& score, std::int32_t perLetter);
 // True when it reads well and has nothing odd: ordinary text as it stands.
 bool looksClean(const TextScore& score, std::int32_t perLetter);
