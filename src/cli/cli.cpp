@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 #include "cli/args.h"
 #include "cli/commands.h"
@@ -59,7 +60,8 @@ void printHelp(std::FILE* to) {
                  "a line that is right, or not clearly wrong, is written as it was. With\n"
                  "--explain, each line repaired (or left alone in doubt) is named on the\n"
                  "standard error with what was wrong and how sure the repair is.\n"
-                 "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.\n");
+                 "Exit status: 0 success, 1 a file could not be read or written (or memory ran\n"
+                 "out), 2 usage error.\n");
 }
 
 }  // namespace
@@ -105,6 +107,10 @@ int runCommand(const Command& c, const std::vector<std::string>& args) {
         return 2;
     } catch (const IoError& e) {
         std::fprintf(stderr, "lettrica-cli: %s\n", e.what());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // Whatever was being written is discarded as for any failure.
+        std::fprintf(stderr, "lettrica-cli %s: not enough memory for this input\n", c.name);
         return 1;
     }
 }

@@ -119,6 +119,13 @@ Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : p
     noteStart();
 }
 
+std::size_t Input::sizeLeft() const {
+    struct stat st{};
+    if (start_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    return at >= 0 && st.st_size > at ? static_cast<std::size_t>(st.st_size - at) : 0;
+}
+
 bool Input::rewind() {
     if (start_ < 0 || !head_.empty() || spool_ >= 0) return false;
     if (::lseek(fd_, start_, SEEK_SET) < 0) throw IoError(name_, errnoText(errno));

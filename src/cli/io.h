@@ -54,6 +54,9 @@ public:
     // A regular file goes back to where reading began; false for anything
     // that cannot be read again.
     bool rewind();
+    // The bytes a regular file holds from where reading began, as it is
+    // now; 0 for anything else.
+    std::size_t sizeLeft() const;
     // Up to `size` bytes from the start, left in place for read() (a file
     // is read where it is; from a pipe they are kept like isUtf8()'s).
     std::string peek(std::size_t size);

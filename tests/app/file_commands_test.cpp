@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
+#include <QImage>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -15,7 +17,9 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/files/file_filters.h"
 #include "app/files/rich_document_adapter.h"
@@ -56,6 +60,12 @@ void fill(QTextEdit* pane, const QString& boldRed, const QString& rest) {
 QTextCharFormat formatOf(QTextEdit* pane, const QString& word) {
     QTextCursor c = pane->document()->find(word);
     return c.isNull() ? QTextCharFormat() : c.charFormat();
+}
+
+docio::CharFormat pictureOnly(int image) {
+    docio::CharFormat f;
+    f.image = image;
+    return f;
 }
 
 bool isDefaultFormat(const QTextCharFormat& f) {
@@ -122,12 +132,17 @@ private slots:
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("pipe.txt")).constData(), 0600) == 0);
         writeBytes(dir.filePath("deep.rtf"), "{\\rtf1 " + QByteArray(5000, '{') + "x");
         writeBytes(dir.filePath("cut.rtf"), "{\\rtf1\\ansi\\ansicpg1251 {\\b \\'c6\\'e8\\'f0");
-        for (const char* name : {"pipe.txt", "deep.rtf"}) {
+        const std::pair<const char*, const char*> why[] = {
+            {"pipe.txt", "Это не обычный файл (pipe.txt: is a FIFO)."},
+            {"deep.rtf", "Документ RTF повреждён: groups are nested too deeply."},
+        };
+        for (auto [name, reason] : why) {
             fill(window_->sourcePane(), "Жирный", " текст");
             chooseFile(QByteArray(name).endsWith(".rtf") ? 2 : 1, dir.filePath(name));
             MessageCatcher catcher;
             window_->action("Open")->trigger();
-            QCOMPARE(catcher.texts, QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(name)});
+            QCOMPARE(catcher.texts,
+                     QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".\n%2").arg(name, reason)});
             QCOMPARE(catcher.captions, QStringList{"Ошибка"});
             QCOMPARE(catcher.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
             QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жирный текст"));
@@ -200,6 +215,95 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"keep.rtf", "ro.txt"}));
     }
 
+    // What the window saves, it opens: an 11 MiB Russian text saved as RTF
+    // (over three times its size, every letter an \'xx, 37 MB where 32 MiB
+    // were the most a file could have) opens again. A file
+    // with more text than the pane takes is refused saying so, with
+    // lettrica-cli named for it.
+    void savedFilesOpenAndTooLargeOnesSayWhy() {
+        QTemporaryDir dir;
+        QByteArray cp1251Line;
+        for (QChar c : QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n")) {
+            const ushort u = c.unicode();
+            cp1251Line += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
+        }
+        writeBytes(dir.filePath("big.txt"), cp1251Line.repeated((11 << 20) / cp1251Line.size()));
+        {
+            chooseFile(1, dir.filePath("big.txt"));
+            MessageCatcher none;
+            window_->action("Open")->trigger();
+            const QString text = window_->sourcePane()->toPlainText();
+            QVERIFY(text.size() > (10 << 20));
+            chooseFile(2, dir.filePath("big.rtf"));
+            window_->action("Save")->trigger();
+            QVERIFY(QFileInfo(dir.filePath("big.rtf")).size() > (32 << 20));
+            window_->sourcePane()->clear();
+            chooseFile(2, dir.filePath("big.rtf"));
+            window_->action("Open")->trigger();
+            QCOMPARE(none.texts, QStringList{});
+            QVERIFY(window_->sourcePane()->toPlainText() == text);
+        }
+
+        const int before = window_->sourcePane()->document()->characterCount();
+        writeBytes(dir.filePath("huge.txt"), QByteArray((32 << 20) + 1, '\xe6'));
+        chooseFile(1, dir.filePath("huge.txt"));
+        MessageCatcher refused;
+        window_->action("Open")->trigger();
+        QCOMPARE(refused.texts, QStringList{QStringLiteral(
+                                    "Файл \"huge.txt\" слишком велик для окна: в нём больше 33\u00A0554\u00A0432 символов.\n"
+                                    "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат huge.txt")});
+        QCOMPARE(window_->sourcePane()->document()->characterCount(), before);
+    }
+
+    // Memory running out while a file is read ends the open with a message
+    // and the pane as it was, not with the program aborting.
+    void openThatRunsOutOfMemory() {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("big.rtf"), "{\\rtf1 " + QByteArray(64 << 20, 'x') + "}");
+        fill(window_->sourcePane(), "Жирный", " текст");
+        chooseFile(2, dir.filePath("big.rtf"));
+        MessageCatcher catcher;
+        rlimit saved {};
+        QVERIFY(getrlimit(RLIMIT_AS, &saved) == 0);
+        long pages = 0;
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        pages = statm.readAll().split(' ').value(0).toLong();
+        rlimit tight = saved;
+        tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (32 << 20);
+        QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
+        window_->action("Open")->trigger();
+        QVERIFY(setrlimit(RLIMIT_AS, &saved) == 0);
+        QCOMPARE(catcher.texts,
+                 QStringList{QStringLiteral("Произошла ошибка при открытии файла \"big.rtf\".\nНе хватило памяти.")});
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жирный текст"));
+    }
+
+    // A file the user may write but does not own is saved in place, its
+    // owner and inode kept, instead of failing to give a new file its owner.
+    void saveOverAFileOfAnotherOwner() {
+        if (::geteuid() != 0) QSKIP("needs root to act as another user");
+        QTemporaryDir dir;
+        QVERIFY(chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        const QByteArray shared = QFile::encodeName(dir.filePath("shared.rtf"));
+        writeBytes(dir.filePath("shared.rtf"), "old");
+        QVERIFY(chmod(shared.constData(), 0666) == 0);
+        struct stat before {};
+        QVERIFY(stat(shared.constData(), &before) == 0);
+        fill(window_->resultPane(), "Общий", " файл");
+        chooseFile(4, dir.filePath("shared.rtf"));
+        MessageCatcher asked{QStringLiteral("&Yes")};
+        QVERIFY(seteuid(65534) == 0);
+        window_->action("Save")->trigger();
+        QVERIFY(seteuid(0) == 0);
+        QCOMPARE(asked.texts, QStringList{"Файл \"shared.rtf\" на диске уже существует.\nПерезаписать его?"});
+        QVERIFY(readBytes(dir.filePath("shared.rtf")).startsWith("{\\rtf1"));
+        struct stat after {};
+        QVERIFY(stat(shared.constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_uid, 0u);
+    }
+
     // Each dialog offers the filter chosen last, also after a restart.
     void filtersChosenLastAreOfferedFirst() {
         QTemporaryDir dir;
@@ -222,16 +326,26 @@ private slots:
     }
 
     // What a pane takes from a file it gives back to one: every character's
-    // format and every paragraph's alignment, indents and list, through
-    // QTextDocument both ways.
+    // format, every picture, every paragraph's alignment, indents, list and
+    // table cell, and the tables, through QTextDocument both ways.
     void formatsSurviveThePaneBothWays() {
-        for (const char* name : {"libreoffice.rtf", "wordpad.rtf", "word2007.rtf"}) {
+        for (const char* name : {"libreoffice.rtf", "wordpad.rtf", "word2007.rtf", "structured.rtf"}) {
             const QByteArray bytes = readBytes(QStringLiteral(LETTRICA_TEST_DATA "/rtf/") + name);
             const docio::RichDocument file = docio::readRtf(std::string_view(bytes.constData(), bytes.size())).document;
             QTextDocument pane;
             app::fillDocument(pane, file);
             const docio::RichDocument back = app::richDocumentOf(pane);
             QCOMPARE(back.text.plainText(), file.text.plainText());
+            QVERIFY2(back.tables == file.tables, name);
+            QCOMPARE(back.images.size(), file.images.size());
+            for (std::size_t i = 0; i < file.images.size(); ++i) {
+                auto image = [](const docio::Image& p) {
+                    return QImage::fromData(QByteArray(p.data.data(), static_cast<qsizetype>(p.data.size())))
+                        .convertToFormat(QImage::Format_ARGB32);
+                };
+                QVERIFY2(!image(file.images[i]).isNull() && image(file.images[i]) == image(back.images[i]), name);
+                QCOMPARE(back.images[i].width, file.images[i].width);
+            }
             for (std::size_t i = 0; i < file.text.paragraphs.size(); ++i) {
                 const auto &a = file.text.paragraphs[i], &b = back.text.paragraphs[i];
                 const docio::ParagraphFormat &pa = docio::paragraphFormatAt(file, a.format),
@@ -239,7 +353,8 @@ private slots:
                 QVERIFY2(pa.alignment == pb.alignment && pa.leftIndent == pb.leftIndent &&
                              pa.firstLineIndent == pb.firstLineIndent && pa.rightIndent == pb.rightIndent &&
                              pa.listStyle == pb.listStyle && pa.listLevel == pb.listLevel &&
-                             pa.listStart == pb.listStart,
+                             pa.listStart == pb.listStart && pa.table == pb.table && pa.row == pb.row &&
+                             pa.column == pb.column,
                          name);
                 for (std::size_t j = 0; j < file.text.paragraphs.size(); ++j) {
                     const auto &fa = docio::paragraphFormatAt(file, file.text.paragraphs[j].format);
@@ -249,8 +364,12 @@ private slots:
                 }
                 auto characters = [](const docio::RichDocument& d, const text::Paragraph& p) {
                     std::vector<docio::CharFormat> out;
-                    for (const text::Run& r : p.runs)
-                        for (std::size_t k = 0; k < r.text.size(); ++k) out.push_back(docio::charFormatAt(d, r.format));
+                    for (const text::Run& r : p.runs) {
+                        // A picture is its image, compared above.
+                        docio::CharFormat f = docio::charFormatAt(d, r.format);
+                        if (f.image >= 0) f = pictureOnly(f.image);
+                        for (std::size_t k = 0; k < r.text.size(); ++k) out.push_back(f);
+                    }
                     return out;
                 };
                 std::vector<docio::CharFormat> ca = characters(file, a), cb = characters(back, b);

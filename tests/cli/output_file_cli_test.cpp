@@ -10,6 +10,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,6 +100,40 @@ TEST_F(OutputFileCli, ReplacingKeepsOwnerGroupAndMode) {
     EXPECT_EQ(st.st_uid, nobody->pw_uid);
     EXPECT_EQ(st.st_gid, nobody->pw_gid);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+// -o onto a file the user may write but does not own is written in place:
+// the owner, group, mode and inode stay.
+TEST_F(OutputFileCli, FileOfAnotherOwnerIsWrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    write("in.txt", cp1251("Жук"));
+    write("shared.txt", "old");
+    ASSERT_EQ(::chmod(path("shared.txt").c_str(), 0666), 0);
+    for (const fs::path& dir : {path("in.txt").parent_path(), path("in.txt").parent_path().parent_path()})
+        fs::permissions(dir, fs::perms(0755));
+    struct stat before {};
+    ASSERT_EQ(::stat(path("shared.txt").c_str(), &before), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(path("in.txt").parent_path().c_str()) != 0 || ::setgroups(0, nullptr) != 0 ||
+            ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            ::_exit(99);
+        ::execl(LETTRICA_CLI, "lettrica-cli", "to-latin", "-o", "shared.txt", "in.txt", static_cast<char*>(nullptr));
+        ::_exit(98);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read("shared.txt"), "Zhuk");
+    struct stat after {};
+    ASSERT_EQ(::stat(path("shared.txt").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(after.st_mode & 07777, 0666u);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"in.txt", "shared.txt"}));
 }
 
 // The run is stopped while it waits for more input, its output file open:

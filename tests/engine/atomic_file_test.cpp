@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -56,6 +57,59 @@ TEST(AtomicFile, ReplacementKeepsModeOwnerAndGroup) {
     EXPECT_EQ(st.st_mode & 07777, 02640u);
     EXPECT_EQ(readBytes(p), "new");
     EXPECT_EQ(entriesIn(dir.path()), 1);
+}
+
+// A file the user may write but does not own (another owner, or a group
+// not theirs) cannot be replaced by a file of theirs: it is written in
+// place, owner, mode and inode kept, also in a directory they may not
+// write. Where its old bytes cannot be kept aside first, nothing is written.
+TEST(AtomicFile, FileOfAnotherOwnerIsWrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    TempDir dir;
+    fs::create_directory(dir / "open");
+    fs::create_directory(dir / "closed");
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::permissions(dir / "open", fs::perms(0777));
+    fs::permissions(dir / "closed", fs::perms(0755));
+    const struct {
+        const char* file;
+        mode_t mode;
+        gid_t group;
+        const char* tmpdir;
+        bool written;
+    } cases[] = {
+        {"open/others.txt", 0666, 0, nullptr, true},                      // writable by everybody
+        {"open/group.txt", 0664, nobody->pw_gid, nullptr, true},           // by the user's group
+        {"closed/others.txt", 0666, 0, nullptr, true},                    // no temporary file beside it
+        {"open/nowhere.txt", 0666, 0, "/nonexistent", false},             // no room for the old bytes
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path p = dir / c.file;
+        writeBytes(p, std::string(100000, 'o'));
+        ASSERT_EQ(::chown(p.c_str(), 0, c.group), 0);
+        ASSERT_EQ(::chmod(p.c_str(), c.mode), 0);
+        struct stat before {};
+        ASSERT_EQ(::stat(p.c_str(), &before), 0);
+        const int status = inChild([&] {
+            if (c.tmpdir) ::setenv("TMPDIR", c.tmpdir, 1);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(3);
+            ::_exit(writeFileAtomically(p, "new").ok() ? 0 : 1);
+        });
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.written ? 0 : 1);
+        struct stat after {};
+        ASSERT_EQ(::stat(p.c_str(), &after), 0);
+        EXPECT_EQ(readBytes(p), c.written ? "new" : std::string(100000, 'o'));
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, 0u);
+        EXPECT_EQ(after.st_gid, c.group);
+        EXPECT_EQ(after.st_mode & 07777, c.mode);
+    }
+    EXPECT_EQ(entriesIn(dir / "open"), 3);
+    EXPECT_EQ(entriesIn(dir / "closed"), 1);
 }
 
 TEST(AtomicFile, FollowsLinksToMissingFilesAndFailsOnLoops) {

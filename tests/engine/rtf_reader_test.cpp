@@ -7,6 +7,8 @@
 #include "rich_document_util.h"
 #include "test_util.h"
 
+#include <tuple>
+
 using namespace lettrica::docio;
 using richtest::fixture;
 using richtest::formatOf;
@@ -41,7 +43,7 @@ TEST(RtfRead, WordPadDocument) {
     const RichDocument& d = r.document;
     EXPECT_EQ(textOf(d),
               "Привет, мир! Курсив и подчерк.|Красный синий|По центру|Первый|Второй|Раз|Два|"
-              "Café и № 5\tконец\u2028строки|");
+              "\uFFFCCafé и № 5\tконец\u2028строки|\uFFFC");  // a picture, and an object's picture
     EXPECT_EQ(S(formatOf(d, "Привет").fontName), "Calibri");
     EXPECT_EQ(formatOf(d, "Привет").halfPoints, 22);
     EXPECT_TRUE(formatOf(d, "мир").bold);
@@ -72,8 +74,8 @@ TEST(RtfRead, WordDocumentDecodesEachFontByItsCharset) {
     ASSERT_TRUE(r.ok());
     const RichDocument& d = r.document;
     EXPECT_EQ(textOf(d),
-              "Заголовок|Подзаголовок|Русский текст naïve αεγ žáé ёлка 中文стиль|ссылка|ячейка 1|ячейка 2|"
-              "послеsupsub");
+              "Заголовок|Подзаголовок|Русский текст naïve αεγ žáé ёлка 中文стиль1|ссылка|ячейка 1|ячейка 2|"
+              "послеsupsub|1 Сноска");  // the footnote, numbered, after the text
     // Paragraph styles and the defaults of \*\defchp.
     const CharFormat heading = formatOf(d, "Заголовок");
     EXPECT_EQ(S(heading.fontName), "Arial");  // "Arial Cyr" is Arial in Windows-1251
@@ -132,6 +134,11 @@ TEST(RtfRead, UnicodeAndItsFallbacks) {
         {R"({\rtf1 {\uc2 x}\u1087?y})", "xпy"},
         {R"({\rtf1 {\upr{\'3f}{\*\ud{\u1087?}}}})", "п"}, // \upr: the Unicode half
         {R"({\rtf1 \u99999999?})", "\uFFFD"},
+        // Words and symbols are carried out, not counted, as LibreOffice does:
+        // a \par stays a paragraph end, and the next byte is the fallback.
+        {R"({\rtf1 \u1055\par next})", "П|ext"},
+        {R"({\rtf1\uc2 \u1055?\tab ab})", "П\tb"},
+        {R"({\rtf1 \u1055\u1056?x})", "ПРx"},
     };
     for (auto [rtf, text] : cases) EXPECT_EQ(read(rtf), text) << rtf;
 }
@@ -143,7 +150,11 @@ TEST(RtfRead, SymbolsEscapesAndLineEnds) {
     EXPECT_EQ(read("{\\rtf1 a\\tab b\\line c\\page d}"), "a\tb\u2028c\u2028d");
     EXPECT_EQ(read("{\\rtf1 a\\*\\stray b}"), "ab");                 // a stray \\* does not end the document
     EXPECT_EQ(read("{\\rtf1 a\x01\x1f" "b}"), "ab");                // control bytes are no text
-    EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), "azzb");                    // not an escape after all
+    EXPECT_EQ(read("{\\rtf1 a\\'zzb}"), "ab");  // no character, and its digits go too, as in LibreOffice
+    EXPECT_EQ(read("{\\rtf1 a{\\'5}b}"), "ab");  // but not a brace
+    const RtfReadResult quoteAtTheEnd = readRtf("{\\rtf1 a\\par end\\'}");
+    EXPECT_TRUE(quoteAtTheEnd.ok());  // the file is whole: its last brace closes it
+    EXPECT_EQ(textOf(quoteAtTheEnd.document), "a|end");
 }
 
 TEST(RtfRead, CodePageOfTextBytes) {
@@ -178,7 +189,7 @@ TEST(RtfRead, ParagraphsCellsAndTheLastPar) {
     EXPECT_EQ(readRtf("{\\rtf1 }").document.text.paragraphs.size(), 1u);
     EXPECT_EQ(read("{\\rtf1 \\trowd\\pard\\intbl a\\cell b\\cell\\row\\pard c\\par}"), "a|b|c");
     EXPECT_EQ(read("{\\rtf1 \\pard\\intbl a\\nestcell{\\*\\nesttableprops\\nestrow}b\\cell\\row}"), "a|b");
-    EXPECT_EQ(read("{\\rtf1 {\\header h\\par}{\\footnote f}{\\*\\x y}{\\info{\\title t}}{\\pict ab}text}"), "text");
+    EXPECT_EQ(read("{\\rtf1 {\\header h\\par}{\\footnote f}{\\*\\x y}{\\info{\\title t}}{\\pict ab}text}"), "text|f");
 }
 
 TEST(RtfRead, RecognisesRtfByItsBeginning) {
@@ -275,4 +286,118 @@ TEST(RtfRead, CutFileGivesAPrefixOfTheText) {
         // The last paragraph read may be cut short; everything before it is whole.
         EXPECT_EQ(all.compare(0, part.size(), part), 0) << cut << ": " << part;
     }
+}
+
+namespace {
+
+std::string placed(const RichDocument& d) {
+    std::string s;
+    for (const auto& p : d.text.paragraphs) {
+        const ParagraphFormat& f = paragraphFormatAt(d, p.format);
+        if (!s.empty()) s += '|';
+        if (f.table >= 0) s += std::to_string(f.table) + ":" + std::to_string(f.row) + "," + std::to_string(f.column) + " ";
+        s += S(p.plainText());
+    }
+    return s;
+}
+
+std::string cells(const Table& t) {
+    std::string s = std::to_string(t.rows) + "x" + std::to_string(t.columns);
+    for (const TableCell& c : t.cells)
+        s += " " + std::to_string(c.row) + "," + std::to_string(c.column) +
+             (c.rowSpan > 1 || c.columnSpan > 1 ? "+" + std::to_string(c.rowSpan) + "x" + std::to_string(c.columnSpan) : "");
+    return s;
+}
+
+}  // namespace
+
+// Rows are laid on one grid of columns, the edges of all their cells:
+// a wider cell spans columns, merged cells join their neighbour with their
+// text, a table in a cell knows that cell, and cells a writer adds beyond
+// the row's definition are dropped when empty.
+TEST(RtfRead, TablesAsTables) {
+    const RichDocument d = readRtf(
+        R"({\rtf1{\colortbl;\red255\green255\blue0;})"
+        R"(\trowd\clbrdrt\brdrs\clcbpat1\cellx4000\clvmgf\cellx6000\pard\intbl wide\cell tall\cell\row)"
+        R"(\trowd\cellx2000\cellx4000\clvmrg\cellx6000\pard\intbl a\cell b\cell\cell\cell\cell\row)"
+        R"(\trowd\cellx2000\clmrg\cellx4000\cellx6000\pard\intbl c\cell d\cell e\par)"
+        R"(\pard\intbl\itap2 n1\nestcell n2\nestcell{\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow})"
+        R"(\pard\intbl after\cell\row\pard body\par})").document;
+    EXPECT_EQ(placed(d), "0:0,0 wide|0:0,2 tall|0:1,0 a|0:1,1 b|0:2,0 c|0:2,0 d|0:2,2 e|1:0,0 n1|1:0,1 n2|0:2,2 after|body");
+    ASSERT_EQ(d.tables.size(), 2u);
+    EXPECT_EQ(cells(d.tables[0]), "3x3 0,0+1x2 0,2+2x1 1,0 1,1 2,0+1x2 2,2");
+    EXPECT_EQ(d.tables[0].columnWidths, (std::vector<int>{2000, 2000, 2000}));
+    EXPECT_TRUE(d.tables[0].borders);
+    EXPECT_EQ(rgb(d.tables[0].cells[0].background), "255,255,0");
+    EXPECT_EQ(std::make_tuple(d.tables[1].parent, d.tables[1].parentRow, d.tables[1].parentColumn), std::make_tuple(0, 2, 2));
+    EXPECT_EQ(cells(d.tables[1]), "1x2 0,0 0,1");
+    // Rows never ended, a note's cells and rows, cells beyond Word's 63 columns.
+    EXPECT_EQ(placed(readRtf(R"({\rtf1\trowd\cellx100\pard\intbl x\cell})").document), "0:0,0 x");
+    EXPECT_EQ(placed(readRtf(R"({\rtf1\trowd\cellx100\cellx200\pard\intbl a{\footnote n\cell o\row}\cell b\cell\row})")
+                         .document),
+              "0:0,0 a|0:0,1 b|n|o");
+    std::string many = R"({\rtf1\trowd\pard\intbl )";
+    for (int i = 0; i < 70; ++i) many += std::to_string(i) + R"(\cell )";
+    const RichDocument wide = readRtf(many + R"(\row})").document;
+    EXPECT_EQ(wide.tables[0].columns, 63);
+    EXPECT_EQ(wide.text.paragraphs.size(), 70u);
+    EXPECT_EQ(paragraphOf(wide, "69").column, 62);
+}
+
+// Footnotes and comments come after the text, each starting with its
+// number, which also marks its place in the text; what is left out is
+// counted.
+TEST(RtfRead, NotesAfterTheTextAndWhatIsLeftOut) {
+    const RtfReadResult r = readRtf(
+        R"({\rtf1 {\header top\par}{\footerr bottom\par}one{\super\chftn{\*\footnote\chftn note one\par second line}})"
+        R"( two{\chftn{\footnote plain}} three{\*\atnauthor Ann}\chatn{\*\annotation {\*\atnref 1}said}.\par)"
+        R"({\*\shppict{\pict\pngblip 0102}}{\nonshppict{\pict\wmetafile8 0304}}{\pict\emfblip 05}{\shp{\*\shpinst x}})"
+        R"({\object{\*\objdata 01}}{\object{\*\objdata 02}{\result{\pict\jpegblip\bin2 )" "\xFF\xD8" R"(}}}end\par})");
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(textOf(r.document), "one1 two2 three3.|\uFFFC\uFFFCend|1 note one|second line|2 plain|3 Ann: said");
+    EXPECT_EQ(formatOf(r.document, "1 note").position, VerticalPosition::Superscript);
+    EXPECT_EQ((RtfReadReport{3, true, 1, 2}), r.report);
+    ASSERT_EQ(r.document.images.size(), 2u);
+    EXPECT_EQ(r.document.images[0].data, "\x01\x02");
+    EXPECT_EQ(r.document.images[1].kind, ImageKind::Jpeg);
+    EXPECT_EQ(r.document.images[1].data, "\xFF\xD8");
+}
+
+// Pictures: the size asked for, scaled; beyond the bytes allowed, left out.
+TEST(RtfRead, PicturesAndTheirLimits) {
+    const std::string rtf = R"({\rtf1 {\pict\picwgoal1000\pichgoal500\picscalex50\picscaley0\pngblip 01 02 03}x)"
+                            R"({\pict\pngblip 0405}\b y\par})";
+    const RtfReadResult whole = readRtf(rtf);
+    ASSERT_EQ(whole.document.images.size(), 2u);
+    EXPECT_EQ(std::make_pair(whole.document.images[0].width, whole.document.images[0].height), std::make_pair(500, 500));
+    RtfReadOptions small;
+    small.maxPictureBytes = 4;
+    const RtfReadResult limited = readRtf(rtf, small);
+    EXPECT_EQ(textOf(limited.document), "\uFFFCxy");
+    EXPECT_EQ(limited.report.picturesLeftOut, 1);
+}
+
+// Numbering that starts again in the middle of a list, as the marker a
+// writer drew shows it: from there on the items are another list, and a
+// shallower level goes on counting where it was.
+TEST(RtfRead, NumberingStartsAgainWhereTheMarkerSays) {
+    const RichDocument d = readRtf(
+        R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0\levelstartat1}{\listlevel\levelnfc2\levelstartat1}\listid9}})"
+        R"({\*\listoverridetable{\listoverride\listid9\ls1}})"
+        R"(\pard\ls1{\listtext 1.\tab}a\par\pard\ls1{\listtext 5.\tab}b\par\pard\ls1{\listtext 6.\tab}c\par)"
+        R"(\pard\ls1\ilvl1{\listtext iv)\tab}d\par\pard\ls1{\listtext 7.\tab}e\par)"
+        R"(\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec\pnstart1}f\par{\pntext 8.\tab}{\*\pn\pnlvlbody\pndec\pnstart1}g\par})")
+                                 .document;
+    auto item = [&](const char* text) {
+        const ParagraphFormat f = paragraphOf(d, text);
+        return std::make_tuple(f.listId, f.listLevel, f.listStart);
+    };
+    const int first = std::get<0>(item("a")), second = std::get<0>(item("b")), third = std::get<0>(item("d"));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(item("b"), std::make_tuple(second, 0, 5));
+    EXPECT_EQ(item("c"), std::make_tuple(second, 0, 5));
+    EXPECT_EQ(item("d"), std::make_tuple(third, 1, 4));
+    EXPECT_EQ(item("e"), std::make_tuple(third, 0, 7));  // level 0 counts on: 7
+    EXPECT_EQ(std::get<2>(item("g")), 8);
+    EXPECT_NE(std::get<0>(item("g")), std::get<0>(item("f")));
 }

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <random>
+#include <tuple>
 
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
@@ -25,8 +26,11 @@ struct ListPlan {
     int starts[9];
 };
 
-// A document of random paragraphs, runs and formats. List items of one list
-// and level share their marker and first number, as a word processor's do.
+// A document of random paragraphs, runs, pictures, tables and formats. List
+// items of one list and level share their marker and first number, as a
+// word processor's do; every cell of a table has paragraphs, in the order
+// of its cells, and a table in a cell has a paragraph of the cell after it,
+// as the reader and the panes give them.
 RichDocument randomDocument(std::mt19937& rng) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     auto color = [&]() -> std::optional<Rgb> {
@@ -47,14 +51,64 @@ RichDocument randomDocument(std::mt19937& rng) {
         f.position = static_cast<VerticalPosition>(pick(3));
         doc.charFormats.push_back(f);
     }
+    for (int i = 0, n = pick(3); i < n; ++i) {
+        Image image;
+        image.kind = static_cast<ImageKind>(pick(2));
+        for (int b = 0, len = 1 + pick(300); b < len; ++b) image.data += static_cast<char>(rng());
+        image.width = 1 + pick(3000);
+        image.height = 1 + pick(3000);
+        CharFormat f = doc.charFormats[static_cast<std::size_t>(pick(static_cast<int>(doc.charFormats.size())))];
+        f.image = static_cast<int>(doc.images.size());
+        doc.images.push_back(image);
+        doc.charFormats.push_back(f);
+    }
     ListPlan plans[3];
     for (ListPlan& plan : plans)
         for (int level = 0; level < 9; ++level) {
             plan.styles[level] = static_cast<ListStyle>(1 + pick(8));
             plan.starts[level] = 1 + pick(30);
         }
+    std::vector<std::tuple<int, int, int>> places;  // where the next paragraphs go, table by table
+    auto table = [&](int parent, int parentRow, int parentColumn, auto&& self, int depth) -> void {
+        Table t;
+        t.rows = 1 + pick(3);
+        t.columns = 1 + pick(3);
+        for (int c = 0; c < t.columns; ++c) t.columnWidths.push_back(100 + pick(3000));
+        t.borders = pick(2);
+        t.parent = parent;
+        t.parentRow = parentRow;
+        t.parentColumn = parentColumn;
+        // A span across columns needs a row below that parts them: RTF
+        // knows columns only by the cells' edges.
+        const bool wide = t.columns > 1 && t.rows > 1 && pick(2), tall = !wide && t.rows > 1 && pick(2);
+        for (int r = 0; r < t.rows; ++r)
+            for (int c = 0; c < t.columns; ++c) {
+                if ((wide && r == 0 && c == 1) || (tall && r == 1 && c == t.columns - 1)) continue;
+                TableCell cell{r, c, tall && r == 0 && c == t.columns - 1 ? 2 : 1, wide && r == 0 && c == 0 ? 2 : 1,
+                               std::nullopt};
+                if (pick(3) == 0) cell.background = Rgb{7, 8, static_cast<std::uint8_t>(pick(256))};
+                t.cells.push_back(cell);
+            }
+        const int index = static_cast<int>(doc.tables.size());
+        doc.tables.push_back(t);
+        for (const TableCell& cell : t.cells) {
+            places.emplace_back(index, cell.row, cell.column);
+            if (depth < 2 && pick(4) == 0) {
+                self(index, cell.row, cell.column, self, depth + 1);
+                places.emplace_back(index, cell.row, cell.column);
+            }
+        }
+    };
+    bool afterTable = false;  // two tables need a paragraph between them, or they are one
     for (int i = 0, n = 1 + pick(30); i < n; ++i) {
+        if (places.empty() && !afterTable && pick(5) == 0) table(-1, 0, 0, table, 0);
+        afterTable = !places.empty() && places.size() == 1;
+        const auto [inTable, row, column] = places.empty() ? std::make_tuple(-1, 0, 0) : places.front();
+        if (!places.empty()) places.erase(places.begin());
         ParagraphFormat pf;
+        pf.table = inTable;
+        pf.row = row;
+        pf.column = column;
         pf.alignment = static_cast<Alignment>(pick(4));
         pf.rightIndent = pick(3) ? 0 : pick(2000);
         if (pick(2)) {
@@ -75,24 +129,36 @@ RichDocument randomDocument(std::mt19937& rng) {
         for (int r = 0, runs = pick(5); r < runs; ++r) {
             text::Run run;
             run.format = pick(static_cast<int>(doc.charFormats.size()));
-            for (int c = 0, len = pick(12); c < len; ++c) run.text += kAlphabet[pick(static_cast<int>(kAlphabet.size()))];
+            const bool picture = doc.charFormats[static_cast<std::size_t>(run.format)].image >= 0;
+            for (int c = 0, len = pick(12); c < len; ++c)
+                run.text += picture ? kObjectCharacter : kAlphabet[pick(static_cast<int>(kAlphabet.size()))];
             p.runs.push_back(run);
         }
         doc.text.paragraphs.push_back(p);
+        if (i + 1 == n && !places.empty()) ++n;  // a table is never cut off
     }
     return doc;
 }
 
-// A paragraph as (character, format) pairs: how runs are cut does not matter.
-std::vector<std::pair<char16_t, CharFormat>> characters(const RichDocument& doc, const text::Paragraph& p) {
-    std::vector<std::pair<char16_t, CharFormat>> out;
-    for (const text::Run& r : p.runs)
-        for (char16_t c : r.text) out.emplace_back(c, charFormatAt(doc, r.format));
+// A paragraph as (character, format, picture) values: how runs are cut does
+// not matter, nor which entry of the picture table holds a picture.
+std::vector<std::tuple<char16_t, CharFormat, std::tuple<ImageKind, std::string, int, int>>> characters(
+    const RichDocument& doc, const text::Paragraph& p) {
+    std::vector<std::tuple<char16_t, CharFormat, std::tuple<ImageKind, std::string, int, int>>> out;
+    for (const text::Run& r : p.runs) {
+        CharFormat f = charFormatAt(doc, r.format);
+        const Image* image = imageAt(doc, r.format);
+        f.image = image ? 0 : -1;
+        const auto picture = image ? std::make_tuple(image->kind, image->data, image->width, image->height)
+                                   : std::make_tuple(ImageKind::Png, std::string(), 0, 0);
+        for (char16_t c : r.text) out.emplace_back(c, f, picture);
+    }
     return out;
 }
 
 void expectSameDocument(const RichDocument& written, const RichDocument& read) {
     ASSERT_EQ(read.text.paragraphs.size(), written.text.paragraphs.size());
+    EXPECT_TRUE(read.tables == written.tables);
     std::map<int, int> listIds;  // written -> read: the same grouping of items
     for (std::size_t i = 0; i < written.text.paragraphs.size(); ++i) {
         const text::Paragraph& w = written.text.paragraphs[i];
@@ -106,6 +172,7 @@ void expectSameDocument(const RichDocument& written, const RichDocument& read) {
         EXPECT_EQ(rf.rightIndent, wf.rightIndent) << i;
         EXPECT_EQ(rf.firstLineIndent, wf.firstLineIndent) << i;
         EXPECT_EQ(rf.listStyle, wf.listStyle) << i;
+        EXPECT_EQ(std::make_tuple(rf.table, rf.row, rf.column), std::make_tuple(wf.table, wf.row, wf.column)) << i;
         if (wf.listStyle == ListStyle::None) continue;
         EXPECT_EQ(rf.listLevel, wf.listLevel) << i;
         EXPECT_EQ(rf.listStart, wf.listStart) << i;

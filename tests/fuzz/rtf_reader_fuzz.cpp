@@ -18,8 +18,8 @@ void check(bool condition) {
     if (!condition) std::abort();
 }
 
-// Text and character formats (but font names, which the writer may have to
-// change) survive a write and a read.
+// Text, character formats (but font names, which the writer may have to
+// change), tables and the cell of each paragraph survive a write and a read.
 void checkRoundTrip(const RichDocument& doc) {
     const std::string rtf = writeRtf(doc);
     for (char c : rtf) check(static_cast<unsigned char>(c) < 0x80);
@@ -28,9 +28,12 @@ void checkRoundTrip(const RichDocument& doc) {
     const auto& a = doc.text.paragraphs;
     const auto& b = back.document.text.paragraphs;
     check(a.size() == b.size());
+    check(doc.tables == back.document.tables);
     for (std::size_t i = 0; i < a.size(); ++i) {
         check(a[i].plainText() == b[i].plainText());
-        check(paragraphFormatAt(doc, a[i].format).alignment == paragraphFormatAt(back.document, b[i].format).alignment);
+        const ParagraphFormat &fa = paragraphFormatAt(doc, a[i].format), &fb = paragraphFormatAt(back.document, b[i].format);
+        check(fa.alignment == fb.alignment);
+        check(fa.table == fb.table && fa.row == fb.row && fa.column == fb.column);
         std::size_t rb = 0, ob = 0;
         for (const text::Run& run : a[i].runs) {
             CharFormat f = charFormatAt(doc, run.format);

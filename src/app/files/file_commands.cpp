@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTextEdit>
+#include <new>
 
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"
@@ -27,6 +28,52 @@ QString describeCharacter(char32_t c) {
     const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
     const bool shows = QChar::isPrint(c) && !QChar::isMark(c) && !QChar::isSpace(c);
     return shows ? QStringLiteral("«%1» (%2)").arg(QString::fromUcs4(&c, 1), code) : code;
+}
+
+// 33554432 as "33 554 432".
+QString groupedNumber(std::size_t n) {
+    QString digits = QString::number(n);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3) digits.insert(i, QChar(0x00A0));
+    return digits;
+}
+
+// Why a file did not open: the command's own sentence, then the cause.
+QString openFailure(const QString& name, const OpenResult& result) {
+    using Status = OpenResult::Status;
+    const QString first = QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(name);
+    switch (result.status) {
+    case Status::TooLarge:
+        return QStringLiteral("Файл \"%1\" слишком велик для окна: в нём больше %2.\n"
+                              "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат %3")
+            .arg(name,
+                 result.tooManyParagraphs ? groupedNumber(kMaxOpenParagraphs) + QStringLiteral(" абзацев")
+                                          : groupedNumber(kMaxOpenCharacters) + QStringLiteral(" символов"),
+                 name);
+    case Status::OutOfMemory:
+        return first + QStringLiteral("\nНе хватило памяти.");
+    case Status::NotRegular:
+        return first + QStringLiteral("\nЭто не обычный файл (%1).").arg(QString::fromStdString(result.reason));
+    case Status::Damaged:
+        return first + QStringLiteral("\nДокумент RTF повреждён: %1.").arg(QString::fromStdString(result.reason));
+    case Status::Unreadable:
+        return first + QStringLiteral("\nФайл не удаётся прочитать (%1).").arg(QString::fromStdString(result.reason));
+    case Status::Opened:
+        break;
+    }
+    return first;
+}
+
+// What an opened RTF document held that the pane shows otherwise or not at
+// all, for the status bar; empty when nothing.
+QString leftOut(const docio::RtfReadReport& report) {
+    QStringList parts;
+    if (report.notes > 0)
+        parts << QStringLiteral("сноски и примечания (%1) перенесены в конец текста").arg(report.notes);
+    if (report.headersOrFooters) parts << QStringLiteral("колонтитулы не показаны");
+    if (report.picturesLeftOut > 0)
+        parts << QStringLiteral("рисунки в форматах, кроме PNG и JPEG, не показаны (%1)").arg(report.picturesLeftOut);
+    if (report.objectsLeftOut > 0) parts << QStringLiteral("объекты и фигуры не показаны (%1)").arg(report.objectsLeftOut);
+    return parts.join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -80,14 +127,23 @@ void FileCommands::OpenExecute() {
 }
 
 bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
+    using Status = OpenResult::Status;
     QTextDocument* document = newPaneDocument(pane);
-    // After the attributes were reset, the typing format is the default one.
-    if (!readDocumentFile(path, *document, pane->currentCharFormat())) {
+    OpenResult opened;
+    try {
+        // After the attributes were reset, the typing format is the default one.
+        opened = readDocumentFile(path, *document, pane->currentCharFormat());
+    } catch (const std::bad_alloc&) {
+        opened.status = Status::OutOfMemory;
+    }
+    if (opened.status != Status::Opened) {
         delete document;
-        showError(QStringLiteral("Произошла ошибка при открытии файла \"%1\".").arg(shortName(path)));
+        showError(openFailure(shortName(path), opened));
         return false;
     }
     showInPane(pane, document);
+    if (const QString left = leftOut(opened.report); !left.isEmpty())
+        window_->showCommandReport(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));
     return true;
 }
 
@@ -102,6 +158,27 @@ void FileCommands::SaveExecute() {
 }
 
 void FileCommands::savePane(QTextEdit* pane, bool rtf, const QString& path) {
+    // What the window saves, it opens: a text beyond that is saved only when
+    // the user knows.
+    if (!fitsOpenLimits(*pane->document(), !rtf) &&
+        !confirm(QStringLiteral("Текст длиннее, чем окно открывает (%1 символов или %2 абзацев): файл \"%3\" "
+                                "откроет только lettrica-cli.\nСохранить его?")
+                     .arg(groupedNumber(kMaxOpenCharacters), groupedNumber(kMaxOpenParagraphs), shortName(path))))
+        return;
+    std::string error;
+    try {
+        error = writePane(pane, rtf, path);
+    } catch (const std::bad_alloc&) {
+        showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".\n"
+                                 "Не хватило памяти; файл не изменён.").arg(shortName(path)));
+        return;
+    }
+    if (error == kDeclined) return;
+    if (!error.empty())
+        showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".").arg(shortName(path)));
+}
+
+std::string FileCommands::writePane(QTextEdit* pane, bool rtf, const QString& path) {
     std::string error;
     if (rtf) {
         error = writeRtfFile(path, *pane->document());
@@ -113,13 +190,12 @@ void FileCommands::savePane(QTextEdit* pane, bool rtf, const QString& path) {
             if (!confirm(QStringLiteral("Символ %1 нельзя записать в кодировке Windows-1251.\n"
                                         "Сохранить текст в кодировке UTF-8?")
                              .arg(describeCharacter(*c))))
-                return;
+                return kDeclined;
             encoding = TextFileEncoding::Utf8;
         }
         error = writeTextFile(path, text, encoding);
     }
-    if (!error.empty())
-        showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".").arg(shortName(path)));
+    return error;
 }
 
 }  // namespace lettrica::app

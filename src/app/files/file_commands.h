@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <string>
 
 #include "app/files/file_filters.h"
 
@@ -50,6 +51,9 @@ private:
     // Writes the pane and shows the save error when that failed; writes
     // nothing when the user declines the UTF-8 offer.
     void savePane(QTextEdit* pane, bool rtf, const QString& path);
+    // The write itself: empty, why it failed, or kDeclined.
+    std::string writePane(QTextEdit* pane, bool rtf, const QString& path);
+    static constexpr const char* kDeclined = "declined";
 
     MainWindow* window_;
     QString openName_;  // the last name of each dialog, its extension forced

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -94,30 +95,124 @@ void showInPane(QTextEdit* pane, QTextDocument* document) {
     pane->setTextCursor(cursor);
 }
 
-bool readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat) {
-    const settings::FileContents file = settings::readRegularFile(nativePath(path), kMaxOpenBytes);
-    if (file.state != settings::FileState::Regular) return false;
+bool fitsOpenLimits(const QTextDocument& document, bool asText) {
+    std::size_t paragraphs = static_cast<std::size_t>(document.blockCount());
+    const std::size_t characters = static_cast<std::size_t>(document.characterCount()) - paragraphs;
+    if (asText)
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            paragraphs += static_cast<std::size_t>(block.text().count(QChar(0x2028)));
+    return characters <= kMaxOpenCharacters && paragraphs <= kMaxOpenParagraphs;
+}
+
+namespace {
+
+// A text file of more bytes holds more characters than the pane takes,
+// whatever its encoding (three bytes a character at most, and a line end).
+constexpr std::size_t kMaxTextFileBytes = 3 * kMaxOpenCharacters + 2 * kMaxOpenParagraphs + 4;
+
+struct FileBytes {
+    settings::FileState state = settings::FileState::Missing;
+    std::string bytes;
+    std::string error;
+    bool tooLarge = false;
+};
+
+// The whole file when it is regular. An RTF document is read whatever its
+// size (the text it holds decides); other files up to kMaxTextFileBytes.
+FileBytes readFileBytes(const QString& path) {
+    FileBytes result;
+    settings::RegularFileReader file(nativePath(path));
+    std::size_t have = 0, limit = kMaxTextFileBytes;
+    bool sniffed = false;
+    while (file.state() == settings::FileState::Regular) {
+        const std::size_t room = 256 * 1024;
+        result.bytes.resize(have + room);
+        const std::size_t n = file.read(result.bytes.data() + have, room);
+        have += n;
+        if (!sniffed) {
+            // The first bytes say whether it is RTF; then the buffer takes
+            // the size the file claims, as far as it may be read.
+            sniffed = true;
+            if (docio::isRtfDocument(std::string_view(result.bytes.data(), have))) limit = static_cast<std::size_t>(-1);
+            result.bytes.reserve(std::min(file.sizeHint(), limit - 1) + 1);
+        }
+        if (n == 0) break;
+        if (have > limit) {
+            result.tooLarge = true;
+            break;
+        }
+    }
+    result.bytes.resize(have);
+    result.state = file.state();
+    result.error = file.error();
+    return result;
+}
+
+}  // namespace
+
+OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat) {
+    using Status = OpenResult::Status;
+    OpenResult result;
+    FileBytes file = readFileBytes(path);
+    if (file.state != settings::FileState::Regular) {
+        result.status = file.state == settings::FileState::NotRegular ? Status::NotRegular : Status::Unreadable;
+        result.reason = file.error;
+        return result;
+    }
+    if (file.tooLarge) {
+        result.status = Status::TooLarge;
+        return result;
+    }
     WordMeter words;
     if (docio::isRtfDocument(file.bytes)) {
-        const docio::RtfReadResult read = docio::readRtf(file.bytes);
-        if (!readToTheEnd(read.fault.error) || read.document.text.paragraphs.size() > kMaxOpenParagraphs)
-            return false;
-        for (const text::Paragraph& paragraph : read.document.text.paragraphs) {
-            for (const text::Run& run : paragraph.runs) words.feed(run.text);
-            words.paragraphEnd();
+        // The words are measured from the text as it arrives; the document
+        // is laid out only once it is shown.
+        class MeteredFiller final : public docio::RtfParagraphSink {
+        public:
+            MeteredFiller(RichDocumentFiller& filler, WordMeter& words) : filler_(filler), words_(words) {}
+            bool paragraph(const docio::RichDocument& tables, text::Paragraph&& paragraph) override {
+                for (const text::Run& run : paragraph.runs) words_.feed(run.text);
+                words_.paragraphEnd();
+                return filler_.paragraph(tables, std::move(paragraph));
+            }
+
+        private:
+            RichDocumentFiller& filler_;
+            WordMeter& words_;
+        };
+        RichDocumentFiller filler(document, {kMaxOpenCharacters, kMaxOpenParagraphs});
+        MeteredFiller metered(filler, words);
+        const docio::RtfReadResult read = docio::readRtf(file.bytes, metered);
+        filler.finish();
+        if (filler.overLimits()) {
+            result.status = Status::TooLarge;
+            result.tooManyParagraphs = filler.paragraphs() >= kMaxOpenParagraphs;
+            return result;
         }
+        if (!readToTheEnd(read.fault.error)) {
+            result.status = Status::Damaged;
+            result.reason = docio::describeRtfError(read.fault.error);
+            return result;
+        }
+        result.report = read.report;
+        result.report.picturesLeftOut += filler.brokenPictures();
         if (words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
-        fillDocument(document, read.document);
-        return true;
+        return result;
     }
-    const std::u16string text = docio::normalizeLineEnds(docio::decodeTextFile(file.bytes).text);
-    if (static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) >= kMaxOpenParagraphs) return false;
+    std::u16string text = docio::normalizeLineEnds(docio::decodeTextFile(file.bytes).text);
+    file.bytes = std::string();
+    const std::size_t lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
+    if (lineEnds >= kMaxOpenParagraphs || text.size() - lineEnds > kMaxOpenCharacters) {
+        result.status = Status::TooLarge;
+        result.tooManyParagraphs = lineEnds >= kMaxOpenParagraphs;
+        return result;
+    }
     words.feed(text);  // a line end is a space
     if (words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(plainFormat);  // also what an empty file gives typed text
     cursor.insertText(fromU16(text), plainFormat);
-    return true;
+    return result;
 }
 
 std::u16string fileText(const QTextDocument& document) {

@@ -20,22 +20,31 @@
 #include <optional>
 #include <string>
 
+#include "docio/rtf_builder.h"
+
 class QTextDocument;
 class QTextEdit;
 
 namespace lettrica::app {
 
-// The largest file the window opens, and the most paragraphs. The pane holds
-// the whole text and lays it out, at about 120 bytes a paragraph besides the
-// text; far beyond these a file takes minutes and gigabytes, and it is
-// refused with the open error instead (lettrica-cli has no such limits).
-inline constexpr std::size_t kMaxOpenBytes = 32u << 20;
+// What the window opens, counted in the text the pane will hold, whatever
+// the file's form: its characters (UTF-16 units, paragraph ends not
+// counted) and its paragraphs. The pane lays out all of it, at about 120
+// bytes a paragraph besides the text; far beyond these a file takes minutes
+// and gigabytes, and it is refused with a message that names lettrica-cli,
+// which has no such limits. An RTF file holds no more text than the pane it
+// was saved from, so whatever a pane within the limits saves, it opens.
+inline constexpr std::size_t kMaxOpenCharacters = 32u << 20;
 inline constexpr std::size_t kMaxOpenParagraphs = 2'000'000;
 // Qt takes time in the square of a word's length to wrap it at the pane's
 // edge. A pane opened on a file with a longer run of characters without a
 // space wraps anywhere instead, which is as quick as any text, until a file
 // without such a word is opened into it.
 inline constexpr std::size_t kLongestWrappedWord = 10'000;
+
+// Whether a pane's text is within what the window opens; a text file counts
+// each line break inside a paragraph as a paragraph of its own.
+bool fitsOpenLimits(const QTextDocument& document, bool asText);
 
 // A new, empty document with the pane's defaults (font, margins, options),
 // to be filled while no editor lays it out and then shown by showInPane.
@@ -44,10 +53,24 @@ QTextDocument* newPaneDocument(QTextEdit* pane);
 // later), the caret at the start. The pane takes the document's wrap mode.
 void showInPane(QTextEdit* pane, QTextDocument* document);
 
+struct OpenResult {
+    enum class Status {
+        Opened,
+        Unreadable,   // not there, no permission, a read error
+        NotRegular,   // a directory, FIFO, device ...
+        Damaged,      // an RTF document too damaged to show
+        TooLarge,     // beyond the limits above
+        OutOfMemory,
+    };
+    Status status = Status::Opened;
+    std::string reason;        // Unreadable, NotRegular: the system's words; Damaged: the fault
+    bool tooManyParagraphs = false;  // TooLarge: by its paragraphs, else by its characters
+    docio::RtfReadReport report;     // Opened: what an RTF document held that the pane does not show
+};
+
 // Fills the empty `document` from the file; plain text takes `plainFormat`.
-// False when the file cannot be read, is not a regular file, is larger than
-// the limits above or is an RTF document too damaged to show.
-bool readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat);
+// Anything but Opened leaves the document in no state to be shown.
+OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat);
 
 // The document's text as a TXT file holds it: CR LF between paragraphs and
 // for every line break inside one; no formatting, no list markers.

@@ -1,18 +1,19 @@
 #include "app/files/rich_document_adapter.h"
 
+#include <QBuffer>
 #include <QFont>
-#include <QHash>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QImage>
+#include <QPixmap>
 #include <QTextDocument>
-#include <QTextList>
+#include <QTextTableFormat>
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "app/document_adapter.h"
+#include "app/document_builder.h"
 #include "app/u16_text.h"
 
 namespace lettrica::app {
@@ -44,6 +45,9 @@ constexpr int kNumberedListPart = 500;
 constexpr int kListItemLeftIndent = QTextFormat::UserProperty + 1;   // twips
 constexpr int kListItemFirstIndent = QTextFormat::UserProperty + 2;  // twips
 constexpr int kListStart = QTextFormat::UserProperty + 3;
+// The encoding a picture came in, kept with its image: a photograph goes
+// back as JPEG, not as a PNG ten times its size.
+const char kPictureEncoding[] = "lettrica-encoding";
 
 const std::pair<ListStyle, QTextListFormat::Style> kListStyles[] = {
     {ListStyle::Disc, QTextListFormat::ListDisc},
@@ -129,33 +133,51 @@ QTextListFormat qtListFormat(const ParagraphFormat& f, int itemsBefore) {
     return q;
 }
 
-// A file's format table in Qt's terms, each entry mapped on first use; an
-// index outside the table stands for the default format.
-template <typename From, typename To>
-class MappedTable {
-public:
-    MappedTable(const std::vector<From>& from, To (*map)(const From&))
-        : from_(from), map_(map), to_(from.size()), made_(from.size(), false), fallback_(map(From{})) {}
-    const To& operator[](int index) {
-        if (index < 0 || static_cast<std::size_t>(index) >= to_.size()) return fallback_;
-        const auto i = static_cast<std::size_t>(index);
-        if (!made_[i]) to_[i] = map_(from_[i]), made_[i] = true;
-        return to_[i];
+FrameShape qtTable(const docio::Table& t) {
+    FrameShape shape;
+    shape.table = true;
+    shape.rows = std::max(1, t.rows);
+    shape.columns = std::max(1, t.columns);
+    QTextTableFormat format;
+    format.setCellSpacing(0);
+    format.setCellPadding(4);
+    format.setBorder(t.borders ? 1 : 0);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderCollapse(true);
+    if (!t.columnWidths.empty()) {
+        QList<QTextLength> widths;
+        for (int w : t.columnWidths) widths.append(QTextLength(QTextLength::FixedLength, toPixels(w)));
+        format.setColumnWidthConstraints(widths);
     }
+    shape.format = format;
+    for (const docio::TableCell& c : t.cells) {
+        QTextTableCellFormat cell;
+        if (c.background) cell.setBackground(qtColor(*c.background));
+        shape.cells.append(FrameShape::Cell{c.row, c.column, std::max(1, c.rowSpan), std::max(1, c.columnSpan), cell});
+    }
+    shape.parent = t.parent;
+    shape.parentRow = t.parentRow;
+    shape.parentColumn = t.parentColumn;
+    return shape;
+}
 
-private:
-    const std::vector<From>& from_;
-    To (*map_)(const From&);
-    std::vector<To> to_;
-    std::vector<bool> made_;
-    To fallback_;
-};
-
-// Leaves out what stands for an object and is no text of the document.
-std::u16string textOf(const QString& fragment) {
-    std::u16string out(viewU16(fragment));
-    std::erase_if(out, [](char16_t c) { return c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029; });
-    return out;
+// A picture as the pane shows it: an image format naming a resource that
+// the builder adds to the document. Names are unique in the program, so
+// that a conversion's target never mistakes one picture for another.
+QTextImageFormat qtImage(const docio::Image& picture, DocumentFormats& formats, bool& shown) {
+    static int serial = 0;
+    const QUrl name(QStringLiteral("lettrica-picture:%1").arg(++serial));
+    QImage image = QImage::fromData(QByteArray::fromRawData(picture.data.data(), static_cast<qsizetype>(picture.data.size())));
+    shown = !image.isNull();
+    if (shown) {
+        if (picture.kind == docio::ImageKind::Jpeg) image.setText(kPictureEncoding, QStringLiteral("jpeg"));
+        formats.images.insert(name, image);
+    }
+    QTextImageFormat f;
+    f.setName(name.toString());
+    if (picture.width > 0) f.setWidth(picture.width / kTwipsPerPixel);
+    if (picture.height > 0) f.setHeight(picture.height / kTwipsPerPixel);
+    return f;
 }
 
 CharFormat richCharFormat(const QTextCharFormat& q, const QFont& fallback) {
@@ -182,116 +204,270 @@ CharFormat richCharFormat(const QTextCharFormat& q, const QFont& fallback) {
     return f;
 }
 
-ParagraphFormat richParagraphFormat(const QTextBlock& block, int listId) {
-    const QTextBlockFormat q = block.blockFormat();
+// A picture of the pane as a file holds it: PNG, or JPEG when it came so.
+std::optional<docio::Image> richImage(const QTextImageFormat& format, const QVariant& resource) {
+    docio::Image picture;
+    QImage image;
+    if (resource.userType() == QMetaType::QImage) image = resource.value<QImage>();
+    else if (resource.userType() == QMetaType::QPixmap) image = resource.value<QPixmap>().toImage();
+    else if (resource.userType() == QMetaType::QByteArray) image.loadFromData(resource.toByteArray());
+    if (image.isNull()) return std::nullopt;
+    const bool jpeg = image.text(kPictureEncoding) == QLatin1String("jpeg");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, jpeg ? "JPG" : "PNG", jpeg ? 90 : -1)) return std::nullopt;
+    picture.kind = jpeg ? docio::ImageKind::Jpeg : docio::ImageKind::Png;
+    picture.data.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (format.hasProperty(QTextFormat::ImageWidth)) picture.width = toTwips(format.width());
+    if (format.hasProperty(QTextFormat::ImageHeight)) picture.height = toTwips(format.height());
+    picture.width = std::max(picture.width, 0);
+    picture.height = std::max(picture.height, 0);
+    return picture;
+}
+
+ParagraphFormat richParagraphFormat(const QTextBlockFormat& q, const QTextListFormat* list, int listId) {
     ParagraphFormat f;
     const Qt::Alignment a = q.alignment();
     if (a & Qt::AlignHCenter) f.alignment = Alignment::Center;
     else if (a & Qt::AlignRight) f.alignment = Alignment::Right;
     else if (a & Qt::AlignJustify) f.alignment = Alignment::Justify;
     f.rightIndent = toTwips(q.rightMargin());
-    const QTextList* list = block.textList();
     if (!list) {
         f.leftIndent = toTwips(q.leftMargin());
         f.firstLineIndent = toTwips(q.textIndent());
         return f;
     }
-    const QTextListFormat lf = list->format();
     f.leftIndent = clampIndent(q.intProperty(kListItemLeftIndent));
     f.firstLineIndent = clampIndent(q.intProperty(kListItemFirstIndent));
-    f.listStyle = richListStyle(lf.style());
-    f.listLevel = std::clamp(lf.indent() - 1, 0, kMaxListLevel);
+    f.listStyle = richListStyle(list->style());
+    f.listLevel = std::clamp(list->indent() - 1, 0, kMaxListLevel);
     f.listId = listId;
-    if (lf.hasProperty(kListStart)) f.listStart = lf.intProperty(kListStart);
+    if (list->hasProperty(kListStart)) f.listStart = list->intProperty(kListStart);
     return f;
 }
 
 }  // namespace
 
-void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-
-    // Each table entry is mapped once, however many runs use it.
-    MappedTable<CharFormat, QTextCharFormat> chars(rich.charFormats, qtCharFormat);
-    MappedTable<ParagraphFormat, QTextBlockFormat> blocks(rich.paragraphFormats, qtBlockFormat);
-    struct ListInQt {
-        QTextList* part = nullptr;  // the part items are added to
-        int items = 0;              // in all parts so far
-    };
-    std::map<std::pair<int, int>, ListInQt> lists;  // by (listId, listLevel)
-
-    QTextCursor cursor(&document);
+RichDocumentFiller::RichDocumentFiller(QTextDocument& document, FillLimits limits)
+    : document_(document), limits_(limits), undo_(document.isUndoRedoEnabled()) {
+    document_.setUndoRedoEnabled(false);
+    document_.clear();
+    builder_ = std::make_unique<DocumentBuilder>(document_, formats_);
     // One edit: a layout, if the document has one, runs once at the end and
     // not after every run (which costs the square of a paragraph's runs).
-    cursor.beginEditBlock();
-    bool first = true;
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) {
-        // An empty paragraph shows the size of the run the file gave it, else the default.
-        const QTextCharFormat& blockChar = chars[paragraph.runs.empty() ? -1 : paragraph.runs.front().format];
-        if (first) {
-            cursor.setBlockFormat(blocks[paragraph.format]);
-            cursor.setBlockCharFormat(blockChar);
-            first = false;
-        } else {
-            cursor.insertBlock(blocks[paragraph.format], blockChar);
+    builder_->beginBatch();
+}
+
+RichDocumentFiller::~RichDocumentFiller() { finish(); }
+
+void RichDocumentFiller::finish() {
+    if (finished_) return;
+    finished_ = true;
+    builder_->endBatch();
+    document_.setUndoRedoEnabled(undo_);
+}
+
+// The formats, tables and pictures the reader found since the last
+// paragraph, in Qt's terms; their indexes stay the file's.
+void RichDocumentFiller::mapTables(const docio::RichDocument& tables) {
+    for (auto i = formats_.charFormats.size(); i < static_cast<qsizetype>(tables.charFormats.size()); ++i) {
+        const CharFormat& f = tables.charFormats[static_cast<std::size_t>(i)];
+        const docio::Image* picture = docio::imageAt(tables, static_cast<int>(i));
+        if (!picture) {
+            formats_.charFormats.append(qtCharFormat(f));
+            continue;
         }
-        const ParagraphFormat& pf = docio::paragraphFormatAt(rich, paragraph.format);
-        if (pf.listStyle != ListStyle::None) {
-            ListInQt& list = lists[{pf.listId, std::clamp(pf.listLevel, 0, kMaxListLevel)}];
-            const int part = docio::isNumbered(pf.listStyle) ? kNumberedListPart : kBulletListPart;
-            if (list.items % part == 0) list.part = cursor.createList(qtListFormat(pf, list.items));
-            else list.part->add(cursor.block());
-            ++list.items;
-        }
-        for (const text::Run& run : paragraph.runs)
-            if (!run.text.empty()) cursor.insertText(fromU16(run.text), chars[run.format]);
+        bool shown = false;
+        formats_.charFormats.append(qtImage(*picture, formats_, shown));
+        if (!shown) ++brokenPictures_;
     }
-    cursor.endEditBlock();
-    document.setUndoRedoEnabled(undo);
+    // A table is whole before any of its paragraphs comes.
+    for (; tablesMapped_ < tables.tables.size(); ++tablesMapped_) formats_.frames.append(qtTable(tables.tables[tablesMapped_]));
+}
+
+int RichDocumentFiller::paragraphStyle(const docio::RichDocument& tables, const text::Paragraph& paragraph) {
+    const ParagraphFormat& pf = docio::paragraphFormatAt(tables, paragraph.format);
+    int part = -1;
+    if (pf.listStyle != ListStyle::None) {
+        ListInQt& list = lists_[{pf.listId, std::clamp(pf.listLevel, 0, kMaxListLevel)}];
+        const int size = docio::isNumbered(pf.listStyle) ? kNumberedListPart : kBulletListPart;
+        if (list.items % size == 0) {
+            list.part = static_cast<int>(formats_.lists.size());
+            formats_.lists.append(qtListFormat(pf, list.items));
+        }
+        part = list.part;
+        ++list.items;
+    }
+    // An empty paragraph shows the size of the run the file gave it, else the default.
+    int first = paragraph.runs.empty() ? -1 : paragraph.runs.front().format;
+    if (docio::imageAt(tables, first)) first = -1;
+    const auto key = std::make_tuple(paragraph.format, part, first);
+    auto it = styles_.find(key);
+    if (it != styles_.end()) return it->second;
+    ParagraphStyle style;
+    style.block = qtBlockFormat(pf);
+    style.blockChar = first >= 0 ? formats_.charFormats.value(first) : qtCharFormat(CharFormat{});
+    style.list = part;
+    if (pf.table >= 0 && static_cast<std::size_t>(pf.table) < tables.tables.size())
+        style.container = Container{pf.table, pf.row, pf.column};
+    const int index = static_cast<int>(formats_.paragraphStyles.size());
+    formats_.paragraphStyles.append(style);
+    styles_.emplace(key, index);
+    return index;
+}
+
+bool RichDocumentFiller::paragraph(const docio::RichDocument& tables, text::Paragraph&& paragraph) {
+    if (overLimits_ || finished_) return false;
+    std::size_t units = 0;
+    for (const text::Run& run : paragraph.runs) units += run.text.size();
+    if (units > limits_.characters - characters_ || paragraphs_ >= limits_.paragraphs) {
+        overLimits_ = true;
+        return false;
+    }
+    characters_ += units;
+    ++paragraphs_;
+    mapTables(tables);
+    builder_->beginParagraph(paragraphStyle(tables, paragraph));
+    for (const text::Run& run : paragraph.runs) builder_->insertText(run.text, run.format);
+    return true;
+}
+
+void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
+    RichDocumentFiller filler(document);
+    for (const text::Paragraph& paragraph : rich.text.paragraphs) filler.paragraph(rich, text::Paragraph(paragraph));
+    filler.finish();
 }
 
 docio::RichDocument richDocumentOf(const QTextDocument& document) {
+    DocumentSnapshot snapshot = snapshotDocument(document);
+    const DocumentFormats& formats = snapshot.formats;
     docio::RichDocument rich;
     const QFont fallback = document.defaultFont();
-    const QList<QTextFormat> formats = document.allFormats();
 
-    QHash<int, int> byDocumentIndex;  // the document's char format index -> ours
+    // Tables: the table frames, in document order; a frame that is no
+    // table (a pasted page's box) holds its paragraphs for its parent.
+    std::vector<int> tableOf(static_cast<std::size_t>(formats.frames.size()), -1);
+    auto placement = [&](Container c) {
+        while (c.frame >= 0 && c.frame < formats.frames.size()) {
+            const int table = tableOf[static_cast<std::size_t>(c.frame)];
+            if (table >= 0) return std::make_tuple(table, c.row, c.column);
+            const FrameShape& f = formats.frames[c.frame];
+            if (f.parent >= c.frame) break;
+            c = Container{f.parent, f.parentRow, f.parentColumn};
+        }
+        return std::make_tuple(-1, 0, 0);
+    };
+    for (qsizetype i = 0; i < formats.frames.size(); ++i) {
+        const FrameShape& shape = formats.frames[i];
+        if (!shape.table) continue;
+        docio::Table t;
+        t.rows = shape.rows;
+        t.columns = shape.columns;
+        const QTextTableFormat tf = shape.format.toTableFormat();
+        t.borders = tf.border() > 0 && tf.borderStyle() != QTextFrameFormat::BorderStyle_None;
+        const QList<QTextLength> widths = tf.columnWidthConstraints();
+        if (widths.size() == t.columns &&
+            std::all_of(widths.begin(), widths.end(), [](const QTextLength& l) { return l.type() != QTextLength::VariableLength; })) {
+            for (const QTextLength& l : widths)
+                t.columnWidths.push_back(std::max(1, l.type() == QTextLength::FixedLength ? toTwips(l.rawValue())
+                                                                                          : static_cast<int>(l.rawValue() * 96.38)));
+        }
+        for (const FrameShape::Cell& c : shape.cells) {
+            docio::TableCell cell{c.row, c.column, c.rowSpan, c.columnSpan, std::nullopt};
+            if (c.format.background().style() != Qt::NoBrush) cell.background = richColor(c.format.background().color());
+            t.cells.push_back(cell);
+        }
+        std::tie(t.parent, t.parentRow, t.parentColumn) = placement(Container{shape.parent, shape.parentRow, shape.parentColumn});
+        tableOf[static_cast<std::size_t>(i)] = static_cast<int>(rich.tables.size());
+        rich.tables.push_back(std::move(t));
+    }
+
+    // Formats as the paragraphs first use them, each distinct one once.
     std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex;
     std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex;
-    QHash<const QTextList*, int> listIds;
-
-    auto charFormat = [&](int documentIndex) {
-        auto it = byDocumentIndex.constFind(documentIndex);
-        if (it != byDocumentIndex.constEnd()) return *it;
-        CharFormat f = richCharFormat(formats.value(documentIndex).toCharFormat(), fallback);
+    QHash<int, int> byQtChar, byStyle;  // -1: a picture that cannot be had
+    auto charFormat = [&](int index) {
+        auto known = byQtChar.constFind(index);
+        if (known != byQtChar.constEnd()) return *known;
+        const QTextCharFormat q = formats.charFormats.value(index);
+        CharFormat f;
+        if (q.isImageFormat()) {
+            const QTextImageFormat image = q.toImageFormat();
+            const QUrl name(image.name());
+            QVariant resource = formats.images.value(name);
+            if (!resource.isValid()) resource = document.resource(QTextDocument::ImageResource, name);
+            const std::optional<docio::Image> picture = richImage(image, resource);
+            if (!picture) return *byQtChar.insert(index, -1);
+            f.image = static_cast<int>(rich.images.size());
+            rich.images.push_back(*picture);
+        } else {
+            f = richCharFormat(q, fallback);
+        }
         auto [at, added] = charIndex.try_emplace(std::move(f), static_cast<int>(rich.charFormats.size()));
         if (added) rich.charFormats.push_back(at->first);
-        byDocumentIndex.insert(documentIndex, at->second);
-        return at->second;
+        return *byQtChar.insert(index, at->second);
+    };
+    auto paragraphFormat = [&](int index) {
+        auto known = byStyle.constFind(index);
+        if (known != byStyle.constEnd()) return *known;
+        const ParagraphStyle style = formats.paragraphStyles.value(index);
+        const QTextListFormat* list = style.list >= 0 && style.list < formats.lists.size() ? &formats.lists[style.list] : nullptr;
+        ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
+        std::tie(f.table, f.row, f.column) = placement(style.container);
+        auto [at, added] = paragraphIndex.try_emplace(f, static_cast<int>(rich.paragraphFormats.size()));
+        if (added) rich.paragraphFormats.push_back(f);
+        return *byStyle.insert(index, at->second);
     };
 
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        int listId = 0;
-        if (const QTextList* list = block.textList()) {
-            auto it = listIds.find(list);
-            if (it == listIds.end()) it = listIds.insert(list, static_cast<int>(listIds.size()) + 1);
-            listId = *it;
+    // Whether the paragraph of `format` lies in the cell `cell`, or in a
+    // table nested in it however deep (the body holds everything).
+    using Place = std::tuple<int, int, int>;
+    auto placeOf = [&](int format) {
+        const ParagraphFormat& f = rich.paragraphFormats[static_cast<std::size_t>(format)];
+        return Place{f.table, f.row, f.column};
+    };
+    auto within = [&](Place place, const Place& cell) {
+        for (int steps = 0; steps <= static_cast<int>(rich.tables.size()); ++steps) {
+            if (place == cell || std::get<0>(cell) < 0) return true;
+            if (std::get<0>(place) < 0) return false;
+            const docio::Table& t = rich.tables[static_cast<std::size_t>(std::get<0>(place))];
+            place = Place{t.parent, t.parentRow, t.parentColumn};
         }
-        auto [at, added] = paragraphIndex.try_emplace(richParagraphFormat(block, listId),
-                                                      static_cast<int>(rich.paragraphFormats.size()));
-        if (added) rich.paragraphFormats.push_back(at->first);
+        return false;
+    };
+    std::vector<int> formatOf;
+    formatOf.reserve(snapshot.text.paragraphs.size());
+    for (const text::Paragraph& paragraph : snapshot.text.paragraphs) formatOf.push_back(paragraphFormat(paragraph.format));
 
-        text::Paragraph paragraph;
-        paragraph.format = at->second;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid()) continue;
-            const std::u16string text = textOf(fragment.text());
-            if (!text.empty()) text::appendRun(paragraph, text, charFormat(fragment.charFormatIndex()));
+    rich.text.paragraphs.reserve(snapshot.text.paragraphs.size());
+    for (std::size_t i = 0; i < snapshot.text.paragraphs.size(); ++i) {
+        text::Paragraph& paragraph = snapshot.text.paragraphs[i];
+        // Qt keeps a block before a table that begins the document or a
+        // cell, which no file had: an empty first paragraph of its place,
+        // followed by a table in that place, is that block.
+        const Place here = placeOf(formatOf[i]);
+        if (paragraph.length() == 0 && i + 1 < formatOf.size() && placeOf(formatOf[i + 1]) != here &&
+            within(placeOf(formatOf[i + 1]), here) && (i == 0 || !within(placeOf(formatOf[i - 1]), here)))
+            continue;
+        text::Paragraph out;
+        out.format = formatOf[i];
+        out.runs.reserve(paragraph.runs.size());
+        for (text::Run& run : paragraph.runs) {
+            const int format = charFormat(run.format);
+            if (format < 0) continue;
+            // What stands for an object is no text, but for a picture.
+            const bool picture = rich.charFormats[static_cast<std::size_t>(format)].image >= 0;
+            std::erase_if(run.text, [picture](char16_t c) {
+                const bool object = c == docio::kObjectCharacter || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029;
+                return picture ? c != docio::kObjectCharacter : object;
+            });
+            if (run.text.empty()) continue;
+            // Qt's formats may differ where ours are the same: such runs join.
+            if (!out.runs.empty() && out.runs.back().format == format) out.runs.back().text += run.text;
+            else out.runs.push_back(text::Run{std::move(run.text), format});
         }
-        rich.text.paragraphs.push_back(std::move(paragraph));
+        rich.text.paragraphs.push_back(std::move(out));
     }
     return rich;
 }

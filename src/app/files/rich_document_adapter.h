@@ -1,34 +1,96 @@
 #pragma once
-// Between a pane's QTextDocument and the engine's file model (RichDocument,
-// what the RTF reader gives and the RTF writer takes), both ways:
+// Between the engine's file model (RichDocument: what the RTF reader gives
+// and the RTF writer takes) and the one adapter of the panes, the
+// DocumentReader and DocumentBuilder that conversions use too. Only the
+// formats are mapped here; walking a QTextDocument is theirs.
 // - characters: font name, size, colour, background, bold, italic,
-//   underline, strike, super- and subscript;
-// - paragraphs: alignment, indents, list membership (style, level, start).
+//   underline, strike, super- and subscript; a picture as a
+//   QTextImageFormat whose image is a resource of the document;
+// - paragraphs: alignment, indents, list membership (style, level, start),
+//   the table cell that holds them;
+// - tables: rows, columns, spans, column widths, cell shading, borders,
+//   tables in cells.
 //
 // Lists are objects of their document: each (listId, listLevel) of the file
 // becomes one QTextList built in the target, and each QTextList of a pane one
 // list of the file. Qt indents a list by its level, so the indents a file
 // gives a list item are kept beside it (not applied twice) and written back
-// as they came; a numbering start other than 1 is kept the same way, since
-// this Qt may have no QTextListFormat::setStart.
+// as they came; a numbering start is kept the same way, since this Qt may
+// have no QTextListFormat::setStart.
 //
-// Qt measures indents in pixels at 96 dots per inch, RTF in twips: one
+// Qt measures lengths in pixels at 96 dots per inch, RTF in twips: one
 // pixel is 15 twips.
 
-#include "docio/rich_format.h"
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "app/document_model.h"
+#include "docio/rtf_builder.h"
 
 class QTextDocument;
 
 namespace lettrica::app {
 
-// Replaces the contents of `document` by `rich`. The document's undo stack is
-// left empty. Intended for a document that no editor shows yet: filling one
-// that an editor lays out costs many times more.
+class DocumentBuilder;
+
+// Fills an empty QTextDocument from the paragraphs of a file as the RTF
+// reader hands them over, so that the file's text is never held twice.
+// Reading stops (the sink says no) once the text passes the limits given.
+struct FillLimits {
+    std::size_t characters = static_cast<std::size_t>(-1);  // UTF-16 units, paragraph ends not counted
+    std::size_t paragraphs = static_cast<std::size_t>(-1);
+};
+
+class RichDocumentFiller final : public docio::RtfParagraphSink {
+public:
+    explicit RichDocumentFiller(QTextDocument& document, FillLimits limits = {});
+    ~RichDocumentFiller() override;
+
+    bool paragraph(const docio::RichDocument& tables, text::Paragraph&& paragraph) override;
+    // Ends the one edit the filling is; the document is ready to be shown.
+    void finish();
+
+    bool overLimits() const { return overLimits_; }
+    std::size_t characters() const { return characters_; }
+    std::size_t paragraphs() const { return paragraphs_; }
+    // Pictures the pane cannot show (their bytes are no image Qt reads).
+    int brokenPictures() const { return brokenPictures_; }
+
+private:
+    void mapTables(const docio::RichDocument& tables);
+    int paragraphStyle(const docio::RichDocument& tables, const text::Paragraph& paragraph);
+
+    QTextDocument& document_;
+    const FillLimits limits_;
+    DocumentFormats formats_;
+    std::unique_ptr<DocumentBuilder> builder_;
+    bool undo_;
+    bool finished_ = false;
+    bool overLimits_ = false;
+    std::size_t characters_ = 0, paragraphs_ = 0;
+    int brokenPictures_ = 0;
+    std::size_t tablesMapped_ = 0;
+    struct ListInQt {
+        int part = -1;  // the index in formats_.lists of the part items are added to
+        int items = 0;  // in all parts so far
+    };
+    std::map<std::pair<int, int>, ListInQt> lists_;  // by (listId, listLevel)
+    // (paragraph format, list part, first run's format) -> paragraph style
+    std::map<std::tuple<int, int, int>, int> styles_;
+};
+
+// Replaces the contents of `document` by `rich`, as an open does. The
+// document's undo stack is left empty. Intended for a document that no
+// editor shows yet: filling one that an editor lays out costs many times
+// more.
 void fillDocument(QTextDocument& document, const docio::RichDocument& rich);
 
 // The document as a file would hold it. Characters that stand for objects
-// (images, frame boundaries) are no text and are left out. A format a run does
-// not set (no font name or size of its own) takes the document's default font.
+// (frame boundaries, a U+FFFC that is no picture) are no text and are left
+// out. A format a run does not set (no font name or size of its own) takes
+// the document's default font.
 docio::RichDocument richDocumentOf(const QTextDocument& document);
 
 }  // namespace lettrica::app

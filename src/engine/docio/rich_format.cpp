@@ -27,6 +27,12 @@ const ParagraphFormat& paragraphFormatAt(const RichDocument& document, int index
     return document.paragraphFormats[static_cast<std::size_t>(index)];
 }
 
+const Image* imageAt(const RichDocument& document, int charFormat) {
+    const int image = charFormatAt(document, charFormat).image;
+    if (image < 0 || static_cast<std::size_t>(image) >= document.images.size()) return nullptr;
+    return &document.images[static_cast<std::size_t>(image)];
+}
+
 std::size_t CharFormatHash::operator()(const CharFormat& f) const {
     std::size_t h = std::hash<std::u16string_view>{}(f.fontName);
     h = mix(h, static_cast<std::size_t>(f.halfPoints));
@@ -34,12 +40,13 @@ std::size_t CharFormatHash::operator()(const CharFormat& f) const {
     h = mix(h, rgbKey(f.background));
     h = mix(h, std::size_t{f.bold} | std::size_t{f.italic} << 1 | std::size_t{f.underline} << 2 |
                    std::size_t{f.strike} << 3 | static_cast<std::size_t>(f.position) << 4);
-    return h;
+    return mix(h, static_cast<std::size_t>(static_cast<unsigned>(f.image)));
 }
 
 std::size_t ParagraphFormatHash::operator()(const ParagraphFormat& f) const {
     std::size_t h = static_cast<std::size_t>(f.alignment) | static_cast<std::size_t>(f.listStyle) << 4;
-    for (int v : {f.leftIndent, f.rightIndent, f.firstLineIndent, f.listLevel, f.listId, f.listStart})
+    for (int v : {f.leftIndent, f.rightIndent, f.firstLineIndent, f.listLevel, f.listId, f.listStart, f.table, f.row,
+                  f.column})
         h = mix(h, static_cast<std::size_t>(static_cast<unsigned>(v)));
     return h;
 }

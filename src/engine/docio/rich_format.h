@@ -1,8 +1,9 @@
 #pragma once
 // A formatted document as files carry it: the engine's styled text plus the
-// two tables its format indexes point into. The RTF reader fills one, the
-// RTF writer writes one, and the desktop maps both tables to and from Qt's
-// QTextCharFormat / QTextBlockFormat / QTextListFormat.
+// tables its format indexes point into. The RTF reader fills one, the RTF
+// writer writes one, and the desktop maps the tables to and from Qt's
+// QTextCharFormat / QTextBlockFormat / QTextListFormat / QTextTable and
+// image resources.
 //
 // Contract for users of the tables:
 // - A run's `format` indexes `charFormats`, a paragraph's `format` indexes
@@ -13,6 +14,12 @@
 //   equal indexes, so a caller may compare indexes instead of formats.
 // - Lengths are in twips (1/20 point) and font sizes in half points, the
 //   units of RTF itself, so nothing is rounded on the way through.
+// - A picture is one character, U+FFFC, in a run whose format names it
+//   (CharFormat::image). Outside such a run U+FFFC is no picture.
+// - A paragraph in a table cell says so in its format (table, row, column).
+//   The paragraphs of a table come in the order of its cells, row by row,
+//   and every cell that no span covers has at least one paragraph; those of
+//   a table nested in a cell come where that cell's paragraphs do.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +48,7 @@ struct CharFormat {
     bool underline = false;
     bool strike = false;
     VerticalPosition position = VerticalPosition::Normal;
+    int image = -1;                   // the picture a U+FFFC of this format shows, -1 none
     bool operator==(const CharFormat&) const = default;
 };
 
@@ -72,15 +80,55 @@ struct ParagraphFormat {
     ListStyle listStyle = ListStyle::None;
     int listLevel = 0;
     int listId = 0;
-    int listStart = 1;        // the number of the first item of a numbered list
+    // The number of the list's first item at this level. Every item of one
+    // listId and level has the same start; numbering that starts again in
+    // the middle of a list is another list.
+    int listStart = 1;
+    // The table cell that holds the paragraph: tables[table], -1 for the body.
+    int table = -1;
+    int row = 0, column = 0;
     bool operator==(const ParagraphFormat&) const = default;
+};
+
+inline constexpr char16_t kObjectCharacter = u'\uFFFC';
+
+enum class ImageKind : std::uint8_t { Png, Jpeg };
+
+// A picture as the file held it: a PNG or JPEG file's bytes.
+struct Image {
+    ImageKind kind = ImageKind::Png;
+    std::string data;
+    int width = 0, height = 0;  // the size it is shown at, in twips; 0: its own size
+};
+
+struct TableCell {
+    int row = 0, column = 0;
+    int rowSpan = 1, columnSpan = 1;
+    std::optional<Rgb> background;
+    bool operator==(const TableCell&) const = default;
+};
+
+struct Table {
+    int rows = 1, columns = 1;
+    std::vector<int> columnWidths;  // twips, one a column; empty: shared out evenly
+    std::vector<TableCell> cells;   // each cell that no span covers, row by row
+    bool borders = false;
+    // Where the table sits: in the body (-1), or in a cell of an earlier table.
+    int parent = -1;
+    int parentRow = 0, parentColumn = 0;
+    bool operator==(const Table&) const = default;
 };
 
 struct RichDocument {
     text::StyledText text;
     std::vector<CharFormat> charFormats;
     std::vector<ParagraphFormat> paragraphFormats;
+    std::vector<Table> tables;
+    std::vector<Image> images;
 };
+
+// The picture a character shows, or null.
+const Image* imageAt(const RichDocument& document, int charFormat);
 
 // The format a run or paragraph index stands for; the default one for an
 // index outside the table.

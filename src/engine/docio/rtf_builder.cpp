@@ -1,6 +1,9 @@
 #include "docio/rtf_builder.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -28,12 +31,22 @@ enum class Dest : std::uint8_t {
     Defaults,           // {\*\defchp} {\*\defpap}: what \plain and \pard mean
     Pn,                 // {\*\pn ...}: the list of a WordPad paragraph
     PnTextBefore,       // its marker text
+    Marker,             // {\listtext} {\pntext}: the marker a writer drew before a list item
+    Picture,            // {\pict}
+    Author,             // {\*\atnauthor} {\*\atnid}: who wrote a comment
 };
 
 constexpr std::int32_t kMaxTwips = 31680;  // 22 inches, the widest page a word processor takes
 constexpr int kMaxListLevel = 8;
 constexpr std::size_t kMaxFontName = 128;
 constexpr int kMaxStyleChain = 16;
+constexpr std::size_t kMaxMarker = 32;        // characters of a list marker kept
+constexpr std::size_t kMaxAuthor = 128;
+constexpr std::int32_t kMaxTableDepth = 16;   // tables in tables in ...; deeper ones join the 16th
+constexpr std::size_t kMaxColumns = 63;       // Word's limit
+constexpr std::size_t kMaxCellDefinitions = 1024;  // of one row, before the columns are counted
+constexpr std::int32_t kDefaultCellWidth = 1440;
+constexpr std::int32_t kMaxNumber = 1'000'000;   // of a list item's number
 
 // Character properties as the RTF state holds them: indexes into the
 // document's tables, resolved only when a format is needed.
@@ -66,6 +79,7 @@ struct ParaState {
     std::int32_t level = 0;    // \ilvlN
     ListStyle pnStyle = ListStyle::None;  // from {\*\pn}
     std::int32_t pnLevel = 0, pnStart = 1;
+    std::int32_t tableDepth = 0;  // \intbl, \itapN: 0 the body, 1 a table, 2 a table in a cell of one ...
 };
 
 // Which properties a style sets, so that applying it touches only those.
@@ -77,6 +91,7 @@ enum : std::uint32_t {
 
 struct Group {
     Dest dest = Dest::Text;
+    bool note = false;    // in a footnote or comment: its text goes to the notes
     std::uint8_t uc = 1;  // fallback characters after \uN
     std::int32_t format = -1;  // the interned CharFormat of `ch`, -1 not yet known
     CharState ch;
@@ -107,7 +122,84 @@ struct LevelDef {
 
 using ListDef = std::vector<LevelDef>;
 
+// One cell of a row definition (\trowd ... \cellxN).
+struct CellDef {
+    std::int32_t right = 0;      // its right edge, twips
+    std::uint8_t vmerge = 0;     // 1 starts a span down (\clvmgf), 2 continues one (\clvmrg)
+    bool hmerge = false;         // continues the cell to its left (\clmrg)
+    std::int32_t shading = -1;   // colour table index (\clcbpat)
+    bool border = false;
+};
+
+// What a cell of a table being read holds, in order: paragraphs (an index
+// into the pending paragraphs) and tables (-1 - their build number).
+using CellItems = std::vector<int>;
+
+struct RowBuild {
+    std::vector<CellDef> defs;       // as the row ended
+    std::vector<CellDef> startDefs;  // as its first paragraph ended
+    std::vector<CellItems> cells;
+};
+
+struct PlacedCell {
+    int row = 0, column = 0, columnSpan = 1, rowSpan = 1;
+    std::int32_t shading = -1;
+    CellItems items;
+};
+
+struct TableBuild {
+    int index = -1;  // in the document's tables
+    std::vector<RowBuild> rows;
+    RowBuild row;    // the row being read
+    bool rowStarted = false;
+    std::size_t cell = 0;  // the cell being read in it
+    std::vector<CellDef> lastDefs;
+    std::vector<PlacedCell> placed;  // once the table is read: its cells, row by row
+};
+
+// The number of a list item as its marker shows it ("12.", " iv)", "1.2."):
+// the last number in it, read in the list's style.
+std::optional<std::int32_t> markerNumber(std::u16string_view marker, ListStyle style) {
+    auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    const bool digits = style == ListStyle::Decimal;
+    std::size_t end = marker.size();
+    while (end > 0 && !(digits ? isDigit(marker[end - 1]) : isLetter(marker[end - 1]))) --end;
+    std::size_t begin = end;
+    while (begin > 0 && (digits ? isDigit(marker[begin - 1]) : isLetter(marker[begin - 1]))) --begin;
+    if (begin == end) return std::nullopt;
+    std::int64_t value = 0;
+    if (digits) {
+        for (std::size_t i = begin; i < end && value <= kMaxNumber; ++i) value = value * 10 + (marker[i] - u'0');
+    } else if (style == ListStyle::LowerRoman || style == ListStyle::UpperRoman) {
+        auto digit = [](char16_t c) -> int {
+            switch (c | 0x20) {
+            case u'i': return 1; case u'v': return 5; case u'x': return 10; case u'l': return 50;
+            case u'c': return 100; case u'd': return 500; case u'm': return 1000;
+            default: return 0;
+            }
+        };
+        for (std::size_t i = begin; i < end; ++i) {
+            const int d = digit(marker[i]);
+            if (d == 0) return std::nullopt;
+            const int next = i + 1 < end ? digit(marker[i + 1]) : 0;
+            value += next > d ? -d : d;
+        }
+    } else {
+        // a, b ... z, aa, ab ...: each letter a digit of base 26 without a zero.
+        for (std::size_t i = begin; i < end && value <= kMaxNumber; ++i) value = value * 26 + ((marker[i] | 0x20) - u'a' + 1);
+    }
+    if (value <= 0 || value > kMaxNumber) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
 std::int32_t clampTwips(std::int32_t v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
+
+int hexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c |= 0x20;
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
 
 ListStyle styleOfNumberFormat(std::int32_t nfc) {
     switch (nfc) {
@@ -251,17 +343,24 @@ struct ByteDecoder {
     }
 };
 
+bool hasText(const text::Paragraph& paragraph) {
+    return std::any_of(paragraph.runs.begin(), paragraph.runs.end(), [](const text::Run& r) { return !r.text.empty(); });
+}
+
 class Builder final : public RtfHandler {
 public:
-    Builder() {
+    Builder(RtfParagraphSink& sink, const RtfReadOptions& options) : sink_(sink), options_(options) {
         stack_.reserve(64);
         stack_.push_back(Group{});  // outside the document's group
     }
 
+    // The format tables; the paragraphs went to the sink.
     RichDocument finish() {
         endDocument();
+        report_.objectsLeftOut += std::max(0, objects_ - objectResults_);
         return std::move(doc_);
     }
+    const RtfReadReport& report() const { return report_; }
 
     Action groupStart() override;
     void groupEnd() override;
@@ -270,13 +369,13 @@ public:
     void text(std::string_view bytes) override;
     void hexByte(unsigned char byte) override;
     void unicode(std::uint32_t value) override;
-    void binary(std::string_view) override {
-        starred_ = false;
-        if (skip_ > 0) --skip_;
-    }
+    void binary(std::string_view data) override;
 
 private:
+    enum class End { Par, Cell, NestCell };
+
     Group& top() { return stack_.back(); }
+    Action proceed() const { return stopped_ ? Action::Stop : Action::Continue; }
 
     Action bodyWord(Keyword key, bool has, std::int32_t p);
     Action tableWord(Kw kw, bool has, std::int32_t p);
@@ -284,13 +383,32 @@ private:
     void character(char32_t c);
 
     // The text of the document.
-    std::u16string* runText();
-    void appendUnit(char16_t c);
-    void finishParagraph(bool cell);
+    std::u16string* runText(int format);
+    std::u16string* runText() { return runText(charFormatIndex()); }
+    void finishParagraph(End end);
+    void emit(text::Paragraph&& paragraph);
     void endDocument();
     int charFormatIndex();
-    int paragraphFormatIndex(const ParaState& ps);
+    int paragraphFormatIndex(const ParaState& ps, std::u16string_view marker);
+    int placedFormat(int format, int table, int row, int column);
+    int countListItem(int& listId, int level, ListStyle style, std::u16string_view marker);
+    int newList(const std::array<std::int32_t, kMaxListLevel + 1>& starts);
     void refreshDecoder();
+
+    // Tables: paragraphs in cells wait until their whole table is read.
+    void enterTableDepth(std::size_t depth);
+    void openTable();
+    void closeTable();
+    void endRow(bool nested);
+    void layoutTable(TableBuild& table);
+    void numberTables(int build, std::vector<int>& order) const;
+    void emitTable(int build);
+
+    // Notes and pictures.
+    void startNote(bool comment);
+    void endNote();
+    void noteNumber(bool inNote);
+    void finishPicture();
 
     // The tables.
     void finishFontName();
@@ -298,12 +416,21 @@ private:
     const StyleDef* resolveStyle(std::int32_t number, int depth);
     void applyStyle(std::int32_t number, bool character);
     void endPn();
+    std::optional<Rgb> colorAt(std::int32_t index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < colors_.size() ? colors_[static_cast<std::size_t>(index)]
+                                                                               : std::nullopt;
+    }
 
+    RtfParagraphSink& sink_;
+    const RtfReadOptions options_;
     RichDocument doc_;
+    RtfReadReport report_;
     std::vector<Group> stack_;
     text::Paragraph paragraph_;
+    std::u16string marker_;  // of the paragraph being read
     bool documentEnded_ = false;
-    bool lastWasCell_ = false;
+    bool stopped_ = false;   // the sink wants no more
+    std::size_t emitted_ = 0;
     std::size_t skip_ = 0;   // \uN fallback characters still to skip
     bool starred_ = false;   // the group began with \*
 
@@ -349,12 +476,48 @@ private:
     std::int32_t pnLevel_ = 0, pnStart_ = 1;
     bool pnTextSeen_ = false;
 
-    // Document-wide list ids: one per \ls, one per run of WordPad list items.
+    // Document-wide list ids: one per \ls, one per run of WordPad list
+    // items, and one more each time numbering starts again.
     std::unordered_map<std::int32_t, int> lsIds_;
     int nextListId_ = 1;
     int pnListId_ = 0;  // the id of the WordPad list the last paragraph was in, 0 none
     ListStyle pnLastStyle_ = ListStyle::None;
     int pnLastLevel_ = 0;
+    struct Numbering {
+        std::array<std::int32_t, kMaxListLevel + 1> start{};
+        std::array<std::int32_t, kMaxListLevel + 1> count{};
+    };
+    std::unordered_map<int, Numbering> numbering_;  // by list id
+
+    // Tables being read: the open ones innermost last, as build numbers.
+    std::vector<TableBuild> builds_;
+    std::vector<int> open_;
+    std::vector<text::Paragraph> pending_;  // their paragraphs, each with its format outside any table
+    std::vector<CellDef> rowDefs_;          // the row definition being read or last read
+    CellDef cellDef_;                       // its next cell
+    bool borderSide_ = false;               // a border word names a side: a style word draws it
+
+    // Notes: numbered in the order of the file, kept for the end.
+    std::vector<text::Paragraph> notes_;
+    text::Paragraph bodyParagraph_;  // the paragraph a note interrupted
+    std::u16string bodyMarker_;
+    int noteNumber_ = 0;
+    bool numberMarked_ = false;      // the text marked the coming note with its number
+    std::size_t noteBegin_ = 0;      // the first paragraph of the note being read
+    std::u16string author_;          // of the next comment
+    bool authorNamed_ = false;       // by \atnauthor, which wins over \atnid
+
+    // The picture being read.
+    struct {
+        Kw kind = Kw::Unknown;
+        std::string data;
+        std::size_t size = 0;  // bytes read, kept or not
+        int nibble = -1;       // a hex digit waiting for its pair
+        std::int32_t width = 0, height = 0, widthGoal = 0, heightGoal = 0, scaleX = 100, scaleY = 100;
+        bool tooBig = false;
+    } picture_;
+    std::size_t pictureBytes_ = 0;  // kept in all
+    int objects_ = 0, objectResults_ = 0;
 };
 
 RtfHandler::Action Builder::groupStart() {
@@ -368,7 +531,7 @@ RtfHandler::Action Builder::groupStart() {
         styleSkipped_ = false;
     }
     stack_.push_back(g);
-    return Action::Continue;
+    return proceed();
 }
 
 void Builder::groupEnd() {
@@ -377,6 +540,8 @@ void Builder::groupEnd() {
     if (stack_.size() <= 1) return;
     if (stack_.size() == 2) endDocument();  // the document's own group closes
     const Dest ended = top().dest;
+    const bool noteEnds = top().note && !stack_[stack_.size() - 2].note;
+    if (noteEnds && hasText(paragraph_)) finishParagraph(End::Par);  // its last paragraph, without \par
     stack_.pop_back();
     const Dest now = top().dest;
     switch (ended) {
@@ -407,9 +572,13 @@ void Builder::groupEnd() {
             top().format = -1;
         }
         break;
+    case Dest::Picture:
+        if (now != Dest::Picture) finishPicture();
+        break;
     default:
         break;
     }
+    if (noteEnds) endNote();
     // Formats worked out before a table was read are stale now.
     if ((ended == Dest::FontTable || ended == Dest::ColorTable || ended == Dest::StyleSheet) && ended != now) {
         for (Group& g : stack_) g.format = -1;
@@ -417,31 +586,25 @@ void Builder::groupEnd() {
     }
 }
 
+// Control symbols and words are carried out in the middle of a \uN
+// fallback and do not count as one of its characters.
 RtfHandler::Action Builder::controlSymbol(char symbol) {
-    if (skip_ > 0) {
-        --skip_;
-        return Action::Continue;
-    }
     if (symbol == '*') {
         starred_ = true;
-        return Action::Continue;
+        return proceed();
     }
     starred_ = false;
-    if (top().dest != Dest::Text) return Action::Continue;
+    if (top().dest != Dest::Text) return proceed();
     switch (symbol) {
     case '~': character(U'\u00A0'); break;
     case '-': character(U'\u00AD'); break;
     case '_': character(U'\u2011'); break;
     default: break;  // \: \| and the like mark index entries and formulas
     }
-    return Action::Continue;
+    return proceed();
 }
 
 RtfHandler::Action Builder::controlWord(std::string_view word, bool has, std::int32_t p) {
-    if (skip_ > 0) {
-        --skip_;
-        return Action::Continue;
-    }
     const bool starred = starred_;
     starred_ = false;
     const Keyword key = keywordOf(word);
@@ -449,27 +612,33 @@ RtfHandler::Action Builder::controlWord(std::string_view word, bool has, std::in
     // A destination shown nowhere. At the outermost level it would be the
     // whole document: there it is a stray word.
     const Action skip = stack_.size() > 2 ? Action::SkipGroup : Action::Continue;
-    if (kw == Kw::Unknown) return starred ? skip : Action::Continue;
+    if (kw == Kw::Unknown) return starred ? skip : proceed();
     if (starred && !isStarredDestination(kw)) return skip;
     // Words that mean the same in every group.
     switch (kw) {
     case Kw::Skip:
         return skip;
-    case Kw::Uc: top().uc = static_cast<std::uint8_t>(std::clamp(has ? p : 1, 0, 64)); return Action::Continue;
-    case Kw::Ansi: ansiCodePage_ = 1252; decoderStale_ = true; return Action::Continue;
-    case Kw::Mac: ansiCodePage_ = 10000; decoderStale_ = true; return Action::Continue;
-    case Kw::Pc: ansiCodePage_ = 437; decoderStale_ = true; return Action::Continue;
-    case Kw::Pca: ansiCodePage_ = 850; decoderStale_ = true; return Action::Continue;
+    case Kw::Uc: top().uc = static_cast<std::uint8_t>(std::clamp(has ? p : 1, 0, 64)); return proceed();
+    case Kw::Ansi: ansiCodePage_ = 1252; decoderStale_ = true; return proceed();
+    case Kw::Mac: ansiCodePage_ = 10000; decoderStale_ = true; return proceed();
+    case Kw::Pc: ansiCodePage_ = 437; decoderStale_ = true; return proceed();
+    case Kw::Pca: ansiCodePage_ = 850; decoderStale_ = true; return proceed();
     case Kw::Ansicpg:
         if (has && p > 0) ansiCodePage_ = p;
         decoderStale_ = true;
-        return Action::Continue;
+        return proceed();
     case Kw::Deff:
         defaultFont_ = has ? p : 0;
         decoderStale_ = true;
         stateIndex_.clear();
         for (Group& g : stack_) g.format = -1;
-        return Action::Continue;
+        return proceed();
+    case Kw::HeaderFooter:
+        report_.headersOrFooters = true;
+        return skip;
+    case Kw::Shape:
+        ++report_.objectsLeftOut;
+        return skip;
     default:
         break;
     }
@@ -480,26 +649,26 @@ RtfHandler::Action Builder::controlWord(std::string_view word, bool has, std::in
 RtfHandler::Action Builder::bodyWord(Keyword key, bool has, std::int32_t p) {
     Group& g = top();
     const Kw kw = key.kw;
+    if (kw != Kw::BorderSide && kw != Kw::BorderStyle && kw != Kw::BorderNone) borderSide_ = false;
     switch (kw) {
-    case Kw::Par: finishParagraph(false); return Action::Continue;
-    case Kw::Cell: finishParagraph(true); return Action::Continue;
-    case Kw::Row:
-        // A row's last cell has ended the paragraph already.
-        if (!(lastWasCell_ && paragraph_.runs.empty())) finishParagraph(false);
-        return Action::Continue;
-    case Kw::Line: character(U'\u2028'); return Action::Continue;
-    case Kw::Tab: character(U'\t'); return Action::Continue;
-    case Kw::Char: character(key.ch); return Action::Continue;
-    case Kw::Fonttbl: g.dest = Dest::FontTable; currentFont_ = -1; return Action::Continue;
+    case Kw::Par: finishParagraph(End::Par); return proceed();
+    case Kw::Cell: finishParagraph(End::Cell); return proceed();
+    case Kw::NestCell: finishParagraph(End::NestCell); return proceed();
+    case Kw::Row: endRow(false); return proceed();
+    case Kw::NestRow: endRow(true); return proceed();
+    case Kw::Line: character(U'\u2028'); return proceed();
+    case Kw::Tab: character(U'\t'); return proceed();
+    case Kw::Char: character(key.ch); return proceed();
+    case Kw::Fonttbl: g.dest = Dest::FontTable; currentFont_ = -1; return proceed();
     case Kw::Colortbl:
         g.dest = Dest::ColorTable;
         colors_.clear();
         pendingColorSet_ = false;
         pendingColor_ = Rgb{};
-        return Action::Continue;
-    case Kw::Stylesheet: g.dest = Dest::StyleSheet; return Action::Continue;
-    case Kw::Listtable: g.dest = Dest::ListTable; return Action::Continue;
-    case Kw::Listoverridetable: g.dest = Dest::ListOverrideTable; return Action::Continue;
+        return proceed();
+    case Kw::Stylesheet: g.dest = Dest::StyleSheet; return proceed();
+    case Kw::Listtable: g.dest = Dest::ListTable; return proceed();
+    case Kw::Listoverridetable: g.dest = Dest::ListOverrideTable; return proceed();
     case Kw::Pn:
         g.dest = Dest::Pn;
         pnKind_ = PnKind::None;
@@ -508,21 +677,78 @@ RtfHandler::Action Builder::bodyWord(Keyword key, bool has, std::int32_t p) {
         pnLevel_ = 0;
         pnStart_ = 1;
         pnTextSeen_ = false;
-        return Action::Continue;
-    case Kw::Object: case Kw::Upr: g.dest = Dest::Ignore; return Action::Continue;
-    case Kw::Defchp: case Kw::Defpap: g.dest = Dest::Defaults; return Action::Continue;
-    case Kw::S: applyStyle(has ? p : 0, false); return Action::Continue;
-    case Kw::Cs: applyStyle(has ? p : 0, true); return Action::Continue;
+        return proceed();
+    case Kw::Object:
+        ++objects_;
+        g.dest = Dest::Ignore;
+        return proceed();
+    case Kw::Upr: g.dest = Dest::Ignore; return proceed();
+    case Kw::Defchp: case Kw::Defpap: g.dest = Dest::Defaults; return proceed();
+    case Kw::S: applyStyle(has ? p : 0, false); return proceed();
+    case Kw::Cs: applyStyle(has ? p : 0, true); return proceed();
+    case Kw::Marker:
+        g.dest = Dest::Marker;
+        marker_.clear();
+        return proceed();
+    case Kw::Pict:
+        g.dest = Dest::Picture;
+        picture_ = {};
+        return proceed();
+    case Kw::Footnote:
+    case Kw::Annotation:
+        if (g.note || stack_.size() <= 2) return stack_.size() > 2 ? Action::SkipGroup : proceed();
+        startNote(kw == Kw::Annotation);
+        return proceed();
+    case Kw::AtnAuthor:
+    case Kw::AtnId:
+        if (kw == Kw::AtnAuthor || !authorNamed_) author_.clear();
+        if (kw == Kw::AtnAuthor) authorNamed_ = true;
+        g.dest = Dest::Author;
+        return proceed();
+    case Kw::Chftn:
+    case Kw::Chatn: {
+        // A note's mark is drawn raised, as every word processor shows it.
+        const CharState saved = g.ch;
+        g.ch.position = VerticalPosition::Superscript;
+        g.format = -1;
+        noteNumber(g.note);
+        g.ch = saved;
+        g.format = -1;
+        return proceed();
+    }
+    // The row definition: it holds until the next \trowd.
+    case Kw::Trowd:
+        rowDefs_.clear();
+        cellDef_ = CellDef{};
+        return proceed();
+    case Kw::Cellx:
+        if (rowDefs_.size() < kMaxCellDefinitions) {
+            cellDef_.right = std::clamp(has ? p : 0, -kMaxTwips, 4 * kMaxTwips);
+            rowDefs_.push_back(cellDef_);
+        }
+        cellDef_ = CellDef{};
+        return proceed();
+    case Kw::Clvmgf: cellDef_.vmerge = 1; return proceed();
+    case Kw::Clvmrg: cellDef_.vmerge = 2; return proceed();
+    case Kw::Clmrg: cellDef_.hmerge = true; return proceed();
+    case Kw::Clcbpat: cellDef_.shading = has ? p : -1; return proceed();
+    case Kw::BorderSide: borderSide_ = true; return proceed();
+    case Kw::BorderStyle:
+        if (borderSide_) cellDef_.border = true;
+        return proceed();
+    case Kw::Intbl: g.para.tableDepth = std::max(g.para.tableDepth, 1); return proceed();
+    case Kw::Itap: g.para.tableDepth = std::clamp(has ? p : 1, 0, kMaxTableDepth); return proceed();
     default: break;
     }
     std::uint32_t cm = 0, pm = 0;
     if (applyFormatting(kw, has, p, defaults_, g.ch, g.para, cm, pm) && cm) g.format = -1;
-    return Action::Continue;
+    return proceed();
 }
 
 // Words inside the font, colour, style and list tables, the {\*\pn} group
 // and the groups whose text is not shown.
 RtfHandler::Action Builder::tableWord(Kw kw, bool has, std::int32_t p) {
+    if (stopped_) return Action::Stop;
     Group& g = top();
     switch (g.dest) {
     case Dest::FontTable:
@@ -623,8 +849,23 @@ RtfHandler::Action Builder::tableWord(Kw kw, bool has, std::int32_t p) {
         return Action::Continue;
     case Dest::Ignore:
         // An object's rendering and an \upr's Unicode half are the text.
+        if (kw == Kw::Result) ++objectResults_;
         if (kw == Kw::Result || kw == Kw::Ud) g.dest = Dest::Text;
         return Action::Continue;
+    case Dest::Picture: {
+        const std::int32_t v = has ? p : 0;
+        switch (kw) {
+        case Kw::PngBlip: case Kw::JpegBlip: case Kw::OtherBlip: picture_.kind = kw; break;
+        case Kw::PicW: picture_.width = v; break;
+        case Kw::PicH: picture_.height = v; break;
+        case Kw::PicWGoal: picture_.widthGoal = v; break;
+        case Kw::PicHGoal: picture_.heightGoal = v; break;
+        case Kw::PicScaleX: picture_.scaleX = has ? v : 100; break;
+        case Kw::PicScaleY: picture_.scaleY = has ? v : 100; break;
+        default: break;
+        }
+        return Action::Continue;
+    }
     default:
         return Action::Continue;
     }
@@ -653,12 +894,21 @@ void Builder::hexByte(unsigned char byte) {
 
 void Builder::unicode(std::uint32_t value) {
     starred_ = false;
-    if (skip_ > 0) {
-        --skip_;
-        return;
-    }
     character(value);
     skip_ = top().uc;
+}
+
+void Builder::binary(std::string_view data) {
+    starred_ = false;
+    if (top().dest != Dest::Picture) return;
+    picture_.size += data.size();
+    if (picture_.tooBig) return;
+    if (pictureBytes_ + data.size() > options_.maxPictureBytes) {
+        picture_.tooBig = true;
+        return;
+    }
+    pictureBytes_ += data.size();
+    picture_.data.append(data);
 }
 
 // Text bytes in the current group, by its destination.
@@ -698,6 +948,35 @@ void Builder::bytes(std::string_view data) {
     case Dest::PnTextBefore:
         for (unsigned char b : data) character(text::singleByteCodePage(1252)->at(b));
         return;
+    case Dest::Marker:
+    case Dest::Author: {
+        std::u16string& out = g.dest == Dest::Marker ? marker_ : author_;
+        const std::size_t limit = g.dest == Dest::Marker ? kMaxMarker : kMaxAuthor;
+        refreshDecoder();
+        for (unsigned char b : data)
+            if (b >= 0x20 && out.size() < limit) decoder_.feed(b, out);
+        return;
+    }
+    case Dest::Picture:
+        for (unsigned char b : data) {
+            const int v = hexValue(b);
+            if (v < 0) continue;  // line ends and spaces between the digits
+            if (picture_.nibble < 0) {
+                picture_.nibble = v;
+                continue;
+            }
+            const char byte = static_cast<char>(picture_.nibble << 4 | v);
+            picture_.nibble = -1;
+            ++picture_.size;
+            if (picture_.tooBig) continue;
+            if (pictureBytes_ >= options_.maxPictureBytes) {
+                picture_.tooBig = true;
+                continue;
+            }
+            ++pictureBytes_;
+            picture_.data.push_back(byte);
+        }
+        return;
     default:
         return;
     }
@@ -728,6 +1007,12 @@ void Builder::character(char32_t c) {
         if (!pnTextSeen_) pnBullet_ = bulletStyleOf(c);
         pnTextSeen_ = true;
         return;
+    case Dest::Marker:
+        if (marker_.size() < kMaxMarker) ByteDecoder::appendCodePoint(c <= 0x10FFFF ? c : U'\uFFFD', marker_);
+        return;
+    case Dest::Author:
+        if (c >= 0x20 && author_.size() < kMaxAuthor) ByteDecoder::appendCodePoint(c <= 0x10FFFF ? c : U'\uFFFD', author_);
+        return;
     default:
         return;
     }
@@ -747,9 +1032,8 @@ void Builder::refreshDecoder() {
     decoderStale_ = false;
 }
 
-std::u16string* Builder::runText() {
+std::u16string* Builder::runText(int format) {
     if (documentEnded_) return nullptr;
-    const int format = charFormatIndex();
     auto& runs = paragraph_.runs;
     if (runs.empty() || runs.back().format != format) {
         if (!runs.empty() && runs.back().text.empty()) runs.pop_back();
@@ -767,12 +1051,8 @@ int Builder::charFormatIndex() {
     const std::int32_t font = c.font >= 0 ? c.font : defaultFont_;
     if (auto it = fonts_.find(font); it != fonts_.end()) f.fontName = it->second.name;
     f.halfPoints = c.halfPoints;
-    auto color = [&](std::int32_t i) -> std::optional<Rgb> {
-        return i >= 0 && static_cast<std::size_t>(i) < colors_.size() ? colors_[static_cast<std::size_t>(i)]
-                                                                        : std::nullopt;
-    };
-    f.color = color(c.color);
-    f.background = color(c.background);
+    f.color = colorAt(c.color);
+    f.background = colorAt(c.background);
     f.bold = c.bold;
     f.italic = c.italic;
     f.underline = c.underline;
@@ -785,7 +1065,34 @@ int Builder::charFormatIndex() {
     return g.format;
 }
 
-int Builder::paragraphFormatIndex(const ParaState& ps) {
+int Builder::newList(const std::array<std::int32_t, kMaxListLevel + 1>& starts) {
+    const int id = nextListId_++;
+    numbering_[id].start = starts;
+    return id;
+}
+
+// Counts an item of `listId` at `level` and gives the start of its level.
+// When the marker the file drew shows another number than the list would
+// give the item, numbering starts again here: from this item on the items
+// belong to a new list, which goes on with the shallower levels' numbers.
+int Builder::countListItem(int& listId, int level, ListStyle style, std::u16string_view marker) {
+    Numbering* n = &numbering_[listId];
+    if (isNumbered(style)) {
+        const std::optional<std::int32_t> shown = markerNumber(marker, style);
+        if (shown && *shown != n->start[level] + n->count[level]) {
+            std::array<std::int32_t, kMaxListLevel + 1> starts = n->start;
+            for (int k = 0; k < level; ++k) starts[k] = n->start[k] + n->count[k];
+            starts[level] = *shown;
+            listId = newList(starts);
+            n = &numbering_[listId];
+        }
+    }
+    ++n->count[level];
+    std::fill(n->count.begin() + level + 1, n->count.end(), 0);
+    return n->start[level];
+}
+
+int Builder::paragraphFormatIndex(const ParaState& ps, std::u16string_view marker) {
     ParagraphFormat f;
     f.alignment = ps.alignment;
     f.leftIndent = ps.left;
@@ -795,26 +1102,33 @@ int Builder::paragraphFormatIndex(const ParaState& ps) {
     if (ps.ls > 0) {
         f.listStyle = ListStyle::Disc;  // a list whose table is missing still has items
         f.listLevel = ps.level;
-        if (auto o = overrides_.find(ps.ls); o != overrides_.end()) {
-            if (auto l = lists_.find(o->second); l != lists_.end() && !l->second.empty()) {
-                const LevelDef& level = l->second[std::min<std::size_t>(ps.level, l->second.size() - 1)];
-                f.listStyle = level.style;
-                f.listStart = level.start;
-            }
+        const ListDef* def = nullptr;
+        if (auto o = overrides_.find(ps.ls); o != overrides_.end())
+            if (auto l = lists_.find(o->second); l != lists_.end() && !l->second.empty()) def = &l->second;
+        if (def) f.listStyle = (*def)[std::min<std::size_t>(ps.level, def->size() - 1)].style;
+        auto [id, added] = lsIds_.try_emplace(ps.ls, 0);
+        if (added) {
+            std::array<std::int32_t, kMaxListLevel + 1> starts;
+            for (int k = 0; k <= kMaxListLevel; ++k)
+                starts[k] = def ? (*def)[std::min<std::size_t>(k, def->size() - 1)].start : 1;
+            id->second = newList(starts);
         }
-        auto [id, added] = lsIds_.try_emplace(ps.ls, nextListId_);
-        if (added) ++nextListId_;
+        f.listStart = countListItem(id->second, f.listLevel, f.listStyle, marker);
         f.listId = id->second;
     } else if (ps.pnStyle != ListStyle::None) {
         f.listStyle = ps.pnStyle;
         f.listLevel = ps.pnLevel;
-        f.listStart = ps.pnStart;
         // Items in a row are one list; a bulleted item after a numbered one
         // at the same level (or the other way round) begins another.
-        if (!pnListId_ || (pnLastLevel_ == f.listLevel && isNumbered(pnLastStyle_) != isNumbered(f.listStyle)))
-            pnListId_ = nextListId_++;
+        if (!pnListId_ || (pnLastLevel_ == f.listLevel && isNumbered(pnLastStyle_) != isNumbered(f.listStyle))) {
+            std::array<std::int32_t, kMaxListLevel + 1> starts;
+            starts.fill(1);
+            starts[f.listLevel] = ps.pnStart;
+            pnListId_ = newList(starts);
+        }
         pnLastStyle_ = f.listStyle;
         pnLastLevel_ = f.listLevel;
+        f.listStart = countListItem(pnListId_, f.listLevel, f.listStyle, marker);
         f.listId = pnListId_;
         wordPadItem = true;
     }
@@ -825,20 +1139,430 @@ int Builder::paragraphFormatIndex(const ParaState& ps) {
     return it->second;
 }
 
-void Builder::finishParagraph(bool cell) {
-    if (documentEnded_) return;
+// The format `format` has, in a table cell.
+int Builder::placedFormat(int format, int table, int row, int column) {
+    ParagraphFormat f = paragraphFormatAt(doc_, format);
+    f.table = table;
+    f.row = row;
+    f.column = column;
+    auto [it, added] = paragraphIndex_.try_emplace(f, static_cast<int>(doc_.paragraphFormats.size()));
+    if (added) doc_.paragraphFormats.push_back(f);
+    return it->second;
+}
+
+void Builder::finishParagraph(End end) {
+    if (documentEnded_ || stopped_) return;
     if (!paragraph_.runs.empty() && paragraph_.runs.back().text.empty()) paragraph_.runs.pop_back();
-    paragraph_.format = paragraphFormatIndex(top().para);
-    doc_.text.paragraphs.push_back(std::move(paragraph_));
+    const ParaState& ps = top().para;
+    text::Paragraph paragraph = std::move(paragraph_);
     paragraph_ = text::Paragraph{};
-    lastWasCell_ = cell;
+    paragraph.format = paragraphFormatIndex(ps, marker_);
+    marker_.clear();
+    if (top().note) {
+        notes_.push_back(std::move(paragraph));
+        return;
+    }
+    std::int32_t depth = ps.tableDepth;
+    if (end == End::Cell) depth = std::max(depth, 1);
+    if (end == End::NestCell) depth = std::max(depth, 2);
+    depth = std::min(depth, kMaxTableDepth);
+    enterTableDepth(static_cast<std::size_t>(depth));
+    if (depth == 0) {
+        emit(std::move(paragraph));
+        return;
+    }
+    TableBuild& table = builds_[static_cast<std::size_t>(open_.back())];
+    if (!table.rowStarted) {
+        table.rowStarted = true;
+        table.row.startDefs = rowDefs_;
+    }
+    if (table.row.cells.size() <= table.cell) table.row.cells.resize(table.cell + 1);
+    table.row.cells[table.cell].push_back(static_cast<int>(pending_.size()));
+    pending_.push_back(std::move(paragraph));
+    if (end != End::Par) ++table.cell;
+}
+
+void Builder::emit(text::Paragraph&& paragraph) {
+    if (stopped_) return;
+    ++emitted_;
+    if (!sink_.paragraph(doc_, std::move(paragraph))) stopped_ = true;
+}
+
+void Builder::enterTableDepth(std::size_t depth) {
+    while (open_.size() > depth) closeTable();
+    while (open_.size() < depth) openTable();
+}
+
+void Builder::openTable() {
+    const int build = static_cast<int>(builds_.size());
+    TableBuild made;
+    made.index = static_cast<int>(doc_.tables.size());
+    doc_.tables.emplace_back();
+    if (!open_.empty()) {
+        TableBuild& outer = builds_[static_cast<std::size_t>(open_.back())];
+        doc_.tables.back().parent = outer.index;
+        if (!outer.rowStarted) {
+            outer.rowStarted = true;
+            outer.row.startDefs = rowDefs_;
+        }
+        if (outer.row.cells.size() <= outer.cell) outer.row.cells.resize(outer.cell + 1);
+        outer.row.cells[outer.cell].push_back(-1 - build);
+    }
+    builds_.push_back(std::move(made));
+    open_.push_back(build);
+}
+
+void Builder::closeTable() {
+    const int build = open_.back();
+    open_.pop_back();
+    TableBuild& table = builds_[static_cast<std::size_t>(build)];
+    if (table.rowStarted) {
+        // A row the file did not end with \row.
+        table.row.defs = !rowDefs_.empty() ? rowDefs_ : !table.row.startDefs.empty() ? table.row.startDefs
+                                                                                      : table.lastDefs;
+        table.rows.push_back(std::move(table.row));
+    }
+    layoutTable(table);
+    if (!open_.empty()) return;
+    // The outermost table is read: its paragraphs, and those of the tables
+    // in it, go out in the order of their cells, and the tables are
+    // numbered in that order (a cell that took in its neighbour's text may
+    // hold a table read after one of a later cell).
+    std::vector<int> order;
+    numberTables(build, order);
+    const int first = builds_[static_cast<std::size_t>(order.front())].index;
+    std::vector<int> renumbered(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        renumbered[static_cast<std::size_t>(builds_[static_cast<std::size_t>(order[k])].index - first)] = first + static_cast<int>(k);
+    std::vector<Table> tables(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        TableBuild& b = builds_[static_cast<std::size_t>(order[k])];
+        tables[k] = std::move(doc_.tables[static_cast<std::size_t>(b.index)]);
+        if (tables[k].parent >= first) tables[k].parent = renumbered[static_cast<std::size_t>(tables[k].parent - first)];
+        b.index = first + static_cast<int>(k);
+    }
+    std::move(tables.begin(), tables.end(), doc_.tables.begin() + first);
+    emitTable(build);
+    builds_.clear();
+    pending_.clear();
+}
+
+void Builder::endRow(bool nested) {
+    if (documentEnded_ || stopped_) return;
+    if (top().note) {
+        // Notes hold no tables: the row's text is a paragraph of the note.
+        if (hasText(paragraph_)) finishParagraph(End::Par);
+        return;
+    }
+    // Text after the row's last \cell is a cell of its own.
+    if (hasText(paragraph_)) finishParagraph(nested ? End::NestCell : End::Cell);
+    if (open_.empty()) return;
+    std::size_t depth = 1;
+    if (nested) {
+        if (open_.size() < 2) return;
+        depth = static_cast<std::size_t>(std::clamp<std::int32_t>(top().para.tableDepth, 2, kMaxTableDepth));
+    }
+    depth = std::min(depth, open_.size());
+    while (open_.size() > depth) closeTable();
+    TableBuild& table = builds_[static_cast<std::size_t>(open_.back())];
+    if (table.rowStarted) {
+        // The definition is given before the row, after it, or both (Word
+        // and LibreOffice repeat it before \row); a nested row's comes after
+        // it, in {\*\nesttableprops}, and is spent there.
+        table.row.defs = !rowDefs_.empty() ? rowDefs_ : !table.row.startDefs.empty() ? table.row.startDefs
+                                                                                      : table.lastDefs;
+        table.lastDefs = table.row.defs;
+        table.rows.push_back(std::move(table.row));
+    }
+    table.row = RowBuild{};
+    table.rowStarted = false;
+    table.cell = 0;
+    if (nested) rowDefs_.clear();
+}
+
+// Lays the cells of each row on one grid of columns, whose edges are the
+// right edges of all cells of the table: a cell spans the columns between
+// the edge of the cell before it and its own. Cells merged into their left
+// or upper neighbour become part of it, with their text.
+void Builder::layoutTable(TableBuild& t) {
+    auto isEmpty = [&](const CellItems& items) {
+        return std::all_of(items.begin(), items.end(),
+                           [&](int i) { return i >= 0 && !hasText(pending_[static_cast<std::size_t>(i)]); });
+    };
+    std::vector<std::int32_t> edges;
+    for (RowBuild& row : t.rows) {
+        // Cells beyond the definition: empty ones are the writer's noise,
+        // others get a column of their own.
+        while (row.cells.size() > row.defs.size() && isEmpty(row.cells.back())) row.cells.pop_back();
+        while (row.defs.size() < row.cells.size()) {
+            CellDef extra;
+            extra.right = (row.defs.empty() ? 0 : row.defs.back().right) + kDefaultCellWidth;
+            row.defs.push_back(extra);
+        }
+        if (row.defs.size() > kMaxColumns) {
+            for (std::size_t i = kMaxColumns; i < row.cells.size(); ++i)
+                row.cells[kMaxColumns - 1].insert(row.cells[kMaxColumns - 1].end(), row.cells[i].begin(),
+                                                  row.cells[i].end());
+            row.defs[kMaxColumns - 1].right = row.defs.back().right;
+            row.defs.resize(kMaxColumns);
+            if (row.cells.size() > kMaxColumns) row.cells.resize(kMaxColumns);
+        }
+        for (std::size_t i = 1; i < row.defs.size(); ++i)
+            row.defs[i].right = std::max(row.defs[i].right, row.defs[i - 1].right + 1);
+        for (const CellDef& d : row.defs) edges.push_back(d.right);
+    }
+    std::erase_if(t.rows, [](const RowBuild& r) { return r.defs.empty(); });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Edges that do not line up make too many columns: then the cells of a
+    // row simply fill its columns from the left.
+    const bool grid = edges.size() <= kMaxColumns;
+    std::size_t columns = grid ? edges.size() : 0;
+    if (!grid)
+        for (const RowBuild& row : t.rows) columns = std::max(columns, row.defs.size());
+    columns = std::max<std::size_t>(columns, 1);
+
+    Table& shape = doc_.tables[static_cast<std::size_t>(t.index)];
+    shape.rows = std::max<int>(1, static_cast<int>(t.rows.size()));
+    shape.columns = static_cast<int>(columns);
+    if (grid && !edges.empty()) {
+        // The first column from the row's left edge, taken as 0 (\trleft is not read).
+        std::int32_t left = edges.front() > 0 ? 0 : edges.front() - kDefaultCellWidth;
+        for (std::int32_t e : edges) {
+            shape.columnWidths.push_back(std::max<std::int32_t>(1, e - left));
+            left = e;
+        }
+    } else {
+        shape.columnWidths.assign(columns, kDefaultCellWidth);  // edges that say nothing
+    }
+    std::vector<int> spanDown(columns, -1);  // the placed cell a \clvmrg below joins, by column
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        RowBuild& row = t.rows[r];
+        std::vector<int> nextDown(columns, -1);
+        int lastPlaced = -1;
+        std::int32_t previousRight = INT_MIN;
+        for (std::size_t i = 0; i < row.defs.size(); ++i) {
+            const CellDef& d = row.defs[i];
+            std::size_t column = i, last = i;
+            if (grid) {
+                column = static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), previousRight) - edges.begin());
+                last = static_cast<std::size_t>(std::lower_bound(edges.begin(), edges.end(), d.right) - edges.begin());
+            }
+            previousRight = d.right;
+            CellItems items = i < row.cells.size() ? std::move(row.cells[i]) : CellItems{};
+            auto join = [&](PlacedCell& into) {
+                for (int item : items)
+                    if (item < 0 || hasText(pending_[static_cast<std::size_t>(item)])) into.items.push_back(item);
+            };
+            if (d.hmerge && lastPlaced >= 0) {
+                PlacedCell& left = t.placed[static_cast<std::size_t>(lastPlaced)];
+                left.columnSpan = static_cast<int>(last) - left.column + 1;
+                join(left);
+                continue;
+            }
+            const int above = column < columns ? spanDown[column] : -1;
+            if (d.vmerge == 2 && above >= 0 &&
+                t.placed[static_cast<std::size_t>(above)].columnSpan == static_cast<int>(last - column + 1)) {
+                PlacedCell& upper = t.placed[static_cast<std::size_t>(above)];
+                upper.rowSpan = static_cast<int>(r) - upper.row + 1;
+                join(upper);
+                nextDown[column] = above;
+                continue;
+            }
+            PlacedCell cell;
+            cell.row = static_cast<int>(r);
+            cell.column = static_cast<int>(column);
+            cell.columnSpan = static_cast<int>(last - column + 1);
+            cell.shading = d.shading;
+            cell.items = std::move(items);
+            lastPlaced = static_cast<int>(t.placed.size());
+            if (d.vmerge == 1 && column < columns) nextDown[column] = lastPlaced;
+            t.placed.push_back(std::move(cell));
+            shape.borders = shape.borders || d.border;
+        }
+        spanDown = std::move(nextDown);
+    }
+    // A row shorter than the others leaves columns no cell covers: they are
+    // empty cells, as the panes and LibreOffice show them.
+    std::vector<std::vector<char>> covered(static_cast<std::size_t>(shape.rows), std::vector<char>(columns, 0));
+    for (const PlacedCell& c : t.placed)
+        for (int r = c.row; r < std::min(shape.rows, c.row + c.rowSpan); ++r)
+            for (int k = c.column; k < std::min(shape.columns, c.column + c.columnSpan); ++k)
+                covered[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] = 1;
+    for (int r = 0; r < shape.rows; ++r)
+        for (int k = 0; k < shape.columns; ++k)
+            if (!covered[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]) {
+                PlacedCell hole;
+                hole.row = r;
+                hole.column = k;
+                t.placed.push_back(std::move(hole));
+            }
+    std::stable_sort(t.placed.begin(), t.placed.end(), [](const PlacedCell& a, const PlacedCell& b) {
+        return std::make_pair(a.row, a.column) < std::make_pair(b.row, b.column);
+    });
+    for (const PlacedCell& c : t.placed) {
+        shape.cells.push_back(TableCell{c.row, c.column, c.rowSpan, c.columnSpan, colorAt(c.shading)});
+        // A table in this cell knows its place only now.
+        for (int item : c.items) {
+            if (item >= 0) continue;
+            Table& inner = doc_.tables[static_cast<std::size_t>(builds_[static_cast<std::size_t>(-1 - item)].index)];
+            inner.parentRow = c.row;
+            inner.parentColumn = c.column;
+        }
+    }
+}
+
+void Builder::numberTables(int build, std::vector<int>& order) const {
+    order.push_back(build);
+    for (const PlacedCell& c : builds_[static_cast<std::size_t>(build)].placed)
+        for (int item : c.items)
+            if (item < 0) numberTables(-1 - item, order);
+}
+
+void Builder::emitTable(int build) {
+    const TableBuild& t = builds_[static_cast<std::size_t>(build)];
+    for (const PlacedCell& c : t.placed) {
+        // Every cell has a paragraph, as it has in a word processor.
+        if (c.items.empty()) {
+            text::Paragraph empty;
+            empty.format = placedFormat(-1, t.index, c.row, c.column);
+            emit(std::move(empty));
+        }
+        // A cell goes on after a table in it: its \cell ends a paragraph of
+        // its own, and two tables are two only with a paragraph between
+        // them. Only a broken file, or cells merged into one, lack these.
+        auto paragraphAfterTable = [&] {
+            text::Paragraph after;
+            after.format = placedFormat(-1, t.index, c.row, c.column);
+            emit(std::move(after));
+        };
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            const int item = c.items[i];
+            if (item < 0) {
+                if (i > 0 && c.items[i - 1] < 0) paragraphAfterTable();
+                emitTable(-1 - item);
+                continue;
+            }
+            text::Paragraph& p = pending_[static_cast<std::size_t>(item)];
+            p.format = placedFormat(p.format, t.index, c.row, c.column);
+            emit(std::move(p));
+        }
+        if (!c.items.empty() && c.items.back() < 0) paragraphAfterTable();
+    }
+}
+
+void Builder::startNote(bool comment) {
+    Group& g = top();
+    g.note = true;
+    bodyParagraph_ = std::move(paragraph_);
+    bodyMarker_ = std::move(marker_);
+    paragraph_ = text::Paragraph{};
+    marker_.clear();
+    ++noteNumber_;
+    ++report_.notes;
+    noteBegin_ = notes_.size();
+    if (!comment) return;
+    // A comment has no mark of its own inside: it starts with its number
+    // and the name of its author.
+    CharFormat mark = charFormatAt(doc_, charFormatIndex());
+    mark.position = VerticalPosition::Superscript;
+    auto [it, added] = charIndex_.try_emplace(mark, static_cast<int>(doc_.charFormats.size()));
+    if (added) doc_.charFormats.push_back(mark);
+    const std::string number = std::to_string(noteNumber_);
+    if (std::u16string* mark = runText(it->second)) mark->assign(number.begin(), number.end());
+    if (std::u16string* rest = runText()) {
+        *rest += u' ';
+        if (!author_.empty()) *rest += author_ + u": ";
+    }
+    author_.clear();
+    authorNamed_ = false;
+}
+
+void Builder::endNote() {
+    // The note's own mark is its number: a space parts it from the text.
+    if (notes_.size() > noteBegin_) {
+        text::Paragraph& first = notes_[noteBegin_];
+        const std::string n = std::to_string(noteNumber_);
+        const std::u16string number(n.begin(), n.end());
+        if (numberMarked_ && !first.runs.empty() && !first.runs.front().text.starts_with(number)) {
+            // Numbered in the text but not in the note: it starts with its number too.
+            CharFormat mark = charFormatAt(doc_, first.runs.front().format);
+            mark.position = VerticalPosition::Superscript;
+            mark.image = -1;
+            auto [it, added] = charIndex_.try_emplace(mark, static_cast<int>(doc_.charFormats.size()));
+            if (added) doc_.charFormats.push_back(mark);
+            first.runs.insert(first.runs.begin(), text::Run{number, it->second});
+        }
+        if (!first.runs.empty() && first.runs.front().text.starts_with(number)) {
+            std::u16string& head = first.runs.front().text;
+            char16_t next = head.size() > number.size() ? head[number.size()]
+                            : first.runs.size() > 1 && !first.runs[1].text.empty() ? first.runs[1].text.front()
+                                                                                   : u' ';
+            if (next != u' ' && next != u'\t' && next != u'\u00A0') head.insert(number.size(), 1, u' ');
+        }
+    }
+    paragraph_ = std::move(bodyParagraph_);
+    marker_ = std::move(bodyMarker_);
+    bodyParagraph_ = text::Paragraph{};
+    numberMarked_ = false;
+}
+
+// \chftn, \chatn: the number of the note, in the text where it is marked
+// (the next note's) and at the start of the note itself.
+void Builder::noteNumber(bool inNote) {
+    if (!inNote) numberMarked_ = true;
+    const std::string n = std::to_string(inNote ? noteNumber_ : noteNumber_ + 1);
+    for (char c : n) character(static_cast<char32_t>(c));
+}
+
+void Builder::finishPicture() {
+    const bool shown = (picture_.kind == Kw::PngBlip || picture_.kind == Kw::JpegBlip) && picture_.size > 0 &&
+                       !picture_.tooBig && top().dest == Dest::Text && !top().ch.hidden;
+    if (!shown) {
+        if (top().dest == Dest::Text) ++report_.picturesLeftOut;
+        picture_ = {};
+        return;
+    }
+    Image image;
+    image.kind = picture_.kind == Kw::PngBlip ? ImageKind::Png : ImageKind::Jpeg;
+    image.data = std::move(picture_.data);
+    // The size it is shown at: what the writer asked for, scaled.
+    auto shownSize = [](std::int32_t goal, std::int32_t scale) {
+        if (goal <= 0) return 0;
+        // A scale of 0 is none given (LibreOffice writes it so).
+        const std::int64_t v = std::int64_t{goal} * (scale > 0 ? std::min(scale, 10000) : 100) / 100;
+        return static_cast<int>(std::clamp<std::int64_t>(v, 1, kMaxTwips));
+    };
+    image.width = shownSize(picture_.widthGoal, picture_.scaleX);
+    image.height = shownSize(picture_.heightGoal, picture_.scaleY);
+    picture_ = {};
+    CharFormat f = charFormatAt(doc_, charFormatIndex());
+    f.image = static_cast<int>(doc_.images.size());
+    doc_.images.push_back(std::move(image));
+    auto [it, added] = charIndex_.try_emplace(f, static_cast<int>(doc_.charFormats.size()));
+    if (added) doc_.charFormats.push_back(std::move(f));
+    if (std::u16string* out = runText(it->second)) out->push_back(kObjectCharacter);
 }
 
 void Builder::endDocument() {
     if (documentEnded_) return;
+    if (top().note) {
+        // The file ends inside a note.
+        if (hasText(paragraph_)) finishParagraph(End::Par);
+        endNote();
+        for (Group& g : stack_) g.note = false;
+    }
     if (!paragraph_.runs.empty() && paragraph_.runs.back().text.empty()) paragraph_.runs.pop_back();
     // The empty paragraph after the last \par is no paragraph.
-    if (!paragraph_.runs.empty() || doc_.text.paragraphs.empty()) finishParagraph(false);
+    if (!paragraph_.runs.empty()) finishParagraph(End::Par);
+    enterTableDepth(0);
+    for (text::Paragraph& note : notes_) emit(std::move(note));
+    notes_.clear();
+    if (emitted_ == 0) {
+        text::Paragraph empty;
+        empty.format = paragraphFormatIndex(top().para, {});
+        emit(std::move(empty));
+    }
     documentEnded_ = true;
 }
 
@@ -908,11 +1632,33 @@ void Builder::endPn() {
 
 }  // namespace
 
-RtfReadResult readRtf(std::string_view bytes) {
+namespace {
+
+class Collector final : public RtfParagraphSink {
+public:
+    bool paragraph(const RichDocument&, text::Paragraph&& paragraph) override {
+        text.paragraphs.push_back(std::move(paragraph));
+        return true;
+    }
+    text::StyledText text;
+};
+
+}  // namespace
+
+RtfReadResult readRtf(std::string_view bytes, RtfParagraphSink& sink, const RtfReadOptions& options) {
     RtfReadResult result;
-    Builder builder;
+    Builder builder(sink, options);
     result.fault = readRtfTokens(bytes, builder);
-    if (result.fault.error != RtfError::NotRtf) result.document = builder.finish();
+    if (result.fault.error == RtfError::NotRtf) return result;
+    result.document = builder.finish();
+    result.report = builder.report();
+    return result;
+}
+
+RtfReadResult readRtf(std::string_view bytes, const RtfReadOptions& options) {
+    Collector collector;
+    RtfReadResult result = readRtf(bytes, collector, options);
+    result.document.text = std::move(collector.text);
     return result;
 }
 

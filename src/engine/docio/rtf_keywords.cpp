@@ -38,7 +38,7 @@ private:
         std::string_view word;
         Keyword key;
     };
-    static constexpr std::size_t kSize = 1024, kMask = kSize - 1;  // at most a quarter full
+    static constexpr std::size_t kSize = 2048, kMask = kSize - 1;  // at most a quarter full
     static std::uint64_t head(std::string_view w) {
         std::uint64_t h = 0;
         if (w.size() >= 8) {
@@ -60,17 +60,17 @@ Table makeTable() {
     auto add = [&t](Kw kw, std::initializer_list<std::string_view> words) {
         for (std::string_view w : words) t.emplace(w, Keyword{kw, 0});
     };
-    add(Kw::Skip, {"info", "pict", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-                   "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "fldinst",
-                   "pntext", "listtext", "pntxta", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "shp",
-                   "shppict", "nonshppict", "shpinst", "shprslt", "themedata", "colorschememapping", "datastore",
+    // Destinations never shown. Headers, footers, notes, list markers and
+    // pictures have words of their own below.
+    add(Kw::Skip, {"info", "atndate", "atnref", "fldinst", "pntxta", "xe", "tc", "txe", "rxe", "bkmkstart",
+                   "bkmkend", "nonshppict", "shpinst", "shprslt", "themedata", "colorschememapping", "datastore",
                    "latentstyles", "generator", "template", "private", "fchars", "lchars", "pgdsctbl", "revtbl",
                    "rsidtbl", "objdata", "objclass", "objname", "comment", "author", "operator", "title",
                    "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "manager",
                    "levelnumbers", "listname", "listpicture", "xmlnstbl", "mmathPr", "docvar", "userprops",
                    "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "falt", "panose", "fname",
-                   "htmltag", "mhtmltag", "blipuid", "nesttableprops", "nonesttables", "passwordhash",
-                   "wgrffmtfilter", "filetbl", "protusertbl"});
+                   "htmltag", "mhtmltag", "blipuid", "nonesttables", "passwordhash", "wgrffmtfilter", "filetbl",
+                   "protusertbl", "picprop"});
     add(Kw::Ansi, {"ansi"});
     add(Kw::Mac, {"mac"});
     add(Kw::Pc, {"pc"});
@@ -79,8 +79,10 @@ Table makeTable() {
     add(Kw::Deff, {"deff"});
     add(Kw::Uc, {"uc"});
     add(Kw::Par, {"par"});
-    add(Kw::Cell, {"cell", "nestcell"});
-    add(Kw::Row, {"row", "nestrow"});
+    add(Kw::Cell, {"cell"});
+    add(Kw::Row, {"row"});
+    add(Kw::NestCell, {"nestcell"});
+    add(Kw::NestRow, {"nestrow"});
     // A page or column break inside a paragraph is shown as a line break:
     // the text on either side stays apart.
     add(Kw::Line, {"line", "softline", "page", "column"});
@@ -155,6 +157,42 @@ Table makeTable() {
     add(Kw::Upr, {"upr"});
     add(Kw::Ud, {"ud"});
     add(Kw::Defchp, {"defchp"});
+    add(Kw::Intbl, {"intbl"});
+    add(Kw::Itap, {"itap"});
+    add(Kw::Trowd, {"trowd"});
+    add(Kw::Cellx, {"cellx"});
+    add(Kw::Clvmgf, {"clvmgf"});
+    add(Kw::Clvmrg, {"clvmrg"});
+    add(Kw::Clmgf, {"clmgf"});
+    add(Kw::Clmrg, {"clmrg"});
+    add(Kw::Clcbpat, {"clcbpat"});
+    add(Kw::BorderSide, {"clbrdrt", "clbrdrb", "clbrdrl", "clbrdrr", "trbrdrt", "trbrdrb", "trbrdrl", "trbrdrr",
+                         "trbrdrh", "trbrdrv"});
+    add(Kw::BorderStyle, {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair", "brdrdashsm",
+                          "brdrdashd", "brdrdashdd", "brdrtriple", "brdrwavy", "brdrwavydb", "brdrinset",
+                          "brdroutset", "brdremboss", "brdrengrave", "brdrframe"});
+    add(Kw::BorderNone, {"brdrnone", "brdrnil", "brdrtbl"});
+    add(Kw::NestTableProps, {"nesttableprops"});
+    add(Kw::HeaderFooter, {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"});
+    add(Kw::Footnote, {"footnote"});
+    add(Kw::Annotation, {"annotation"});
+    add(Kw::AtnAuthor, {"atnauthor"});
+    add(Kw::AtnId, {"atnid"});
+    add(Kw::Chftn, {"chftn"});
+    add(Kw::Chatn, {"chatn"});
+    add(Kw::Shape, {"shp"});
+    add(Kw::Marker, {"listtext", "pntext"});
+    add(Kw::Pict, {"pict"});
+    add(Kw::ShpPict, {"shppict"});
+    add(Kw::PngBlip, {"pngblip"});
+    add(Kw::JpegBlip, {"jpegblip"});
+    add(Kw::OtherBlip, {"emfblip", "wmetafile", "macpict", "pmmetafile", "dibitmap", "wbitmap"});
+    add(Kw::PicW, {"picw"});
+    add(Kw::PicH, {"pich"});
+    add(Kw::PicWGoal, {"picwgoal"});
+    add(Kw::PicHGoal, {"pichgoal"});
+    add(Kw::PicScaleX, {"picscalex"});
+    add(Kw::PicScaleY, {"picscaley"});
     add(Kw::Defpap, {"defpap"});
     return t;
 }
@@ -167,9 +205,14 @@ Keyword keywordOf(std::string_view word) {
 }
 
 bool isStarredDestination(Kw kw) {
-    return kw == Kw::Pn || kw == Kw::Listtable || kw == Kw::Listoverridetable || kw == Kw::Ud || kw == Kw::Cs ||
-           kw == Kw::Defchp || kw == Kw::Defpap ||
-           kw == Kw::TableStyle;
+    switch (kw) {
+    case Kw::Pn: case Kw::Listtable: case Kw::Listoverridetable: case Kw::Ud: case Kw::Cs: case Kw::Defchp:
+    case Kw::Defpap: case Kw::TableStyle: case Kw::NestTableProps: case Kw::Footnote: case Kw::Annotation:
+    case Kw::AtnAuthor: case Kw::AtnId: case Kw::ShpPict: case Kw::HeaderFooter: case Kw::Shape:
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace lettrica::docio

@@ -13,7 +13,7 @@ enum class Kw : std::uint8_t {
     // document
     Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc,
     // text
-    Par, Cell, Row, Line, Tab, Char,
+    Par, Cell, Row, NestCell, NestRow, Line, Tab, Char,
     // character formatting
     Plain, B, I, Ul, UlNone, Strike, V, Super, Sub, NoSuperSub, F, Fs, Cf, Background, S, Cs,
     // paragraph formatting
@@ -25,6 +25,13 @@ enum class Kw : std::uint8_t {
     Pn, Pnlvlblt, Pnlvlbody, Pnlvl, Pnlvlcont, Pndec, Pnucltr, Pnlcltr, Pnucrm, Pnlcrm, Pnstart, Pntxtb,
     // groups with a readable part
     Object, Result, Upr, Ud,
+    // tables
+    Intbl, Itap, Trowd, Cellx, Clvmgf, Clvmrg, Clmgf, Clmrg, Clcbpat, BorderSide, BorderStyle, BorderNone,
+    NestTableProps,
+    // what is not body text: kept elsewhere, or reported as left out
+    HeaderFooter, Footnote, Annotation, AtnAuthor, AtnId, Chftn, Chatn, Shape, Marker,
+    // pictures
+    Pict, ShpPict, PngBlip, JpegBlip, OtherBlip, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
     // the formats \plain and \pard return to
     Defchp, Defpap,
 };

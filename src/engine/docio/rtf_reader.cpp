@@ -164,6 +164,10 @@ bool Tokenizer::groupEnd() {
 
 // Carries out a handler's answer; false when reading is over.
 bool Tokenizer::handle(RtfHandler::Action action) {
+    if (action == RtfHandler::Action::Stop) {
+        fault(RtfError::Stopped, p_);
+        return false;
+    }
     if (action != RtfHandler::Action::SkipGroup) return true;
     if (!skipGroup()) return false;
     return groupEnd();
@@ -218,16 +222,17 @@ RtfFault Tokenizer::run(std::size_t start) {
                     return fault_;
                 }
             } else if (c == '\'') {
-                if (end_ - p_ < 3) {
-                    fault(RtfError::Truncated, at);
-                    return fault_;
-                }
-                const int hi = hexValue(p_[1]), lo = hexValue(p_[2]);
                 ++p_;
+                const int hi = p_ < end_ ? hexValue(*p_) : -1;
+                const int lo = p_ + 1 < end_ ? hexValue(p_[1]) : -1;
                 if (hi >= 0 && lo >= 0) {
                     p_ += 2;
                     handler_.hexByte(static_cast<unsigned char>(hi << 4 | lo));
-                }  // else not an escape after all: what follows is text
+                } else {
+                    // No character: the bytes meant as its digits go too,
+                    // unless they are markup.
+                    for (int i = 0; i < 2 && p_ < end_ && kClass[*p_] == Plain; ++i) ++p_;
+                }
             } else if (c == '\\' || c == '{' || c == '}') {
                 handler_.text(std::string_view(reinterpret_cast<const char*>(p_), 1));
                 ++p_;
@@ -256,6 +261,7 @@ const char* describeRtfError(RtfError error) {
     case RtfError::TooDeep: return "groups are nested too deeply";
     case RtfError::WordTooLong: return "a control word is too long";
     case RtfError::BinaryPastEnd: return "binary data runs past the end of the file";
+    case RtfError::Stopped: return "reading was stopped";
     }
     return "unknown error";
 }

@@ -27,6 +27,7 @@ enum class RtfError {
     TooDeep,        // groups nest deeper than kMaxGroupDepth: reading stopped there
     WordTooLong,    // a control word of more than kMaxControlWord letters: skipped
     BinaryPastEnd,  // \binN announces more bytes than the file has
+    Stopped,        // the handler asked to stop: the rest was not read
 };
 
 struct RtfFault {
@@ -41,7 +42,10 @@ const char* describeRtfError(RtfError error);
 // Receives the tokens in file order. The reader decodes nothing but RTF's
 // own syntax: \'hh arrives as its byte, \uN as its number, the escapes \\ \{
 // \} as text and a backslash before a line end as the word "par". Line ends
-// in the file are not text and are dropped.
+// in the file are not text and are dropped. A \' not followed by two hex
+// digits is no character: it is dropped with the (at most two) bytes that
+// follow it, but a brace, a backslash or a line end, which keep their
+// meaning, as LibreOffice reads it.
 class RtfHandler {
 public:
     enum class Action {
@@ -49,6 +53,8 @@ public:
         // Skip to the end of the innermost open group, whatever it holds
         // (\bin data included), then deliver its groupEnd().
         SkipGroup,
+        // Stop reading here; the fault is Stopped.
+        Stop,
     };
 
     virtual ~RtfHandler() = default;

@@ -4,11 +4,13 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <random>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,6 +85,71 @@ fs::path temporaryName(const fs::path& target) {
 
 fs::path directoryOf(const fs::path& file) { return file.parent_path().empty() ? fs::path(".") : file.parent_path(); }
 
+// Makes a file of a fresh hidden name beside `beside` exist through
+// `create`; false with errno set when it could not.
+bool createNamedBeside(const fs::path& beside, const std::function<bool(const char* name)>& create, fs::path& made,
+                       int& slot) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const fs::path name = temporaryName(beside);
+        // Known to the signal handler before it exists, so it never exists unknown.
+        const int claimed = claimPending(name);
+        if (create(name.c_str())) {
+            made = name;
+            slot = claimed;
+            return true;
+        }
+        const int err = errno;
+        releasePending(claimed);
+        errno = err;
+        if (err != EEXIST) return false;
+    }
+    return false;
+}
+
+fs::path temporaryDirectory() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? fs::path(dir) : fs::path("/tmp");
+}
+
+// Whether a new file of ours can be given `target`'s owner and group.
+bool canGiveOwnership(const WriteTarget& target) {
+    const uid_t uid = ::geteuid();
+    if (uid == 0) return true;
+    if (target.owner != uid) return false;
+    if (target.group == ::getegid()) return true;
+    const int n = ::getgroups(0, nullptr);
+    if (n <= 0) return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(n));
+    const int got = ::getgroups(n, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, target.group) != groups.begin() + got;
+}
+
+// Copies `size` bytes from the start of one file to the start of another.
+bool copyStart(int from, int to, std::size_t size) {
+    std::vector<char> buffer(1 << 20);
+    for (std::size_t at = 0; at < size;) {
+        const std::size_t want = std::min(buffer.size(), size - at);
+        const ssize_t got = ::pread(from, buffer.data(), want, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got == 0) errno = EIO;  // shorter than it was
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done),
+                                         static_cast<off_t>(at + static_cast<std::size_t>(done)));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                if (put == 0) errno = ENOSPC;
+                return false;
+            }
+            done += put;
+        }
+        at += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string uniqueSuffix() {
@@ -108,6 +175,8 @@ WriteTarget resolveWriteTarget(const fs::path& path) {
         target.mode = st.st_mode;
         target.owner = st.st_uid;
         target.group = st.st_gid;
+        target.device = st.st_dev;
+        target.inode = st.st_ino;
     } else if (errno != ENOENT) {
         target.reason = errnoText();  // a loop of links, a search permission
         return target;
@@ -153,33 +222,34 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& path, WriteOptions options) :
     mode_t mode = static_cast<mode_t>(options_.newFileMode & 07777);
     if (target_.exists) mode &= target_.mode & options_.keptModeMask & 07777;
 
+    // A file that cannot keep its owner is written in place; its new bytes
+    // wait in a temporary file that is only read, never renamed.
+    inPlace_ = target_.exists && !canGiveOwnership(target_);
     if (options_.unnamedTemporary && procFdUsable()) {
-        fd_ = ::open(directoryOf(target_.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        fd_ = ::open(directoryOf(target_.path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
     }
     // The file system has no unnamed files (or they were not wanted).
     if (fd_ < 0 && !createNamed([&](const char* name) {
-            fd_ = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            fd_ = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             return fd_ >= 0;
-        }))
-        failErrno("");
+        })) {
+        // A directory this user may not write, around a file they may.
+        if (!target_.exists || (errno != EACCES && errno != EPERM)) {
+            failErrno("");
+            return;
+        }
+        inPlace_ = true;
+        fd_ = ::open(temporaryDirectory().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ < 0 && !createNamedBeside(temporaryDirectory() / target_.path.filename(), [&](const char* name) {
+                fd_ = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+                return fd_ >= 0;
+            }, tempPath_, pendingSlot_))
+            failErrno("");
+    }
 }
 
 bool AtomicFileWriter::createNamed(const std::function<bool(const char* name)>& create) {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path name = temporaryName(target_.path);
-        // Known to the signal handler before it exists, so it never exists unknown.
-        const int slot = claimPending(name);
-        if (create(name.c_str())) {
-            tempPath_ = name;
-            pendingSlot_ = slot;
-            return true;
-        }
-        const int err = errno;
-        releasePending(slot);
-        errno = err;
-        if (err != EEXIST) return false;
-    }
-    return false;
+    return createNamedBeside(target_.path, create, tempPath_, pendingSlot_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -251,13 +321,21 @@ bool AtomicFileWriter::truncate(std::size_t size) {
 
 bool AtomicFileWriter::commit() {
     if (!ok()) return false;
+    if (inPlace_) return commitInPlace();
     if (target_.exists) {
         // Owner first: changing it clears the set-user-ID bits the mode
         // then puts back.
         if (::fchown(fd_, target_.owner, target_.group) != 0) {
+            const int err = errno;
             struct stat st {};
-            if (::fstat(fd_, &st) != 0 || st.st_uid != target_.owner || st.st_gid != target_.group)
-                return failErrno("cannot keep the file's owner and group");
+            if (::fstat(fd_, &st) != 0 || st.st_uid != target_.owner || st.st_gid != target_.group) {
+                if (err != EPERM && err != EACCES) {
+                    errno = err;
+                    return failErrno("cannot keep the file's owner and group");
+                }
+                inPlace_ = true;  // not ours to give away: the file keeps them itself
+                return commitInPlace();
+            }
         }
         if (::fchmod(fd_, target_.mode & options_.keptModeMask & 07777) != 0)
             return failErrno("cannot keep the file's mode");
@@ -292,6 +370,60 @@ bool AtomicFileWriter::commit() {
         }
     }
     return true;
+}
+
+// The old bytes go to a named file in the temporary directory, where they
+// stay should putting them back fail too; the new ones are copied over the
+// file from the temporary file, and the file is cut to their length.
+bool AtomicFileWriter::commitInPlace() {
+    const int target = ::open(target_.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (target < 0) return failErrno("");
+    struct stat st {};
+    if (::fstat(target, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != target_.device ||
+        st.st_ino != target_.inode) {
+        ::close(target);
+        return fail("the file was replaced while it was written");
+    }
+    const std::size_t oldSize = static_cast<std::size_t>(st.st_size);
+    const int reader = ::open(target_.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fs::path backupPath;
+    int backup = -1, backupSlot = -1;
+    const bool made = reader >= 0 && createNamedBeside(temporaryDirectory() / target_.path.filename(), [&](const char* name) {
+        backup = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        return backup >= 0;
+    }, backupPath, backupSlot);
+    auto closeAll = [&] {
+        if (reader >= 0) ::close(reader);
+        if (backup >= 0) ::close(backup);
+        ::close(target);
+    };
+    if (!made || !copyStart(reader, backup, oldSize)) {
+        const int err = errno;
+        closeAll();
+        if (made) ::unlink(backupPath.c_str());
+        releasePending(backupSlot);
+        errno = err;
+        return failErrno("cannot keep a copy of the file while it is written");
+    }
+    if (copyStart(fd_, target, written_) && ::ftruncate(target, static_cast<off_t>(written_)) == 0 &&
+        (::fsync(target) == 0 || errno == EINVAL)) {
+        closeAll();
+        ::unlink(backupPath.c_str());
+        releasePending(backupSlot);
+        discard();
+        committed_ = true;
+        return true;
+    }
+    const std::string why = errnoText();
+    const bool restored = copyStart(backup, target, oldSize) && ::ftruncate(target, static_cast<off_t>(oldSize)) == 0;
+    closeAll();
+    if (restored) {
+        ::unlink(backupPath.c_str());
+        releasePending(backupSlot);
+        return fail(why + " (the file is as it was)");
+    }
+    releasePending(backupSlot);  // kept on purpose: it is the user's old file
+    return fail(why + "; the file could not be put back: its old contents are in " + backupPath.string());
 }
 
 WriteResult writeFileAtomically(const fs::path& path, std::string_view bytes, unsigned newFileMode) {

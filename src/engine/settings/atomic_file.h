@@ -10,7 +10,12 @@
 //   it is;
 // - a read-only file is refused (no write bit for anybody refuses root too,
 //   as the user meant it to stay), as is one this user may not write;
-// - the replacement keeps the old file's mode, owner and group;
+// - the replacement keeps the old file's mode, owner and group. Where it
+//   cannot (a file this user may write but does not own, or one whose group
+//   is not the user's, or in a directory this user may not write), the file
+//   is written in place, as editors do: the new bytes are first written
+//   whole to a temporary file, the old ones copied aside, and should writing
+//   over the file fail, the old bytes are put back;
 // - the temporary file has no name while it is written (O_TMPFILE), so
 //   nothing is left behind whatever ends the process. Where the file system
 //   cannot do that, a hidden named one is used, and removeTemporariesOnSignals()
@@ -38,6 +43,8 @@ struct WriteTarget {
     mode_t mode = 0;  // of the existing file
     uid_t owner = 0;
     gid_t group = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
     std::string reason;  // why it cannot be resolved (a loop, a bad directory); empty when fine
 };
 WriteTarget resolveWriteTarget(const std::filesystem::path& path);
@@ -77,9 +84,11 @@ public:
     std::size_t written() const { return written_; }
     bool truncate(std::size_t size);
     // Gives the new file the old one's owner, group and mode, flushes it and
-    // renames it over the target. False when it failed; the old file is
-    // then as it was.
+    // renames it over the target (or writes the target in place). False when
+    // it failed; the old file is then as it was.
     bool commit();
+    // Whether the target is written in place, as far as known before commit().
+    bool inPlace() const { return inPlace_; }
 
 private:
     // Makes a temporary file of a fresh hidden name exist through `create`;
@@ -88,6 +97,7 @@ private:
     bool fail(const std::string& why);
     bool failErrno(const char* what);
     void discard();
+    bool commitInPlace();
 
     WriteOptions options_;
     WriteTarget target_;
@@ -98,6 +108,7 @@ private:
     std::size_t written_ = 0;
     std::size_t flushed_ = 0;
     bool committed_ = false;
+    bool inPlace_ = false;
 };
 
 // Writes `bytes` to `path` with an AtomicFileWriter. The directory must exist.

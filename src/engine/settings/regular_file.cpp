@@ -72,6 +72,12 @@ std::size_t RegularFileReader::read(char* buffer, std::size_t size) {
     }
 }
 
+std::size_t RegularFileReader::sizeHint() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || st.st_size < 0) return 0;
+    return static_cast<std::size_t>(st.st_size);
+}
+
 FileContents readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
     FileContents result;
     RegularFileReader file(path);

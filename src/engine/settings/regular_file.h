@@ -34,6 +34,8 @@ public:
     // Reads up to `size` bytes; 0 at the end. A read error makes the state
     // Unreadable and returns 0.
     std::size_t read(char* buffer, std::size_t size);
+    // The size the file claims now; only a hint (pseudo-files claim 0).
+    std::size_t sizeHint() const;
 
 private:
     void fail(FileState state, const std::string& why);
