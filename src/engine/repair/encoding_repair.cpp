@@ -165,6 +165,53 @@ bool misreadable(std::u16string_view text) {
     return false;
 }
 
+
+bool isCyrillicLetter(char16_t ch) { return ch >= 0x400 && ch < 0x530; }
+bool isLatinLetter(char16_t ch) { return (ch | 0x20) >= u'a' && (ch | 0x20) <= u'z'; }
+
+// Words with as many Latin letters as Cyrillic ones or more: a Latin word
+// with a Cyrillic letter in it ("rastк" from Kurdish "rastê"), where a
+// Russian word with a Latin look-alike ("пpогpамма") has few.
+int latinHeavyMixedWords(std::u16string_view text) {
+    int count = 0, cyrillic = 0, latin = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const char16_t ch = i < text.size() ? text[i] : u' ';
+        if (isCyrillicLetter(ch)) ++cyrillic;
+        else if (isLatinLetter(ch)) ++latin;
+        else {
+            count += cyrillic > 0 && latin >= cyrillic;
+            cyrillic = latin = 0;
+        }
+    }
+    return count;
+}
+
+// Whether a word stands in the vocabulary: one of the common words, or
+// three letters or more that begin as a word of it does.
+bool knownRussianWord(std::u16string_view word) {
+    if (word.size() <= 1) return true;
+    const TextScore score = scoreText(word);
+    return score.listedWords > 0 || score.listedShortWords > 0 || (score.russianWords == 1 && score.unknownWords == 0);
+}
+
+// Whether every word a repair changes becomes a Russian word. A line that
+// spells as Serbian or Macedonian has "Њ", "Ћ", "љ" at the start of words
+// where Mac Cyrillic read as Windows-1251 leaves misread capitals; only a
+// repair to words tells the misreading ("Ќалоги" is "Налоги") from the
+// language ("Ћирилично" is no "Лирилично", "Њу Џерси" no "Му Перси").
+bool changedWordsKnown(std::u16string_view before, std::u16string_view after) {
+    if (before.size() != after.size()) return true;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (before[i] == after[i] || !isCyrillicLetter(after[i])) continue;
+        std::size_t begin = i, end = i;
+        while (begin > 0 && isCyrillicLetter(after[begin - 1])) --begin;
+        while (end < after.size() && isCyrillicLetter(after[end])) ++end;
+        if (!knownRussianWord(after.substr(begin, end - begin))) return false;
+        i = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool madeOfRussianWords(const TextScore& score, bool wasBroken) {
@@ -382,6 +429,8 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
 
     const Candidate& chosen = candidates_[winner];
     if (!foreign.beyond && foreign.ratherThan(chosen.score)) return verdict;
+    if (foreign.beyond && foreign.language >= 0 && !changedWordsKnown(paragraph, chosen.text)) return verdict;
+    if (latinHeavyMixedWords(chosen.text) > latinHeavyMixedWords(paragraph)) return verdict;
     const std::int32_t gain = chosen.score.value - original.value;
     // A change of case or of capitals alone, "я" among them, is a repair
     // only where it mends something: an oddity ("тебЯ" is Mac Cyrillic read as

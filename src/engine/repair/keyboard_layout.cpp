@@ -307,6 +307,20 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
         verdict.text.clear();
         return verdict;
     }
+    // And English must be made of words: "Цэтынэ" is Belarusian, not "W'nsy'".
+    if (bestSlip == LayoutSlip::RussianForUs) {
+        std::u16string retyped;
+        for (const Word& w : bestWords) {
+            retyped.append(verdict.text, w.begin, w.end - w.begin);
+            retyped += u' ';
+        }
+        if (!madeOfEnglishWords(retyped)) {
+            verdict.doubtful = true;
+            verdict.doubt = "it is not made of English words";
+            verdict.text.clear();
+            return verdict;
+        }
+    }
     verdict.repaired = true;
     verdict.pieces.assign(paragraph.size(), Piece{1, 1});
     return verdict;

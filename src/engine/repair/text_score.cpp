@@ -217,14 +217,15 @@ const WordList& wordList() {
     return w;
 }
 
-// The vocabulary's word beginnings (see language_tables.h).
+// A Bloom filter of the tables (see language_tables.h): the vocabulary's
+// word beginnings, or English words.
 struct Beginnings {
     std::unique_ptr<std::uint8_t[]> bits{new std::uint8_t[(1u << detail::kBeginningBits) / 8 + 1]()};
-    Beginnings() {
+    explicit Beginnings(const char* table) {
         static const Digits digits;
         const std::size_t total = std::size_t{1} << detail::kBeginningBits;
         for (std::size_t c = 0; c * 6 < total; ++c) {
-            const std::uint8_t v = digits.value[static_cast<unsigned char>(detail::kRussianBeginnings[c])];
+            const std::uint8_t v = digits.value[static_cast<unsigned char>(table[c])];
             for (std::size_t b = 0; b < 6 && c * 6 + b < total; ++b)
                 if (v >> b & 1) bits[(c * 6 + b) / 8] |= static_cast<std::uint8_t>(1u << ((c * 6 + b) % 8));
         }
@@ -240,7 +241,12 @@ struct Beginnings {
 };
 
 const Beginnings& beginnings() {
-    static const Beginnings b;
+    static const Beginnings b(detail::kRussianBeginnings);
+    return b;
+}
+
+const Beginnings& englishWords() {
+    static const Beginnings b(detail::kEnglishWords);
     return b;
 }
 
@@ -594,6 +600,34 @@ bool readsWell(const TextScore& score, std::int32_t perLetter) {
 
 bool looksClean(const TextScore& score, std::int32_t perLetter) {
     return score.oddities == 0 && readsWell(score, perLetter);
+}
+
+bool madeOfEnglishWords(std::u16string_view text) {
+    // Words are runs of Latin letters, an apostrophe between two of them
+    // included ("isn't"); those of one letter say nothing.
+    auto latin = [](char16_t ch) { return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z'); };
+    int known = 0, unknown = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!latin(text[i])) {
+            ++i;
+            continue;
+        }
+        std::uint64_t key = 0;
+        std::size_t length = 0;
+        bool capitals = true;
+        for (; i < text.size(); ++i, ++length) {
+            const char16_t ch = text[i];
+            const bool apostrophe = (ch == u'\'' || ch == 0x2019) && length > 0 && i + 1 < text.size() && latin(text[i + 1]);
+            if (!latin(ch) && !apostrophe) break;
+            capitals &= ch < u'a';
+            key = key * 28 + (apostrophe ? 27 : (ch | 0x20) - u'a' + 1);
+        }
+        // Abbreviations ("NIS+", "GTK") are names, no words either way.
+        if (length < 2 || (capitals && length <= 5)) continue;
+        (englishWords().known(key) ? known : unknown)++;
+    }
+    // A word alone must be one; of more, half at least.
+    return known > 0 && unknown <= known;
 }
 
 }  // namespace lettrica::repair

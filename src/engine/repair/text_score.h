@@ -54,4 +54,9 @@ bool readsWell(const TextScore& score, std::int32_t perLetter);
 // True when it reads well and has nothing odd: ordinary text as it stands.
 bool looksClean(const TextScore& score, std::int32_t perLetter);
 
+// True when the Latin words of a text are English words: a word alone, or
+// half of more, abbreviations apart. Names and terms may stand among them; a
+// repair to Latin of nothing but non-words ("Xsusi") is none.
+bool madeOfEnglishWords(std::u16string_view text);
+
 }  // namespace lettrica::repair
