@@ -222,6 +222,13 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"кері ретпен", enc, nullptr},
         {"-t, --tty <tty>          вираз є терміналом", enc, nullptr},
         {"<alias value='%s'/> је већ наведено", enc, nullptr},
+        {"Њу Џерси", enc, nullptr},
+        {"Ћирилично (транслитеровано)", enc, nullptr},
+        {"Цэтынэ", lay, nullptr},
+        {"Чыгыш", lay, nullptr},
+        {"Тувэ", lay, nullptr},
+        // Languages without a model of their own: Kurdish.
+        {"LRE ji çepê ber bi rastê de", enc, nullptr},
         // Russian abbreviations.
         {"т.е., т.д., т.п., др.", enc, nullptr},
         {"АБВГД", enc, nullptr},
