@@ -57,6 +57,7 @@ std::int32_t chainCost(const Chain& chain) {
 // Among repairs, a word no Russian word begins like tells against one: the
 // letters alone cannot tell which capital two pages swapped.
 constexpr std::int32_t kUnknownWordCost = 4 * kNat;
+constexpr std::int32_t kCapitalAfterSmallWordCost = 2 * kNat;
 
 std::int32_t ranked(const TextScore& score, const Chain& chain) {
     return score.value - chainCost(chain) - score.oddities * kOddityCost - score.unknownWords * kUnknownWordCost;
@@ -113,23 +114,31 @@ int innerCapitals(std::u16string_view text) {
 }
 
 // Russian words that begin with a capital right after a word of small
-// Russian letters with nothing but blanks between ("сам Я сыт", "все
-// Ясно"): only names have them there.
+// Russian letters with nothing but blanks between, or a mark that goes on
+// with the sentence ("сам Я сыт", "все Ясно", "\"халва\" И тоже"): only
+// names have them there.
 int capitalsAfterSmallWords(std::u16string_view text) {
+    constexpr std::u16string_view goingOn = u",;\"»)";
     int n = 0;
     bool afterLetter = false;
     bool afterSmallWord = false;  // a word of small Russian letters, then blanks only
     bool wordSmall = false;       // the word going on is of small Russian letters so far
+    bool closed = false;          // such a word, then marks that go on with the sentence
     for (char16_t ch : text) {
         const bool upper = isCapital(ch), lower = isSmall(ch);
         if (upper && !afterLetter && afterSmallWord && isRussianCapital(ch)) ++n;
         if (upper || lower) {
             wordSmall = (afterLetter ? wordSmall : true) && lower && ch >= 0x430;
-            afterSmallWord = false;
+            afterSmallWord = closed = false;
         } else if (afterLetter) {
             afterSmallWord = wordSmall && ch == u' ';
-        } else if (ch != u' ') {
+            closed = wordSmall && goingOn.find(ch) != goingOn.npos;
+        } else if (ch == u' ') {
+            afterSmallWord |= closed;
+            closed = false;
+        } else {
             afterSmallWord = false;
+            closed = closed && goingOn.find(ch) != goingOn.npos;
         }
         afterLetter = upper || lower;
     }
@@ -371,13 +380,22 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
                c.score.letters > 0 && c.score.letters * 8 >= original.letters &&
                readsWell(c.score, settings_.repairedPerLetter);
     };
+    // A capital right after a word of small letters tells against a
+    // reading: one page's "И" is the other's "я" ("в Идерном" is "в
+    // ядерном"), and a name there is restored alike by every reading.
+    auto rank = [&](const Candidate& c) {
+        return ranked(c.score, c.chain) - kCapitalAfterSmallWordCost * capitalsAfterSmallWords(c.text);
+    };
     auto best = [&](std::size_t end) {
         std::size_t at = end;
+        std::int32_t atRank = 0;
         for (std::size_t i = 0; i < end; ++i) {
             if (!isFinal(candidates_[i])) continue;
-            if (at == end || ranked(candidates_[i].score, candidates_[i].chain) >
-                                 ranked(candidates_[at].score, candidates_[at].chain))
+            const std::int32_t r = rank(candidates_[i]);
+            if (at == end || r > atRank) {
                 at = i;
+                atRank = r;
+            }
         }
         return at;
     };
@@ -459,12 +477,14 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     // candidates, with their ranks (the scores and what tells against each
     // story) taken as log-likelihoods. A reading that differs from it in
     // case only is the same story.
-    const double topRank = ranked(chosen.score, chosen.chain);
+    const double topRank = rank(chosen);
     double sum = 1;
-    if (!differsInCaseOnly(paragraph, chosen.text)) sum += std::exp((ranked(original, Chain{}) - topRank) / kNat);
+    if (!differsInCaseOnly(paragraph, chosen.text))
+        sum += std::exp((ranked(original, Chain{}) - kCapitalAfterSmallWordCost * capitalsAfterSmallWords(paragraph) -
+                         topRank) / kNat);
     for (std::size_t i = 0; i < count_; ++i)
         if (i != winner && isFinal(candidates_[i]) && !differsInCaseOnly(candidates_[i].text, chosen.text))
-            sum += std::exp((ranked(candidates_[i].score, candidates_[i].chain) - topRank) / double(kNat));
+            sum += std::exp((rank(candidates_[i]) - topRank) / double(kNat));
     verdict.certainty = 1.0 / sum;
     verdict.gain = gain;
     verdict.chain = chosen.chain;
