@@ -189,6 +189,10 @@ TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("Ghbdtn? Firefox ,eltn j,yjdkty pfdnhf/", RepairKind::Layout),
               "Привет, Firefox будет обновлен завтра.");
     EXPECT_EQ(fix("Ntcn 28?62 ye;ty", RepairKind::Layout), "Тест 28,62 нужен");
+    // Letters that pass for German, quotes without a blank before them.
+    EXPECT_EQ(fix("Kturbt genb dtlen d negbr/", RepairKind::Layout), "Легкие пути ведут в тупик.");
+    EXPECT_EQ(fix("Ujkjlyjuj cghjcbkb^@Crjkmrj ,eltn jlbyj;ls jlby&@ Jy jndtnbk^ @Jlyf ktgtirf/@/", RepairKind::Layout),
+              "Голодного спросили:\"Сколько будет одиножды один?\" Он ответил: \"Одна лепешка.\".");
     EXPECT_EQ(fix("Ершы шы ф еуые ща еру ьщгыу фтв еру лунищфквю", RepairKind::Layout),
               "This is a test of the mouse and the keyboard.");
     // Marks typed on the wrong layout after a blank to fill in go with it.
@@ -227,6 +231,9 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"Цэтынэ", lay, nullptr},
         {"Чыгыш", lay, nullptr},
         {"Тувэ", lay, nullptr},
+        {"француски, стари (842—око 1400.)", enc, nullptr},
+        {"ДТСХД звук", enc, nullptr},
+        {"операнд не є абсолютною константою", enc, nullptr},
         // Languages without a model of their own: Kurdish.
         {"LRE ji çepê ber bi rastê de", enc, nullptr},
         // Russian abbreviations.
@@ -244,6 +251,10 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"SELinux-context moet niet-NULL zijn", lay, nullptr},
         // Between readings that differ in case, running text's case.
         {"ЯаХФЫРУРп", enc, "предлагая"},
+        // One page's "И" is the other's "я": not a capital after a small word.
+        {"прогресс человечества: от дубины к дубине в €дерном варианте.", enc,
+         "прогресс человечества: от дубины к дубине в ядерном варианте."},
+        {"говорить \"халва\" € тоже умею.", enc, "говорить \"халва\" я тоже умею."},
         // A line is retyped whole: "Ctrl" and "GTK+"-like names too.
         {"Ищер Секд ещпуерук", lay, "Both Ctrl together"},
         {"ТШЫ+ ыукмшсу", lay, "NIS+ service"},

@@ -195,6 +195,26 @@ int latinHeavyMixedWords(std::u16string_view text) {
     return count;
 }
 
+// Whether a repair of the same length makes of a line what no text has: a
+// dash between a number and a word turned into a letter ("842—око 1400" is
+// no "842Соко"), or a word of capitals turned into marks ("ДТСХД" is no
+// "„’‘•„").
+bool makesNoText(std::u16string_view before, std::u16string_view after) {
+    if (before.size() != after.size()) return false;
+    const auto isDigit = [](char16_t ch) { return ch >= u'0' && ch <= u'9'; };
+    int marksFromLetters = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if ((before[i] == u'\u2014' || before[i] == u'\u2013') && i > 0 && isDigit(before[i - 1]) &&
+            isCyrillicLetter(after[i]))
+            return true;
+        const bool markFromLetter = isCyrillicLetter(before[i]) && after[i] >= 0x80 && !isCyrillicLetter(after[i]) &&
+                                    !isLatinLetter(after[i]);
+        marksFromLetters = markFromLetter ? marksFromLetters + 1 : 0;
+        if (marksFromLetters >= 3) return true;
+    }
+    return false;
+}
+
 // Whether a word stands in the vocabulary: one of the common words, or
 // three letters or more that begin as a word of it does.
 bool knownRussianWord(std::u16string_view word) {
@@ -211,7 +231,10 @@ bool knownRussianWord(std::u16string_view word) {
 bool changedWordsKnown(std::u16string_view before, std::u16string_view after) {
     if (before.size() != after.size()) return true;
     for (std::size_t i = 0; i < after.size(); ++i) {
-        if (before[i] == after[i] || !isCyrillicLetter(after[i])) continue;
+        if (before[i] == after[i]) continue;
+        // A letter of the language become a sign: "не є абсолютною" is no "не № абсолютною".
+        if (isCyrillicLetter(before[i]) && !isCyrillicLetter(after[i]) && !isLatinLetter(after[i])) return false;
+        if (!isCyrillicLetter(after[i])) continue;
         std::size_t begin = i, end = i;
         while (begin > 0 && isCyrillicLetter(after[begin - 1])) --begin;
         while (end < after.size() && isCyrillicLetter(after[end])) ++end;
@@ -449,6 +472,7 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
     if (!foreign.beyond && foreign.ratherThan(chosen.score)) return verdict;
     if (foreign.beyond && foreign.language >= 0 && !changedWordsKnown(paragraph, chosen.text)) return verdict;
     if (latinHeavyMixedWords(chosen.text) > latinHeavyMixedWords(paragraph)) return verdict;
+    if (makesNoText(paragraph, chosen.text)) return verdict;
     const std::int32_t gain = chosen.score.value - original.value;
     // A change of case or of capitals alone, "я" among them, is a repair
     // only where it mends something: an oddity ("тебЯ" is Mac Cyrillic read as

@@ -118,9 +118,15 @@ bool wordShaped(std::u16string_view word, bool english) {
     if (begin == end) return false;
     auto alnum = [](char16_t ch) { return isRussianLetter(ch) || isLatinLetter(ch) || (ch >= u'0' && ch <= u'9'); };
     if (!alnum(word[begin]) || !alnum(word[end - 1])) return false;
-    // Between the first and the last letter: letters, digits and joiners.
-    for (std::size_t i = begin; i < end; ++i)
-        if (!alnum(word[i]) && joining.find(word[i]) == std::u16string_view::npos) return false;
+    // Between the first and the last letter: letters, digits and joiners;
+    // in Russian also a quote after a colon or beside a full stop, where
+    // text without a blank has it: 'говорит:"Сколько', 'кого-нибудь."А'.
+    for (std::size_t i = begin; i < end; ++i) {
+        if (alnum(word[i]) || joining.find(word[i]) != std::u16string_view::npos) continue;
+        const bool quoted = !english && word[i] == u'"' &&
+                            (word[i - 1] == u':' || word[i - 1] == u'.' || word[i + 1] == u'.');
+        if (!quoted) return false;
+    }
     return true;
 }
 
@@ -274,8 +280,13 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     // as ordinary text is not searched.
     const TextScore asItStands = scoreText(paragraph);
     if (looksClean(asItStands, settings_.cleanPerLetter)) return verdict;
-    // Nor is a line of another language: "fehlt", "зсув".
-    if (readAsForeign(paragraph).ratherThan(asItStands)) return verdict;
+    // Nor is a line of another language: "fehlt", "зсув". One with letters
+    // of that language's own settles it; one without must also read better
+    // so than its repair (letters Russian typed on the US layout leave may
+    // pass for German: "Kturbt genb dtlen d negbr/").
+    const ForeignReading foreign = readAsForeign(paragraph);
+    const bool foreignRather = foreign.ratherThan(asItStands);
+    if (foreignRather && foreign.beyond) return verdict;
     std::int32_t bestGain = 0;
     LayoutSlip bestSlip = LayoutSlip::None;
     std::vector<Word> bestWords;
@@ -299,6 +310,7 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     verdict.text.assign(paragraph);
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
+    if (foreignRather && foreign.ratherThan(scoreText(verdict.text))) return Verdict{};
     // Text broken as it stands ("clmpJpju") says nothing of a slip: a single
     // word retyped must be a common one.
     if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), false)) {
