@@ -189,6 +189,8 @@ TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("Ghbdtn? Firefox ,eltn j,yjdkty pfdnhf/", RepairKind::Layout),
               "Привет, Firefox будет обновлен завтра.");
     EXPECT_EQ(fix("Ntcn 28?62 ye;ty", RepairKind::Layout), "Тест 28,62 нужен");
+    // A name with its case broken is retyped with the rest: "LaTeX".
+    EXPECT_EQ(fix("Еру ДфЕуЧ ащкьфе шы ышьзду", RepairKind::Layout), "The LaTeX format is simple");
     // Letters that pass for German, quotes without a blank before them.
     EXPECT_EQ(fix("Kturbt genb dtlen d negbr/", RepairKind::Layout), "Легкие пути ведут в тупик.");
     EXPECT_EQ(fix("Ujkjlyjuj cghjcbkb^@Crjkmrj ,eltn jlbyj;ls jlby&@ Jy jndtnbk^ @Jlyf ktgtirf/@/", RepairKind::Layout),

@@ -219,7 +219,15 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         // is typed "1ю12ю", a number and no identifier.
         scratch_.assign(word);
         for (char16_t& ch : scratch_) ch = retype(ch, slip);
-        if (letters > 0 && ((looksLikeIdentifier(word) && looksLikeIdentifier(scratch_)) || looksLikeAddress(word))) {
+        // Cyrillic letters with case broken, nothing more, are no name a
+        // machine gave: in English typed on the Russian layout "ДфЕуЧ" is
+        // "LaTeX".
+        const bool cyrillicLettersOnly =
+            !toRussian && std::none_of(word.begin(), word.end(), [](char16_t ch) {
+                return isDigit(ch) || ch == u'_' || ch == u'$';
+            });
+        const bool identifier = looksLikeIdentifier(word) && looksLikeIdentifier(scratch_) && !cyrillicLettersOnly;
+        if (letters > 0 && (identifier || looksLikeAddress(word))) {
             // Kept as it stands: no word, though its letters count among
             // those the paragraph keeps.
             kept += letters;
