@@ -189,21 +189,27 @@ def bloom_probe(key, i):
     return ((x * 0x9E3779B97F4A7C15) & MASK64) >> (64 - BLOOM_BITS)
 
 
-def emit_beginnings(out, name, vocabulary, letters):
+def emit_bloom(out, name, what, keys):
     bits = bytearray(1 << BLOOM_BITS)
-    for w in vocabulary:
-        digits = [letters.index(ch) + 1 for ch in w]
-        for n in range(3, min(len(digits), BEGINNING) + 1):
-            key = beginning_key(digits[:n])
-            for i in range(BLOOM_PROBES):
-                bits[bloom_probe(key, i)] = 1
+    for key in keys:
+        for i in range(BLOOM_PROBES):
+            bits[bloom_probe(key, i)] = 1
     chars = "".join(ALPHABET[sum(bits[j + b] << b for b in range(6) if j + b < len(bits))]
                     for j in range(0, len(bits), 6))
-    out.write(f"// Bloom filter of the vocabulary's word beginnings, 6 bits a character, low bit first.\n")
+    out.write(f"// Bloom filter of {what}, 6 bits a character, low bit first.\n")
     out.write(f"extern const char {name}[] =\n")
     for i in range(0, len(chars), 96):
         out.write(f'    "{chars[i:i + 96]}"\n')
     out.write(";\n\n")
+
+
+def emit_beginnings(out, name, vocabulary, letters):
+    def keys():
+        for w in vocabulary:
+            digits = [letters.index(ch) + 1 for ch in w]
+            for n in range(3, min(len(digits), BEGINNING) + 1):
+                yield beginning_key(digits[:n])
+    emit_bloom(out, name, "the vocabulary's word beginnings", keys())
 
 
 # English words: a Bloom filter, as above, of whole words in small letters
@@ -235,18 +241,7 @@ def english_vocabulary(running, dictionary):
 
 
 def emit_english_words(out, name, vocabulary):
-    bits = bytearray(1 << BLOOM_BITS)
-    for w in vocabulary:
-        key = english_word_key(w)
-        for i in range(BLOOM_PROBES):
-            bits[bloom_probe(key, i)] = 1
-    chars = "".join(ALPHABET[sum(bits[j + b] << b for b in range(6) if j + b < len(bits))]
-                    for j in range(0, len(bits), 6))
-    out.write("// Bloom filter of English words in small letters, 6 bits a character, low bit first.\n")
-    out.write(f"extern const char {name}[] =\n")
-    for i in range(0, len(chars), 96):
-        out.write(f'    "{chars[i:i + 96]}"\n')
-    out.write(";\n\n")
+    emit_bloom(out, name, "English words in small letters", (english_word_key(w) for w in vocabulary))
 
 
 def distinct_words(texts, letters):
