@@ -233,6 +233,8 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"Цэтынэ", lay, nullptr},
         {"Чыгыш", lay, nullptr},
         {"Тувэ", lay, nullptr},
+        {"Изображение — DjVu", lay, nullptr},
+        {"-mxbpf                   генерировать инструкции xBPF", lay, nullptr},
         {"француски, стари (842—око 1400.)", enc, nullptr},
         {"ДТСХД звук", enc, nullptr},
         {"операнд не є абсолютною константою", enc, nullptr},

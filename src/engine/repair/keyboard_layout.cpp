@@ -319,27 +319,23 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
     if (foreignRather && foreign.ratherThan(scoreText(verdict.text))) return Verdict{};
-    // Text broken as it stands ("clmpJpju") says nothing of a slip: a single
-    // word retyped must be a common one.
-    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), false)) {
+    // The words retyped must be words of the language: text broken as it
+    // stands ("clmpJpju") says nothing of a slip, and a single word retyped
+    // must be a common one; nor is "DjVu" in a Russian line any "ВоМг", or
+    // Belarusian "Цэтынэ" any "W'nsy'". Words kept as they stand prove nothing.
+    std::u16string retyped;
+    for (const Word& w : bestWords) {
+        retyped.append(verdict.text, w.begin, w.end - w.begin);
+        retyped += u' ';
+    }
+    const bool words = bestSlip == LayoutSlip::UsForRussian ? madeOfRussianWords(scoreText(retyped), false)
+                                                            : madeOfEnglishWords(retyped);
+    if (!words) {
         verdict.doubtful = true;
-        verdict.doubt = "it is not made of Russian words";
+        verdict.doubt = bestSlip == LayoutSlip::UsForRussian ? "it is not made of Russian words"
+                                                             : "it is not made of English words";
         verdict.text.clear();
         return verdict;
-    }
-    // And English must be made of words: "Цэтынэ" is Belarusian, not "W'nsy'".
-    if (bestSlip == LayoutSlip::RussianForUs) {
-        std::u16string retyped;
-        for (const Word& w : bestWords) {
-            retyped.append(verdict.text, w.begin, w.end - w.begin);
-            retyped += u' ';
-        }
-        if (!madeOfEnglishWords(retyped)) {
-            verdict.doubtful = true;
-            verdict.doubt = "it is not made of English words";
-            verdict.text.clear();
-            return verdict;
-        }
     }
     verdict.repaired = true;
     verdict.pieces.assign(paragraph.size(), Piece{1, 1});
