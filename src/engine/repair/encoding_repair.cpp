@@ -57,7 +57,7 @@ std::int32_t chainCost(const Chain& chain) {
 // Among repairs, a word no Russian word begins like tells against one: the
 // letters alone cannot tell which capital two pages swapped.
 constexpr std::int32_t kUnknownWordCost = 4 * kNat;
-constexpr std::int32_t kCapitalAfterSmallWordCost = 2 * kNat;
+constexpr std::int32_t kCapitalAfterSmallWordCost = 3 * kNat / 2;
 
 std::int32_t ranked(const TextScore& score, const Chain& chain) {
     return score.value - chainCost(chain) - score.oddities * kOddityCost - score.unknownWords * kUnknownWordCost;
@@ -114,11 +114,11 @@ int innerCapitals(std::u16string_view text) {
 }
 
 // Russian words that begin with a capital right after a word of small
-// Russian letters with nothing but blanks between, or a mark that goes on
-// with the sentence ("сам Я сыт", "все Ясно", "\"халва\" И тоже"): only
-// names have them there.
+// Russian letters with nothing but blanks between, or a quote or bracket
+// that closes ("сам Я сыт", "все Ясно", "\"халва\" И тоже"): only names
+// have them there.
 int capitalsAfterSmallWords(std::u16string_view text) {
-    constexpr std::u16string_view goingOn = u",;\"»)";
+    constexpr std::u16string_view goingOn = u"\"»)";
     int n = 0;
     bool afterLetter = false;
     bool afterSmallWord = false;  // a word of small Russian letters, then blanks only
@@ -178,21 +178,35 @@ bool misreadable(std::u16string_view text) {
 bool isCyrillicLetter(char16_t ch) { return ch >= 0x400 && ch < 0x530; }
 bool isLatinLetter(char16_t ch) { return (ch | 0x20) >= u'a' && (ch | 0x20) <= u'z'; }
 
-// Words with as many Latin letters as Cyrillic ones or more: a Latin word
-// with a Cyrillic letter in it ("rastк" from Kurdish "rastê"), where a
-// Russian word with a Latin look-alike ("пpогpамма") has few.
-int latinHeavyMixedWords(std::u16string_view text) {
-    int count = 0, cyrillic = 0, latin = 0;
+// Words with as many Latin letters as Cyrillic ones or more, and words of
+// Cyrillic letters alone. A repair to many of the first and few of the
+// second made Latin words with Cyrillic letters in them ("rastк" from Kurdish
+// "rastê"); Russian text with Latin look-alikes ("Нy и пyсть", "Мicrosoft")
+// has them among Russian words.
+struct WordScripts {
+    int latinHeavy = 0, cyrillicOnly = 0;
+};
+
+WordScripts wordScripts(std::u16string_view text) {
+    WordScripts out;
+    int cyrillic = 0, latin = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         const char16_t ch = i < text.size() ? text[i] : u' ';
         if (isCyrillicLetter(ch)) ++cyrillic;
         else if (isLatinLetter(ch)) ++latin;
         else {
-            count += cyrillic > 0 && latin >= cyrillic;
+            out.latinHeavy += cyrillic > 0 && latin >= cyrillic;
+            out.cyrillicOnly += cyrillic > 0 && latin == 0;
             cyrillic = latin = 0;
         }
     }
-    return count;
+    return out;
+}
+
+bool makesLatinWordsCyrillic(std::u16string_view before, std::u16string_view after) {
+    const WordScripts was = wordScripts(before), is = wordScripts(after);
+    const int made = is.latinHeavy - was.latinHeavy;
+    return made > 0 && made >= is.cyrillicOnly;
 }
 
 // Whether a repair of the same length makes of a line what no text has: a
@@ -223,17 +237,19 @@ bool knownRussianWord(std::u16string_view word) {
     return score.listedWords > 0 || score.listedShortWords > 0 || (score.russianWords == 1 && score.unknownWords == 0);
 }
 
-// Whether every word a repair changes becomes a Russian word. A line that
-// spells as Serbian or Macedonian has "Њ", "Ћ", "љ" at the start of words
-// where Mac Cyrillic read as Windows-1251 leaves misread capitals; only a
-// repair to words tells the misreading ("Ќалоги" is "Налоги") from the
-// language ("Ћирилично" is no "Лирилично", "Њу Џерси" no "Му Перси").
+// Whether every word in which a repair changes a letter becomes a Russian
+// word. A line that spells as Serbian or Macedonian has "Њ", "Ћ", "љ" at the
+// start of words where Mac Cyrillic read as Windows-1251 leaves misread
+// capitals; only a repair to words tells the misreading ("Ќалоги" is
+// "Налоги") from the language ("Ћирилично" is no "Лирилично", "Њу Џерси" no
+// "Му Перси").
 bool changedWordsKnown(std::u16string_view before, std::u16string_view after) {
     if (before.size() != after.size()) return true;
     for (std::size_t i = 0; i < after.size(); ++i) {
         if (before[i] == after[i]) continue;
         // A letter of the language become a sign: "не є абсолютною" is no "не № абсолютною".
-        if (isCyrillicLetter(before[i]) && !isCyrillicLetter(after[i]) && !isLatinLetter(after[i])) return false;
+        if (!isCyrillicLetter(before[i])) continue;  // a mark, as misread capitals show
+        if (!isCyrillicLetter(after[i]) && !isLatinLetter(after[i])) return false;
         if (!isCyrillicLetter(after[i])) continue;
         std::size_t begin = i, end = i;
         while (begin > 0 && isCyrillicLetter(after[begin - 1])) --begin;
@@ -470,8 +486,12 @@ Verdict EncodingJudge::judge(std::u16string_view paragraph) {
 
     const Candidate& chosen = candidates_[winner];
     if (!foreign.beyond && foreign.ratherThan(chosen.score)) return verdict;
-    if (foreign.beyond && foreign.language >= 0 && !changedWordsKnown(paragraph, chosen.text)) return verdict;
-    if (latinHeavyMixedWords(chosen.text) > latinHeavyMixedWords(paragraph)) return verdict;
+    // (Only a line that reads about as well as that language: signs strewn
+    // over it, what KOI8-R read as DOS 866 leaves, tell nothing of the kind.)
+    if (foreign.beyond && foreign.language >= 0 && foreign.value >= -2 * kNat * std::max(foreign.letters, 1) &&
+        !changedWordsKnown(paragraph, chosen.text))
+        return verdict;
+    if (makesLatinWordsCyrillic(paragraph, chosen.text)) return verdict;
     if (makesNoText(paragraph, chosen.text)) return verdict;
     const std::int32_t gain = chosen.score.value - original.value;
     // A change of case or of capitals alone, "я" among them, is a repair
