@@ -10,46 +10,14 @@ This is a benchmark over all the translations on the machine, held out or
 not: it prints figures and exits 0.
 """
 import argparse
-import glob
 import os
 import random
 import subprocess
 import sys
 import tempfile
-import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import repair_corpus  # noqa: E402
-
-
-def locale_lines(folder):
-    seen = set()
-    for path in sorted(glob.glob(os.path.join(repair_corpus.LOCALES, folder, "LC_MESSAGES", "*.mo"))):
-        for message in repair_corpus._mo_messages(path):
-            for line in message.split("\n"):
-                line = line.strip()
-                if line and "\ufffd" not in line:
-                    seen.add(line)
-    return sorted(seen)
-
-
-def script_of(lines):
-    """"Latin", "Cyrillic" or None: the script of most of the letters."""
-    counts = {"LATIN": 0, "CYRILLIC": 0, "other": 0}
-    for line in lines:
-        for ch in line:
-            if ch.isalpha():
-                name = unicodedata.name(ch, "")
-                kind = name.split(" ")[0] if name.startswith(("LATIN", "CYRILLIC")) else "other"
-                counts[kind] += 1
-    total = sum(counts.values())
-    if not total or counts["other"] * 2 > total:
-        return None
-    # English messages left untranslated are Latin in any locale: a locale of
-    # another script is Latin only when it has hardly any of that script.
-    if counts["CYRILLIC"] * 10 > total:
-        return "Cyrillic"
-    return "Latin" if counts["other"] * 10 < total else None
 
 
 def changed(cli, command, lines):
@@ -71,12 +39,11 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--show", type=int, default=3)
     args = parser.parse_args()
-    folders = sorted(os.path.basename(p) for p in glob.glob(os.path.join(repair_corpus.LOCALES, "*"))
-                     if glob.glob(os.path.join(p, "LC_MESSAGES", "*.mo")))
+    folders = repair_corpus.locale_folders()
     rows, swept, total = [], 0, 0
     for folder in folders:
-        lines = locale_lines(folder)
-        script = script_of(lines)
+        lines = repair_corpus.locale_lines(folder)
+        script = repair_corpus.script_of(lines)
         if script is None:
             continue
         random.Random(f"{args.seed}:{folder}").shuffle(lines)
