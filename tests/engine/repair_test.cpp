@@ -237,6 +237,7 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"-mxbpf                   генерировать инструкции xBPF", lay, nullptr},
         {"француски, стари (842—око 1400.)", enc, nullptr},
         {"ДТСХД звук", enc, nullptr},
+        {"%s: команда была »%s», результат был %d", enc, nullptr},
         {"операнд не є абсолютною константою", enc, nullptr},
         // Languages without a model of their own: Kurdish.
         {"LRE ji çepê ber bi rastê de", enc, nullptr},

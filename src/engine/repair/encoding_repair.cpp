@@ -211,8 +211,9 @@ bool makesLatinWordsCyrillic(std::u16string_view before, std::u16string_view aft
 
 // Whether a repair of the same length makes of a line what no text has: a
 // dash between a number and a word turned into a letter ("842—око 1400" is
-// no "842Соко"), or a word of capitals turned into marks ("ДТСХД" is no
-// "„’‘•„").
+// no "842Соко"), a mark against a "%s" of a program's message turned into
+// a letter ("»%s»" is no "И%sИ"), or a word of capitals turned into marks
+// ("ДТСХД" is no "„’‘•„").
 bool makesNoText(std::u16string_view before, std::u16string_view after) {
     if (before.size() != after.size()) return false;
     const auto isDigit = [](char16_t ch) { return ch >= u'0' && ch <= u'9'; };
@@ -220,6 +221,9 @@ bool makesNoText(std::u16string_view before, std::u16string_view after) {
     for (std::size_t i = 0; i < after.size(); ++i) {
         if ((before[i] == u'\u2014' || before[i] == u'\u2013') && i > 0 && isDigit(before[i - 1]) &&
             isCyrillicLetter(after[i]))
+            return true;
+        if (!isCyrillicLetter(before[i]) && isCyrillicLetter(after[i]) &&
+            ((i + 1 < after.size() && after[i + 1] == u'%') || (i >= 2 && isLatinLetter(after[i - 1]) && after[i - 2] == u'%')))
             return true;
         const bool markFromLetter = isCyrillicLetter(before[i]) && after[i] >= 0x80 && !isCyrillicLetter(after[i]) &&
                                     !isLatinLetter(after[i]);
