@@ -32,7 +32,7 @@ void lines(QPainter& p, Qt::Alignment align) {
     }
 }
 
-void glyph(QPainter& p, const QString& text, QColor color, bool bold, bool italic, bool underline, int size = 11) {
+void letters(QPainter& p, const QString& text, QColor color, bool bold, bool italic, bool underline, int size = 11) {
     QFont f(QStringLiteral("DejaVu Serif"));
     f.setPixelSize(size);
     f.setBold(bold);
@@ -59,85 +59,84 @@ void arrow(QPainter& p, bool right) {
     p.drawPath(path);
 }
 
-QPixmap draw(const QString& command) {
+QPixmap draw(Glyph glyph) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    if (command == "New") {
+    if (glyph == Glyph::Page) {
         page(p, QRectF(3.5, 1.5, 9, 13));
-    } else if (command == "Open") {
+    } else if (glyph == Glyph::Folder) {
         p.setPen(QPen(QColor(150, 110, 20), 1));
         p.setBrush(QColor(240, 200, 80));
         p.drawRect(QRectF(1.5, 4.5, 13, 9));
         p.drawRect(QRectF(1.5, 2.5, 5, 2));
-    } else if (command == "Save") {
+    } else if (glyph == Glyph::Disk) {
         p.setPen(QPen(QColor(20, 40, 110), 1));
         p.setBrush(QColor(60, 90, 180));
         p.drawRect(QRectF(1.5, 1.5, 13, 13));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4.5, 1.5, 7, 5));
-    } else if (command == "Print" || command == "FilePageSetup1") {
+    } else if (glyph == Glyph::Printer) {
         page(p, QRectF(4.5, 1.5, 7, 6));
         p.setBrush(QColor(150, 150, 150));
         p.drawRect(QRectF(1.5, 6.5, 13, 6));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4.5, 10.5, 7, 4));
-    } else if (command == "emsms" || command == "SMTP1") {
+    } else if (glyph == Glyph::Envelope) {
         p.setPen(QPen(QColor(80, 80, 80), 1));
         p.setBrush(QColor(250, 245, 225));
         p.drawRect(QRectF(1.5, 3.5, 13, 9));
         p.drawLine(QPointF(1.5, 3.5), QPointF(8, 9));
         p.drawLine(QPointF(14.5, 3.5), QPointF(8, 9));
-    } else if (command == "Paste" || command == "EditPaste1") {
+    } else if (glyph == Glyph::Clipboard) {
         p.setPen(QPen(QColor(110, 70, 20), 1));
         p.setBrush(QColor(190, 140, 70));
         p.drawRect(QRectF(2.5, 2.5, 11, 12));
         page(p, QRectF(5.5, 5.5, 7, 8));
-    } else if (command == "CopyT" || command == "EditCopy1") {
+    } else if (glyph == Glyph::Copies) {
         page(p, QRectF(1.5, 1.5, 8, 10));
         page(p, QRectF(6.5, 4.5, 8, 10));
-    } else if (command == "TrPerevod") {
-        glyph(p, QString::fromUtf8("Я"), QColor(0, 0, 140), true, false, false, 9);
-        p.translate(0, 0);
+    } else if (glyph == Glyph::ToCyrillic) {
+        letters(p, QString::fromUtf8("Я"), QColor(0, 0, 140), true, false, false, 9);
         arrow(p, false);
-    } else if (command == "RtPerevod") {
-        glyph(p, QStringLiteral("A"), QColor(0, 0, 140), true, false, false, 9);
+    } else if (glyph == Glyph::ToLatin) {
+        letters(p, QStringLiteral("A"), QColor(0, 0, 140), true, false, false, 9);
         arrow(p, true);
-    } else if (command == "RegistrPerevod") {
-        glyph(p, QString::fromUtf8("Аа"), QColor(0, 0, 0), true, false, false, 10);
-    } else if (command == "Perekodirovka") {
-        glyph(p, QString::fromUtf8("1251"), QColor(140, 0, 0), true, false, false, 7);
-    } else if (command == "FontButton") {
-        glyph(p, QStringLiteral("A"), QColor(170, 0, 0), false, false, false, 14);
-    } else if (command == "RichEditBold1") {
-        glyph(p, QStringLiteral("B"), Qt::black, true, false, false, 13);
-    } else if (command == "RichEditItalic1") {
-        glyph(p, QStringLiteral("I"), Qt::black, false, true, false, 13);
-    } else if (command == "RichEditUnderline1") {
-        glyph(p, QStringLiteral("U"), Qt::black, false, false, true, 13);
-    } else if (command == "RichEditAlignLeft1") {
+    } else if (glyph == Glyph::LetterCase) {
+        letters(p, QString::fromUtf8("Аа"), QColor(0, 0, 0), true, false, false, 10);
+    } else if (glyph == Glyph::CodePage) {
+        letters(p, QString::fromUtf8("1251"), QColor(140, 0, 0), true, false, false, 7);
+    } else if (glyph == Glyph::Font) {
+        letters(p, QStringLiteral("A"), QColor(170, 0, 0), false, false, false, 14);
+    } else if (glyph == Glyph::Bold) {
+        letters(p, QStringLiteral("B"), Qt::black, true, false, false, 13);
+    } else if (glyph == Glyph::Italic) {
+        letters(p, QStringLiteral("I"), Qt::black, false, true, false, 13);
+    } else if (glyph == Glyph::Underline) {
+        letters(p, QStringLiteral("U"), Qt::black, false, false, true, 13);
+    } else if (glyph == Glyph::AlignLeft) {
         lines(p, Qt::AlignLeft);
-    } else if (command == "RichEditAlignCenter1") {
+    } else if (glyph == Glyph::AlignCenter) {
         lines(p, Qt::AlignHCenter);
-    } else if (command == "RichEditAlignRight1") {
+    } else if (glyph == Glyph::AlignRight) {
         lines(p, Qt::AlignRight);
-    } else if (command == "RichEditBullets1") {
+    } else if (glyph == Glyph::Bullets) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(3, 3.5 + 4.5 * i), 1.5, 1.5);
         p.setPen(QPen(QColor(40, 40, 40), 1.5));
         for (int i = 0; i < 3; ++i) p.drawLine(QPointF(6, 3.5 + 4.5 * i), QPointF(15, 3.5 + 4.5 * i));
-    } else if (command == "Cancel") {
+    } else if (glyph == Glyph::Cancel) {
         // A red cross, as cancel buttons have it.
         p.setPen(QPen(QColor(200, 20, 20), 2.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(4, 4), QPointF(12, 12));
         p.drawLine(QPointF(12, 4), QPointF(4, 12));
-    } else if (command == "HelpButton" || command == "N12") {
+    } else if (glyph == Glyph::Help) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(40, 90, 200));
         p.drawEllipse(QRectF(1, 1, 14, 14));
-        glyph(p, QStringLiteral("?"), Qt::white, true, false, false, 11);
+        letters(p, QStringLiteral("?"), Qt::white, true, false, false, 11);
     } else {
         return QPixmap();
     }
@@ -146,9 +145,10 @@ QPixmap draw(const QString& command) {
 
 }  // namespace
 
-QIcon commandIcon(const QString& themeName, const QString& command) {
-    if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName)) return QIcon::fromTheme(themeName);
-    QPixmap drawn = draw(command);
+QIcon commandIcon(const char* themeName, Glyph glyph) {
+    const QString name = QString::fromLatin1(themeName);
+    if (!name.isEmpty() && QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    QPixmap drawn = draw(glyph);
     return drawn.isNull() ? QIcon() : QIcon(drawn);
 }
 

@@ -3,11 +3,37 @@
 // the icon; otherwise a drawn one, so the tool bar never falls back to text.
 
 #include <QIcon>
-#include <QString>
 
 namespace lettrica::app {
 
-// `themeName`: a freedesktop icon name; `command`: the command's objectName.
-QIcon commandIcon(const QString& themeName, const QString& command);
+// The drawn images.
+enum class Glyph {
+    None,
+    Page,
+    Folder,
+    Disk,
+    Printer,
+    Envelope,
+    Clipboard,
+    Copies,
+    ToCyrillic,
+    ToLatin,
+    LetterCase,
+    CodePage,
+    Font,
+    Bold,
+    Italic,
+    Underline,
+    AlignLeft,
+    AlignCenter,
+    AlignRight,
+    Bullets,
+    Cancel,
+    Help,
+};
+
+// `themeName`: a freedesktop icon name, or empty; `glyph`: drawn when the
+// theme lacks it (None: no image).
+QIcon commandIcon(const char* themeName, Glyph glyph);
 
 }  // namespace lettrica::app

@@ -1,97 +1,142 @@
 #include "app/command_table.h"
 
-#include "app/command_icons.h"
-
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
+
+#include "app/command_icons.h"
 
 namespace lettrica::app {
 
 namespace {
 
+enum class Tick { None, Unticked, Ticked };  // not checkable, or its tick at start
+
 struct CommandRow {
-    const char* name;
+    Command id;
+    const char* name;  // objectName
     const char* caption;
     const char* hint;
     const char* shortcut;
     const char* icon;  // freedesktop theme icon name
-    bool checkable;
-    bool checked;
+    Glyph glyph;       // drawn when the theme has no such icon
+    Tick tick;
+    OffWhile off;
 };
 
-// Caption, hint and shortcut of every command, in the order of the menus.
-const CommandRow kCommands[] = {
-    {"New", "Новый", " Очистить текстовые области для нового перевода", "Ctrl+N", "document-new", false, false},
-    {"Open", "Открыть", " Загрузить текст из файла", "Ctrl+O", "document-open", false, false},
-    {"Save", "Сохранить", " Сохранить текст в файл", "Ctrl+S", "document-save", false, false},
-    {"Print", "Печать...", " Напечатать текст", "Ctrl+P", "document-print", false, false},
-    {"FilePageSetup1", "Параметры страницы...",
+// Every command in the order of the menus; a row's place is its id.
+constexpr CommandRow kCommands[] = {
+    {Command::New, "New", "Новый", " Очистить текстовые области для нового перевода", "Ctrl+N", "document-new",
+     Glyph::Page, Tick::None, OffWhile::Busy},
+    {Command::Open, "Open", "Открыть", " Загрузить текст из файла", "Ctrl+O", "document-open", Glyph::Folder,
+     Tick::None, OffWhile::Busy},
+    {Command::Save, "Save", "Сохранить", " Сохранить текст в файл", "Ctrl+S", "document-save", Glyph::Disk, Tick::None,
+     OffWhile::Never},
+    {Command::Print, "Print", "Печать...", " Напечатать текст", "Ctrl+P", "document-print", Glyph::Printer, Tick::None,
+     OffWhile::Never},
+    {Command::PageSetup, "FilePageSetup1", "Параметры страницы...",
      " Установка полей, размера и источника подачи бумаги, колонтитулов", "Ctrl+Alt+P", "document-page-setup",
-     false, false},
-    {"emsms", "Email/SMS", " Отправить Email/SMS", "Ctrl+E", "mail-send", false, false},
-    {"SMTP1", "Настройки SMTP...", " Изменить настройки SMTP", "Ctrl+Alt+E", "preferences-system", false, false},
-    {"TextV", "Объем текста", " Определить количество символов в тексте", "Ctrl+Alt+V", "", false, false},
-    {"N45", "Автоматически определять объем",
-     " Автоматически определять объем текста и показывать его в статусной строке", "Ctrl+Shift+V", "", true,
-     false},
-    {"Table1", "Таблица ГОСТ 16876-71",
-     " Осуществлять перевод согласно системе транслитерации, принятой в СССР (ГОСТ 16876-71)", "Alt+G", "",
-     true, false},
-    {"Table2", "Англо-американская таблица",
-     " Осуществлять перевод согласно англо-американской системе транслитерации", "Alt+A", "", true, true},
-    {"UserTable", "Пользовательская таблица",
-     " Осуществлять перевод согласно заданной пользователем системе транслитерации", "Alt+U", "", true, false},
-    {"EditTable1", "Редактировать пользовательскую таблицу Rus <- Translit",
-     " Редактировать пользовательскую таблицу Rus <- Translit", "Alt+F2", "", false, false},
-    {"EditTable2", "Редактировать пользовательскую таблицу Rus -> Translit",
-     " Редактировать пользовательскую таблицу Rus -> Translit", "Alt+F3", "", false, false},
-    {"N27", "Вернуть начальные настройки пользовательских таблиц",
-     " Вернуть начальные настройки пользовательских таблиц", "Alt+R", "", false, false},
-    {"N35", "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", "", "", true,
-     false},
-    {"N36", "Автостарт программы",
-     " Автоматически запускать программу (свертывая ее в трей) при загрузке Windows", "", "", true, false},
-    {"N6", "Выход", " Выход из программы", "Esc", "application-exit", false, false},
-    {"EditUndo1", "Отменить", " Отменить последнюю операцию редактирования текста", "Ctrl+Z", "edit-undo",
-     false, false},
-    {"EditCut1", "Вырезать", " Вырезать выделенный текст", "Ctrl+X", "edit-cut", false, false},
-    {"EditCopy1", "Копировать", " Копировать выделенный текст в буфер обмена Windows", "Ctrl+C", "edit-copy",
-     false, false},
-    {"EditPaste1", "Вставить", " Вставить текст из буфера обмена Windows", "Ctrl+V", "edit-paste", false, false},
-    {"EditDelete1", "Удалить", " Удалить выделенный текст", "", "edit-delete", false, false},
-    {"EditSelectAll1", "Выделить все", " Выделить все в активном документе", "Ctrl+A", "edit-select-all", false,
-     false},
-    {"Paste", "Вставить переводимый текст", " Вставить переводимый текст из буфера обмена Windows", "Alt+V",
-     "edit-paste", false, false},
-    {"CopyT", "Копировать переведенный текст", " Копировать переведенный текст в буфер обмена Windows", "Alt+C",
-     "edit-copy", false, false},
-    {"N17", "Перенос по словам", " Включить/выключить перенос текста по словам", "Alt+B", "", true, true},
-    {"TrPerevod", "Rus <- Translit", " Произвести перевод текста: Rus <- Translit", "F2", "go-previous", false,
-     false},
-    {"RtPerevod", "Rus -> Translit", " Произвести перевод текста: Rus -> Translit", "F3", "go-next", false, false},
-    {"RegistrPerevod", "Регистр...", " Перевести все символы в верхний или нижний регистр", "F4",
-     "format-text-uppercase", false, false},
-    {"Perekodirovka", "Перекодировка...", " Изменить кодировку русских символов", "F5", "view-refresh", false,
-     false},
-    {"FixEncoding", "Исправить кодировку", " Исправить текст, прочитанный в неверной кодировке", "Shift+F5", "",
-     false, false},
-    {"FixLayout", "Исправить раскладку", " Исправить текст, набранный в неверной раскладке клавиатуры", "Shift+F6",
-     "", false, false},
-    {"RichEditBold1", "&Bold", " Полужирный", "Ctrl+B", "format-text-bold", true, false},
-    {"RichEditItalic1", "&Italic", " Курсив", "Ctrl+I", "format-text-italic", true, false},
-    {"RichEditUnderline1", "&Underline", " Подчеркнутый", "Ctrl+U", "format-text-underline", true, false},
-    {"RichEditBullets1", "&Bullets", " Маркеры", "", "format-list-unordered", true, false},
-    {"RichEditAlignLeft1", "Align &Left", " По левому краю", "", "format-justify-left", true, true},
-    {"RichEditAlignCenter1", "&Center", " По центру", "", "format-justify-center", true, false},
-    {"RichEditAlignRight1", "Align &Right", " По правому краю", "", "format-justify-right", true, false},
-    {"FontButton", "Шрифт...", " Шрифт...", "", "preferences-desktop-font", false, false},
-    {"N12", "Помощь", " Вызов справки", "F1", "help-contents", false, false},
-    {"N13", "О программе", " Информация о программе", "Ctrl+Alt+A", "help-about", false, false},
-    {"N14", "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H", "", false, false},
-    {"N15", "Письмо автору", " Написать письмо автору программы", "Ctrl+M", "", false, false},
-    {"HelpButton", "Помощь", " Вызов справки", "", "help-contents", false, false},
+     Glyph::Printer, Tick::None, OffWhile::Never},
+    {Command::SendMail, "emsms", "Email/SMS", " Отправить Email/SMS", "Ctrl+E", "mail-send", Glyph::Envelope,
+     Tick::None, OffWhile::Busy},
+    {Command::SmtpSettings, "SMTP1", "Настройки SMTP...", " Изменить настройки SMTP", "Ctrl+Alt+E",
+     "preferences-system", Glyph::Envelope, Tick::None, OffWhile::Sending},
+    {Command::TextVolume, "TextV", "Объем текста", " Определить количество символов в тексте", "Ctrl+Alt+V", "",
+     Glyph::None, Tick::None, OffWhile::Never},
+    {Command::AutoVolume, "N45", "Автоматически определять объем",
+     " Автоматически определять объем текста и показывать его в статусной строке", "Ctrl+Shift+V", "", Glyph::None,
+     Tick::Unticked, OffWhile::Never},
+    {Command::GostTable, "Table1", "Таблица ГОСТ 16876-71",
+     " Осуществлять перевод согласно системе транслитерации, принятой в СССР (ГОСТ 16876-71)", "Alt+G", "", Glyph::None,
+     Tick::Unticked, OffWhile::Never},
+    {Command::AngloTable, "Table2", "Англо-американская таблица",
+     " Осуществлять перевод согласно англо-американской системе транслитерации", "Alt+A", "", Glyph::None, Tick::Ticked,
+     OffWhile::Never},
+    {Command::UserTable, "UserTable", "Пользовательская таблица",
+     " Осуществлять перевод согласно заданной пользователем системе транслитерации", "Alt+U", "", Glyph::None,
+     Tick::Unticked, OffWhile::Never},
+    {Command::EditToCyrillicTable, "EditTable1", "Редактировать пользовательскую таблицу Rus <- Translit",
+     " Редактировать пользовательскую таблицу Rus <- Translit", "Alt+F2", "", Glyph::None, Tick::None, OffWhile::Busy},
+    {Command::EditToLatinTable, "EditTable2", "Редактировать пользовательскую таблицу Rus -> Translit",
+     " Редактировать пользовательскую таблицу Rus -> Translit", "Alt+F3", "", Glyph::None, Tick::None, OffWhile::Busy},
+    {Command::ResetUserTables, "N27", "Вернуть начальные настройки пользовательских таблиц",
+     " Вернуть начальные настройки пользовательских таблиц", "Alt+R", "", Glyph::None, Tick::None, OffWhile::Busy},
+    {Command::MinimizeToTray, "N35", "Сворачивать в трей",
+     " Сворачивать программу в системный трей, а не на панель задач", "", "", Glyph::None, Tick::Unticked,
+     OffWhile::Never},
+    {Command::Autostart, "N36", "Автостарт программы",
+     " Автоматически запускать программу (свертывая ее в трей) при загрузке Windows", "", "", Glyph::None,
+     Tick::Unticked, OffWhile::Never},
+    {Command::Exit, "N6", "Выход", " Выход из программы", "Esc", "application-exit", Glyph::None, Tick::None,
+     OffWhile::Never},
+    {Command::Undo, "EditUndo1", "Отменить", " Отменить последнюю операцию редактирования текста", "Ctrl+Z",
+     "edit-undo", Glyph::None, Tick::None, OffWhile::Busy},
+    {Command::Cut, "EditCut1", "Вырезать", " Вырезать выделенный текст", "Ctrl+X", "edit-cut", Glyph::None, Tick::None,
+     OffWhile::Busy},
+    {Command::Copy, "EditCopy1", "Копировать", " Копировать выделенный текст в буфер обмена Windows", "Ctrl+C",
+     "edit-copy", Glyph::Copies, Tick::None, OffWhile::Never},
+    {Command::PasteIntoPane, "EditPaste1", "Вставить", " Вставить текст из буфера обмена Windows", "Ctrl+V",
+     "edit-paste", Glyph::Clipboard, Tick::None, OffWhile::Busy},
+    {Command::Delete, "EditDelete1", "Удалить", " Удалить выделенный текст", "", "edit-delete", Glyph::None, Tick::None,
+     OffWhile::Busy},
+    {Command::SelectAll, "EditSelectAll1", "Выделить все", " Выделить все в активном документе", "Ctrl+A",
+     "edit-select-all", Glyph::None, Tick::None, OffWhile::Never},
+    {Command::PasteSource, "Paste", "Вставить переводимый текст",
+     " Вставить переводимый текст из буфера обмена Windows", "Alt+V", "edit-paste", Glyph::Clipboard, Tick::None,
+     OffWhile::Busy},
+    {Command::CopyResult, "CopyT", "Копировать переведенный текст",
+     " Копировать переведенный текст в буфер обмена Windows", "Alt+C", "edit-copy", Glyph::Copies, Tick::None,
+     OffWhile::Converting},
+    {Command::WordWrap, "N17", "Перенос по словам", " Включить/выключить перенос текста по словам", "Alt+B", "",
+     Glyph::None, Tick::Ticked, OffWhile::Never},
+    {Command::ToCyrillic, "TrPerevod", "Rus <- Translit", " Произвести перевод текста: Rus <- Translit", "F2",
+     "go-previous", Glyph::ToCyrillic, Tick::None, OffWhile::Busy},
+    {Command::ToLatin, "RtPerevod", "Rus -> Translit", " Произвести перевод текста: Rus -> Translit", "F3", "go-next",
+     Glyph::ToLatin, Tick::None, OffWhile::Busy},
+    {Command::ChangeCase, "RegistrPerevod", "Регистр...", " Перевести все символы в верхний или нижний регистр", "F4",
+     "format-text-uppercase", Glyph::LetterCase, Tick::None, OffWhile::Busy},
+    {Command::Recode, "Perekodirovka", "Перекодировка...", " Изменить кодировку русских символов", "F5", "view-refresh",
+     Glyph::CodePage, Tick::None, OffWhile::Busy},
+    {Command::FixEncoding, "FixEncoding", "Исправить кодировку", " Исправить текст, прочитанный в неверной кодировке",
+     "Shift+F5", "", Glyph::None, Tick::None, OffWhile::Busy},
+    {Command::FixLayout, "FixLayout", "Исправить раскладку",
+     " Исправить текст, набранный в неверной раскладке клавиатуры", "Shift+F6", "", Glyph::None, Tick::None,
+     OffWhile::Busy},
+    {Command::Bold, "RichEditBold1", "&Bold", " Полужирный", "Ctrl+B", "format-text-bold", Glyph::Bold, Tick::Unticked,
+     OffWhile::Busy},
+    {Command::Italic, "RichEditItalic1", "&Italic", " Курсив", "Ctrl+I", "format-text-italic", Glyph::Italic,
+     Tick::Unticked, OffWhile::Busy},
+    {Command::Underline, "RichEditUnderline1", "&Underline", " Подчеркнутый", "Ctrl+U", "format-text-underline",
+     Glyph::Underline, Tick::Unticked, OffWhile::Busy},
+    {Command::Bullets, "RichEditBullets1", "&Bullets", " Маркеры", "", "format-list-unordered", Glyph::Bullets,
+     Tick::Unticked, OffWhile::Busy},
+    {Command::AlignLeft, "RichEditAlignLeft1", "Align &Left", " По левому краю", "", "format-justify-left",
+     Glyph::AlignLeft, Tick::Ticked, OffWhile::Busy},
+    {Command::AlignCenter, "RichEditAlignCenter1", "&Center", " По центру", "", "format-justify-center",
+     Glyph::AlignCenter, Tick::Unticked, OffWhile::Busy},
+    {Command::AlignRight, "RichEditAlignRight1", "Align &Right", " По правому краю", "", "format-justify-right",
+     Glyph::AlignRight, Tick::Unticked, OffWhile::Busy},
+    {Command::Font, "FontButton", "Шрифт...", " Шрифт...", "", "preferences-desktop-font", Glyph::Font, Tick::None,
+     OffWhile::Busy},
+    {Command::Help, "N12", "Помощь", " Вызов справки", "F1", "help-contents", Glyph::Help, Tick::None, OffWhile::Never},
+    {Command::About, "N13", "О программе", " Информация о программе", "Ctrl+Alt+A", "help-about", Glyph::None,
+     Tick::None, OffWhile::Never},
+    {Command::WebSite, "N14", "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H", "", Glyph::None,
+     Tick::None, OffWhile::Never},
+    {Command::LetterToAuthor, "N15", "Письмо автору", " Написать письмо автору программы", "Ctrl+M", "", Glyph::None,
+     Tick::None, OffWhile::Never},
+    {Command::HelpButton, "HelpButton", "Помощь", " Вызов справки", "", "help-contents", Glyph::Help, Tick::None,
+     OffWhile::Never},
 };
+static_assert(std::size(kCommands) == kCommandCount);
+
+constexpr bool rowsInIdOrder() {
+    for (std::size_t i = 0; i < std::size(kCommands); ++i)
+        if (static_cast<std::size_t>(kCommands[i].id) != i) return false;
+    return true;
+}
+static_assert(rowsInIdOrder(), "each row of kCommands sits at its command's place");
+
+const CommandRow& row(Command command) { return kCommands[static_cast<std::size_t>(command)]; }
 
 }  // namespace
 
@@ -102,28 +147,25 @@ CommandTable::CommandTable(QObject* owner) {
         action->setStatusTip(QString::fromUtf8(row.hint));
         action->setToolTip(QString::fromUtf8(row.hint).trimmed());
         if (*row.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
-        action->setIcon(commandIcon(QString::fromLatin1(row.icon), action->objectName()));
-        action->setCheckable(row.checkable);
-        action->setChecked(row.checked);
-        byName_.insert(action->objectName(), action);
-        ordered_.append(action);
+        action->setIcon(commandIcon(row.icon, row.glyph));
+        action->setCheckable(row.tick != Tick::None);
+        action->setChecked(row.tick == Tick::Ticked);
+        actions_[static_cast<std::size_t>(row.id)] = action;
     }
     // The page-setup menu item shows a shorter hint than its tool tip.
-    get("FilePageSetup1")->setStatusTip(QString::fromUtf8(" Установка полей, размера и источника подачи бумаги"));
+    (*this)[Command::PageSetup]->setStatusTip(
+        QString::fromUtf8(" Установка полей, размера и источника подачи бумаги"));
 
-    auto* tables = new QActionGroup(owner);
-    tables->setObjectName("TableGroup");
-    for (const char* name : {"Table1", "Table2", "UserTable"}) tables->addAction(get(name));
+    tables_ = new QActionGroup(owner);
+    tables_->setObjectName("TableGroup");
+    for (Command c : {Command::GostTable, Command::AngloTable, Command::UserTable}) tables_->addAction((*this)[c]);
     auto* align = new QActionGroup(owner);
     align->setObjectName("AlignGroup");
-    for (const char* name : {"RichEditAlignLeft1", "RichEditAlignCenter1", "RichEditAlignRight1"})
-        align->addAction(get(name));
+    for (Command c : {Command::AlignLeft, Command::AlignCenter, Command::AlignRight}) align->addAction((*this)[c]);
 }
 
-QAction* CommandTable::get(const QString& name) const {
-    QAction* a = byName_.value(name);
-    Q_ASSERT_X(a, "CommandTable::get", qPrintable(name));
-    return a;
-}
+QList<QAction*> CommandTable::all() const { return QList<QAction*>(actions_.begin(), actions_.end()); }
+
+OffWhile CommandTable::offWhile(Command command) { return row(command).off; }
 
 }  // namespace lettrica::app

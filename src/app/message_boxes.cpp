@@ -5,7 +5,9 @@
 namespace lettrica::app {
 
 void showMessage(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok);
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QMessageBox box(icon, caption, shown, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.exec();
 }

@@ -7,7 +7,8 @@
 
 namespace lettrica::app {
 
-// Lines are given with LF, which is what Qt breaks at.
+// Lines may end in CR (the program's own texts), CR LF (a server's reply) or
+// LF; each becomes the LF that Qt breaks lines at.
 void showMessage(QMessageBox::Icon icon, const QString& caption, const QString& text);
 
 // True for "&Yes" (the default), false for "&No" or Esc.

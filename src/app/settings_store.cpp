@@ -8,10 +8,12 @@
 #include <QSplitter>
 #include <algorithm>
 
-#include "app/main_window.h"
+#include "app/command_table.h"
+#include "app/conversion/system_choice.h"
 #include "settings/autostart.h"
 #include "settings/settings_dir.h"
 #include "settings/settings_keys.h"
+#include "translit/registry.h"
 
 namespace lettrica::app {
 
@@ -21,7 +23,8 @@ namespace {
 // layout of its own (started in the notification area and closed there).
 constexpr int kDesignedPanelHeight = 218;
 
-const char* const kTableActions[] = {"UserTable", "Table1", "Table2"};  // by stored number
+// The table choice by its stored number.
+constexpr Command kTables[] = {Command::UserTable, Command::GostTable, Command::AngloTable};
 
 class ShownWatcher : public QObject {
 public:
@@ -37,10 +40,15 @@ protected:
 
 }  // namespace
 
-SettingsStore::SettingsStore(MainWindow* window)
-    : QObject(window), window_(window), executable_(QCoreApplication::applicationFilePath()) {
+SettingsStore::SettingsStore(const CommandTable& commands, SystemChoice& systems, QWidget* window,
+                             QSplitter* splitter)
+    : QObject(window),
+      commands_(commands),
+      systems_(systems),
+      window_(window),
+      splitter_(splitter),
+      executable_(QCoreApplication::applicationFilePath()) {
     setObjectName("SettingsStore");
-    window->action("N36")->setEnabled(true);
     auto* watcher = new ShownWatcher(this);
     watcher->setObjectName("ShownWatcher");
     window->installEventFilter(watcher);
@@ -63,14 +71,14 @@ void SettingsStore::load() {
 }
 
 void SettingsStore::apply(const settings::MainWindowState& s) {
-    MainWindow& w = *window_;
+    QWidget& w = *window_;
     const bool sized = s.width > 0 || s.height > 0;
     if (sized) w.resize(s.width > 0 ? s.width : w.width(), s.height > 0 ? s.height : w.height());
     if (s.panelHeight > 0) {
-        const QList<int> sizes = w.splitter()->sizes();
+        const QList<int> sizes = splitter_->sizes();
         int total = 0;
         for (int size : sizes) total += size;
-        w.splitter()->setSizes({s.panelHeight, std::max(1, total - s.panelHeight)});
+        splitter_->setSizes({s.panelHeight, std::max(1, total - s.panelHeight)});
     }
     if (s.hasPosition) {
         w.move(s.left, s.top);
@@ -82,14 +90,19 @@ void SettingsStore::apply(const settings::MainWindowState& s) {
     // The stored size stays the normal geometry the window returns to.
     if (s.maximized) w.setWindowState(w.windowState() | Qt::WindowMaximized);
 
-    if (s.table >= 0 && s.table < 3) w.action(kTableActions[s.table])->setChecked(true);
-    if (!s.wordWrap && w.action("N17")->isChecked()) w.action("N17")->trigger();
-    if (s.autoVolume && !w.action("N45")->isChecked()) w.action("N45")->trigger();
-    if (s.minimizeToTray) w.action("N35")->setChecked(true);
+    // The system's name wins when this program knows it; else the table
+    // number decides (a file from a program that knew only the tables).
+    if (const translit::SystemInfo* system = s.system.empty() ? nullptr : translit::findSystem(s.system))
+        systems_.choose(*system);
+    else if (s.table >= 0 && s.table < 3)
+        commands_[kTables[s.table]]->setChecked(true);
+    if (!s.wordWrap && commands_[Command::WordWrap]->isChecked()) commands_[Command::WordWrap]->trigger();
+    if (s.autoVolume && !commands_[Command::AutoVolume]->isChecked()) commands_[Command::AutoVolume]->trigger();
+    if (s.minimizeToTray) commands_[Command::MinimizeToTray]->setChecked(true);
 }
 
 settings::MainWindowState SettingsStore::capture() const {
-    const MainWindow& w = *window_;
+    const QWidget& w = *window_;
     settings::MainWindowState s = state_;
     s.maximized = w.isMaximized();
     // The position of the frame, the size inside it: move() and resize()
@@ -99,14 +112,14 @@ settings::MainWindowState SettingsStore::capture() const {
     s.width = w.width();
     s.height = w.height();
     const auto* watcher = findChild<ShownWatcher*>("ShownWatcher");
-    if (watcher && watcher->shown) s.panelHeight = w.upperPanel()->height();
+    if (watcher && watcher->shown) s.panelHeight = splitter_->widget(0)->height();
     else s.panelHeight = state_.panelHeight > 0 ? state_.panelHeight : kDesignedPanelHeight;
-    s.table = settings::kAngloTable;
-    for (int i = 0; i < 3; ++i)
-        if (w.action(kTableActions[i])->isChecked()) s.table = i;
-    s.wordWrap = w.action("N17")->isChecked();
-    s.autoVolume = w.action("N45")->isChecked();
-    s.minimizeToTray = w.action("N35")->isChecked();
+    const translit::SystemInfo& system = systems_.current();
+    s.system = system.name;
+    s.table = SystemChoice::nearestTable(system);
+    s.wordWrap = commands_[Command::WordWrap]->isChecked();
+    s.autoVolume = commands_[Command::AutoVolume]->isChecked();
+    s.minimizeToTray = commands_[Command::MinimizeToTray]->isChecked();
     return s;
 }
 
@@ -134,13 +147,13 @@ void SettingsStore::save() {
 void SettingsStore::loadAutostart() {
     autostartAtStart_ = false;
     if (settings::autostartEntryExists()) {
-        window_->action("N36")->setChecked(true);
+        commands_[Command::Autostart]->setChecked(true);
         autostartAtStart_ = true;
     }
 }
 
 void SettingsStore::saveAutostart() {
-    const bool ticked = window_->action("N36")->isChecked();
+    const bool ticked = commands_[Command::Autostart]->isChecked();
     if (ticked == autostartAtStart_) return;
     std::string error;
     if (ticked) error = settings::writeAutostartEntry(executable_.toStdString());

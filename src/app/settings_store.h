@@ -15,14 +15,21 @@
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
 
+class QSplitter;
+class QWidget;
+
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class SystemChoice;
 
 class SettingsStore : public QObject {
     Q_OBJECT
 public:
-    explicit SettingsStore(MainWindow* window);
+    // Keeps the geometry of `window`, the upper panel's height as `splitter`
+    // shares it out, the options the commands' ticks hold and the system
+    // of transliteration.
+    SettingsStore(const CommandTable& commands, SystemChoice& systems, QWidget* window, QSplitter* splitter);
 
     // The store of a main window (nullptr when it has none).
     static SettingsStore* of(const QObject* mainWindow);
@@ -31,12 +38,12 @@ public:
 
     // Creation: reads the main window's keys and applies them to it.
     void load();
-    // Creation: ticks N36 when the autostart entry exists.
+    // Creation: ticks the autostart command when the entry exists.
     void loadAutostart();
     // Close: writes every key, the dialogs' included. A failure is silent:
     // the run's settings are lost, the old file stays whole.
     void save();
-    // Close: writes or deletes the autostart entry when N36 changed.
+    // Close: writes or deletes the autostart entry when its tick changed.
     void saveAutostart();
 
     // A dialog's writer, run at each place of the close order where a
@@ -68,7 +75,10 @@ private:
         settings::SectionWriter write;
     };
 
-    MainWindow* window_;
+    const CommandTable& commands_;
+    SystemChoice& systems_;
+    QWidget* window_;
+    QSplitter* splitter_;
     settings::MainWindowState state_;
     std::vector<Writer> writers_;
     bool autostartAtStart_ = false;

@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "text/utf8.h"
 
 namespace lettrica::cli {

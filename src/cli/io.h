@@ -12,9 +12,9 @@
 #include <string_view>
 
 #include "cli/args.h"
-#include "settings/atomic_file.h"
-#include "translit/converter.h"
-#include "translit/stream_conversion.h"
+#include "fileio/atomic_file.h"
+#include "convert/converter.h"
+#include "convert/stream_conversion.h"
 
 namespace lettrica::cli {
 

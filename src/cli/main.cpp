@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 int main(int argc, char** argv) {
     // An interrupted -o run leaves no temporary file behind.

@@ -12,7 +12,7 @@
 #include "cli/args.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 
 namespace lettrica::cli {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "cli/io.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::cli {
 

@@ -1,7 +1,6 @@
 // to-latin and to-cyrillic: transliterate files or the standard input.
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -14,6 +13,7 @@
 #include "tables/user_table_converter.h"
 #include "text/utf8.h"
 #include "translit/registry.h"
+#include "translit/word_list_file.h"
 
 namespace lettrica::cli {
 
@@ -21,29 +21,14 @@ namespace {
 
 enum class Direction { ToLatin, ToCyrillic };
 
-// The Russian word list that to-cyrillic reads words back by: beside the
-// program (the build tree), else where the install puts it.
-std::string wordListPath() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (const char* env = std::getenv("LETTRICA_WORDS"); env && *env)
-        return fs::is_regular_file(env, ec) ? std::string(env) : std::string();
-    const fs::path dir = settings::executableDir();
-    for (const fs::path& p : {dir / "russian-words.txt", dir / ".." / "share" / "lettrica" / "russian-words.txt"})
-        if (fs::is_regular_file(p, ec)) return p.string();
-    return {};
-}
-
 std::shared_ptr<const translit::Converter> systemConverter(Direction direction, const translit::SystemInfo& system) {
     if (direction == Direction::ToLatin) return translit::toLatinConverter(system);
     std::string words;
     if (system.readBack == translit::ReadBack::Words) {
-        words = wordListPath();
-        if (words.empty()) {
-            const char* env = std::getenv("LETTRICA_WORDS");
+        words = translit::findWordList();
+        if (words.empty())
             std::fprintf(stderr, "lettrica-cli: warning: the Russian word list (%s) is missing; %s is read back letter by letter\n",
-                         env && *env ? env : "russian-words.txt", system.name.c_str());
-        }
+                         translit::wordListName().c_str(), system.name.c_str());
     }
     return translit::toCyrillicConverter(system, words);
 }

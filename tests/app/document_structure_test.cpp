@@ -16,15 +16,19 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "app/document_adapter.h"
+#include "app/document/document_reader.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
-#include "app/progress_window.h"
+#include "app/conversion/long_command_runner.h"
+#include "support/cancel_press.h"
+#include "app/conversion/progress_window.h"
 #include "support/document_shape.h"
 #include "support/message_catcher.h"
 #include "support/pane_choice.h"
 #include "support/window_in_home.h"
 #include "textops/recoding.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using shape::Detail;
 
@@ -92,7 +96,7 @@ private slots:
             const QTextDocument& source = *pane.document();
             const auto snapshot = lettrica::app::snapshotDocument(source);
             QTextDocument built;
-            lettrica::app::buildDocument(built, snapshot.text, snapshot.formats);
+            wholedoc::build(built, snapshot.text, snapshot.formats);
             QCOMPARE(built.toRawText(), source.toRawText());
             QCOMPARE(shape::describe(built, Detail::Text), shape::describe(source, Detail::Text));
         }
@@ -105,13 +109,13 @@ private slots:
         source->setFocus();
         source->insertPlainText(QString::fromUtf8("Щука\nЁлка"));
         source->selectAll();
-        window_->action("RichEditBullets1")->trigger();
+        window_->action(Command::Bullets)->trigger();
         QVERIFY(source->textCursor().currentList());
         QTextCursor end = source->textCursor();
         end.movePosition(QTextCursor::End);
         source->setTextCursor(end);
         QTest::keyClick(source, Qt::Key_Return);
-        window_->action("RichEditBullets1")->trigger();  // out of the list again
+        window_->action(Command::Bullets)->trigger();  // out of the list again
         pasteHtml(source, QString::fromUtf8(kPage));
         QVERIFY(!source->document()->rootFrame()->childFrames().isEmpty());
         const QStringList blocks = shape::describe(*source->document(), Detail::Blocks);
@@ -164,31 +168,22 @@ private slots:
         pasteHtml(source, bulkyPage(2, 700) + shape::PageMaker(3).page(20));
         const QStringList blocks = shape::describe(*source->document(), Detail::Blocks);
         const QStringList before = blockTexts(*source->document());
-        window_->RtPerevodExecute();
+        window_->action(Command::ToLatin)->trigger();
         const QStringList after = blockTexts(*result->document());
         lettrica::app::setSliceMillis(0);
 
-        int press = 1;
-        for (;; ++press) {
-            int tick = 0;
-            bool pressed = false;
-            QTimer clicker;  // a zero timer: one tick per pass of the event loop
-            connect(&clicker, &QTimer::timeout, [&] {
-                if (window_->isBusy() && !pressed && ++tick == press) {
-                    window_->progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
-                    pressed = true;
-                }
-            });
-            clicker.start(0);
+        int cancelAt = 1;
+        for (;; ++cancelAt) {
+            int pass = 0;
+            CancelPress cancel(window_->runner()->progressWindow(), [&] { return ++pass == cancelAt; });
             MessageCatcher messages;
             bool paneShownWithMessage = false;
             messages.onShow = [&](QMessageBox*) { paneShownWithMessage = result->isVisible(); };
-            window_->RtPerevodExecute();
-            clicker.stop();
-            if (!pressed) break;  // the run ended before this pass
+            window_->action(Command::ToLatin)->trigger();
+            if (!cancel.pressed()) break;  // the run ended before this pass
             QCOMPARE(messages.texts, QStringList{QString::fromUtf8("Перевод прерван пользователем.")});
             QVERIFY(!paneShownWithMessage);
-            QVERIFY(result->isVisible() && !window_->isBusy());
+            QVERIFY(result->isVisible() && !window_->runner()->isBusy());
             QCOMPARE(shape::describe(*result->document(), Detail::Blocks), blocks);
             // Converted blocks, then one converted in part, then the source's.
             const QStringList now = blockTexts(*result->document());
@@ -198,7 +193,7 @@ private slots:
             for (qsizetype j = k + 1; j < now.size(); ++j) QCOMPARE(now[j], before[j]);
             if (k < now.size()) QVERIFY2(isConvertedPrefixAndRest(now[k], before[k], after[k]), qPrintable(now[k]));
         }
-        QVERIFY2(press > 20, qPrintable(QString::number(press)));  // many passes, many places
+        QVERIFY2(cancelAt > 20, qPrintable(QString::number(cancelAt)));  // many passes, many places
         QCOMPARE(blockTexts(*source->document()), before);
     }
 

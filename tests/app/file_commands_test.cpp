@@ -23,6 +23,7 @@
 
 #include "app/files/file_filters.h"
 #include "app/files/rich_document_adapter.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
@@ -32,6 +33,7 @@
 #include "support/window_in_home.h"
 
 using namespace lettrica;
+using app::Command;
 using app::MainWindow;
 
 namespace {
@@ -98,22 +100,22 @@ private slots:
 
         chooseFile(3, dir.filePath("plain"));  // no extension: ".txt" is added, and it does not exist
         MessageCatcher missing;
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(missing.texts, QStringList{"Указанный Вами файл \"plain.txt\" на диске не существует."});
 
         chooseFile(4, dir.filePath("plain.doc"));  // ".doc" becomes ".rtf": plain text in it
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Привет\nмир"));
         QVERIFY(isDefaultFormat(formatOf(window_->resultPane(), "мир")));
         QCOMPARE(window_->sourcePane()->toHtml(), sourceBefore);  // the other pane untouched
 
         chooseFile(1, dir.filePath("doc.rtf"));  // ".rtf" becomes ".txt", which holds RTF
-        window_->action("N45")->trigger();         // the volume in the status bar follows the panes
-        window_->action("Open")->trigger();
+        window_->action(Command::AutoVolume)->trigger();         // the volume in the status bar follows the panes
+        window_->action(Command::Open)->trigger();
         QCoreApplication::processEvents();  // the status bar is updated once the events are handled
         const QString volume = window_->statusBar()->currentMessage();
-        window_->action("N45")->trigger();
-        window_->action("N45")->trigger();
+        window_->action(Command::AutoVolume)->trigger();
+        window_->action(Command::AutoVolume)->trigger();
         QCOMPARE(volume, window_->statusBar()->currentMessage());
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир кот"));
         QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
@@ -140,7 +142,7 @@ private slots:
             fill(window_->sourcePane(), "Жирный", " текст");
             chooseFile(QByteArray(name).endsWith(".rtf") ? 2 : 1, dir.filePath(name));
             MessageCatcher catcher;
-            window_->action("Open")->trigger();
+            window_->action(Command::Open)->trigger();
             QCOMPARE(catcher.texts,
                      QStringList{QStringLiteral("Произошла ошибка при открытии файла \"%1\".\n%2").arg(name, reason)});
             QCOMPARE(catcher.captions, QStringList{"Ошибка"});
@@ -150,7 +152,7 @@ private slots:
         }
         // Cut short, but read to its end: what it holds is shown.
         chooseFile(2, dir.filePath("cut.rtf"));
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жир"));
         QVERIFY(formatOf(window_->sourcePane(), "Жир").fontWeight() == QFont::Bold);
     }
@@ -165,7 +167,7 @@ private slots:
         c.createList(QTextListFormat::ListDisc);
         c.insertText(QString(QChar(0x2028)) + "строка");
         chooseFile(1, dir.filePath("out.doc"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         QCOMPARE(readBytes(dir.filePath("out.txt")),
                  QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2\r\n\xec\xe8\xf0 \x97 \xb8\xe6\xa0\xb9" "1\r\n\xf1\xf2\xf0\xee\xea\xe0"));
     }
@@ -177,7 +179,7 @@ private slots:
         for (const char* answer : {"&No", "&Yes"}) {
             chooseFile(3, dir.filePath("tree.txt"));
             MessageCatcher question{QString::fromLatin1(answer)};
-            window_->action("Save")->trigger();
+            window_->action(Command::Save)->trigger();
             QCOMPARE(question.texts, QStringList{"Символ «中» (U+4E2D) нельзя записать в кодировке Windows-1251.\n"
                                                  "Сохранить текст в кодировке UTF-8?"});
             QCOMPARE(question.captions, QStringList{"Confirm"});
@@ -195,7 +197,7 @@ private slots:
         for (const char* answer : {"&No", "&Yes"}) {
             chooseFile(4, dir.filePath("keep.rtf"));
             MessageCatcher asked{QString::fromLatin1(answer)};
-            window_->action("Save")->trigger();
+            window_->action(Command::Save)->trigger();
             QCOMPARE(asked.texts, QStringList{question});
             QCOMPARE(asked.icons, QList<QMessageBox::Icon>{QMessageBox::Question});
             QVERIFY(readBytes(dir.filePath("keep.rtf")).startsWith(answer[1] == 'Y' ? "{\\rtf1" : "old"));
@@ -205,9 +207,9 @@ private slots:
         QVERIFY(chmod(QFile::encodeName(dir.filePath("ro.txt")).constData(), 0444) == 0);
         MessageCatcher failed{QStringLiteral("&Yes")};
         chooseFile(3, dir.filePath("ro.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         chooseFile(3, dir.filePath("gone/new.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         QCOMPARE(failed.texts, QStringList({"Файл \"ro.txt\" на диске уже существует.\nПерезаписать его?",
                                             "Произошла ошибка при сохранении информации в файл \"ro.txt\".",
                                             "Произошла ошибка при сохранении информации в файл \"new.txt\"."}));
@@ -231,15 +233,15 @@ private slots:
         {
             chooseFile(1, dir.filePath("big.txt"));
             MessageCatcher none;
-            window_->action("Open")->trigger();
+            window_->action(Command::Open)->trigger();
             const QString text = window_->sourcePane()->toPlainText();
             QVERIFY(text.size() > (10 << 20));
             chooseFile(2, dir.filePath("big.rtf"));
-            window_->action("Save")->trigger();
+            window_->action(Command::Save)->trigger();
             QVERIFY(QFileInfo(dir.filePath("big.rtf")).size() > (32 << 20));
             window_->sourcePane()->clear();
             chooseFile(2, dir.filePath("big.rtf"));
-            window_->action("Open")->trigger();
+            window_->action(Command::Open)->trigger();
             QCOMPARE(none.texts, QStringList{});
             QVERIFY(window_->sourcePane()->toPlainText() == text);
         }
@@ -248,7 +250,7 @@ private slots:
         writeBytes(dir.filePath("huge.txt"), QByteArray((32 << 20) + 1, '\xe6'));
         chooseFile(1, dir.filePath("huge.txt"));
         MessageCatcher refused;
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QCOMPARE(refused.texts, QStringList{QStringLiteral(
                                     "Файл \"huge.txt\" слишком велик для окна: в нём больше 33\u00A0554\u00A0432 символов.\n"
                                     "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат huge.txt")});
@@ -272,7 +274,7 @@ private slots:
         rlimit tight = saved;
         tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (32 << 20);
         QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         QVERIFY(setrlimit(RLIMIT_AS, &saved) == 0);
         QCOMPARE(catcher.texts,
                  QStringList{QStringLiteral("Произошла ошибка при открытии файла \"big.rtf\".\nНе хватило памяти.")});
@@ -294,7 +296,7 @@ private slots:
         chooseFile(4, dir.filePath("shared.rtf"));
         MessageCatcher asked{QStringLiteral("&Yes")};
         QVERIFY(seteuid(65534) == 0);
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         QVERIFY(seteuid(0) == 0);
         QCOMPARE(asked.texts, QStringList{"Файл \"shared.rtf\" на диске уже существует.\nПерезаписать его?"});
         QVERIFY(readBytes(dir.filePath("shared.rtf")).startsWith("{\\rtf1"));
@@ -309,13 +311,13 @@ private slots:
         QTemporaryDir dir;
         writeBytes(dir.filePath("a.txt"), "a");
         chooseFile(3, dir.filePath("a.txt"));
-        window_->action("Open")->trigger();
+        window_->action(Command::Open)->trigger();
         chooseFile(1, dir.filePath("b.txt"));
-        window_->action("Save")->trigger();
+        window_->action(Command::Save)->trigger();
         cleanupWithoutRemovingSettings();
         init();
         QStringList offered;
-        for (const char* command : {"Open", "Save"}) {
+        for (Command command : {Command::Open, Command::Save}) {
             onNextModal([&offered](QWidget* w) {
                 offered << static_cast<QFileDialog*>(w)->selectedNameFilter();
                 static_cast<QFileDialog*>(w)->reject();
@@ -333,7 +335,7 @@ private slots:
             const QByteArray bytes = readBytes(QStringLiteral(LETTRICA_TEST_DATA "/rtf/") + name);
             const docio::RichDocument file = docio::readRtf(std::string_view(bytes.constData(), bytes.size())).document;
             QTextDocument pane;
-            app::fillDocument(pane, file);
+            wholedoc::fill(pane, file);
             const docio::RichDocument back = app::richDocumentOf(pane);
             QCOMPARE(back.text.plainText(), file.text.plainText());
             QVERIFY2(back.tables == file.tables, name);
@@ -388,7 +390,7 @@ private slots:
         for (int i = 0; i < 1200; ++i) rtf += "\\pard\\ls1 x\\par";
         const docio::RichDocument file = docio::readRtf(std::string_view(rtf.constData(), rtf.size() + 0)).document;
         QTextDocument pane;
-        app::fillDocument(pane, file);
+        wholedoc::fill(pane, file);
         const docio::RichDocument back = app::richDocumentOf(pane);
         int lastStart = 0, items = 0;
         for (const text::Paragraph& p : back.text.paragraphs) {

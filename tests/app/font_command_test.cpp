@@ -19,12 +19,14 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/font_dialog.h"
+#include "app/window/font_dialog.h"
 #include "app/main_window.h"
+#include "app/window/pane_focus.h"
 
 #include "support/window_in_home.h"
 
 using lettrica::app::FontDialog;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -67,7 +69,7 @@ private slots:
         c.setPosition(8);
         c.setPosition(14, QTextCursor::KeepAnchor);
         source->setTextCursor(c);
-        QCOMPARE(window_->activePane(), 1);
+        QCOMPARE(window_->findChild<lettrica::app::PaneFocus*>()->active(), source);
     }
     void cleanup() {
         delete window_;
@@ -86,7 +88,7 @@ private slots:
             QTest::keyClick(size, Qt::Key_Return);
             QVERIFY(!d->isVisible());
         });
-        window_->FontExecute();
+        window_->action(Command::Font)->trigger();
         QCOMPARE(shown.family(), QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family());
         QVERIFY(shown.bold());
         QVERIFY(!shown.italic());
@@ -119,7 +121,7 @@ private slots:
             d->findChild<QPushButton*>("ColorButton")->click();
             d->accept();
         });
-        window_->FontExecute();
+        window_->action(Command::Font)->trigger();
         const QTextCharFormat after = formatAt(window_->sourcePane(), 10);
         QVERIFY(after.fontItalic());
         QVERIFY(after.fontUnderline());
@@ -133,7 +135,7 @@ private slots:
             color = d->selectedColor();
             d->reject();
         });
-        window_->FontExecute();
+        window_->action(Command::Font)->trigger();
         QVERIFY(shown.bold() && shown.italic() && shown.underline());
         QCOMPARE(color, QColor(0, 0, 255));
     }
@@ -151,7 +153,7 @@ private slots:
             QVERIFY(!d->isVisible());
             QCOMPARE(d->result(), int(QDialog::Rejected));
         });
-        window_->FontExecute();
+        window_->action(Command::Font)->trigger();
         QCOMPARE(formatAt(window_->sourcePane(), 10), before);
     }
 

@@ -19,11 +19,11 @@
 #include "app/command_table.h"
 #include "app/help/help_window.h"
 #include "app/main_window.h"
-#include "app/tray/info_commands.h"
+#include "app/help/info_commands.h"
 #include "app/u16_text.h"
 #include "tables/user_table.h"
 #include "tables/user_table_converter.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 

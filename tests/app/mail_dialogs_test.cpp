@@ -27,6 +27,7 @@
 #include "support/settings_home.h"
 
 using lettrica::app::MailCommands;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::SendDialog;
 using lettrica::app::SmtpSettingsDialog;
@@ -240,7 +241,7 @@ private slots:
             child<QLineEdit>(d, "mailhost")->setText(QStringLiteral("changed.example.org"));
             QTest::keyClick(d, Qt::Key_Escape);
         });
-        w.action("SMTP1")->trigger();
+        w.action(Command::SmtpSettings)->trigger();
         QCOMPARE(held.port, 25);
         QCOMPARE(held.host, std::u16string(u"smtp.example.org"));
 
@@ -249,13 +250,13 @@ private slots:
             child<QLineEdit>(d, "mailport")->setText(QStringLiteral("465"));
             child<QPushButton>(d, "BitBtn1")->click();
         });
-        w.action("SMTP1")->trigger();
+        w.action(Command::SmtpSettings)->trigger();
         QCOMPARE(held.port, 465);
         answerModal("TForm9", [](QDialog* d) {
             child<QLineEdit>(d, "mailport")->clear();
             child<QPushButton>(d, "BitBtn1")->click();
         });
-        w.action("SMTP1")->trigger();
+        w.action(Command::SmtpSettings)->trigger();
         QCOMPARE(held.port, 465);
 
         QVERIFY(w.close());

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -18,16 +19,32 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/conversion/long_command_runner.h"
+#include "app/conversion/system_choice.h"
 #include "app/main_window.h"
-#include "app/progress_window.h"
+#include "app/conversion/progress_window.h"
+#include "support/cancel_press.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"
+#include "translit/registry.h"
+#include "translit/word_list_file.h"
 
+using lettrica::translit::convertAll;
+
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
 
 void setRich(QTextEdit* pane, const QString& html) { pane->setHtml(html); }
+
+// A conversion's key; the window then takes the keyboard back from the progress window.
+void convertByKey(MainWindow* window, Qt::Key key) {
+    QTest::keyClick(window, key);
+    QCoreApplication::processEvents();
+    window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), window);
+}
 
 }  // namespace
 
@@ -48,12 +65,12 @@ private slots:
         QCOMPARE(window_->windowTitle(), QStringLiteral(" Lettrica"));
         QCOMPARE(window_->sourcePane()->objectName(), QStringLiteral("RichEdit1"));
         QCOMPARE(window_->resultPane()->objectName(), QStringLiteral("RichEdit2"));
-        QVERIFY(window_->action("Table2")->isChecked());
-        QVERIFY(!window_->action("Table1")->isChecked());
-        QVERIFY(window_->action("N17")->isChecked());
-        QVERIFY(!window_->action("N45")->isChecked());
-        QVERIFY(!window_->action("N35")->isChecked());
-        QVERIFY(!window_->action("N36")->isChecked());
+        QVERIFY(window_->action(Command::AngloTable)->isChecked());
+        QVERIFY(!window_->action(Command::GostTable)->isChecked());
+        QVERIFY(window_->action(Command::WordWrap)->isChecked());
+        QVERIFY(!window_->action(Command::AutoVolume)->isChecked());
+        QVERIFY(!window_->action(Command::MinimizeToTray)->isChecked());
+        QVERIFY(!window_->action(Command::Autostart)->isChecked());
         QVERIFY(window_->sourcePane()->toPlainText().isEmpty());
         QVERIFY(window_->resultPane()->toPlainText().isEmpty());
         QVERIFY(window_->sourcePane()->hasFocus());
@@ -61,35 +78,26 @@ private slots:
         QCOMPARE(window_->findChild<ProgressWindowAlias*>("TForm5")->isVisible(), false);
     }
 
-    void commandsCarryCaptionsHintsAndShortcuts() {
-        struct Row { const char* name; const char* caption; const char* hint; const char* keys; };
-        const Row rows[] = {
-            {"New", "Новый", " Очистить текстовые области для нового перевода", "Ctrl+N"},
-            {"TrPerevod", "Rus <- Translit", " Произвести перевод текста: Rus <- Translit", "F2"},
-            {"RtPerevod", "Rus -> Translit", " Произвести перевод текста: Rus -> Translit", "F3"},
-            {"Table1", "Таблица ГОСТ 16876-71",
-             " Осуществлять перевод согласно системе транслитерации, принятой в СССР (ГОСТ 16876-71)", "Alt+G"},
-            {"Paste", "Вставить переводимый текст", " Вставить переводимый текст из буфера обмена Windows", "Alt+V"},
-            {"CopyT", "Копировать переведенный текст", " Копировать переведенный текст в буфер обмена Windows",
-             "Alt+C"},
-            {"N6", "Выход", " Выход из программы", "Esc"},
-            {"N45", "Автоматически определять объем",
-             " Автоматически определять объем текста и показывать его в статусной строке", "Ctrl+Shift+V"},
-            {"RichEditBold1", "&Bold", " Полужирный", "Ctrl+B"},
-        };
-        for (const Row& r : rows) {
-            QAction* a = window_->action(r.name);
-            QCOMPARE(a->objectName(), QString::fromLatin1(r.name));
-            QCOMPARE(a->text(), QString::fromUtf8(r.caption));
-            QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
-            QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
+    // Every command carries its own name, a hint that begins with one space
+    // and shows in the status bar, and a key no other command answers to.
+    void commandsAreNamedHintedAndKeyedOnce() {
+        QHash<QString, Command> names;
+        QHash<QKeySequence, Command> keys;
+        for (std::size_t i = 0; i < lettrica::app::kCommandCount; ++i) {
+            const auto command = static_cast<Command>(i);
+            QAction* a = window_->action(command);
+            QVERIFY2(!a->objectName().isEmpty() && !names.contains(a->objectName()), qPrintable(a->objectName()));
+            names.insert(a->objectName(), command);
+            QVERIFY2(a->statusTip().startsWith(' ') && !a->statusTip().startsWith("  "), qPrintable(a->objectName()));
+            a->showStatusText(window_);
+            QCOMPARE(window_->statusBar()->currentMessage(), a->statusTip());
+            if (a->shortcut().isEmpty()) continue;
+            QVERIFY2(!keys.contains(a->shortcut()), qPrintable(a->shortcut().toString()));
+            keys.insert(a->shortcut(), command);
         }
-        // Every command has a name and a hint that begins with one space.
-        for (QAction* a : window_->findChildren<QAction*>()) {
-            if (a->isSeparator() || a->menu() || a->objectName().isEmpty()) continue;
-            QVERIFY2(a->statusTip().startsWith(' ') && !a->statusTip().startsWith("  "),
-                     qPrintable(a->objectName()));
-        }
+        QCOMPARE(window_->action(Command::ToLatin)->text(), QStringLiteral("Rus -> Translit"));
+        QCOMPARE(window_->action(Command::ToLatin)->shortcut(), QKeySequence(Qt::Key_F3));
+        QCOMPARE(window_->action(Command::CopyResult)->shortcut(), QKeySequence(QStringLiteral("Alt+C")));
     }
 
     void menusAreInOrder() {
@@ -104,8 +112,15 @@ private slots:
         QMenu* edit = window_->menuBar()->actions()[1]->menu();
         QCOMPARE(names(edit), QStringList({"EditUndo1", "-", "Paste", "CopyT", "-", "N17"}));
         QMenu* translate = window_->menuBar()->actions()[2]->menu();
-        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "-", "RegistrPerevod", "Perekodirovka", "-",
-                                                "FixEncoding", "FixLayout"}));
+        QCOMPARE(names(translate), QStringList({"TrPerevod", "RtPerevod", "Системы транслитерации", "-",
+                                                "RegistrPerevod", "Perekodirovka", "-", "FixEncoding", "FixLayout"}));
+        QStringList systems{"Table1", "Table2", "UserTable", "-"};
+        for (const auto& system : lettrica::translit::systems())
+            if (system.name != "gost" && system.name != "anglo" && !system.userTables)
+                systems << "System_" + QString::fromStdString(system.name).replace('-', '_');
+        QCOMPARE(names(translate->actions()[2]->menu()), systems);
+        QCOMPARE(window_->findChild<QAction*>(systems.last())->statusTip(),
+                 " " + QString::fromStdString(lettrica::translit::systems().back().purpose));
         QMenu* popup = window_->findChild<QMenu*>("PopupMenu1");
         QCOMPARE(names(popup), QStringList({"EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1",
                                             "-", "EditSelectAll1", "-", "TrPerevod", "RtPerevod"}));
@@ -117,9 +132,10 @@ private slots:
     }
 
     void commandsAreEnabled() {
-        for (const char* name : {"New", "Open", "Save", "Print", "FilePageSetup1", "emsms", "TrPerevod", "RtPerevod",
-                                  "Paste", "CopyT", "N17", "Table1", "Table2"})
-            QVERIFY2(window_->action(name)->isEnabled(), name);
+        using C = Command;
+        for (Command command : {C::New, C::Open, C::Save, C::Print, C::PageSetup, C::SendMail, C::ToCyrillic,
+                                C::ToLatin, C::PasteSource, C::CopyResult, C::WordWrap, C::GostTable, C::AngloTable})
+            QVERIFY2(window_->action(command)->isEnabled(), qPrintable(window_->action(command)->objectName()));
     }
 
     void f3KeepsBoldAndColourOnLongerReplacements() {
@@ -141,12 +157,55 @@ private slots:
     void f2ByGostAfterAltG() {
         window_->sourcePane()->setPlainText("Shhuka, Jolka\nS\nhh");
         QTest::keyClick(window_, Qt::Key_G, Qt::AltModifier);
-        QVERIFY(window_->action("Table1")->isChecked());
+        QVERIFY(window_->action(Command::GostTable)->isChecked());
         QTest::keyClick(window_, Qt::Key_F2);
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Щука, Ёлка\nС\nхх"));
         // Running again discards the first result.
         QTest::keyClick(window_, Qt::Key_F2);
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Щука, Ёлка\nС\nхх"));
+    }
+
+    // Every system converts in the window as the engine does, both ways; a
+    // decomposed "Е" + U+0308 pasted in is "Ё" to each; the status bar
+    // names the system.
+    void everySystemConvertsAsTheEngineDoes() {
+        const QString text = QString::fromUtf8("ЩУКА и Щука: Юлия, Е\u0308лка, и\u0306од, Подъезд, ЦИРК.\nЇ 中 ЖЁЛТЫЙ\n");
+        const std::u16string composed = u"ЩУКА и Щука: Юлия, Ёлка, йод, Подъезд, ЦИРК.\nЇ 中 ЖЁЛТЫЙ\n";
+        for (const auto& system : lettrica::translit::systems()) {
+            if (system.userTables) continue;
+            window_->systemChoice()->choose(system);
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+            QTest::keyClick(window_, Qt::Key_V, Qt::AltModifier);
+            convertByKey(window_, Qt::Key_F3);
+            const QString latin = window_->resultPane()->toPlainText();
+            QCOMPARE(latin.toStdU16String(), convertAll(*lettrica::translit::toLatinConverter(system), composed));
+            QCOMPARE(window_->statusBar()->currentMessage(),
+                     QString::fromUtf8(" Система транслитерации: ") + QString::fromStdString(system.caption));
+            window_->sourcePane()->setPlainText(latin);
+            convertByKey(window_, Qt::Key_F2);
+            const auto back = lettrica::translit::toCyrillicConverter(system, lettrica::translit::findWordList());
+            QCOMPARE(window_->resultPane()->toPlainText().toStdU16String(), convertAll(*back, latin.toStdU16String()));
+        }
+    }
+
+    // F2 reads words back by the word list; without it, letter by letter,
+    // and the status bar says so even while it shows the volume.
+    void readingBackSaysWhenTheWordListIsMissing() {
+        QTemporaryDir dir;
+        { QFile f(dir.filePath("w")); QVERIFY(f.open(QIODevice::WriteOnly) && f.write("\xb8\xeb\xea\xe0\n") == 5); }
+        window_->systemChoice()->choose(*lettrica::translit::findSystem("icao-doc-9303"));
+        window_->sourcePane()->setPlainText("Elka");
+        qputenv("LETTRICA_WORDS", dir.filePath("w").toUtf8());  // "ёлка"
+        convertByKey(window_, Qt::Key_F2);
+        QCOMPARE(window_->resultPane()->toPlainText(), QString::fromUtf8("Ёлка"));
+        qputenv("LETTRICA_WORDS", dir.filePath("none.txt").toUtf8());
+        window_->action(Command::AutoVolume)->trigger();
+        convertByKey(window_, Qt::Key_F2);
+        qunsetenv("LETTRICA_WORDS");
+        QCOMPARE(window_->resultPane()->toPlainText(), QString::fromUtf8("Елка"));
+        QVERIFY(window_->statusBar()->currentMessage().endsWith(
+            QString::fromUtf8("(%1) не найден: слова прочитаны по буквам").arg(dir.filePath("none.txt"))));
     }
 
     void charactersOutsideTheCodePageAreKept() {
@@ -159,7 +218,7 @@ private slots:
         window_->resultPane()->setPlainText("old");
         QTest::keyClick(window_, Qt::Key_F3);
         QVERIFY(window_->resultPane()->toPlainText().isEmpty());
-        QVERIFY(!window_->progressWindow()->isVisible());
+        QVERIFY(!window_->runner()->progressWindow()->isVisible());
     }
 
     void cancelLeavesConvertedPrefixAndUntouchedRest() {
@@ -170,15 +229,8 @@ private slots:
         lettrica::app::setSliceMillis(0);
         MessageCatcher catcher;
         // Press "Отмена" as soon as the bar has moved.
-        QTimer::singleShot(0, window_, [this] {
-            auto poll = std::make_shared<std::function<void()>>();
-            *poll = [this, poll] {
-                auto* button = window_->progressWindow()->findChild<QPushButton*>("BitBtn1");
-                if (window_->progressWindow()->isVisible() && window_->progressWindow()->percent() > 0) button->click();
-                else QTimer::singleShot(1, window_, *poll);
-            };
-            (*poll)();
-        });
+        auto* progress = window_->runner()->progressWindow();
+        CancelPress cancel(progress, [progress] { return progress->percent() > 0; });
         QTest::keyClick(window_, Qt::Key_F3);
         QTRY_COMPARE(catcher.texts.size(), 1);
         QCOMPARE(catcher.captions.first(), QString::fromUtf8("Перевод..."));
@@ -189,7 +241,7 @@ private slots:
         QVERIFY(result.startsWith("Schuka plavaet v reke."));
         QVERIFY(result.endsWith(QString::fromUtf8("Щука плавает в реке.\n")));
         QVERIFY(window_->resultPane()->isVisible());
-        QVERIFY(!window_->progressWindow()->isVisible());
+        QVERIFY(!window_->runner()->progressWindow()->isVisible());
         // The next run starts afresh and completes.
         window_->sourcePane()->setPlainText(QString::fromUtf8("Да"));
         window_->activateWindow();
@@ -207,15 +259,48 @@ private slots:
         MessageCatcher catcher;
         QTimer poll;
         connect(&poll, &QTimer::timeout, window_, [this] {
-            if (window_->isBusy()) window_->close();
+            if (window_->runner()->isBusy()) window_->close();
         });
         poll.start(1);
         QTest::keyClick(window_, Qt::Key_F3);
         poll.stop();
         lettrica::app::setSliceMillis(30);
         QTRY_VERIFY(!window_->isVisible());
-        QVERIFY(!window_->isBusy());
+        QVERIFY(!window_->runner()->isBusy());
         QVERIFY(catcher.texts.isEmpty());  // no "interrupted" message on the way out
+    }
+
+    // A run converts by the table ticked when it started, whatever is ticked
+    // meanwhile; and Alt+C, which would copy the hidden result pane, is off
+    // until the run has ended.
+    void aRunKeepsItsTableAndCopiesNoHiddenPane() {
+        QString text;
+        for (int i = 0; i < 20000; ++i) text += QString::fromUtf8("Щука плавает в реке.\n");
+        window_->sourcePane()->setPlainText(text);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        lettrica::app::setSliceMillis(0);
+        int passes = 0;
+        bool copyWasOff = true;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, window_, [&] {
+            if (!window_->runner()->isBusy()) return;
+            copyWasOff = copyWasOff && !window_->action(Command::CopyResult)->isEnabled();
+            if (++passes != 2) return;
+            // From the menus, as the progress window has the keyboard.
+            window_->action(Command::GostTable)->trigger();
+            window_->action(Command::CopyResult)->trigger();
+        });
+        poll.start(0);
+        QTest::keyClick(window_, Qt::Key_F3);
+        poll.stop();
+        lettrica::app::setSliceMillis(30);
+        QVERIFY(passes > 2);
+        QVERIFY(window_->action(Command::GostTable)->isChecked());
+        QVERIFY(copyWasOff);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        QVERIFY(window_->action(Command::CopyResult)->isEnabled());
+        const QString result = window_->resultPane()->toPlainText();
+        QCOMPARE(result.count(QStringLiteral("Schuka plavaet v reke.")), 20000);  // GOST writes "Shhuka"
     }
 
     void newResetsTypingFormat() {
@@ -267,7 +352,7 @@ private slots:
         result->setTextCursor(part);
         result->setFocus();
         QTRY_VERIFY(result->hasFocus());
-        window_->action("EditCopy1")->trigger();
+        window_->action(Command::Copy)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("12\u00A0655"));
         QGuiApplication::clipboard()->clear();
         QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
@@ -284,7 +369,7 @@ private slots:
 
     void wordWrapTogglesBothPanes() {
         QTest::keyClick(window_, Qt::Key_B, Qt::AltModifier);
-        QVERIFY(!window_->action("N17")->isChecked());
+        QVERIFY(!window_->action(Command::WordWrap)->isChecked());
         QCOMPARE(window_->sourcePane()->lineWrapMode(), QTextEdit::NoWrap);
         QCOMPARE(window_->resultPane()->lineWrapMode(), QTextEdit::NoWrap);
         QTest::keyClick(window_, Qt::Key_B, Qt::AltModifier);
@@ -297,25 +382,25 @@ private slots:
         result->setFocus();
         QTRY_VERIFY(result->hasFocus());
         result->selectAll();
-        QVERIFY(window_->action("EditCopy1")->isEnabled());
+        QVERIFY(window_->action(Command::Copy)->isEnabled());
         QTest::keyClick(window_, Qt::Key_B, Qt::ControlModifier);
         QTextCursor c(result->document());
         c.setPosition(2);
         QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
-        QVERIFY(window_->action("RichEditBold1")->isChecked());
+        QVERIFY(window_->action(Command::Bold)->isChecked());
         QVERIFY(window_->sourcePane()->toPlainText().isEmpty());
-        window_->action("RichEditAlignCenter1")->trigger();
+        window_->action(Command::AlignCenter)->trigger();
         QCOMPARE(result->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-        window_->action("RichEditBullets1")->trigger();
+        window_->action(Command::Bullets)->trigger();
         QVERIFY(result->textCursor().currentList());
-        window_->action("RichEditBullets1")->trigger();
+        window_->action(Command::Bullets)->trigger();
         QVERIFY(!result->textCursor().currentList());
         // Nothing selected: cut, copy and delete are off.
         QTextCursor none = result->textCursor();
         none.clearSelection();
         result->setTextCursor(none);
-        QVERIFY(!window_->action("EditCut1")->isEnabled());
-        QVERIFY(!window_->action("EditDelete1")->isEnabled());
+        QVERIFY(!window_->action(Command::Cut)->isEnabled());
+        QVERIFY(!window_->action(Command::Delete)->isEnabled());
     }
 
     void commandLineFileIsReadAsUtf8OrWindows1251() {

@@ -36,6 +36,7 @@
 #include "support/window_in_home.h"
 
 using namespace lettrica;
+using app::Command;
 using app::MainWindow;
 
 namespace {
@@ -146,7 +147,7 @@ private slots:
     // and reach [Print] at close; Doc1=0 unticks at the next start.
     void boxesAreKeptAndStored() {
         answerPrint(false, true, false);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(spy_.shown, 1);
         window_->close();
         const settings::IniFile ini(home_.filePath("lettrica.ini").toStdString());
@@ -160,7 +161,7 @@ private slots:
     // Nothing ticked: no print dialog and no job.
     void nothingTickedPrintsNothing() {
         answerPrint(false, false, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(spy_.shown, 0);
         QVERIFY(!QApplication::activeModalWidget());
     }
@@ -172,7 +173,7 @@ private slots:
         fillPanes(*window_);
         commands_->printer().setOutputFileName(dir.filePath("panes.pdf"));
         answerPrint(true, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(pdfText(dir.filePath("panes.pdf")), QStringLiteral("Исходный Полужирный"));
         QCOMPARE(pdfText(dir.filePath("panes-2.pdf")), QStringLiteral("Ishodnyj rezultat"));
         QVERIFY(run("pdffonts", {dir.filePath("panes.pdf")}).contains("Bold"));
@@ -183,7 +184,7 @@ private slots:
         commands_->printer().setOutputFileName(dir.filePath("empty.pdf"));
         commands_->printer().setCopyCount(2);
         answerPrint(false, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QVERIFY(run("pdfinfo", {dir.filePath("empty.pdf")}).contains(QRegularExpression("Pages: +2\n")));
         QVERIFY(!QFile::exists(dir.filePath("empty-2.pdf")));
     }
@@ -193,15 +194,15 @@ private slots:
     // calls the whole sheet printable.
     void printedWrappedInsideTheMargins() {
         QTemporaryDir dir;
-        window_->action("N17")->trigger();
-        QVERIFY(!window_->action("N17")->isChecked());
+        window_->action(Command::WordWrap)->trigger();
+        QVERIFY(!window_->action(Command::WordWrap)->isChecked());
         QStringList words;
         for (int i = 0; i < 120; ++i) words << QStringLiteral("слово%1").arg(i);
         const QString line = words.join(' ');
         window_->sourcePane()->setPlainText(line + "\n" + line);
         commands_->printer().setOutputFileName(dir.filePath("wrapped.pdf"));
         answerPrint(true, false, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(pdfText(dir.filePath("wrapped.pdf")), line + ' ' + line);
         QVERIFY(insideTheMargins(dir.filePath("wrapped.pdf")));
         QCOMPARE(commands_->margins(), QMarginsF(25, 25, 25, 25));
@@ -218,7 +219,7 @@ private slots:
         auto printBoth = [this](const QString& answer) {
             MessageCatcher catcher(answer);
             answerPrint(true, true, true);
-            window_->action("Print")->trigger();
+            window_->action(Command::Print)->trigger();
             return catcher.texts;
         };
         const QString asked = "Файл \"panes-2.pdf\" уже существует.\nЗаменить его?";
@@ -242,7 +243,7 @@ private slots:
                 offered << QFileInfo(name->text()).fileName();
                 if (round == 1) name->setText(dir.filePath("mine.pdf"));
             });
-            window_->action("Print")->trigger();
+            window_->action(Command::Print)->trigger();
             QTest::qWait(round == 0 ? 1100 : 0);
         }
         const QDateTime now = QDateTime::currentDateTime();
@@ -272,7 +273,7 @@ private slots:
         QCOMPARE(layout.margins(QPageLayout::Millimeter), QMarginsF(25, 25, 25, 25));
         if (!qEnvironmentVariableIsEmpty("LETTRICA_CUPS_OUT")) return;  // it has one
         MessageCatcher told;
-        window_->action("FilePageSetup1")->trigger();
+        window_->action(Command::PageSetup)->trigger();
         QCOMPARE(told.texts, QStringList{"В системе не установлен ни один принтер."});
     }
 
@@ -284,7 +285,7 @@ private slots:
         fillPanes(*window_);
         const QDateTime before = QDateTime::currentDateTime();
         answerPrint(true, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         const QDateTime after = QDateTime::currentDateTime();
         QStringList pdfs;
         for (int i = 0; i < 600 && pdfs.size() < 2; ++i, QTest::qWait(100))
@@ -318,7 +319,7 @@ private slots:
             sizes->setCurrentIndex(letter);
             static_cast<QDialog*>(w)->accept();
         });
-        window_->action("FilePageSetup1")->trigger();
+        window_->action(Command::PageSetup)->trigger();
         QVERIFY2(commands_->printer().pageLayout().pageSize().name().contains("Letter"),
                  qPrintable(commands_->printer().pageLayout().pageSize().name()));
     }
@@ -333,7 +334,7 @@ private slots:
         fillPanes(*window_);
         MessageCatcher told;
         answerPrint(true, true, true);
-        window_->action("Print")->trigger();
+        window_->action(Command::Print)->trigger();
         QCOMPARE(QProcess::execute("cupsaccept", {"lettrica-pdf"}), 0);
         QCOMPARE(told.captions, QStringList{"Ошибка"});
         const QStringList lines = told.texts.value(0).split('\n');

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/font_dialog.h"
+#include "app/window/font_dialog.h"
 #include "app/main_window.h"
 #include "app/qt_translations.h"
 #include "support/captions_fit.h"

@@ -31,6 +31,7 @@
     QVERIFY2(name.ok(), qPrintable(name.failure()))
 
 using lettrica::app::MailCommands;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::paneLines;
 
@@ -154,7 +155,7 @@ private slots:
         QCOMPARE(server.messages().size(), 1);
         QCOMPARE(server.messages().first().value("body").toString(), crlfLines(wrapped));
 
-        window_->action("N17")->trigger();  // word wrap off
+        window_->action(Command::WordWrap)->trigger();  // word wrap off
         QCOMPARE(paneLines(window_->resultPane()), QStringList({paragraph}));
         sendTo(QStringLiteral("a@example.org"));
         QCOMPARE(server.messages().size(), 2);
@@ -183,8 +184,8 @@ private slots:
         QCOMPARE(boxes.icons.first(), QMessageBox::Critical);
         auto* commands = window_->findChild<MailCommands*>();
         QVERIFY(commands->sendDialog()->hasEntry(QStringLiteral("a@example.org")));  // kept all the same
-        QVERIFY(window_->action("emsms")->isEnabled());
-        QVERIFY(window_->action("N6")->isEnabled());
+        QVERIFY(window_->action(Command::SendMail)->isEnabled());
+        QVERIFY(window_->action(Command::Exit)->isEnabled());
 
         auto& held = window_->settingsStore()->mail();
         held.port = server.port();
@@ -231,14 +232,15 @@ private slots:
         start(server.port(), "mTimeOut=200\r\n");
         window_->sourcePane()->setPlainText(QStringLiteral("текст"));
         auto* commands = window_->findChild<MailCommands*>();
-        QStringList offDuringSend;
+        QList<Command> offDuringSend;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             if (!commands->isSending() || server.commands().filter(QStringLiteral("MAIL FROM:")).isEmpty()) return;
             poll.stop();
-            for (const char* name : {"emsms", "SMTP1", "N6", "New", "TrPerevod", "RtPerevod", "RegistrPerevod",
-                                     "Perekodirovka"})
-                if (!window_->action(name)->isEnabled()) offDuringSend << name;
+            for (Command command : {Command::SendMail, Command::SmtpSettings, Command::Exit, Command::New,
+                                    Command::ToCyrillic, Command::ToLatin, Command::ChangeCase, Command::Recode,
+                                    Command::CopyResult})
+                if (!window_->action(command)->isEnabled()) offDuringSend << command;
             QApplication::setActiveWindow(window_.get());  // as the window manager does after the dialog
             QTest::keyClick(window_->windowHandle(), Qt::Key_Escape);
             QTimer::singleShot(5000, window_.get(), [this] { window_->close(); });  // should Esc do nothing
@@ -250,8 +252,10 @@ private slots:
         sendTo(QStringLiteral("a@example.org"));
         QVERIFY(!window_->isVisible());
         QVERIFY(clock.elapsed() < 4000);  // Esc stopped the wait at once
-        QCOMPARE(offDuringSend, QStringList({"emsms", "SMTP1", "New", "TrPerevod", "RtPerevod", "RegistrPerevod",
-                                             "Perekodirovka"}));
+        // Esc stays on, and so does copying the result pane, which the send leaves whole.
+        QCOMPARE(offDuringSend, QList<Command>({Command::SendMail, Command::SmtpSettings, Command::New,
+                                                Command::ToCyrillic, Command::ToLatin, Command::ChangeCase,
+                                                Command::Recode}));
         QVERIFY(!commands->isSending());
         QVERIFY(boxes.texts.isEmpty());
         QCOMPARE(home_->iniValue("Email", "Address"), QByteArray("a@example.org"));

@@ -14,11 +14,14 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "app/conversion/system_choice.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
+#include "translit/registry.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::SettingsStore;
 namespace settings = lettrica::settings;
@@ -67,11 +70,11 @@ private slots:
         QVERIFY(!QFile::exists(iniPath()));
         auto w = start();
         QVERIFY(w);
-        QVERIFY(w->action("Table2")->isChecked());
-        QVERIFY(w->action("N17")->isChecked());
-        QVERIFY(!w->action("N45")->isChecked());
-        QVERIFY(!w->action("N35")->isChecked());
-        QVERIFY(!w->action("N36")->isChecked());
+        QVERIFY(w->action(Command::AngloTable)->isChecked());
+        QVERIFY(w->action(Command::WordWrap)->isChecked());
+        QVERIFY(!w->action(Command::AutoVolume)->isChecked());
+        QVERIFY(!w->action(Command::MinimizeToTray)->isChecked());
+        QVERIFY(!w->action(Command::Autostart)->isChecked());
         QCOMPARE(w->upperPanel()->height(), 218);
         SettingsStore* store = w->settingsStore();
         QCOMPARE(SettingsStore::of(w.get()), store);
@@ -85,10 +88,10 @@ private slots:
         w->splitter()->setSizes({150, 300});
         QTest::qWait(0);
         const int panel = w->upperPanel()->height();
-        w->action("Table1")->trigger();
-        w->action("N17")->trigger();
-        w->action("N45")->trigger();
-        w->action("N35")->setChecked(true);
+        w->action(Command::GostTable)->trigger();
+        w->action(Command::WordWrap)->trigger();
+        w->action(Command::AutoVolume)->trigger();
+        w->action(Command::MinimizeToTray)->setChecked(true);
         store->setOpenFilter(3);
         store->setSaveFilter(1);
         store->mail().password = u"пароль 1";
@@ -119,14 +122,14 @@ private slots:
         QCOMPARE(again->size(), QSize(700, 520));
         QCOMPARE(again->pos(), QPoint(31, 42));
         QCOMPARE(again->upperPanel()->height(), panel);
-        QVERIFY(again->action("Table1")->isChecked());
-        QVERIFY(!again->action("N17")->isChecked());
+        QVERIFY(again->action(Command::GostTable)->isChecked());
+        QVERIFY(!again->action(Command::WordWrap)->isChecked());
         QCOMPARE(again->sourcePane()->lineWrapMode(), QTextEdit::NoWrap);
         QCOMPARE(again->resultPane()->lineWrapMode(), QTextEdit::NoWrap);
-        QVERIFY(again->action("N45")->isChecked());
+        QVERIFY(again->action(Command::AutoVolume)->isChecked());
         QCOMPARE(again->statusBar()->currentMessage(),
                  QString::fromUtf8(" Переводимый текст - 0 симв. Переведенный текст - 0 симв."));
-        QVERIFY(again->action("N35")->isChecked());
+        QVERIFY(again->action(Command::MinimizeToTray)->isChecked());
         SettingsStore* s = again->settingsStore();
         QCOMPARE(s->openFilter(), 3);
         QCOMPARE(s->saveFilter(), 1);
@@ -142,8 +145,8 @@ private slots:
         {
             auto w = start(false);
             QCOMPARE(w->pos(), centredAt(*w));
-            QVERIFY(w->action("UserTable")->isChecked());
-            QVERIFY(!w->action("N45")->isChecked());
+            QVERIFY(w->action(Command::UserTable)->isChecked());
+            QVERIFY(!w->action(Command::AutoVolume)->isChecked());
             QCOMPARE(int(w->settingsStore()->mail().authType), 1);
             QCOMPARE(int(w->settingsStore()->mail().timeOut), 44);
             w->show();
@@ -162,12 +165,28 @@ private slots:
         auto w = start(false);
         QCOMPARE(w->size(), designedSize);
         QCOMPARE(w->pos(), centredAt(*w));
-        QVERIFY(w->action("Table1")->isChecked());
-        QVERIFY(w->action("N17")->isChecked());
+        QVERIFY(w->action(Command::GostTable)->isChecked());
+        QVERIFY(w->action(Command::WordWrap)->isChecked());
         w.reset();
 
         writeIni("[Menu]\r\nTable=7\r\n");
-        QVERIFY(start(false)->action("Table2")->isChecked());
+        QVERIFY(start(false)->action(Command::AngloTable)->isChecked());
+    }
+
+    // A system is kept under its own key, and Table holds the table that a
+    // program knowing only those reads it back best by; a System unknown
+    // here leaves the choice to Table.
+    void theSystemIsKeptBesideTheTable() {
+        for (auto [name, table] : {std::pair{"icao-doc-9303", "1"}, {"wikipedia", "2"}, {"user", "0"}}) {
+            auto w = start(false);
+            w->systemChoice()->choose(*lettrica::translit::findSystem(name));
+            QVERIFY(w->close());
+            QCOMPARE(value("Menu", "System"), QByteArray(name));
+            QCOMPARE(value("Menu", "Table"), QByteArray(table));
+            QCOMPARE(start(false)->systemChoice()->current().name, std::string(name));
+        }
+        writeIni("[Menu]\r\nTable=1\r\nSystem=klingon\r\n");
+        QVERIFY(start(false)->action(Command::GostTable)->isChecked());
     }
 
     void maximisedCloseKeepsTheStoredPlacement() {
@@ -220,7 +239,7 @@ private slots:
         writeIni("[Menu]\r\nTable=1\r\n");
         QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup);
         auto w = start(false);
-        w->action("Table2")->trigger();
+        w->action(Command::AngloTable)->trigger();
         QVERIFY(w->close());  // no message, the window closes all the same
         QVERIFY(!w->settingsStore()->lastSaveError().empty());
         QCOMPARE(readFile(iniPath()), QByteArray("[Menu]\r\nTable=1\r\n"));
@@ -236,9 +255,9 @@ private slots:
         QCOMPARE(::mkdir(home + "/tr.dat", 0700), 0);
         auto w = start();
         QVERIFY(w);
-        QVERIFY(w->action("Table2")->isChecked());
-        QVERIFY(!w->action("N27")->isEnabled());
-        w->action("Table1")->trigger();
+        QVERIFY(w->action(Command::AngloTable)->isChecked());
+        QVERIFY(!w->action(Command::ResetUserTables)->isEnabled());
+        w->action(Command::GostTable)->trigger();
         QVERIFY(w->close());
         QVERIFY(!w->settingsStore()->lastSaveError().empty());
         struct stat st {};
@@ -254,9 +273,9 @@ private slots:
     void autostartFollowsTheTickAtClose() {
         QVERIFY(!QFile::exists(entryPath()));
         auto w = start(false);
-        QVERIFY(w->action("N36")->isEnabled());
-        QVERIFY(!w->action("N36")->isChecked());
-        w->action("N36")->trigger();
+        QVERIFY(w->action(Command::Autostart)->isEnabled());
+        QVERIFY(!w->action(Command::Autostart)->isChecked());
+        w->action(Command::Autostart)->trigger();
         QVERIFY(!QFile::exists(entryPath()));  // nothing changes before the close
         QVERIFY(w->close());
         const QByteArray entry = readFile(entryPath());
@@ -265,9 +284,9 @@ private slots:
         w.reset();
 
         w = start(false);
-        QVERIFY(w->action("N36")->isChecked());
+        QVERIFY(w->action(Command::Autostart)->isChecked());
         QVERIFY(w->settingsStore()->autostartAtStart());
-        w->action("N36")->trigger();
+        w->action(Command::Autostart)->trigger();
         QVERIFY(w->close());
         QVERIFY(!QFile::exists(entryPath()));
         w.reset();
@@ -278,7 +297,7 @@ private slots:
         stale.write("[Desktop Entry]\nExec=/old/place/lettrica /t\n");
         stale.close();
         w = start(false);
-        QVERIFY(w->action("N36")->isChecked());
+        QVERIFY(w->action(Command::Autostart)->isChecked());
         QVERIFY(w->close());
         QCOMPARE(readFile(entryPath()), QByteArray("[Desktop Entry]\nExec=/old/place/lettrica /t\n"));
     }

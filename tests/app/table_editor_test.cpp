@@ -15,11 +15,11 @@
 #include <functional>
 #include <memory>
 
-#include "app/table_editor_dialog.h"
-#include "app/user_tables.h"
+#include "app/tables/table_editor_dialog.h"
+#include "app/tables/user_tables.h"
 #include "support/captions_fit.h"
 #include "tables/user_table.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 using lettrica::app::TableEditorDialog;
 using lettrica::app::UserTables;
@@ -189,7 +189,7 @@ private slots:
         d.prepare();
         d.field(1)->setText(u("Я"));
         d.field(52)->clear();
-        m = answerMessage([&] { d.BitBtn1Click(); });
+        m = answerMessage([&] { d.storeFields(); });
         QCOMPARE(m.text, u("Некоторые поля содержат пустые значения."));
         QCOMPARE(d.field(1)->text(), u("Я"));
         QCOMPARE(d.focusWidget(), d.field(52));
@@ -206,7 +206,7 @@ private slots:
         d.prepare();
         d.open();
         d.field(15)->setText(u("zh😀"));
-        Message m = answerMessage([&] { d.BitBtn1Click(); });
+        Message m = answerMessage([&] { d.storeFields(); });
         QVERIFY(m.shown);
         QCOMPARE(m.caption, u("Ошибка"));
         QVERIFY2(m.text.contains(u("\"Ж\"")) && m.text.contains(u("😀")) && m.text.contains(u("Windows-1251")),
@@ -217,12 +217,12 @@ private slots:
         // A line break pasted into a field would split the file's lines.
         d.field(15)->setText(u("z\nh"));
         QVERIFY(d.field(15)->text().contains(QChar('\n')));
-        m = answerMessage([&] { d.BitBtn1Click(); });
+        m = answerMessage([&] { d.storeFields(); });
         QVERIFY(m.text.contains(u("\"Ж\"")));
         QVERIFY(d.isVisible());
         // Characters the code page has beyond the letters are fine.
         d.field(15)->setText(u("«ж» № €"));
-        m = answerMessage([&] { d.BitBtn1Click(); });
+        m = answerMessage([&] { d.storeFields(); });
         QVERIFY(!m.shown);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -253,7 +253,7 @@ private slots:
         TableEditorDialog rt(TableKind::Rt, &tables);
         rt.prepare();
         rt.open();
-        rt.BitBtn1Click();
+        rt.storeFields();
         QVERIFY(tables.set().modified(TableKind::Rt));
         tables.saveFiles();
         QCOMPARE(read("rt.dat").size(), 232);
@@ -295,7 +295,7 @@ private slots:
             d.open();
             d.field(15)->setText(u("ZH"));
             d.field(16)->setText(u("zh"));
-            d.BitBtn1Click();
+            d.storeFields();
             QVERIFY(!d.isVisible());
             tables.saveFiles();
         }

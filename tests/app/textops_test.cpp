@@ -19,12 +19,14 @@
 
 #include <functional>
 
-#include "app/case_dialog.h"
+#include "app/textcommands/case_dialog.h"
 #include "app/main_window.h"
+#include "app/conversion/long_command_runner.h"
+#include "support/cancel_press.h"
 #include "app/qt_translations.h"
-#include "app/progress_window.h"
-#include "app/recode_dialog.h"
-#include "app/text_services.h"
+#include "app/conversion/progress_window.h"
+#include "app/textcommands/recode_dialog.h"
+#include "app/textcommands/text_services.h"
 #include "settings/ini_file.h"
 #include "text/cp1251.h"
 #include "support/captions_fit.h"
@@ -34,6 +36,7 @@
 
 using namespace lettrica;
 using lettrica::app::CaseDialog;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::RecodeDialog;
 
@@ -132,10 +135,10 @@ private slots:
         // Without a settings file the stored default "1" selects small letters.
         QCOMPARE(d->itemIndex(), 1);
         checkPaneBoxesAndButtons(d);
-        QCOMPARE(window_->action("RegistrPerevod")->shortcut(), QKeySequence(Qt::Key_F4));
-        QCOMPARE(window_->action("Perekodirovka")->shortcut(), QKeySequence(Qt::Key_F5));
-        QVERIFY(window_->action("RegistrPerevod")->isEnabled());
-        QVERIFY(window_->action("Perekodirovka")->isEnabled());
+        QCOMPARE(window_->action(Command::ChangeCase)->shortcut(), QKeySequence(Qt::Key_F4));
+        QCOMPARE(window_->action(Command::Recode)->shortcut(), QKeySequence(Qt::Key_F5));
+        QVERIFY(window_->action(Command::ChangeCase)->isEnabled());
+        QVERIFY(window_->action(Command::Recode)->isEnabled());
     }
 
     void storedChoicesFollowTheOutOfRangeRules() {
@@ -221,7 +224,7 @@ private slots:
         fillPane(window_->resultPane());
         const QString before = window_->sourcePane()->toPlainText();
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 1, true, true); });  // Win -> Koi
-        window_->action("Perekodirovka")->trigger();
+        window_->action(Command::Recode)->trigger();
 
         const QString expected = recode(before, textops::Direction::Win2Koi);
         QVERIFY(expected != before);
@@ -237,11 +240,11 @@ private slots:
             QVERIFY(formatAt(pane, 10).fontItalic());
             QCOMPARE(pane->document()->blockCount(), 2);
         }
-        QVERIFY(!window_->progressWindow()->isVisible());
+        QVERIFY(!window_->runner()->progressWindow()->isVisible());
 
         // Back again: the text is restored exactly.
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 4, true, false); });  // Koi -> Win
-        window_->action("Perekodirovka")->trigger();
+        window_->action(Command::Recode)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), before);
         QCOMPARE(window_->resultPane()->toPlainText(), expected);
         QCOMPARE(window_->textServices()->recodeDialog()->itemIndex(), 4);  // the choice stays
@@ -251,12 +254,12 @@ private slots:
         fillPane(window_->sourcePane());
         window_->resultPane()->setPlainText(QStringLiteral("ёлка Tree 5 µ ґ 中"));
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 0, false, true); });
-        window_->action("RegistrPerevod")->trigger();
+        window_->action(Command::ChangeCase)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("ЁЛКА TREE 5 µ Ґ 中"));
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Ёлка Жук\n\tTree 5"));
 
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 1, true, false); });
-        window_->action("RegistrPerevod")->trigger();
+        window_->action(Command::ChangeCase)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("ёлка жук\n\ttree 5"));
         QCOMPARE(formatAt(window_->sourcePane(), 5).fontWeight(), int(QFont::Bold));
         QVERIFY(formatAt(window_->sourcePane(), 10).fontItalic());
@@ -267,11 +270,11 @@ private slots:
         fillPane(window_->resultPane());
         const QString before = window_->sourcePane()->toPlainText();
         ShowSpy shows;
-        window_->progressWindow()->installEventFilter(&shows);
+        window_->runner()->progressWindow()->installEventFilter(&shows);
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 0, true, true); }, false);  // "Отмена"
-        window_->action("Perekodirovka")->trigger();
+        window_->action(Command::Recode)->trigger();
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 0, false, false); });  // OK, no pane
-        window_->action("RegistrPerevod")->trigger();
+        window_->action(Command::ChangeCase)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), before);
         QCOMPARE(window_->resultPane()->toPlainText(), before);
         QCOMPARE(shows.shows, 0);
@@ -284,9 +287,9 @@ private slots:
         window_->sourcePane()->clear();
         window_->resultPane()->setPlainText(QStringLiteral("\n\n"));  // only line breaks: walked, unchanged
         ShowSpy shows;
-        window_->progressWindow()->installEventFilter(&shows);
+        window_->runner()->progressWindow()->installEventFilter(&shows);
         answerDialog([](PaneChoiceDialog* d) { setChoice(d, 0, true, true); });
-        window_->action("Perekodirovka")->trigger();
+        window_->action(Command::Recode)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText(), QString());
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("\n\n"));
         QCOMPARE(shows.shows, 1);  // the result pane's pass only
@@ -311,24 +314,11 @@ private slots:
         const QString result = window_->resultPane()->toPlainText();
 
         // "Отмена" at the first turn the run gives the event loop.
-        auto* progress = window_->progressWindow();
-        bool pressed = false;
-        std::function<void()> press = [&] {
-            if (pressed) return;
-            if (progress->isVisible()) {
-                progress->findChild<QPushButton*>("BitBtn1")->click();
-                pressed = true;
-                return;
-            }
-            QTimer::singleShot(0, press);
-        };
+        CancelPress cancel(window_->runner()->progressWindow());
         MessageCatcher messages;
-        answerDialog([&](PaneChoiceDialog* d) {
-            setChoice(d, recoding ? 3 : 0, true, true);
-            QTimer::singleShot(0, press);
-        });
-        window_->action(recoding ? "Perekodirovka" : "RegistrPerevod")->trigger();
-        QVERIFY(pressed);
+        answerDialog([&](PaneChoiceDialog* d) { setChoice(d, recoding ? 3 : 0, true, true); });
+        window_->action(recoding ? Command::Recode : Command::ChangeCase)->trigger();
+        QVERIFY(cancel.pressed());
         QTRY_COMPARE(messages.texts.size(), 1);
         QTest::qWait(30);
         QCOMPARE(messages.texts.size(), 1);
@@ -343,7 +333,7 @@ private slots:
 
         QCOMPARE(window_->resultPane()->toPlainText(), result);
         QVERIFY(window_->sourcePane()->isVisible());
-        QVERIFY(!window_->isBusy());
+        QVERIFY(!window_->runner()->isBusy());
         // Converted up to some point and as it was from there on.
         const QString now = window_->sourcePane()->toPlainText();
         const QString converted = recoding ? recode(source, textops::Direction::DOSToKOI) : source.toUpper();

@@ -18,13 +18,14 @@
 
 #include "app/help/help_window.h"
 #include "app/main_window.h"
-#include "app/tray/info_commands.h"
+#include "app/help/info_commands.h"
 #include "app/tray/tray_dock.h"
 #include "support/message_catcher.h"
 #include "support/window_in_home.h"
 
 using lettrica::app::HelpWindow;
 using lettrica::app::InfoCommands;
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::TrayDock;
 
@@ -65,24 +66,24 @@ private slots:
 
     void commandsMenusAndTrayMenu() {
         MainWindow w;
-        struct Row { const char* name; const char* caption; const char* hint; const char* keys; };
+        struct Row { Command command; const char* caption; const char* hint; const char* keys; };
         const Row rows[] = {
-            {"N35", "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", ""},
-            {"N12", "Помощь", " Вызов справки", "F1"},
-            {"N13", "О программе", " Информация о программе", "Ctrl+Alt+A"},
-            {"N14", "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H"},
-            {"N15", "Письмо автору", " Написать письмо автору программы", "Ctrl+M"},
-            {"HelpButton", "Помощь", " Вызов справки", ""},
+            {Command::MinimizeToTray, "Сворачивать в трей", " Сворачивать программу в системный трей, а не на панель задач", ""},
+            {Command::Help, "Помощь", " Вызов справки", "F1"},
+            {Command::About, "О программе", " Информация о программе", "Ctrl+Alt+A"},
+            {Command::WebSite, "Сайт программы", " Посетить домашнюю страницу программы", "Ctrl+H"},
+            {Command::LetterToAuthor, "Письмо автору", " Написать письмо автору программы", "Ctrl+M"},
+            {Command::HelpButton, "Помощь", " Вызов справки", ""},
         };
         for (const Row& r : rows) {
-            QAction* a = w.action(r.name);
+            QAction* a = w.action(r.command);
             QCOMPARE(a->text(), QString::fromUtf8(r.caption));
             QCOMPARE(a->statusTip(), QString::fromUtf8(r.hint));
             QCOMPARE(a->shortcut(), QKeySequence(QString::fromLatin1(r.keys)));
-            QVERIFY2(a->isEnabled(), r.name);
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         }
-        QVERIFY(w.action("N35")->isCheckable());
-        QVERIFY(!w.action("N35")->isChecked());
+        QVERIFY(w.action(Command::MinimizeToTray)->isCheckable());
+        QVERIFY(!w.action(Command::MinimizeToTray)->isChecked());
 
         QMenu* help = w.menuBar()->actions().at(3)->menu();
         QCOMPARE(names(help), QStringList({"N12", "N13", "N14", "N15"}));
@@ -135,7 +136,7 @@ private slots:
     void minimisingWithoutATrayStaysOrdinary() {
         for (bool option : {false, true}) {
             MainWindow w;
-            w.action("N35")->setChecked(option);
+            w.action(Command::MinimizeToTray)->setChecked(option);
             w.showAtStart();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.showMinimized();
@@ -157,8 +158,8 @@ private slots:
                               "Web: https://lettrica.org/", "", "Copyright (c) 2010 Lettrica team"}));
         MainWindow w;
         MessageCatcher catcher;
-        w.action("N13")->trigger();
-        w.trayDock()->menu()->findChild<QAction*>("N39")->trigger();
+        w.action(Command::About)->trigger();
+        w.trayDock()->item(lettrica::app::TrayItem::About)->trigger();
         QCOMPARE(catcher.captions, QStringList({"About Lettrica", "About Lettrica"}));
         QCOMPARE(catcher.texts.first(), InfoCommands::aboutText());
         QCOMPARE(catcher.icons.first(), QMessageBox::Information);
@@ -169,8 +170,8 @@ private slots:
         QCOMPARE(InfoCommands::letterUrl().toEncoded(), QByteArray("mailto:support@lettrica.org?subject=Lettrica%202.7"));
         MainWindow w;
         UrlRecorder recorder;
-        w.action("N14")->trigger();
-        w.action("N15")->trigger();
+        w.action(Command::WebSite)->trigger();
+        w.action(Command::LetterToAuthor)->trigger();
         QCOMPARE(recorder.urls, QList<QUrl>({QUrl("https://lettrica.org/"), InfoCommands::letterUrl()}));
     }
 
@@ -200,7 +201,8 @@ private slots:
         info->setExecutableDir(bin);
         // Each of the three shows the manual in the program's own window,
         // one window however often asked; never through the desktop's opener.
-        for (QAction* help : {w.action("N12"), w.action("HelpButton"), w.trayDock()->menu()->findChild<QAction*>("N38")}) {
+        for (QAction* help : {w.action(Command::Help), w.action(Command::HelpButton),
+                              w.trayDock()->item(lettrica::app::TrayItem::Help)}) {
             help->trigger();
             QVERIFY(info->helpWindow() && info->helpWindow()->isVisible());
             QCOMPARE(info->helpWindow()->browser()->source(), QUrl::fromLocalFile(dir.filePath("bin/help.html")));
@@ -212,7 +214,7 @@ private slots:
         // A missing manual: nothing is opened and nothing is shown.
         MessageCatcher catcher;
         info->setExecutableDir(dir.filePath("x/portable"));
-        w.action("N12")->trigger();
+        w.action(Command::Help)->trigger();
         QCoreApplication::processEvents();
         QVERIFY(recorder.urls.isEmpty());
         QVERIFY(!info->helpWindow()->isVisible());

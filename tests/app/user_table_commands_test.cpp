@@ -18,10 +18,11 @@
 
 #include "app/main_window.h"
 #include "app/qt_translations.h"
-#include "app/table_editor_dialog.h"
-#include "app/user_table_commands.h"
-#include "app/user_tables.h"
+#include "app/tables/table_editor_dialog.h"
+#include "app/tables/user_table_commands.h"
+#include "app/tables/user_tables.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::TableEditorDialog;
 using lettrica::app::UserTableCommands;
@@ -80,12 +81,11 @@ class UserTableCommandsTest : public QObject {
         window_->close();
         window_.reset();
     }
-    QAction* action(const char* name) const { return window_->action(QString::fromLatin1(name)); }
 
     // Answers the reset question; returns its text.
     QString answerReset(bool yes) {
         QString text;
-        whileModal([&] { action("N27")->trigger(); },
+        whileModal([&] { window_->action(Command::ResetUserTables)->trigger(); },
                    [&](QWidget* w) {
                        auto* box = qobject_cast<QMessageBox*>(w);
                        QVERIFY(box);
@@ -115,13 +115,13 @@ private slots:
 
     void noFilesNoResetNothingWritten() {
         start();
-        QVERIFY(action("EditTable1")->isEnabled());
-        QVERIFY(action("EditTable2")->isEnabled());
-        QVERIFY(action("UserTable")->isEnabled());
-        QVERIFY(!action("N27")->isEnabled());
-        QCOMPARE(action("EditTable1")->shortcut(), QKeySequence(u("Alt+F2")));
-        QCOMPARE(action("EditTable2")->shortcut(), QKeySequence(u("Alt+F3")));
-        QCOMPARE(action("N27")->shortcut(), QKeySequence(u("Alt+R")));
+        QVERIFY(window_->action(Command::EditToCyrillicTable)->isEnabled());
+        QVERIFY(window_->action(Command::EditToLatinTable)->isEnabled());
+        QVERIFY(window_->action(Command::UserTable)->isEnabled());
+        QVERIFY(!window_->action(Command::ResetUserTables)->isEnabled());
+        QCOMPARE(window_->action(Command::EditToCyrillicTable)->shortcut(), QKeySequence(u("Alt+F2")));
+        QCOMPARE(window_->action(Command::EditToLatinTable)->shortcut(), QKeySequence(u("Alt+F3")));
+        QCOMPARE(window_->action(Command::ResetUserTables)->shortcut(), QKeySequence(u("Alt+R")));
         QVERIFY(window_->findChild<TableEditorDialog*>("TForm2"));
         QVERIFY(window_->findChild<TableEditorDialog*>("TForm3"));
         stop();
@@ -132,20 +132,20 @@ private slots:
 
     void convertsByTheUserTables() {
         start();
-        action("UserTable")->trigger();
-        QVERIFY(action("UserTable")->isChecked());
+        window_->action(Command::UserTable)->trigger();
+        QVERIFY(window_->action(Command::UserTable)->isChecked());
         window_->sourcePane()->setPlainText(u("John Xerox Жук"));
-        action("TrPerevod")->trigger();
+        window_->action(Command::ToCyrillic)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), u("Джохн Ксерокс Жук"));
         window_->sourcePane()->setPlainText(u("Жук и Ящик, John"));
-        action("RtPerevod")->trigger();
+        window_->action(Command::ToLatin)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), u("}|{yk u 9ILLLuk, John"));
     }
 
     void editorFromTheMenuChangesTheNextConversion() {
         start();
-        action("UserTable")->trigger();
-        whileModal([&] { action("EditTable1")->trigger(); },
+        window_->action(Command::UserTable)->trigger();
+        whileModal([&] { window_->action(Command::EditToCyrillicTable)->trigger(); },
                    [&](QWidget* w) {
                        auto* d = qobject_cast<TableEditorDialog*>(w);
                        QVERIFY(d);
@@ -154,9 +154,9 @@ private slots:
                        d->field(19)->setText(u("Й"));  // J
                        d->findChild<QPushButton*>("BitBtn1")->click();
                    });
-        QVERIFY(action("N27")->isEnabled());
+        QVERIFY(window_->action(Command::ResetUserTables)->isEnabled());
         window_->sourcePane()->setPlainText(u("John"));
-        action("TrPerevod")->trigger();
+        window_->action(Command::ToCyrillic)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), u("Йохн"));
         QVERIFY(!QFile::exists(file("tr.dat")));  // nothing is written while running
         stop();
@@ -167,10 +167,10 @@ private slots:
 
         // A restart loads it and enables the reset.
         start();
-        QVERIFY(action("N27")->isEnabled());
-        action("UserTable")->trigger();
+        QVERIFY(window_->action(Command::ResetUserTables)->isEnabled());
+        window_->action(Command::UserTable)->trigger();
         window_->sourcePane()->setPlainText(u("Jack"));
-        action("TrPerevod")->trigger();
+        window_->action(Command::ToCyrillic)->trigger();
         QCOMPARE(window_->resultPane()->toPlainText(), u("Йацк"));
     }
 
@@ -178,19 +178,19 @@ private slots:
         writeFile("tr.dat", tableBytes(52, "t"));
         writeFile("rt.dat", tableBytes(66, "r"));
         start();
-        QVERIFY(action("N27")->isEnabled());
+        QVERIFY(window_->action(Command::ResetUserTables)->isEnabled());
 
         const QString question = answerReset(false);
         QCOMPARE(question, u("Вы действительно хотите вернуть начальные настройки пользовательских таблиц "
                              "транслитерации (при этом будут удалены файлы с настройками этих таблиц: "
                              "\"tr.dat\" и \"rt.dat\")?"));
         QVERIFY(QFile::exists(file("tr.dat")));
-        QVERIFY(action("N27")->isEnabled());
+        QVERIFY(window_->action(Command::ResetUserTables)->isEnabled());
 
         answerReset(true);
         QVERIFY(!QFile::exists(file("tr.dat")));
         QVERIFY(!QFile::exists(file("rt.dat")));
-        QVERIFY(!action("N27")->isEnabled());
+        QVERIFY(!window_->action(Command::ResetUserTables)->isEnabled());
         QCOMPARE(window_->userTableCommands()->tables()->entries(TableKind::Rt)[0], u("A"));
         stop();
         QVERIFY(!QFile::exists(file("tr.dat")));
@@ -202,7 +202,7 @@ private slots:
         writeFile("rt.dat", tableBytes(66, "r"));
         start();
         QVERIFY(!QFile::exists(file("tr.dat")));
-        QVERIFY(action("N27")->isEnabled());  // rt.dat was accepted
+        QVERIFY(window_->action(Command::ResetUserTables)->isEnabled());  // rt.dat was accepted
         QCOMPARE(window_->userTableCommands()->tables()->entries(TableKind::Tr)[0], u("А"));
         QCOMPARE(window_->userTableCommands()->tables()->entries(TableKind::Rt)[0], u("r"));
         stop();

@@ -12,10 +12,11 @@
 #include <QTimer>
 
 #include "app/main_window.h"
-#include "app/volume_status.h"
+#include "app/window/volume_status.h"
 
 #include "support/window_in_home.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 using lettrica::app::VolumeStatus;
 
@@ -41,7 +42,7 @@ private slots:
     }
 
     void messageBoxReadsBothPanes() {
-        QVERIFY(window_->action("TextV")->isEnabled());
+        QVERIFY(window_->action(Command::TextVolume)->isEnabled());
         window_->sourcePane()->setPlainText(QString::fromUtf8("Привет, мир"));
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -79,7 +80,7 @@ private slots:
         QVERIFY(status().isEmpty());  // off: nothing counted
 
         QTest::keyClick(window_, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(window_->action("N45")->isChecked());
+        QVERIFY(window_->action(Command::AutoVolume)->isChecked());
         QCOMPARE(status(), line(3, 0));  // at once, not on the next pass
 
         // Many changes in one pass: one count, with the final figures.
@@ -109,7 +110,7 @@ private slots:
     }
 
     void hintsStayOutWhileTheVolumeIsShown() {
-        window_->action("N45")->trigger();
+        window_->action(Command::AutoVolume)->trigger();
         QCOMPARE(status(), line(0, 0));
         QStatusTipEvent tip(QString::fromUtf8(" Новый"));
         QApplication::sendEvent(window_, &tip);
@@ -117,7 +118,7 @@ private slots:
 
         // Off: the bar is emptied and shows hints again.
         QTest::keyClick(window_, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!window_->action("N45")->isChecked());
+        QVERIFY(!window_->action(Command::AutoVolume)->isChecked());
         QVERIFY(status().isEmpty());
         window_->sourcePane()->setPlainText("more");
         QTest::qWait(0);

@@ -14,7 +14,7 @@
 #include "repair/repair_converter.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 
 using namespace lettrica;
 

@@ -12,7 +12,7 @@
 #include "text/utf8.h"
 #include "translit/char_map_converter.h"
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "translit/latin_to_cyrillic.h"
 
 using namespace lettrica;

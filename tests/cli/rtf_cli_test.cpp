@@ -8,7 +8,7 @@
 #include "textops/case_conversion.h"
 #include "textops/recoding.h"
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "translit/latin_to_cyrillic.h"
 
 using namespace clitest;

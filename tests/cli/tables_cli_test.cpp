@@ -13,7 +13,7 @@
 #include <iterator>
 #include <string>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "tables/table_file.h"
 #include "tables/user_table.h"
 #include "text/cp1251.h"

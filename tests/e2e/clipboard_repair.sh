@@ -14,21 +14,21 @@ start
 repair() {
   local key=$1 want=$2
   xdotool key --clearmodifiers alt+v
-  sleep 0.3
   xdotool key --clearmodifiers "$key"
-  sleep 0.5
-  xdotool key --clearmodifiers alt+c
+  copy_until_changed alt+c
   expect_clip "$want"
 }
 
 # Right paragraphs in other languages stay as they are beside the repaired one.
-printf '%s' '<html><body><p>РџСЂРёРІРµС‚, <b>РјРёСЂ</b>!</p><p>Этот абзац в порядке.</p>
-<p>Le café est très bon.</p><p>Назив/унос није јединствен</p></body></html>' |
-  xclip -selection clipboard -t text/html -i
+page='<html><body><p>РџСЂРёРІРµС‚, <b>РјРёСЂ</b>!</p><p>Этот абзац в порядке.</p>
+<p>Le café est très bon.</p><p>Назив/унос није јединствен</p></body></html>'
+printf '%s' "$page" | xclip -selection clipboard -t text/html -i
+expect_clip "$page" text/html
 repair shift+F5 "$(printf 'Привет, мир!\nЭтот абзац в порядке.\nLe café est très bon.\nНазив/унос није јединствен')"
 
 xdotool key --clearmodifiers ctrl+n
 printf '%s' 'ghbdtn? rfr ltkf' | xclip -selection clipboard -i
+expect_clip 'ghbdtn? rfr ltkf'
 repair shift+F6 'привет, как дела'
 
 stop

@@ -28,7 +28,6 @@ answer_file_dialog() {
     sleep 0.1
   done
   [ -n "$dialog" ] || fail "no file dialog came"
-  sleep 0.3
   xdotool type --delay 5 "$1"
   xdotool key Return
   for _ in $(seq 1 100); do
@@ -42,9 +41,10 @@ answer_file_dialog() {
 start
 xdotool key --clearmodifiers ctrl+o   # filter 2 at first: the source pane, RTF
 answer_file_dialog "$work/in/formatted.rtf"
-sleep 0.5
 xdotool key F3
-sleep 1
+# Once Alt+C copies the result, F3 has ended and Ctrl+S finds the result whole.
+copy_result
+clip_out | grep -q "Obychnyj tekst" || fail "F3 gave '$(clip_out)'"
 xdotool key --clearmodifiers ctrl+s   # filter 4 at first: the result pane, RTF
 answer_file_dialog "$work/result"     # the extension is added
 for _ in $(seq 1 50); do [ -s "$work/result.rtf" ] && break; sleep 0.1; done

@@ -7,10 +7,8 @@
 set -euo pipefail
 source "$(dirname "$0")/lib/session.sh"
 
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill "$wm" 2>/dev/null || true; rm -rf "$LETTRICA_HOME"' EXIT
-sleep 0.5
+trap 'kill "${wm:-}" 2>/dev/null || true; rm -rf "$LETTRICA_HOME"' EXIT
+start_window_manager
 
 start
 words=(Щи Жук Ёлка Щука Юла Чай Шум Яма Мир Цех)

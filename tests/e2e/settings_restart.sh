@@ -12,7 +12,7 @@ ini() { tr -d '\r' < "$LETTRICA_HOME/lettrica.ini" | grep -x "$1" >/dev/null || 
 start
 xdotool windowmove --sync "$window" 120 90
 xdotool windowsize --sync "$window" 760 560
-sleep 0.3
+for _ in $(seq 1 50); do [ "$(geometry)" = "120,90 760x560" ] && break; sleep 0.1; done
 moved=$(geometry)
 [ "$moved" = "120,90 760x560" ] || fail "the window is at $moved after moving it"
 xdotool key --clearmodifiers alt+g

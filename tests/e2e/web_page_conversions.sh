@@ -14,24 +14,23 @@ cli=$2
 work=$(mktemp -d)
 trap 'rm -rf "$LETTRICA_HOME" "$work"' EXIT
 
-clip_html_in() { xclip -selection clipboard -t text/html -i "$1"; }
-clip_text_in() { xclip -selection clipboard -i "$1"; }
-clip_out() { xclip -selection clipboard -o 2>/dev/null || true; }
-clip_html_out() { xclip -selection clipboard -t text/html -o 2>/dev/null || true; }
-# Copies a pane: the result pane with Alt+C, the source pane with Ctrl+A Ctrl+C.
-copy_result() { printf 'stale' | xclip -selection clipboard -i; xdotool key --clearmodifiers alt+c; settle; }
+clip_html_in() { xclip -selection clipboard -t text/html -i "$1"; expect_clip "$(cat "$1")" text/html; }
+clip_text_in() { xclip -selection clipboard -i "$1"; expect_clip "$(cat "$1")"; }
+clip_html_out() { clip_out text/html; }
+# Copies the source pane with Ctrl+A Ctrl+C. A command that changes the
+# source pane in place must have ended (copy_result waits for that).
 copy_source() {
   printf 'stale' | xclip -selection clipboard -i
-  xdotool key --clearmodifiers ctrl+a ctrl+c
-  settle
+  expect_clip stale
+  copy_until_changed ctrl+a ctrl+c
 }
-# Waits until the clipboard has been taken over by the program.
-settle() {
-  for _ in $(seq 1 50); do [ "$(clip_out | head -c 5)" != "stale" ] && return 0; sleep 0.1; done
-  fail "nothing was copied (${FUNCNAME[1]:-} at line ${BASH_LINENO[1]:-})"
+# Answers the dialog a key has asked for with Return, once it shows.
+accept_dialog() {
+  local dialog
+  dialog=$(visible_window "$1")
+  [ -n "$dialog" ] || fail "no dialog \"$1\" came"
+  xdotool windowfocus --sync "$dialog" key Return
 }
-# Waits until no dialog of the program is up but the main window.
-idle() { sleep 0.5; }
 same() { [ "$1" = "$2" ] || { diff <(printf '%s\n' "$2") <(printf '%s\n' "$1") | head -20 >&2; fail "$3"; }; }
 has_structure() {
   local html
@@ -53,14 +52,13 @@ HTML
 start
 clip_html_in "$work/page.html"
 xdotool key --clearmodifiers alt+v
-sleep 0.3
-copy_source
+# The clipboard holds no plain text until the source pane is copied.
+copy_until_changed ctrl+a ctrl+c
 source_text=$(clip_out)
 grep -q $'12\u00a0655\u00a0050' <<<"$source_text" || fail "the pasted page lost its no-break spaces: $source_text"
 has_structure "the pasted page"
 
 xdotool key F3
-idle
 copy_result
 same "$(clip_out)" "$(printf '%s' "$source_text" | "$cli" to-latin --encoding utf-8)" "F3 differs from lettrica-cli to-latin"
 has_structure "F3"
@@ -68,15 +66,12 @@ latin=$(clip_out)
 
 # F2 converts the source pane again, now read as Latin: its Cyrillic stays.
 xdotool key F2
-idle
 copy_result
 same "$(clip_out)" "$(printf '%s' "$source_text" | "$cli" to-cyrillic --encoding utf-8)" "F2 differs from lettrica-cli to-cyrillic"
 
 # F4 with the dialog as it opens: small letters in both panes.
 xdotool key F4
-sleep 0.5
-xdotool key Return
-idle
+accept_dialog '^ Регистр\.\.\.$'
 copy_result
 same "$(clip_out)" "$(printf '%s' "$source_text" | "$cli" to-cyrillic --encoding utf-8 | "$cli" case lower --encoding utf-8)" \
   "F4 differs from lettrica-cli case lower in the result pane"
@@ -88,9 +83,8 @@ has_structure "F4 in the source pane"
 
 # F5 with the dialog as it opens: Win -> DOS in both panes, checked with iconv.
 xdotool key F5
-sleep 0.5
-xdotool key Return
-idle
+accept_dialog '^ Перекодировка\.\.\.$'
+copy_result
 copy_source
 same "$(clip_out)" "$(printf '%s' "$lower" | iconv -f utf-8 -t cp866 | iconv -f cp1251 -t utf-8)" \
   "F5 Win -> DOS differs from iconv"
@@ -103,17 +97,18 @@ line='Съешь же ещё этих мягких французских бул
 for _ in $(seq 1 100000); do printf '%s\n' "$line"; done > "$work/big.txt"
 clip_text_in "$work/big.txt"
 xdotool key --clearmodifiers alt+v
-sleep 3
 xdotool key F3
-progress=$(visible_window '^Перевод\.\.\.$')
+# The paste comes first, however long it takes.
+progress=$(visible_window '^Перевод\.\.\.$' "" 60)
 [ -n "$progress" ] || fail "the progress window did not show"
 xdotool windowfocus --sync "$progress" key Escape
 message=$(visible_window '^Перевод\.\.\.$' "$progress")
 [ -n "$message" ] || fail "no message after the cancel"
 xdotool windowfocus --sync "$message" key Return
-sleep 2
-xdotool windowfocus --sync "$window"  # no window manager here to give it back
-copy_result
+give_focus "$window" "$message"
+# The untouched rest still goes in after the message, the copy off meanwhile:
+# on a loaded machine that takes a while.
+COPY_TRIES=40 copy_result
 result=$(clip_out)
 [ "$(wc -l <<<"$result")" = 100000 ] || fail "the cancelled result has $(wc -l <<<"$result") lines"
 converted=$(printf '%s' "$line" | "$cli" to-latin --encoding utf-8)

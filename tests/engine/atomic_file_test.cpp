@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "tables_test_util.h"
 
 using namespace lettrica::settings;

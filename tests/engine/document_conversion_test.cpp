@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "translit/latin_to_cyrillic.h"
 #include "test_util.h"
 

@@ -12,7 +12,7 @@
 #include "repair/line_repair.h"
 #include "repair/repair_converter.h"
 #include "test_util.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 
 using namespace lettrica;
 using namespace lettrica::repair;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "settings/settings_dir.h"
 #include "tables_test_util.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 class TempDir {
 public:

@@ -10,7 +10,7 @@
 #include "text/cp1251.h"
 #include "textops/case_conversion.h"
 #include "textops/recoding.h"
-#include "translit/document_conversion.h"
+#include "convert/document_conversion.h"
 #include "test_util.h"
 
 using namespace lettrica;

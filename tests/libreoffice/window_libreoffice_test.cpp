@@ -28,6 +28,7 @@
 #include "rich_document_util.h"
 #include "support/file_dialog.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -72,7 +73,7 @@ protected:
 TEST_F(WindowAndLibreOffice, OpenShowsItsFormatsAndSaveGivesThemBack) {
     QTextEdit* pane = window->sourcePane();
     chooseFile(2, QStringLiteral(LETTRICA_TEST_DATA "/rtf/libreoffice.rtf"));
-    window->action("Open")->trigger();
+    window->action(Command::Open)->trigger();
     EXPECT_EQ(pane->document()->blockCount(), 12);
     EXPECT_EQ(charOf(pane, "Обычный").fontFamilies().toStringList().value(0), "Liberation Serif");
     EXPECT_EQ(charOf(pane, "Обычный").fontPointSize(), 12);
@@ -100,7 +101,7 @@ TEST_F(WindowAndLibreOffice, OpenShowsItsFormatsAndSaveGivesThemBack) {
 
     const QString ours = work.filePath("ours.rtf");
     chooseFile(2, ours);
-    window->action("Save")->trigger();
+    window->action(Command::Save)->trigger();
     const lettrica::docio::RtfReadResult read = lettrica::docio::readRtf(soffice("rtf", ours, ".rtf"));
     ASSERT_TRUE(read.ok());
     richtest::expectFormattedDocument(read.document);
@@ -130,7 +131,7 @@ QList<std::pair<QTextTable*, QTextTable*>> tablesOf(QTextFrame* frame, QTextTabl
 TEST_F(WindowAndLibreOffice, TablesNotesPicturesAndNumberingThatStartsAgain) {
     QTextEdit* pane = window->sourcePane();
     chooseFile(2, QStringLiteral(LETTRICA_TEST_DATA "/rtf/structured.rtf"));
-    window->action("Open")->trigger();
+    window->action(Command::Open)->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(window->statusBar()->currentMessage(),
               QStringLiteral("В файле \"structured.rtf\" сноски и примечания (2) перенесены в конец текста; "
@@ -154,13 +155,13 @@ TEST_F(WindowAndLibreOffice, TablesNotesPicturesAndNumberingThatStartsAgain) {
 
     const QString ours = work.filePath("ours.rtf");
     chooseFile(2, ours);
-    window->action("Save")->trigger();
+    window->action(Command::Save)->trigger();
     const std::string shown = soffice("'txt:Text (encoded):UTF8'", ours, ".txt");
     for (const char* line : {"    1. Первый\n", "    5. Пятый\n", "    6. Шестой\n", "Ячейка Б2\n", "1 Текст сноски\n"})
         EXPECT_NE(shown.find(line), std::string::npos) << line << " in:\n" << shown;
 
     chooseFile(4, ours);
-    window->action("Open")->trigger();
+    window->action(Command::Open)->trigger();
     const auto again = tablesOf(window->resultPane()->document()->rootFrame());
     ASSERT_EQ(again.size(), 3);
     EXPECT_EQ(again[2].second, again[1].first);

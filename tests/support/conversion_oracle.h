@@ -16,12 +16,12 @@
 #include "textops/case_conversion.h"
 #include "textops/recoding.h"
 #include "tables/user_table_converter.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 #include "translit/registry.h"
 #include "translit/words_to_cyrillic.h"
-#include "translit/stream_conversion.h"
+#include "convert/stream_conversion.h"
 
 namespace oracle {
 

@@ -8,11 +8,14 @@
 #include <QTextEdit>
 #include <new>
 
+#include "app/command_table.h"
+#include "app/conversion/long_command_runner.h"
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"
-#include "app/main_window.h"
 #include "app/message_boxes.h"
 #include "app/settings_store.h"
+#include "app/window/default_attributes.h"
+#include "app/window/status_report.h"
 
 namespace lettrica::app {
 
@@ -78,10 +81,12 @@ QString leftOut(const docio::RtfReadReport& report) {
 
 }  // namespace
 
-FileCommands::FileCommands(MainWindow* window) : QObject(window), window_(window) {
+FileCommands::FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                           SettingsStore& settings, StatusReport& report, QWidget* window)
+    : QObject(window), panes_(panes), runner_(runner), settings_(settings), report_(report), window_(window) {
     setObjectName(QStringLiteral("FileCommands"));
-    connect(window->action(QStringLiteral("Open")), &QAction::triggered, this, &FileCommands::OpenExecute);
-    connect(window->action(QStringLiteral("Save")), &QAction::triggered, this, &FileCommands::SaveExecute);
+    connect(commands[Command::Open], &QAction::triggered, this, &FileCommands::openFile);
+    connect(commands[Command::Save], &QAction::triggered, this, &FileCommands::saveFile);
 }
 
 std::optional<FileCommands::Choice> FileCommands::choose(bool save, int heldIndex) {
@@ -106,19 +111,19 @@ std::optional<FileCommands::Choice> FileCommands::choose(bool save, int heldInde
     Choice choice;
     choice.index = std::max<int>(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
     choice.filter = fileFilterAt(choice.index);
-    choice.pane = choice.filter.pane == PaneChoice::Result ? window_->resultPane() : window_->sourcePane();
+    choice.pane = choice.filter.pane == PaneChoice::Result ? panes_.result : panes_.source;
     choice.path = forceExtension(dialog.selectedFiles().first(), choice.filter.kind);
     last = choice.path;  // the forced name is the one offered next time
     return choice;
 }
 
-void FileCommands::OpenExecute() {
-    if (window_->isBusy()) return;
-    const std::optional<Choice> chosen = choose(false, window_->settingsStore()->openFilter());
+void FileCommands::openFile() {
+    if (runner_.isBusy()) return;
+    const std::optional<Choice> chosen = choose(false, settings_.openFilter());
     if (!chosen) return;
-    window_->settingsStore()->setOpenFilter(chosen->index);
+    settings_.setOpenFilter(chosen->index);
     // The target's attributes are reset before the file is looked at.
-    window_->resetAttributes(chosen->filter.pane == PaneChoice::Source, chosen->filter.pane == PaneChoice::Result);
+    applyDefaultAttributes(chosen->pane);
     if (!QFileInfo::exists(chosen->path)) {
         showError(QStringLiteral("Указанный Вами файл \"%1\" на диске не существует.").arg(shortName(chosen->path)));
         return;
@@ -143,15 +148,20 @@ bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
     }
     showInPane(pane, document);
     if (const QString left = leftOut(opened.report); !left.isEmpty())
-        window_->showCommandReport(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));
+        report_.show(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));
     return true;
 }
 
-void FileCommands::SaveExecute() {
-    if (window_->isBusy()) return;
-    const std::optional<Choice> chosen = choose(true, window_->settingsStore()->saveFilter());
+bool FileCommands::loadAtStart(const QString& path) {
+    applyDefaultAttributes(panes_.source);
+    return loadFile(panes_.source, path);
+}
+
+void FileCommands::saveFile() {
+    if (runner_.isBusy()) return;
+    const std::optional<Choice> chosen = choose(true, settings_.saveFilter());
     if (!chosen) return;
-    window_->settingsStore()->setSaveFilter(chosen->index);
+    settings_.setSaveFilter(chosen->index);
     const QString question = QStringLiteral("Файл \"%1\" на диске уже существует.\nПерезаписать его?");
     if (QFileInfo::exists(chosen->path) && !confirm(question.arg(shortName(chosen->path)))) return;
     savePane(chosen->pane, chosen->filter.kind == FileKind::Rtf, chosen->path);

@@ -18,25 +18,35 @@
 #include <string>
 
 #include "app/files/file_filters.h"
+#include "app/window/panes.h"
 
 class QTextEdit;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class LongCommandRunner;
+class SettingsStore;
+class StatusReport;
 
 class FileCommands : public QObject {
     Q_OBJECT
 public:
-    explicit FileCommands(MainWindow* window);
+    // What a file held that the pane cannot show goes to `report`.
+    FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                 SettingsStore& settings, StatusReport& report, QWidget* window);
 
     // Replaces the pane's text by the file, as Open does after its checks;
     // shows the open error and leaves the pane as it was when it cannot.
     bool loadFile(QTextEdit* pane, const QString& path);
+    // The file named on the command line, into the source pane with the
+    // default attributes.
+    bool loadAtStart(const QString& path);
 
 public slots:
-    void OpenExecute();
-    void SaveExecute();
+    void openFile();
+    void saveFile();
 
 private:
     struct Choice {
@@ -55,7 +65,11 @@ private:
     std::string writePane(QTextEdit* pane, bool rtf, const QString& path);
     static constexpr const char* kDeclined = "declined";
 
-    MainWindow* window_;
+    Panes panes_;
+    const LongCommandRunner& runner_;
+    SettingsStore& settings_;
+    StatusReport& report_;
+    QWidget* window_;
     QString openName_;  // the last name of each dialog, its extension forced
     QString saveName_;
 };

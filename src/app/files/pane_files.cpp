@@ -14,8 +14,8 @@
 #include "docio/plain_text.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
-#include "settings/atomic_file.h"
-#include "settings/regular_file.h"
+#include "fileio/atomic_file.h"
+#include "fileio/regular_file.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"
 

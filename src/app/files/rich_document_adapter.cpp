@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/document_adapter.h"
-#include "app/document_builder.h"
+#include "app/document/document_builder.h"
+#include "app/document/document_reader.h"
 #include "app/u16_text.h"
 
 namespace lettrica::app {
@@ -331,12 +331,6 @@ bool RichDocumentFiller::paragraph(const docio::RichDocument& tables, text::Para
     builder_->beginParagraph(paragraphStyle(tables, paragraph));
     for (const text::Run& run : paragraph.runs) builder_->insertText(run.text, run.format);
     return true;
-}
-
-void fillDocument(QTextDocument& document, const docio::RichDocument& rich) {
-    RichDocumentFiller filler(document);
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) filler.paragraph(rich, text::Paragraph(paragraph));
-    filler.finish();
 }
 
 docio::RichDocument richDocumentOf(const QTextDocument& document) {

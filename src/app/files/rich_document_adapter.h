@@ -26,7 +26,7 @@
 #include <memory>
 #include <tuple>
 
-#include "app/document_model.h"
+#include "app/document/document_model.h"
 #include "docio/rtf_builder.h"
 
 class QTextDocument;
@@ -80,12 +80,6 @@ private:
     // (paragraph format, list part, first run's format) -> paragraph style
     std::map<std::tuple<int, int, int>, int> styles_;
 };
-
-// Replaces the contents of `document` by `rich`, as an open does. The
-// document's undo stack is left empty. Intended for a document that no
-// editor shows yet: filling one that an editor lays out costs many times
-// more.
-void fillDocument(QTextDocument& document, const docio::RichDocument& rich);
 
 // The document as a file would hold it. Characters that stand for objects
 // (frame boundaries, a U+FFFC that is no picture) are no text and are left

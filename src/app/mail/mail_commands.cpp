@@ -1,13 +1,13 @@
 #include "app/mail/mail_commands.h"
 
 #include <QAction>
-#include <QCloseEvent>
-#include <QMessageBox>
 
+#include "app/command_table.h"
+#include "app/conversion/long_command_runner.h"
 #include "app/mail/pane_lines.h"
 #include "app/mail/send_dialog.h"
 #include "app/mail/smtp_settings_dialog.h"
-#include "app/main_window.h"
+#include "app/message_boxes.h"
 #include "app/settings_store.h"
 #include "app/u16_text.h"
 #include "settings/address_book.h"
@@ -18,24 +18,9 @@ namespace lettrica::app {
 
 namespace {
 
-// Off while a send runs, beside the commands that write the panes. "Выход"
-// (Esc) stays on: it closes the window as its title bar does, which stops
-// the send at once.
-const char* const kOffWhileSending[] = {"emsms", "SMTP1"};
-
 const QString kCaption = QStringLiteral(" Lettrica");
 
 std::filesystem::path addressBookPath() { return settings::settingsFile(settings::kAddressBookFileName); }
-
-void showMessage(QMessageBox::Icon icon, const QString& text) {
-    // No owner window, as every message of the program. Qt breaks lines at
-    // LF only; the server's reply lines end in CR LF.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-    QMessageBox box(icon, kCaption, shown, QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    box.exec();
-}
 
 }  // namespace
 
@@ -52,9 +37,12 @@ mail::MailSettings toMailSettings(const settings::MailSettings& held) {
     return m;
 }
 
-MailCommands::MailCommands(MainWindow* window)
+MailCommands::MailCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner,
+                           SettingsStore& settings, QWidget* window)
     : QObject(window),
-      window_(window),
+      panes_(panes),
+      runner_(runner),
+      settings_(settings),
       sendDialog_(new SendDialog(window)),
       settingsDialog_(new SmtpSettingsDialog(window)) {
     setObjectName(QStringLiteral("MailCommands"));
@@ -62,20 +50,18 @@ MailCommands::MailCommands(MainWindow* window)
     sendDialog_->loadAddressBook(addressBookPath());
     // Address, Doc1 and Doc2 go with the settings at close, and the address
     // book with them.
-    window->settingsStore()->addSectionWriter(this, [this](settings::IniFile& ini, std::string_view section) {
+    settings.addSectionWriter(this, [this](settings::IniFile& ini, std::string_view section) {
         if (section != settings::keys::EmailAddress.section) return;
         sendDialog_->writeSettings(ini);
         sendDialog_->saveAddressBook(addressBookPath());
     });
-    for (const char* name : {"emsms", "SMTP1"}) window->action(name)->setEnabled(true);
-    connect(window->action("emsms"), &QAction::triggered, this, &MailCommands::emsmsExecute);
-    connect(window->action("SMTP1"), &QAction::triggered, this, &MailCommands::SMTP1Click);
-    window->installEventFilter(this);
+    connect(commands[Command::SendMail], &QAction::triggered, this, &MailCommands::sendMail);
+    connect(commands[Command::SmtpSettings], &QAction::triggered, this, &MailCommands::editSmtpSettings);
 }
 
-void MailCommands::SMTP1Click() {
+void MailCommands::editSmtpSettings() {
     if (sending_) return;
-    settings::MailSettings& held = window_->settingsStore()->mail();
+    settings::MailSettings& held = settings_.mail();
     settingsDialog_->load(held);
     if (settingsDialog_->exec() == QDialog::Accepted) settingsDialog_->store(held);
 }
@@ -84,14 +70,14 @@ QStringList MailCommands::bodyLines() const {
     QStringList lines;
     const bool source = sendDialog_->sourcePaneTicked();
     const bool result = sendDialog_->resultPaneTicked();
-    if (source) lines += paneLines(window_->sourcePane());
+    if (source) lines += paneLines(panes_.source);
     if (source && result) lines << QString();
-    if (result) lines += paneLines(window_->resultPane());
+    if (result) lines += paneLines(panes_.result);
     return lines;
 }
 
-void MailCommands::emsmsExecute() {
-    if (sending_ || window_->isBusy()) return;
+void MailCommands::sendMail() {
+    if (runner_.isBusy()) return;
     if (sendDialog_->exec() != QDialog::Accepted) return;
     const QString to = sendDialog_->address();
     // Remembered before anything can fail.
@@ -99,45 +85,26 @@ void MailCommands::emsmsExecute() {
     // The text as it stands when the user said OK, whatever is typed into
     // the panes while the connection is made.
     const std::optional<mail::MailError> failure = send(to, bodyLines());
-    if (closeRequested_) {
-        closeRequested_ = false;
-        window_->close();
-        return;
-    }
-    if (failure) showMessage(QMessageBox::Critical, QStringLiteral("Не удалось отправить письмо:\r") + failure->message());
-    else showMessage(QMessageBox::Information, QStringLiteral("Письмо отправлено."));
+    // Stopped by a close of the window: nothing to report.
+    if (failure && failure->kind() == mail::MailError::Kind::Cancelled) return;
+    if (failure) showMessage(QMessageBox::Critical, kCaption, QStringLiteral("Не удалось отправить письмо:\r") + failure->message());
+    else showMessage(QMessageBox::Information, kCaption, QStringLiteral("Письмо отправлено."));
 }
 
 std::optional<mail::MailError> MailCommands::send(const QString& to, const QStringList& body) {
-    window_->setBusy(true);
-    QList<QPair<QAction*, bool>> wereEnabled;
-    for (const char* name : kOffWhileSending) {
-        QAction* a = window_->action(name);
-        wereEnabled.append({a, a->isEnabled()});
-        a->setEnabled(false);
-    }
+    LongCommandRunner::BusyGuard busy(runner_, Work::Sending, [this] { client_.abort(); });
     sending_ = true;
     std::optional<mail::MailError> failure;
     try {
-        mail::sendMail(client_, message_, toMailSettings(window_->settingsStore()->mail()), to, body);
+        mail::sendMail(client_, message_, toMailSettings(settings_.mail()), to, body);
     } catch (const mail::MailError& e) {
         failure = e;
     }
     sending_ = false;
-    for (auto [a, enabled] : wereEnabled) a->setEnabled(enabled);
-    window_->setBusy(false);
+    // The last step may have ended well all the same (the QUIT after the
+    // message): a send stopped by a close reports nothing.
+    if (busy.stopped()) failure = mail::cancelledError();
     return failure;
-}
-
-bool MailCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && event->type() == QEvent::Close && sending_) {
-        // The window closes once the send has ended, which is at once.
-        closeRequested_ = true;
-        client_.abort();
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace lettrica::app

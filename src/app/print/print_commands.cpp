@@ -8,7 +8,8 @@
 #include <QPrinter>
 #include <QTextEdit>
 
-#include "app/main_window.h"
+#include "app/command_table.h"
+#include "app/conversion/long_command_runner.h"
 #include "app/message_boxes.h"
 #include "app/print/document_printer.h"
 #include "app/print/print_choice_dialog.h"
@@ -43,16 +44,16 @@ QString jobFailure(const QPrinter& printer, bool printed, const QString& job) {
 
 }  // namespace
 
-PrintCommands::PrintCommands(MainWindow* window)
-    : QObject(window), window_(window), choice_(new PrintChoiceDialog(window)) {
+PrintCommands::PrintCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                             SettingsStore& settings, QWidget* window)
+    : QObject(window), panes_(panes), runner_(runner), window_(window), choice_(new PrintChoiceDialog(window)) {
     setObjectName(QStringLiteral("PrintCommands"));
     choice_->readSettings(SettingsStore::open());
-    window->settingsStore()->addSectionWriter(this, [this](settings::IniFile& ini, std::string_view section) {
+    settings.addSectionWriter(this, [this](settings::IniFile& ini, std::string_view section) {
         if (section == settings::keys::PrintDoc1.section) choice_->writeSettings(ini);
     });
-    connect(window->action(QStringLiteral("Print")), &QAction::triggered, this, &PrintCommands::PrintExecute);
-    connect(window->action(QStringLiteral("FilePageSetup1")), &QAction::triggered, this,
-            &PrintCommands::FilePageSetup1Execute);
+    connect(commands[Command::Print], &QAction::triggered, this, &PrintCommands::print);
+    connect(commands[Command::PageSetup], &QAction::triggered, this, &PrintCommands::setUpPage);
 }
 
 PrintCommands::~PrintCommands() = default;
@@ -88,9 +89,9 @@ void PrintCommands::offerFreshFileName(QPrinter& p) {
     offeredStem_ = stem;
 }
 
-void PrintCommands::PrintExecute() {
+void PrintCommands::print() {
     // While a long command fills a pane, there is nothing whole to print.
-    if (window_->isBusy() || choice_->exec() != QDialog::Accepted) return;
+    if (runner_.isBusy() || choice_->exec() != QDialog::Accepted) return;
     const bool source = choice_->sourcePaneTicked(), result = choice_->resultPaneTicked();
     if (!source && !result) return;
 
@@ -107,7 +108,7 @@ void PrintCommands::PrintExecute() {
     if (!file.isEmpty() && source && result && !mayReplace(jobOutputFile(file, 2))) return;
     QStringList failures;
     int job = 0;
-    for (auto [ticked, pane] : {std::pair{source, window_->sourcePane()}, std::pair{result, window_->resultPane()}}) {
+    for (auto [ticked, pane] : {std::pair{source, panes_.source}, std::pair{result, panes_.result}}) {
         if (!ticked) continue;
         if (!file.isEmpty()) p.setOutputFileName(jobOutputFile(file, ++job));
         const QString name = printJobName(QDateTime::currentDateTime());  // named as it starts
@@ -120,7 +121,7 @@ void PrintCommands::PrintExecute() {
     if (!failures.isEmpty()) showMessage(QMessageBox::Critical, QStringLiteral("Ошибка"), failures.join(QLatin1Char('\n')));
 }
 
-void PrintCommands::FilePageSetup1Execute() {
+void PrintCommands::setUpPage() {
     QPrinter& setup = pageSetupPrinter();
     if (setup.outputFormat() != QPrinter::NativeFormat) {
         // Paper and margins belong to a printer; Qt's dialog shows nothing without one.

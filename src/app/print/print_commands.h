@@ -1,6 +1,6 @@
 #pragma once
-// "Печать..." (Ctrl+P) and "Параметры страницы..." (FilePageSetup1).
-// Print asks TForm4 which panes, then the print dialog for a printer, and
+// "Печать..." and "Параметры страницы...". Print asks its pane choice dialog
+// which panes, then the print dialog for a printer, and
 // prints each ticked pane as a job of its own, the source pane first. A job
 // that fails (a file that cannot be written, a queue that refuses it) does
 // not stop the second; the user is told of each in one message at the end.
@@ -16,18 +16,25 @@
 #include <QString>
 #include <memory>
 
+#include "app/window/panes.h"
+
 class QPrinter;
+class QWidget;
 
 namespace lettrica::app {
 
-class MainWindow;
+class CommandTable;
+class LongCommandRunner;
 class PrintChoiceDialog;
+class SettingsStore;
 
 class PrintCommands : public QObject {
     Q_OBJECT
 public:
-    // Creates TForm4 (hidden), reads its keys and writes them at close.
-    explicit PrintCommands(MainWindow* window);
+    // Creates the pane choice dialog (hidden), reads its keys and writes
+    // them at close.
+    PrintCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+                  SettingsStore& settings, QWidget* window);
     ~PrintCommands() override;
 
     PrintChoiceDialog* choiceDialog() const { return choice_; }
@@ -39,13 +46,15 @@ public:
     QMarginsF margins() const { return margins_; }
 
 public slots:
-    void PrintExecute();
-    void FilePageSetup1Execute();
+    void print();
+    void setUpPage();
 
 private:
     void offerFreshFileName(QPrinter& printer);
 
-    MainWindow* window_;
+    Panes panes_;
+    const LongCommandRunner& runner_;
+    QWidget* window_;
     PrintChoiceDialog* choice_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPrinter> pageSetup_;

@@ -6,7 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "app/main_window.h"
+#include "app/command_table.h"
 #include "app/tray/app_icon.h"
 
 namespace lettrica::app {
@@ -24,9 +24,10 @@ bool startsInTray(const QStringList& arguments) {
     return !arguments.isEmpty() && (arguments.first() == QLatin1String("/t") || arguments.first() == QLatin1String("/T"));
 }
 
-TrayDock::TrayDock(MainWindow* window, bool startInTray)
+TrayDock::TrayDock(const CommandTable& commands, QWidget* window, bool startInTray)
     : QObject(window),
       window_(window),
+      minimizeToTray_(commands[Command::MinimizeToTray]),
       icon_(new QSystemTrayIcon(applicationIcon(), this)),
       menu_(new QMenu),
       watch_(new QTimer(this)),
@@ -36,26 +37,27 @@ TrayDock::TrayDock(MainWindow* window, bool startInTray)
     icon_->setToolTip(QStringLiteral("Lettrica"));
 
     menu_->setObjectName("PopupMenu2");
-    auto item = [this](const char* name, const char* caption) {
+    auto add = [this](TrayItem which, const char* name, const char* caption) {
         QAction* a = menu_->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromLatin1(name));
+        items_[static_cast<std::size_t>(which)] = a;
         return a;
     };
-    connect(item("N32", "Открыть Lettrica"), &QAction::triggered, this, &TrayDock::TrayIconClick);
+    connect(add(TrayItem::Open, "N32", "Открыть Lettrica"), &QAction::triggered, this, &TrayDock::restoreWindow);
     menu_->addSeparator();
     // Help, about and exit are the window's own commands.
-    connect(item("N38", "Помощь"), &QAction::triggered, window, [window] { window->action("N12")->trigger(); });
-    connect(item("N39", "О программе"), &QAction::triggered, window, [window] { window->action("N13")->trigger(); });
+    connect(add(TrayItem::Help, "N38", "Помощь"), &QAction::triggered, commands[Command::Help], &QAction::trigger);
+    connect(add(TrayItem::About, "N39", "О программе"), &QAction::triggered, commands[Command::About],
+            &QAction::trigger);
     menu_->addSeparator();
-    connect(item("N41", "Выход"), &QAction::triggered, window, [window] { window->action("N6")->trigger(); });
+    connect(add(TrayItem::Exit, "N41", "Выход"), &QAction::triggered, commands[Command::Exit], &QAction::trigger);
     icon_->setContextMenu(menu_);
 
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) TrayIconClick();
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) restoreWindow();
     });
 
-    // N35 toggles its own tick, which is the whole of the option's state.
-    window->action("N35")->setEnabled(true);
+    // The command toggles its own tick, which is the whole of the option's state.
     watch_->setObjectName("TrayWatch");
     watch_->setInterval(kTrayWatchMs);
     connect(watch_, &QTimer::timeout, this, &TrayDock::checkTray);
@@ -79,7 +81,7 @@ void TrayDock::showWindowAtStart() {
     }
 }
 
-void TrayDock::TrayIconClick() {
+void TrayDock::restoreWindow() {
     icon_->hide();
     waiting_ = false;
     watch_->stop();
@@ -94,7 +96,7 @@ bool TrayDock::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_ && event->type() == QEvent::WindowStateChange) {
         if (!window_->isMinimized()) {
             waiting_ = false;  // restored from the task bar: nothing to wait for
-        } else if (window_->action("N35")->isChecked()) {
+        } else if (minimizeToTray_->isChecked()) {
             // Hiding the window inside its own state change confuses some
             // window managers; do it once the change is through.
             QMetaObject::invokeMethod(this, &TrayDock::minimisedByUser, Qt::QueuedConnection);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "repair/misreading.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::repair {
 

@@ -11,7 +11,7 @@
 
 #include "repair/encoding_repair.h"
 #include "repair/keyboard_layout.h"
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::repair {
 

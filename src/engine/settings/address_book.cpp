@@ -1,6 +1,6 @@
 #include "settings/address_book.h"
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "settings/settings_dir.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"

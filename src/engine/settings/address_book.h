@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/regular_file.h"
+#include "fileio/regular_file.h"
 
 namespace lettrica::settings {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "settings/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "settings/settings_dir.h"
 
 namespace lettrica::settings {

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "settings/atomic_file.h"
-#include "settings/regular_file.h"
+#include "fileio/atomic_file.h"
+#include "fileio/regular_file.h"
 #include "settings/settings_dir.h"
 #include "text/cp1251.h"
 #include "text/utf8.h"

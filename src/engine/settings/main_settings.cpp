@@ -52,6 +52,7 @@ void loadMainSettings(const IniFile& ini, MainWindowState& state) {
     loadPlacement(ini, state);
 
     if (auto v = readNumber(ini, keys::Table); v && *v >= kUserTable && *v <= kAngloTable) state.table = *v;
+    state.system = ini.readBytes(keys::System.section, keys::System.name, keys::System.fallback);
     if (auto v = readNumber(ini, keys::Perenos); v && *v == 0) state.wordWrap = false;
     if (auto v = readNumber(ini, keys::AutoV); v && *v == 1) state.autoVolume = true;
     if (auto v = readNumber(ini, keys::OpenFilter)) state.openFilter = *v;
@@ -86,6 +87,7 @@ void saveMainSettings(IniFile& ini, const MainWindowState& state, const SectionW
     writeNumber(ini, keys::PanelH, state.panelHeight);
 
     writeNumber(ini, keys::Table, state.table);
+    if (!state.system.empty()) ini.writeBytes(keys::System.section, keys::System.name, state.system);
     writeFlag(ini, keys::Perenos, state.wordWrap);
     writeFlag(ini, keys::AutoV, state.autoVolume);
 

@@ -41,6 +41,10 @@ struct MainWindowState {
     bool maximized = false;
 
     int table = kAngloTable;
+    // The system chosen, by its command-line name (empty: not stored). On
+    // load the caller lets it win over `table` when it names a system it
+    // knows; on save `table` holds the nearest of the three old choices.
+    std::string system;
     bool wordWrap = true;
     bool autoVolume = false;
     std::int32_t openFilter = 2;

@@ -36,6 +36,9 @@ inline constexpr Key Top{"Main", "Top", "0"};
 inline constexpr Key Maximized{"Main", "Maximized", "0"};
 // Menu options.
 inline constexpr Key Table{"Menu", "Table", "2"};
+// The transliteration system by its command-line name; a program that
+// knows only Table ignores it.
+inline constexpr Key System{"Menu", "System", ""};
 inline constexpr Key Perenos{"Menu", "Perenos", "1"};
 inline constexpr Key AutoV{"Menu", "AutoV", "0"};
 // Filter indexes of the open and save dialogs.

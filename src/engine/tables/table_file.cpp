@@ -1,7 +1,7 @@
 #include "tables/table_file.h"
 
-#include "settings/atomic_file.h"
-#include "settings/regular_file.h"
+#include "fileio/atomic_file.h"
+#include "fileio/regular_file.h"
 #include "settings/settings_dir.h"
 
 namespace lettrica::tables {

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "convert/converter.h"
 #include "text/expanding_byte_map.h"
-#include "translit/converter.h"
 
 namespace lettrica::translit {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/system_rules.h"
 
 namespace lettrica::translit {

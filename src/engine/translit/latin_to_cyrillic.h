@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::translit {
 

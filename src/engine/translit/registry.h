@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 
 namespace lettrica::translit {
 

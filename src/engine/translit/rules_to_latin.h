@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/system_rules.h"
 
 namespace lettrica::translit {

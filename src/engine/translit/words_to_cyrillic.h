@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "translit/converter.h"
+#include "convert/converter.h"
 #include "translit/rules_to_latin.h"
 
 namespace lettrica::translit {

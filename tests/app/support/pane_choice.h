@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/pane_choice_dialog.h"
+#include "app/window/pane_choice_dialog.h"
 
 using lettrica::app::PaneChoiceDialog;
 

@@ -1,7 +1,8 @@
 // Times F3 on a large formatted source pane: from the key to a filled result
 // document, and until the pane is laid out and shown. Also how quickly
-// "Отмена" is answered. Run offscreen or under Xvfb:
-//   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes]
+// "Отмена" is answered. Run offscreen or under Xvfb, by the Anglo-American
+// table or the system named (its command-line name):
+//   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes [system]]
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -15,12 +16,17 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/document_adapter.h"
+#include "app/conversion/long_command_runner.h"
+#include "app/conversion/progress_window.h"
+#include "app/conversion/system_choice.h"
+#include "app/document/document_reader.h"
 #include "app/main_window.h"
-#include "translit/cyrillic_to_latin.h"
-#include "translit/document_conversion.h"
-#include "app/progress_window.h"
+#include "convert/document_conversion.h"
+#include "support/whole_documents.h"
+#include "translit/registry.h"
+#include "translit/word_list_file.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -57,7 +63,13 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     QApplication app(argc, argv);
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const lettrica::translit::SystemInfo* system = lettrica::translit::findSystem(argc > 2 ? argv[2] : "anglo");
+    if (!system || system->userTables) {
+        std::fprintf(stderr, "desktop_bench: no such system\n");
+        return 2;
+    }
     MainWindow window;
+    window.systemChoice()->choose(*system);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     fillSource(window.sourcePane(), static_cast<qint64>(megabytes * 1e6));
@@ -87,10 +99,10 @@ int main(int argc, char** argv) {
         clock.start();
         auto snapshot = lettrica::app::snapshotDocument(*window.sourcePane()->document());
         const qint64 snap = clock.restart();
-        auto converted = lettrica::translit::convertDocument(snapshot.text, lettrica::translit::angloCyrillicToLatin());
+        auto converted = lettrica::translit::convertDocument(snapshot.text, *lettrica::translit::toLatinConverter(*system));
         const qint64 conv = clock.restart();
         auto* scratch = new QTextDocument;
-        lettrica::app::buildDocument(*scratch, converted, snapshot.formats);
+        wholedoc::build(*scratch, converted, snapshot.formats);
         const qint64 build = clock.restart();
         delete scratch;
         const qint64 free = clock.restart();
@@ -99,7 +111,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(free));
     }
     clock.start();
-    window.RtPerevodExecute();
+    window.action(Command::ToLatin)->trigger();
     const qint64 filled = clock.elapsed();
     // Until the visible part of the result is laid out and painted (the rest
     // of a long document is laid out as the user scrolls or in idle time).
@@ -107,8 +119,8 @@ int main(int argc, char** argv) {
     window.resultPane()->viewport()->repaint();
     QCoreApplication::processEvents();
     const qint64 shown = clock.elapsed();
-    std::printf("desktop F3 on %.1f MB (%lld characters, bold and red words):\n", megabytes,
-                static_cast<long long>(chars));
+    std::printf("desktop F3 by %s on %.1f MB (%lld characters, bold and red words):\n", system->name.c_str(),
+                megabytes, static_cast<long long>(chars));
     std::printf("  key to filled result document: %lld ms\n", static_cast<long long>(filled));
     std::printf("  key to result shown:            %lld ms\n", static_cast<long long>(shown));
 
@@ -125,7 +137,7 @@ int main(int argc, char** argv) {
             since.start();
         });
         tick.start(0);
-        window.RtPerevodExecute();
+        window.action(Command::ToLatin)->trigger();
         longest = std::max(longest, since.elapsed());
         tick.stop();
         std::printf("  longest time without handling events during F3: %lld ms\n", static_cast<long long>(longest));
@@ -142,18 +154,40 @@ int main(int argc, char** argv) {
             if (auto* box = QApplication::activeModalWidget()) {
                 if (toMessage < 0 && cancelClock.isValid()) toMessage = cancelClock.elapsed();
                 box->close();
-            } else if (!cancelClock.isValid() && window.progressWindow()->isVisible() &&
-                       window.progressWindow()->percent() >= at) {
+            } else if (!cancelClock.isValid() && window.runner()->progressWindow()->isVisible() &&
+                       window.runner()->progressWindow()->percent() >= at) {
                 cancelClock.start();
-                window.progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
+                window.runner()->progressWindow()->findChild<QPushButton*>("BitBtn1")->click();
             }
         });
         poll.start(0);
-        window.RtPerevodExecute();
+        window.action(Command::ToLatin)->trigger();
         poll.stop();
         std::printf("  \"Отмена\" at %2d%%: message after %lld ms, partial result shown after %lld ms\n", at,
                     static_cast<long long>(toMessage),
                     static_cast<long long>(cancelClock.isValid() ? cancelClock.elapsed() : -1));
     }
+
+    // F2 over what F3 made: a lossy system reads every word back by the
+    // word list.
+    window.action(Command::ToLatin)->trigger();
+    QTextDocument* latin = window.resultPane()->document()->clone(window.sourcePane());
+    window.sourcePane()->setDocument(latin);
+    {
+        // Laid out before the key, as above.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        clock.start();
+        auto snapshot = lettrica::app::snapshotDocument(*latin);
+        const auto back = lettrica::translit::toCyrillicConverter(*system, lettrica::translit::findWordList());
+        lettrica::translit::convertDocument(snapshot.text, *back);
+        std::printf("F2 engine stage alone (snapshot and conversion): %lld ms\n",
+                    static_cast<long long>(clock.elapsed()));
+    }
+    clock.start();
+    window.action(Command::ToCyrillic)->trigger();
+    std::printf("desktop F2 by %s over that result (%lld characters): %lld ms\n", system->name.c_str(),
+                static_cast<long long>(latin->characterCount()), static_cast<long long>(clock.elapsed()));
     return 0;
 }

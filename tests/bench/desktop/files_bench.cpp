@@ -21,7 +21,9 @@
 #include "app/files/file_commands.h"
 #include "app/files/pane_files.h"
 #include "app/files/rich_document_adapter.h"
+#include "support/whole_documents.h"
 #include "app/main_window.h"
+#include "app/window/default_attributes.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
 
@@ -59,7 +61,7 @@ int openOne(const QString& path) {
     answer.start(10);
     QElapsedTimer clock;
     clock.start();
-    window.resetAttributes(true, false);
+    lettrica::app::applyDefaultAttributes(window.sourcePane());
     const bool opened = files->loadFile(window.sourcePane(), path);
     std::printf("%s: %s in %lld ms, %lld characters, %d paragraphs; peak memory %ld MB\n", qPrintable(path),
                 opened ? "opened" : "refused", static_cast<long long>(clock.elapsed()),
@@ -94,11 +96,11 @@ int main(int argc, char** argv) {
     const docio::RtfReadResult read = docio::readRtf(std::string_view(rtf.constData(), rtf.size()));
     report("engine: read RTF", clock.restart());
     QTextDocument scratch;
-    app::fillDocument(scratch, read.document);
+    wholedoc::fill(scratch, read.document);
     report("adapter: fill a document no editor shows", clock.restart());
 
     clock.restart();
-    window.resetAttributes(true, false);
+    lettrica::app::applyDefaultAttributes(window.sourcePane());
     if (!files->loadFile(window.sourcePane(), path)) return 1;
     const qint64 filled = clock.elapsed();
     QCoreApplication::processEvents();
@@ -137,7 +139,7 @@ int main(int argc, char** argv) {
         chars += w.size();
     }
     QTextDocument* bigPane = app::newPaneDocument(window.resultPane());
-    app::fillDocument(*bigPane, big);
+    wholedoc::fill(*bigPane, big);
     app::showInPane(window.resultPane(), bigPane);
     std::printf("save a pane of %.1f million characters as RTF:\n", chars / 1e6);
     clock.restart();

@@ -17,6 +17,7 @@
 
 #include "app/main_window.h"
 
+using lettrica::app::Command;
 using lettrica::app::MainWindow;
 
 namespace {
@@ -80,15 +81,15 @@ int main(int argc, char** argv) {
     struct Case {
         const char* what;
         std::function<QString(const QString&)> garble;
-        const char* command;
+        Command command;
     } cases[] = {
-        {"right text, Исправить кодировку", same, "FixEncoding"},
-        {"UTF-8 read as Windows-1251, Исправить кодировку", misreadAsWindows1251, "FixEncoding"},
-        {"right text, Исправить раскладку", same, "FixLayout"},
-        {"typed on the US layout, Исправить раскладку", typedOnUs, "FixLayout"},
+        {"right text, Исправить кодировку", same, Command::FixEncoding},
+        {"UTF-8 read as Windows-1251, Исправить кодировку", misreadAsWindows1251, Command::FixEncoding},
+        {"right text, Исправить раскладку", same, Command::FixLayout},
+        {"typed on the US layout, Исправить раскладку", typedOnUs, Command::FixLayout},
         // The conversion frame alone on the same panes, for comparison.
-        {"UTF-8 read as Windows-1251, Rus -> Translit (F3)", misreadAsWindows1251, "RtPerevod"},
-        {"typed on the US layout, Rus -> Translit (F3)", typedOnUs, "RtPerevod"},
+        {"UTF-8 read as Windows-1251, Rus -> Translit (F3)", misreadAsWindows1251, Command::ToLatin},
+        {"typed on the US layout, Rus -> Translit (F3)", typedOnUs, Command::ToLatin},
     };
     std::printf("%.1f MB of right text before garbling, a paragraph every 12 words, some bold;\n"
                 "command to filled result pane, first run and second run:\n", megabytes);
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
         for (qint64& m : ms) {
             QElapsedTimer clock;
             clock.start();
-            window.action(QString::fromLatin1(c.command))->trigger();
+            window.action(c.command)->trigger();
             m = clock.elapsed();
         }
         std::printf("  %5lld ms %5lld ms  %s (%lld characters)\n", static_cast<long long>(ms[0]),
