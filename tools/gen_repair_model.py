@@ -26,9 +26,12 @@ adds to its letters' cost: ln(P(word) / 2) - ln P(letters), in quarter nats,
 at most 8 nats, as in a mixture of a word list and the letter model. Nor can
 they tell "Финансисты" from "Синансисты", which differ in a capital that two
 code pages swap: the beginnings of all the vocabulary's words are listed too.
+For English, whose repairs to Latin must be made of words, the words
+themselves are.
 """
 import collections
 import math
+import re
 import sys
 
 import repair_corpus
@@ -186,21 +189,59 @@ def bloom_probe(key, i):
     return ((x * 0x9E3779B97F4A7C15) & MASK64) >> (64 - BLOOM_BITS)
 
 
-def emit_beginnings(out, name, vocabulary, letters):
+def emit_bloom(out, name, what, keys):
     bits = bytearray(1 << BLOOM_BITS)
-    for w in vocabulary:
-        digits = [letters.index(ch) + 1 for ch in w]
-        for n in range(3, min(len(digits), BEGINNING) + 1):
-            key = beginning_key(digits[:n])
-            for i in range(BLOOM_PROBES):
-                bits[bloom_probe(key, i)] = 1
+    for key in keys:
+        for i in range(BLOOM_PROBES):
+            bits[bloom_probe(key, i)] = 1
     chars = "".join(ALPHABET[sum(bits[j + b] << b for b in range(6) if j + b < len(bits))]
                     for j in range(0, len(bits), 6))
-    out.write(f"// Bloom filter of the vocabulary's word beginnings, 6 bits a character, low bit first.\n")
+    out.write(f"// Bloom filter of {what}, 6 bits a character, low bit first.\n")
     out.write(f"extern const char {name}[] =\n")
     for i in range(0, len(chars), 96):
         out.write(f'    "{chars[i:i + 96]}"\n')
     out.write(";\n\n")
+
+
+def emit_beginnings(out, name, vocabulary, letters):
+    def keys():
+        for w in vocabulary:
+            digits = [letters.index(ch) + 1 for ch in w]
+            for n in range(3, min(len(digits), BEGINNING) + 1):
+                yield beginning_key(digits[:n])
+    emit_bloom(out, name, "the vocabulary's word beginnings", keys())
+
+
+# English words: a Bloom filter, as above, of whole words in small letters
+# (an apostrophe inside counts as a letter: "isn't"). Only words that the
+# dictionary spells in small letters, and those of the running text: a repair
+# to Latin must make words, and names ("Ned") make anything pass.
+ENGLISH_WORD = ENGLISH + "'"
+
+
+def english_word_key(word):
+    """A whole word as digits of base 28 (letters 1..26, the apostrophe 27),
+    wrapping at 64 bits."""
+    key = 0
+    for ch in word:
+        key = (key * 28 + ENGLISH_WORD.index(ch) + 1) & MASK64
+    return key
+
+
+def english_vocabulary(running, dictionary):
+    vocabulary = set()
+    for w in dictionary:
+        w = w.replace("’", "'")
+        if re.fullmatch(r"[a-z]+(?:'[a-z]+)*", w):
+            vocabulary.add(w)
+    for text in running:
+        for w in re.findall(r"[a-z]+(?:'[a-z]+)*", text.lower().replace("’", "'")):
+            vocabulary.add(w)
+    return vocabulary
+
+
+def emit_english_words(out, name, vocabulary):
+    emit_bloom(out, name, "English words in small letters", (english_word_key(w) for w in vocabulary))
 
 
 def distinct_words(texts, letters):
@@ -252,6 +293,8 @@ def main():
     emit(out, "kEnglishTrigrams", english)
     emit_lexicon(out, "kRussianWords", lexicon(russian, running_ru))
     emit_beginnings(out, "kRussianBeginnings", russian.vocabulary, RUSSIAN)
+    emit_english_words(out, "kEnglishWords",
+                       english_vocabulary(running_en, repair_corpus.english_dictionary_words()))
     out.write("// Mean cost per symbol of running text, in 1/16 nats.\n")
     out.write(f"extern const int kRussianMeanCost = {round(russian.mean_cost(running_ru) * 4)};\n")
     out.write(f"extern const int kEnglishMeanCost = {round(english.mean_cost(running_en) * 4)};\n\n")

@@ -174,7 +174,18 @@ def clean_sets(rng):
     ]
     for name, folders, _ in repair_corpus.FOREIGN_LANGUAGES:
         sets.append((name, repair_corpus.foreign_lines(folders, held_out=True)))
+    # Languages without a model of their own, and Russian translations: a
+    # sample of each (tools/repair_sweep.py goes through every locale).
+    others = []
+    for folder in OTHER_LOCALES:
+        lines = repair_corpus.locale_lines(folder)
+        others += rng.sample(lines, min(300, len(lines)))
+    sets.append((f"{len(OTHER_LOCALES)} other locales, 300 lines each", others))
     return sets
+
+
+OTHER_LOCALES = ["ru", "ky", "sr@ije", "mn", "tt", "tg", "ku", "et", "lv", "lt", "sl", "hr", "sq", "ca", "eu", "eo",
+                 "ga", "cy", "id", "af", "az", "oc"]
 
 
 # ---- the benchmark ----

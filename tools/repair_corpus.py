@@ -180,3 +180,42 @@ def foreign_lines(folders, held_out):
                     if line and line not in seen and "\ufffd" not in line and _held_out_line(line) == held_out:
                         seen.add(line)
     return sorted(seen)
+
+
+def locale_folders():
+    """Every locale folder with message catalogues."""
+    return sorted(os.path.basename(p) for p in glob.glob(os.path.join(LOCALES, "*"))
+                  if glob.glob(os.path.join(p, "LC_MESSAGES", "*.mo")))
+
+
+def locale_lines(folder):
+    """The distinct lines of one locale folder's translations, in a fixed
+    order, held out or not."""
+    seen = set()
+    for path in sorted(glob.glob(os.path.join(LOCALES, folder, "LC_MESSAGES", "*.mo"))):
+        for message in _mo_messages(path):
+            for line in message.split("\n"):
+                line = line.strip()
+                if line and "\ufffd" not in line:
+                    seen.add(line)
+    return sorted(seen)
+
+
+def script_of(lines):
+    """"Latin", "Cyrillic" or None: the script of most of the letters."""
+    import unicodedata
+    counts = {"LATIN": 0, "CYRILLIC": 0, "other": 0}
+    for line in lines:
+        for ch in line:
+            if ch.isalpha():
+                name = unicodedata.name(ch, "")
+                counts[name.split(" ")[0] if name.startswith(("LATIN", "CYRILLIC")) else "other"] += 1
+    total = sum(counts.values())
+    if not total or counts["other"] * 2 > total:
+        return None
+    # English messages left untranslated are Latin in any locale: a locale is
+    # Cyrillic with a tenth of its letters so, Latin with hardly any other.
+    if counts["CYRILLIC"] * 10 > total:
+        return "Cyrillic"
+    return "Latin" if counts["other"] * 10 < total else None
+

@@ -189,6 +189,12 @@ TEST(RepairJudge, TextTypedOnTheWrongLayoutIsRetyped) {
     EXPECT_EQ(fix("Ghbdtn? Firefox ,eltn j,yjdkty pfdnhf/", RepairKind::Layout),
               "Привет, Firefox будет обновлен завтра.");
     EXPECT_EQ(fix("Ntcn 28?62 ye;ty", RepairKind::Layout), "Тест 28,62 нужен");
+    // A name with its case broken is retyped with the rest: "LaTeX".
+    EXPECT_EQ(fix("Еру ДфЕуЧ ащкьфе шы ышьзду", RepairKind::Layout), "The LaTeX format is simple");
+    // Letters that pass for German, quotes without a blank before them.
+    EXPECT_EQ(fix("Kturbt genb dtlen d negbr/", RepairKind::Layout), "Легкие пути ведут в тупик.");
+    EXPECT_EQ(fix("Ujkjlyjuj cghjcbkb^@Crjkmrj ,eltn jlbyj;ls jlby&@ Jy jndtnbk^ @Jlyf ktgtirf/@/", RepairKind::Layout),
+              "Голодного спросили:\"Сколько будет одиножды один?\" Он ответил: \"Одна лепешка.\".");
     EXPECT_EQ(fix("Ершы шы ф еуые ща еру ьщгыу фтв еру лунищфквю", RepairKind::Layout),
               "This is a test of the mouse and the keyboard.");
     // Marks typed on the wrong layout after a blank to fill in go with it.
@@ -222,6 +228,19 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"кері ретпен", enc, nullptr},
         {"-t, --tty <tty>          вираз є терміналом", enc, nullptr},
         {"<alias value='%s'/> је већ наведено", enc, nullptr},
+        {"Њу Џерси", enc, nullptr},
+        {"Ћирилично (транслитеровано)", enc, nullptr},
+        {"Цэтынэ", lay, nullptr},
+        {"Чыгыш", lay, nullptr},
+        {"Тувэ", lay, nullptr},
+        {"Изображение — DjVu", lay, nullptr},
+        {"-mxbpf                   генерировать инструкции xBPF", lay, nullptr},
+        {"француски, стари (842—око 1400.)", enc, nullptr},
+        {"ДТСХД звук", enc, nullptr},
+        {"%s: команда была »%s», результат был %d", enc, nullptr},
+        {"операнд не є абсолютною константою", enc, nullptr},
+        // Languages without a model of their own: Kurdish.
+        {"LRE ji çepê ber bi rastê de", enc, nullptr},
         // Russian abbreviations.
         {"т.е., т.д., т.п., др.", enc, nullptr},
         {"АБВГД", enc, nullptr},
@@ -237,6 +256,9 @@ TEST(RepairJudge, OnlyGarbledRussianIsEverChanged) {
         {"SELinux-context moet niet-NULL zijn", lay, nullptr},
         // Between readings that differ in case, running text's case.
         {"ЯаХФЫРУРп", enc, "предлагая"},
+        // One page's "И" is the other's "я": not a capital after a small word.
+        {"прогресс человечества: от дубины к дубине в €дерном варианте.", enc,
+         "прогресс человечества: от дубины к дубине в ядерном варианте."},
         // A line is retyped whole: "Ctrl" and "GTK+"-like names too.
         {"Ищер Секд ещпуерук", lay, "Both Ctrl together"},
         {"ТШЫ+ ыукмшсу", lay, "NIS+ service"},

@@ -4,6 +4,7 @@
 #include "translit/cyrillic_to_latin.h"
 #include "translit/latin_to_cyrillic.h"
 #include "translit/registry.h"
+#include "translit/system_rules.h"
 #include "translit/words_to_cyrillic.h"
 #include "tables/user_table_converter.h"
 #include "test_util.h"
@@ -179,6 +180,13 @@ TEST(Systems, CapitalsOfAWordAndContextRules) {
     // Letters of other alphabets where the standard has them, else kept.
     EXPECT_EQ(system("gost-779", "Ґанок Їжак Ўсё ђ"), "G̀anok Ïžak Ŭsë đ");
     EXPECT_EQ(system("wikipedia", "Ґанок"), "Ґanok");
+}
+
+TEST(Systems, RulesWithoutEitherPurposeLineAreRefused) {
+    const std::string head = "name x\ncaption Икс\n", en = "purpose for x\n", ru = "purpose-ru Для икс\n";
+    EXPECT_EQ(parseSystemRules(head + en + ru).purposeInRussian, "Для икс");
+    EXPECT_THROW(parseSystemRules(head + en), RulesError);
+    EXPECT_THROW(parseSystemRules(head + ru), RulesError);
 }
 
 TEST(Systems, DecomposedLettersInEveryConverter) {

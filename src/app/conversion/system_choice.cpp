@@ -30,7 +30,7 @@ SystemChoice::SystemChoice(const CommandTable& commands, QObject* owner) : QObje
             action = new QAction(QString::fromStdString(system.caption), owner);
             action->setObjectName(QStringLiteral("System_") +
                                   QString::fromStdString(system.name).replace(QLatin1Char('-'), QLatin1Char('_')));
-            const QString purpose = QString::fromStdString(system.purpose);
+            const QString purpose = QString::fromStdString(system.purposeInRussian);
             action->setStatusTip(QLatin1Char(' ') + purpose);
             action->setToolTip(purpose);
             action->setCheckable(true);

@@ -4,8 +4,8 @@
 // and UserTable) and every other system of the registry, which gets an
 // action here. A system's action is named "System_" and its command-line
 // name with '-' written '_' ("System_icao_doc_9303"), carries the registry's
-// caption, and its hint is the system's purpose line. The choice shows in
-// every menu that lists these actions.
+// caption, and its hint is the system's purpose line in Russian. The choice
+// shows in every menu that lists these actions.
 
 #include <QList>
 #include <QObject>

@@ -47,6 +47,7 @@ private:
     bool known(const std::u16string& text, const TextScore& score, std::size_t count) const;
 
     RepairSettings settings_;
+    std::u16string_view paragraph_;  // the one being judged
     std::vector<Candidate> candidates_;
     std::size_t count_ = 0;
     std::u16string scratch_;

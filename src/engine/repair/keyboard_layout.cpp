@@ -118,9 +118,15 @@ bool wordShaped(std::u16string_view word, bool english) {
     if (begin == end) return false;
     auto alnum = [](char16_t ch) { return isRussianLetter(ch) || isLatinLetter(ch) || (ch >= u'0' && ch <= u'9'); };
     if (!alnum(word[begin]) || !alnum(word[end - 1])) return false;
-    // Between the first and the last letter: letters, digits and joiners.
-    for (std::size_t i = begin; i < end; ++i)
-        if (!alnum(word[i]) && joining.find(word[i]) == std::u16string_view::npos) return false;
+    // Between the first and the last letter: letters, digits and joiners;
+    // in Russian also a quote after a colon or beside a full stop, where
+    // text without a blank has it: 'говорит:"Сколько', 'кого-нибудь."А'.
+    for (std::size_t i = begin; i < end; ++i) {
+        if (alnum(word[i]) || joining.find(word[i]) != std::u16string_view::npos) continue;
+        const bool quoted = !english && word[i] == u'"' &&
+                            (word[i - 1] == u':' || word[i - 1] == u'.' || word[i + 1] == u'.');
+        if (!quoted) return false;
+    }
     return true;
 }
 
@@ -213,7 +219,15 @@ std::int32_t LayoutJudge::tryLayout(std::u16string_view paragraph, LayoutSlip sl
         // is typed "1ю12ю", a number and no identifier.
         scratch_.assign(word);
         for (char16_t& ch : scratch_) ch = retype(ch, slip);
-        if (letters > 0 && ((looksLikeIdentifier(word) && looksLikeIdentifier(scratch_)) || looksLikeAddress(word))) {
+        // Cyrillic letters with case broken, nothing more, are no name a
+        // machine gave: in English typed on the Russian layout "ДфЕуЧ" is
+        // "LaTeX".
+        const bool cyrillicLettersOnly =
+            !toRussian && std::none_of(word.begin(), word.end(), [](char16_t ch) {
+                return isDigit(ch) || ch == u'_' || ch == u'$';
+            });
+        const bool identifier = looksLikeIdentifier(word) && looksLikeIdentifier(scratch_) && !cyrillicLettersOnly;
+        if (letters > 0 && (identifier || looksLikeAddress(word))) {
             // Kept as it stands: no word, though its letters count among
             // those the paragraph keeps.
             kept += letters;
@@ -274,8 +288,13 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     // as ordinary text is not searched.
     const TextScore asItStands = scoreText(paragraph);
     if (looksClean(asItStands, settings_.cleanPerLetter)) return verdict;
-    // Nor is a line of another language: "fehlt", "зсув".
-    if (readAsForeign(paragraph).ratherThan(asItStands)) return verdict;
+    // Nor is a line of another language: "fehlt", "зсув". One with letters
+    // of that language's own settles it; one without must also read better
+    // so than its repair (letters Russian typed on the US layout leave may
+    // pass for German: "Kturbt genb dtlen d negbr/").
+    const ForeignReading foreign = readAsForeign(paragraph);
+    const bool foreignRather = foreign.ratherThan(asItStands);
+    if (foreignRather && foreign.beyond) return verdict;
     std::int32_t bestGain = 0;
     LayoutSlip bestSlip = LayoutSlip::None;
     std::vector<Word> bestWords;
@@ -299,11 +318,22 @@ Verdict LayoutJudge::judge(std::u16string_view paragraph) {
     verdict.text.assign(paragraph);
     for (const Word& w : bestWords)
         for (std::size_t k = w.begin; k < w.end; ++k) verdict.text[k] = retype(paragraph[k], bestSlip);
-    // Text broken as it stands ("clmpJpju") says nothing of a slip: a single
-    // word retyped must be a common one.
-    if (bestSlip == LayoutSlip::UsForRussian && !madeOfRussianWords(scoreText(verdict.text), false)) {
+    if (foreignRather && foreign.ratherThan(scoreText(verdict.text))) return Verdict{};
+    // The words retyped must be words of the language: text broken as it
+    // stands ("clmpJpju") says nothing of a slip, and a single word retyped
+    // must be a common one; nor is "DjVu" in a Russian line any "ВоМг", or
+    // Belarusian "Цэтынэ" any "W'nsy'". Words kept as they stand prove nothing.
+    std::u16string retyped;
+    for (const Word& w : bestWords) {
+        retyped.append(verdict.text, w.begin, w.end - w.begin);
+        retyped += u' ';
+    }
+    const bool words = bestSlip == LayoutSlip::UsForRussian ? madeOfRussianWords(scoreText(retyped), false)
+                                                            : madeOfEnglishWords(retyped);
+    if (!words) {
         verdict.doubtful = true;
-        verdict.doubt = "it is not made of Russian words";
+        verdict.doubt = bestSlip == LayoutSlip::UsForRussian ? "it is not made of Russian words"
+                                                             : "it is not made of English words";
         verdict.text.clear();
         return verdict;
     }

@@ -23,6 +23,10 @@ inline constexpr int kBeginningLetters = 6;
 inline constexpr int kBeginningBits = 20;
 inline constexpr int kBeginningProbes = 5;
 extern const char kRussianBeginnings[];
+// English words in small letters, as a Bloom filter of the same make: a
+// word's letters (a..z 1..26, the apostrophe 27) as digits of base 28,
+// wrapping at 64 bits.
+extern const char kEnglishWords[];
 // Mean cost per symbol of running text, in 1/16 nats.
 extern const int kRussianMeanCost;
 extern const int kEnglishMeanCost;

@@ -1,5 +1,6 @@
 #include "repair/text_score.h"
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -216,14 +217,15 @@ const WordList& wordList() {
     return w;
 }
 
-// The vocabulary's word beginnings (see language_tables.h).
+// A Bloom filter of the tables (see language_tables.h): the vocabulary's
+// word beginnings, or English words.
 struct Beginnings {
     std::unique_ptr<std::uint8_t[]> bits{new std::uint8_t[(1u << detail::kBeginningBits) / 8 + 1]()};
-    Beginnings() {
+    explicit Beginnings(const char* table) {
         static const Digits digits;
         const std::size_t total = std::size_t{1} << detail::kBeginningBits;
         for (std::size_t c = 0; c * 6 < total; ++c) {
-            const std::uint8_t v = digits.value[static_cast<unsigned char>(detail::kRussianBeginnings[c])];
+            const std::uint8_t v = digits.value[static_cast<unsigned char>(table[c])];
             for (std::size_t b = 0; b < 6 && c * 6 + b < total; ++b)
                 if (v >> b & 1) bits[(c * 6 + b) / 8] |= static_cast<std::uint8_t>(1u << ((c * 6 + b) % 8));
         }
@@ -239,7 +241,12 @@ struct Beginnings {
 };
 
 const Beginnings& beginnings() {
-    static const Beginnings b;
+    static const Beginnings b(detail::kRussianBeginnings);
+    return b;
+}
+
+const Beginnings& englishWords() {
+    static const Beginnings b(detail::kEnglishWords);
     return b;
 }
 
@@ -248,6 +255,11 @@ constexpr std::int32_t kMixedPenalty = 32;  // letters of two alphabets touching
 constexpr std::int32_t kGluePenalty = 32;   // a mark stuck to a letter on a side it never is
 constexpr std::int32_t kSentencePenalty = 2 * kNat;  // a sentence that begins with a small letter
 constexpr std::int32_t kAbbreviationCost = 2 * kNat;  // a letter of an abbreviation, whatever it is
+// A capital letter standing alone after a word of small letters: "сам И
+// сыт" where "сам я сыт" was meant. Text has it ("витамин С", "от А до Я"),
+// but seldom.
+constexpr std::int32_t kLoneCapitalPenalty = 3 * kNat;
+constexpr std::int32_t kStraySignPenalty = 2 * kNat;  // "€" with no number beside it
 
 // Which sides of a letter a typographic mark may touch in ordinary text:
 // « opens a word, » closes one, an apostrophe or a hyphen sits inside; a €,
@@ -273,10 +285,20 @@ std::uint8_t letterSides(char16_t ch) {
 }
 
 bool isDash(char16_t ch) { return ch >= 0x2013 && ch <= 0x2015; }
+bool isLetterClass(std::uint8_t c) { return c >= kRussianLower && c < kTypographic; }
 // Only a full stop surely ends a sentence: after "!" or "?" a dialogue goes
 // on in small letters ("...!" - решил он), after "..." a thought does.
 bool endsSentence(char16_t ch) { return ch == u'.'; }
 bool isBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0xA0; }
+
+// The Russian letter each Latin one looks like, by ASCII code.
+constexpr auto kRussianLookalike = [] {
+    std::array<char16_t, 128> t{};
+    const char16_t latin[] = u"aceopxyABCEHKMOPTXY";
+    const char16_t russian[] = u"асеорхуАВСЕНКМОРТХУ";
+    for (std::size_t i = 0; latin[i]; ++i) t[latin[i]] = russian[i];
+    return t;
+}();
 
 // Scores one run of words of one language at a time.
 class Scorer {
@@ -287,9 +309,20 @@ public:
     TextScore run(std::u16string_view text) {
         char16_t previous = 0;
         bool afterLetter = false, previousAfterLetter = false;
-        for (char16_t ch : text) {
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const char16_t ch = text[at];
             const std::uint8_t c = cls_[ch];
-            const ClassInfo& in = info_[c];
+            const ClassInfo* info = &info_[c];
+            // A Latin letter shaped like a Russian one, in a Russian word
+            // ("пpогpамма", "Hикто"), is read as that letter: the writer's
+            // disguise, which a misreading keeps as it was.
+            if (info->language == 1 && language_ != 1 && ch < 0x80 && kRussianLookalike[ch] &&
+                (language_ == 0 || russianWordAhead(text, at))) {
+                info = &info_[cls_[kRussianLookalike[ch]]];
+                odd(kMixedPenalty);
+                ++score_.mixed;
+            }
+            const ClassInfo& in = *info;
             if (in.language >= 0) {
                 if (in.language == language_ && !in.upper && !lastUpper_) {
                     // The common case: a small letter going on with a word.
@@ -310,6 +343,10 @@ public:
                 score_.oddities += in.cost.odd;
                 score_.strange += in.cost.odd;
                 if (c == kTypographic && afterLetter && !(letterSides(ch) & kAfterLetter)) odd(kGluePenalty);
+                // The word before a mark glued where text has none ("важна€",
+                // "ƒвести") is not the listed word it looks like: a letter of
+                // it was misread.
+                if (afterLetter && (c == kSign || (c == kTypographic && !(letterSides(ch) & kAfterLetter)))) unlist();
                 if (ch >= u'0' && ch <= u'9') sentence_ = Sentence::Inside;
                 else if (endsSentence(ch))
                     // "т. е.", "руб." and "..." end no sentence; a word of three letters or more does.
@@ -323,6 +360,8 @@ public:
                     markBeforeWord_ = true;  // "“ всех", "€ черт": a capital misread as a mark
                 if (ch == 0xAB) ++openQuotes_;
                 else if (ch == 0xBB) ++closeQuotes_;
+                else if (c == kTypographic && ch != u' ') mark(text, at, afterLetter);
+                if (!isBlank(ch)) afterSmallWord_ = false;
                 previousAfterLetter = afterLetter;
                 afterLetter = false;
             }
@@ -331,6 +370,8 @@ public:
         endWord();
         // « and » come in pairs; one alone is a misread letter as often as not.
         for (int i = 0; i < std::abs(openQuotes_ - closeQuotes_); ++i) odd(kSentencePenalty);
+        for (int i = 0; i < 2; ++i)
+            for (int k = closed_[i]; k < opened_[i]; ++k) odd(kSentencePenalty);
         // A lone word in small letters is a list item, not a sentence.
         if (words_ > 1) {
             score_.value -= smallStarts_ * kSentencePenalty;
@@ -342,9 +383,82 @@ public:
 private:
     enum class Sentence { Starting, Inside, Ending };
 
+    // Where a mark stands tells a misread letter from text: a quote opened
+    // and never closed ("‘корей", "„ему"), a closing quote or an apostrophe
+    // before a word, a "€" with no number beside it ("сам € сыт"), a no-break
+    // space opening a word after a blank (" лаву"): capitals and "я" that
+    // Windows-1251 and Mac Cyrillic swap for marks look so.
+    void mark(std::u16string_view text, std::size_t at, bool afterLetter) {
+        const char16_t ch = text[at];
+        const bool beforeLetter = at + 1 < text.size() && isLetterClass(cls_[text[at + 1]]);
+        const bool afterBlank = at == 0 || isBlank(text[at - 1]);
+        switch (ch) {
+        case 0x201E: case 0x201A:  // „ ‚ open
+            if (beforeLetter) ++opened_[ch == 0x201A];
+            break;
+        case 0x201C: case 0x2018:  // “ ‘ open before a word, close after one
+            if (beforeLetter && !afterLetter) ++opened_[ch == 0x2018];
+            else if (!beforeLetter && !afterBlank) ++closed_[ch == 0x2018];
+            break;
+        case 0x201D: case 0x2019:  // ” ’ close, or stand inside a word
+            if (beforeLetter && afterBlank) {
+                odd(kGluePenalty);
+                nextWordGlued_ = true;
+            } else if (!beforeLetter && !afterBlank) {
+                ++closed_[ch == 0x2019];
+            }
+            break;
+        case 0x20AC:
+            if (!numberBeside(text, at)) {
+                odd(kStraySignPenalty);
+                ++score_.strange;
+            }
+            break;
+        case 0x00A0:
+            if (afterBlank && beforeLetter && cls_[text[at + 1]] < kRussianUpper) {
+                odd(kGluePenalty);
+                nextWordGlued_ = true;
+            }
+            break;
+        default: break;
+        }
+    }
+
+    // Whether the word that begins at `at` has a Russian letter, and no Latin
+    // letter but those shaped like Russian ones.
+    bool russianWordAhead(std::u16string_view text, std::size_t at) const {
+        bool russian = false;
+        for (; at < text.size(); ++at) {
+            const char16_t ch = text[at];
+            const std::int8_t language = info_[cls_[ch]].language;
+            if (language < 0) break;
+            if (language == 0) russian = true;
+            else if (ch >= 0x80 || !kRussianLookalike[ch]) return false;
+        }
+        return russian;
+    }
+
+    static bool numberBeside(std::u16string_view text, std::size_t at) {
+        auto digit = [](char16_t ch) { return ch >= u'0' && ch <= u'9'; };
+        std::size_t left = at;
+        while (left > 0 && isBlank(text[left - 1])) --left;
+        std::size_t right = at + 1;
+        while (right < text.size() && isBlank(text[right])) ++right;
+        return (left > 0 && digit(text[left - 1])) || (right < text.size() && digit(text[right]));
+    }
+
     void odd(std::int32_t penalty) {
         score_.value -= penalty;
         ++score_.oddities;
+    }
+
+    // Takes back what listing the word just ended gave it.
+    void unlist() {
+        score_.value -= lastGain_;
+        score_.listedWords -= lastListedLong_;
+        score_.listedShortWords -= lastListedShort_;
+        lastGain_ = 0;
+        lastListedLong_ = lastListedShort_ = false;
     }
 
     // A word begins after `previous` (0 at the start of the text), which
@@ -353,8 +467,14 @@ private:
         if (previous && cls_[previous] == kTypographic) {
             const std::uint8_t sides = letterSides(previous);
             const bool joins = previousAfterLetter && (sides & kAfterLetter);  // "слово—слово"
-            if (!(sides & kBeforeLetter) && !joins && !(upper && isDash(previous))) odd(kGluePenalty);  // "—Да" is fine
+            if (!(sides & kBeforeLetter) && !joins && !(upper && isDash(previous))) {  // "—Да" is fine
+                odd(kGluePenalty);
+                glued_ = true;
+            }
         }
+        if (previous && cls_[previous] == kSign) glued_ = true;
+        glued_ |= nextWordGlued_;
+        nextWordGlued_ = false;
         if (sentence_ == Sentence::Starting && !upper) {
             ++smallStarts_;
             // Odd only right after a mark: a misread capital ("—перва",
@@ -362,6 +482,7 @@ private:
             if ((previous && cls_[previous] == kTypographic) || markBeforeWord_) ++markedSmallStarts_;
         }
         markBeforeWord_ = false;
+        capitalAfterSmallWord_ = upper && afterSmallWord_;
         sentence_ = Sentence::Inside;
     }
 
@@ -387,6 +508,7 @@ private:
         if (!upper && length_ > 1 && lastUpper_ && upperRun_ > 1) ++caseBreaks_;
         upperRun_ = upper ? upperRun_ + 1 : 0;
         lastUpper_ = upper;
+        anyUpper_ |= upper;
         if (++length_ == detail::kBeginningLetters) beginning_ = key_;
     }
 
@@ -395,21 +517,28 @@ private:
         cost_ += table_[ctx_];
         // "красИт" is not the word "красит": a word broken by case is not the listed one.
         bool listed = false;
-        if (language_ == 0 && length_ <= kLongestListed && caseBreaks_ == 0) {
+        lastGain_ = 0;
+        lastListedLong_ = lastListedShort_ = false;
+        if (language_ == 0 && length_ <= kLongestListed && caseBreaks_ == 0 && !glued_) {
             const std::int32_t gain = words_list_.gain(key_);
             listed = gain >= 0;
             if (listed) cost_ -= gain;
+            lastGain_ = listed ? 4 * gain : 0;
         }
         cost_ *= 4;  // quarter nats to 1/16
         // An abbreviation in capitals ("США", "DTD") is not a word of the
         // language: its letters say nothing either way.
         const bool abbreviation = length_ >= 2 && length_ <= 4 && upperRun_ == length_;
+        if (abbreviation) lastGain_ = 0;
         if (language_ == 0 && length_ >= 3 && !abbreviation) {
             ++score_.russianWords;
             score_.listedWords += listed;
+            lastListedLong_ = listed;
             if (!beginnings_.known(length_ >= detail::kBeginningLetters ? beginning_ : key_)) ++score_.unknownWords;
+            else if (length_ >= 5) ++score_.knownLongWords;
         } else if (language_ == 0 && length_ == 2 && listed && !abbreviation) {
             ++score_.listedShortWords;
+            lastListedShort_ = true;
         }
         score_.value +=
             abbreviation ? -kAbbreviationCost * length_ : kLanguages[language_].mean * (length_ + 1) - cost_;
@@ -417,6 +546,9 @@ private:
         score_.letters += length_;
         score_.value -= caseBreaks_ * kCasePenalty;
         score_.oddities += caseBreaks_;
+        if (language_ == 0 && length_ == 1 && capitalAfterSmallWord_) score_.value -= kLoneCapitalPenalty;
+        afterSmallWord_ = language_ == 0 && !anyUpper_;
+        capitalAfterSmallWord_ = anyUpper_ = glued_ = false;
         lastWord_ = length_;
         language_ = -1;
         ctx_ = last_ = 0;
@@ -446,16 +578,56 @@ private:
     int words_ = 0, smallStarts_ = 0, markedSmallStarts_ = 0, lastWord_ = 0;
     bool markBeforeWord_ = false;
     int openQuotes_ = 0, closeQuotes_ = 0;
+    int opened_[2] = {0, 0}, closed_[2] = {0, 0};  // “„ and ‘‚ quotes, by whether single
+    bool anyUpper_ = false;
+    bool afterSmallWord_ = false;  // a word of small Russian letters ended, only blanks since
+    bool capitalAfterSmallWord_ = false;
+    bool glued_ = false;          // the word going on has a mark glued to its front
+    bool nextWordGlued_ = false;  // ... and the next one will
+    std::int32_t lastGain_ = 0;   // what listing the last word gave it, 1/16 nats
+    bool lastListedLong_ = false, lastListedShort_ = false;
 };
 
 }  // namespace
 
 TextScore scoreText(std::u16string_view text) { return Scorer().run(text); }
 
-bool readsWell(const TextScore& score, std::int32_t perLetter) { return score.value >= perLetter * score.letters; }
+bool readsWell(const TextScore& score, std::int32_t perLetter) {
+    // Latin letters among Russian ones ("пpогpамма") are the writer's, not
+    // the reader's: what they cost does not count here.
+    return score.value + score.mixed * kMixedPenalty >= perLetter * score.letters;
+}
 
 bool looksClean(const TextScore& score, std::int32_t perLetter) {
     return score.oddities == 0 && readsWell(score, perLetter);
+}
+
+bool madeOfEnglishWords(std::u16string_view text) {
+    // Words are runs of Latin letters, an apostrophe between two of them
+    // included ("isn't"); those of one letter say nothing.
+    auto latin = [](char16_t ch) { return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z'); };
+    int known = 0, unknown = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!latin(text[i])) {
+            ++i;
+            continue;
+        }
+        std::uint64_t key = 0;
+        std::size_t length = 0;
+        bool capitals = true;
+        for (; i < text.size(); ++i, ++length) {
+            const char16_t ch = text[i];
+            const bool apostrophe = (ch == u'\'' || ch == 0x2019) && length > 0 && i + 1 < text.size() && latin(text[i + 1]);
+            if (!latin(ch) && !apostrophe) break;
+            capitals &= ch < u'a';
+            key = key * 28 + (apostrophe ? 27 : (ch | 0x20) - u'a' + 1);
+        }
+        // Abbreviations ("NIS+", "GTK") are names, no words either way.
+        if (length < 2 || (capitals && length <= 5)) continue;
+        (englishWords().known(key) ? known : unknown)++;
+    }
+    // A word alone must be one; of more, half at least.
+    return known > 0 && unknown <= known;
 }
 
 }  // namespace lettrica::repair

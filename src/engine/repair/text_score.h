@@ -39,6 +39,9 @@ struct TextScore {
     std::int32_t listedWords = 0;
     // Words of two letters in that list ("не", "на"): short, but words.
     std::int32_t listedShortWords = 0;
+    // Russian words of five letters or more that begin as a word of the
+    // vocabulary does: three letters begin words of any kind ("оха").
+    std::int32_t knownLongWords = 0;
 };
 
 inline constexpr std::int32_t kNat = 16;
@@ -46,9 +49,14 @@ inline constexpr std::int32_t kNat = 16;
 TextScore scoreText(std::u16string_view text);
 
 // True when the text's words are no worse than `perLetter` (1/16 nats,
-// negative) on average.
+// negative) on average, the cost of letters of two alphabets touching apart.
 bool readsWell(const TextScore& score, std::int32_t perLetter);
 // True when it reads well and has nothing odd: ordinary text as it stands.
 bool looksClean(const TextScore& score, std::int32_t perLetter);
+
+// True when the Latin words of a text are English words: a word alone, or
+// half of more, abbreviations apart. Names and terms may stand among them; a
+// repair to Latin of nothing but non-words ("Xsusi") is none.
+bool madeOfEnglishWords(std::u16string_view text);
 
 }  // namespace lettrica::repair

@@ -47,10 +47,13 @@ std::shared_ptr<const RulesToLatin> forwardOf(const std::string& name) {
 const std::vector<SystemInfo>& builtInSystems() {
     static const std::vector<SystemInfo> v = {
         {"gost", {"gost-16876-alt"}, "Таблица ГОСТ 16876-71",
-         "the program's GOST 16876-71 table without diacritics (jo, zh, shh); reads back", ReadBack::Table, false},
-        {"anglo", {}, "Англо-американская таблица",
-         "the program's Anglo-American table (ya, yu, sch); reads back", ReadBack::Table, false},
-        {"user", {}, "Пользовательская таблица", "your own tables, rt.dat and tr.dat", ReadBack::Table, true},
+         "the program's GOST 16876-71 table without diacritics (jo, zh, shh); reads back",
+         "Таблица программы по ГОСТ 16876-71 без диакритики (jo, zh, shh); переводится обратно", ReadBack::Table,
+         false},
+        {"anglo", {}, "Англо-американская таблица", "the program's Anglo-American table (ya, yu, sch); reads back",
+         "Англо-американская таблица программы (ya, yu, sch); переводится обратно", ReadBack::Table, false},
+        {"user", {}, "Пользовательская таблица", "your own tables, rt.dat and tr.dat",
+         "Собственные таблицы пользователя, rt.dat и tr.dat", ReadBack::Table, true},
     };
     return v;
 }
@@ -72,7 +75,7 @@ const std::vector<SystemInfo>& systems() {
         const std::size_t builtIn = v.size();
         for (const EmbeddedSystem& e : embeddedSystems()) {
             const SystemRules rules = parseSystemRules(e.text);
-            v.push_back({rules.name, {}, rules.caption, rules.purpose,
+            v.push_back({rules.name, {}, rules.caption, rules.purpose, rules.purposeInRussian,
                          rules.back == WayBack::Exact ? ReadBack::Exact : ReadBack::Words, false});
         }
         std::sort(v.begin() + static_cast<long>(builtIn), v.end(),

@@ -28,6 +28,7 @@ struct SystemInfo {
     std::vector<std::string> aliases;  // other names it answers to
     std::string caption;               // in the menu, UTF-8
     std::string purpose;               // one line
+    std::string purposeInRussian;      // the same, for the window, UTF-8
     ReadBack readBack = ReadBack::Table;
     bool userTables = false;           // "user": the caller's tables
 };

@@ -58,9 +58,12 @@ SystemRules parseSystemRules(std::string_view text) {
             while (!r.empty() && (r.back() == ' ' || r.back() == '\t' || r.back() == '\r')) r.remove_suffix(1);
             return std::string(r);
         };
-        if (t[0] == "name" || t[0] == "caption" || t[0] == "purpose") {
+        if (t[0] == "name" || t[0] == "caption" || t[0] == "purpose" || t[0] == "purpose-ru") {
             if (t.size() < 2) fail("nothing after " + std::string(t[0]));
-            (t[0] == "name" ? sys.name : t[0] == "caption" ? sys.caption : sys.purpose) = rest();
+            (t[0] == "name"      ? sys.name
+             : t[0] == "caption" ? sys.caption
+             : t[0] == "purpose" ? sys.purpose
+                                 : sys.purposeInRussian) = rest();
         } else if (t[0] == "back") {
             if (t.size() != 2 || (t[1] != "exact" && t[1] != "words" && t[1] != "none")) fail("back exact|words|none");
             sys.back = t[1] == "exact" ? WayBack::Exact : t[1] == "words" ? WayBack::Words : WayBack::None;
@@ -105,6 +108,9 @@ SystemRules parseSystemRules(std::string_view text) {
         }
     }
     if (sys.name.empty()) throw RulesError("no name");
+    // The command line shows one purpose line, the window the other.
+    if (sys.purpose.empty()) throw RulesError(sys.name + ": no purpose");
+    if (sys.purposeInRussian.empty()) throw RulesError(sys.name + ": no purpose-ru");
     // Longest sources first, a rule with conditions before one without;
     // otherwise the file's order.
     std::stable_sort(sys.rules.begin(), sys.rules.end(), [](const Rule& a, const Rule& b) {

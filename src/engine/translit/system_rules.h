@@ -5,6 +5,8 @@
 //   name      gost-779                      the name on the command line
 //   caption   ГОСТ 7.79-2000, система А     the name in the window's menu
 //   purpose   Library catalogues ...        one line on what it is for
+//   purpose-ru Библиотечные каталоги ...    the same line in Russian, for the
+//                                           window
 //   back      exact | words | none          how to-cyrillic reads it back
 //   set vowel аеёиоуыэюя                    a named set of small letters
 //   е  ye  after ^ vowel ъ ь                a rule
@@ -52,6 +54,7 @@ struct SystemRules {
     std::string name;
     std::string caption;  // UTF-8
     std::string purpose;
+    std::string purposeInRussian;  // UTF-8
     WayBack back = WayBack::None;
     std::vector<Rule> rules;
     // "< latin cyrillic": how a Latin piece reads back when no word decides.
