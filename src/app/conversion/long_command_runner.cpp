@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include "app/conversion/conversion_pipeline.h"
-#include "app/document/pane_layout.h"
 #include "app/message_boxes.h"
 #include "app/conversion/progress_window.h"
 
@@ -193,28 +192,16 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
     }
 
     handOver(target, document);
-    bool stopped = cancelled;
     if (!cancelled) {
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
-        // Laid out, still hidden, before the window is the user's again.
-        // "Отмена" meanwhile leaves the rest to Qt and says the run was
-        // stopped, as at any other moment of it.
-        QElapsedTimer clock;
-        clock.start();
-        stopped = !layOutToTheEnd(target, [&](std::size_t, std::size_t) {
-            if (clock.elapsed() >= sliceMillis) {
-                QCoreApplication::processEvents();
-                clock.start();
-            }
-            return !cancelRequested_ && !closing_;
-        });
-        if (stopped && !closing_) showMessage(QMessageBox::Information, message.caption, message.text);
     }
+    // Qt lays the result out as it is shown and in idle time; laying all of
+    // it out here would keep the user waiting several times as long.
     if (hide) target->show();
     progress_->finish();
-    return stopped ? RunOutcome::Cancelled : RunOutcome::Finished;
+    return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;
 }
 
 }  // namespace lettrica::app
