@@ -28,6 +28,8 @@ packages=(
   cups printer-driver-cups-pdf poppler-utils
   # benchmarks: the peers we measure against, and GNU time for peak memory
   icu-devtools time
+  # the window's answers to _NET_WM_PING, asked from outside (tests/bench/desktop/ping_wait.cpp)
+  libxcb1-dev
   # the text the repair's letter statistics are made from (tools/gen_repair_model.py)
   # and its accuracy benchmark measures on (tools/repair_accuracy.py)
   fortunes-ru hunspell-ru wamerican

@@ -16,6 +16,7 @@
 #include "app/conversion/system_choice.h"
 #include "app/conversion/transliteration_commands.h"
 #include "app/files/file_commands.h"
+#include "app/files/large_paste.h"
 #include "app/mail/mail_commands.h"
 #include "app/window/pane.h"
 #include "app/print/print_commands.h"
@@ -99,6 +100,7 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent)
     new MailCommands(commands_, panes_, *runner_, *settings_, this);
     new RepairCommands(commands_, panes_, *runner_, *report, this);
     auto* files = new FileCommands(commands_, panes_, *runner_, *settings_, *report, this);
+    new LargePaste(panes_, *runner_, this);
     new PrintCommands(commands_, panes_, *runner_, *settings_, this);
     if (!arguments.isEmpty() && QFileInfo(arguments.first()).isFile()) files->loadAtStart(arguments.first());
     panes_.source->setFocus();

@@ -3,6 +3,8 @@
 // the formats a pane keeps on its way to a file and back.
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +29,9 @@
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
+#include "app/conversion/long_command_runner.h"
+#include "app/conversion/progress_window.h"
+#include "support/cancel_press.h"
 #include "support/file_dialog.h"
 #include "support/message_catcher.h"
 #include "support/next_modal.h"
@@ -247,14 +252,66 @@ private slots:
         }
 
         const int before = window_->sourcePane()->document()->characterCount();
-        writeBytes(dir.filePath("huge.txt"), QByteArray((32 << 20) + 1, '\xe6'));
+        // Counted before any of it goes in: refused at once, the pane untouched.
+        writeBytes(dir.filePath("huge.txt"), QByteArray(2'000'000, '\n'));
         chooseFile(1, dir.filePath("huge.txt"));
         MessageCatcher refused;
         window_->action(Command::Open)->trigger();
         QCOMPARE(refused.texts, QStringList{QStringLiteral(
-                                    "Файл \"huge.txt\" слишком велик для окна: в нём больше 33\u00A0554\u00A0432 символов.\n"
+                                    "Файл \"huge.txt\" слишком велик для окна: в нём больше 2\u00A0000\u00A0000 абзацев.\n"
                                     "Такие файлы обрабатывает lettrica-cli, например: lettrica-cli to-latin -o результат huge.txt")});
         QCOMPARE(window_->sourcePane()->document()->characterCount(), before);
+    }
+
+    // "Отмена" while a large file opens (reading it, or laying it out once
+    // shown) or a large text is pasted leaves the pane as it was, formatting
+    // and all; uncancelled, both give the whole text.
+    void cancelLeavesThePaneAsItWas() {
+        QTemporaryDir dir;
+        QByteArray line;
+        for (QChar c : QStringLiteral("Съешь же ещё этих мягких булок.\r\n")) {
+            const ushort u = c.unicode();
+            line += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
+        }
+        writeBytes(dir.filePath("big.txt"), line.repeated(40000));
+        fill(window_->sourcePane(), "Жирный", " текст");
+        QTextCursor caret(window_->sourcePane()->document());
+        caret.setPosition(2);
+        caret.setPosition(4, QTextCursor::KeepAnchor);  // "рн" selected
+        window_->sourcePane()->setTextCursor(caret);
+        const QString before = window_->sourcePane()->toHtml();
+        app::setSliceMillis(0);  // a slice per pass of the event loop
+        auto* progress = window_->runner()->progressWindow();
+        MessageCatcher none;
+        for (int at : {5, 80}) {
+            CancelPress cancel(progress, [progress, at] { return progress->percent() >= at; });
+            chooseFile(1, dir.filePath("big.txt"));
+            window_->action(Command::Open)->trigger();
+            QVERIFY(cancel.pressed());
+            QCOMPARE(window_->sourcePane()->toHtml(), before);
+            QVERIFY(!window_->runner()->isBusy() && !window_->sourcePane()->isReadOnly());
+        }
+        const QString pasted = QStringLiteral("Вставка 😀\n").repeated(40000);
+        QGuiApplication::clipboard()->setText(pasted);
+        for (int at : {5, 80}) {
+            CancelPress cancel(progress, [progress, at] { return progress->percent() >= at; });
+            window_->action(Command::PasteSource)->trigger();
+            QVERIFY(cancel.pressed());
+            QCOMPARE(window_->sourcePane()->toHtml(), before);
+        }
+        QCOMPARE(window_->sourcePane()->textCursor().selectedText(), QStringLiteral("рн"));
+
+        window_->action(Command::PasteSource)->trigger();  // over the selection, in the typing format
+        QCOMPARE(window_->sourcePane()->toPlainText(), QStringLiteral("Жи") + pasted + QStringLiteral("ый текст"));
+        QVERIFY(formatOf(window_->sourcePane(), "Вставка").fontWeight() == QFont::Bold);
+        window_->sourcePane()->undo();  // one step takes all of it back
+        QCOMPARE(window_->sourcePane()->toHtml(), before);
+        chooseFile(1, dir.filePath("big.txt"));
+        window_->action(Command::Open)->trigger();
+        QCOMPARE(window_->sourcePane()->toPlainText().size(), 40000 * (line.size() - 1));
+        QCOMPARE(none.texts, QStringList{});
+        QGuiApplication::clipboard()->clear();
+        app::setSliceMillis(30);
     }
 
     // Memory running out while a file is read ends the open with a message

@@ -97,8 +97,14 @@ line='Съешь же ещё этих мягких французских бул
 for _ in $(seq 1 100000); do printf '%s\n' "$line"; done > "$work/big.txt"
 clip_text_in "$work/big.txt"
 xdotool key --clearmodifiers alt+v
+# A paste this large goes through the progress window too, F3 off meanwhile:
+# F3 once it has gone.
+pasting=$(visible_window '^Перевод\.\.\.$' "" 5)
+for _ in $(seq 1 600); do
+  [ -n "$pasting" ] && xwininfo -id "$pasting" 2>/dev/null | grep -q "IsViewable" || break
+  sleep 0.1
+done
 xdotool key F3
-# The paste comes first, however long it takes.
 progress=$(visible_window '^Перевод\.\.\.$' "" 60)
 [ -n "$progress" ] || fail "the progress window did not show"
 xdotool windowfocus --sync "$progress" key Escape

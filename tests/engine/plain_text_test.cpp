@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "docio/plain_text.h"
 
 using lettrica::docio::decodeTextFile;
@@ -44,4 +49,32 @@ TEST(PlainTextFile, WhatIsNotWholeUtf16StaysWindows1251) {
     // UTF-8 and its mark, and Windows-1251, as before.
     EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF\xD0\x94\xD0\xB0").text, u"Да");
     EXPECT_EQ(decodeTextFile("\xC4\xE0").encoding, TextEncoding::Cp1251);
+}
+
+// Decoding piece by piece gives what decoding the whole file gives, however
+// the pieces fall: a character or a CR LF cut between two pieces, an
+// invalid byte late in the file, a byte-order mark, UTF-16.
+TEST(PlainTextFile, PiecesDecodeAsTheWholeFile) {
+    using lettrica::docio::normalizeLineEnds;
+    using lettrica::docio::TextFileDecoder;
+    const std::string utf8 = "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\r\n\xE2\x80\x94 \xF0\x9F\x8E\x84\r\r\n\nend\r";
+    const std::vector<std::string> files = {
+        "", "\r\n", "\xEF\xBB\xBF", utf8, utf8 + "\xE0\xF2",  // invalid at the end: all of it Windows-1251
+        "\xCF\xF0\xE8\r\n\xE2\xE5\xF2\r", utf16(u"Да\r\nнет\r", true), std::string(3000, '\r') + "\n\xD0\x94",
+    };
+    std::uint32_t seed = 7;
+    for (const std::string& file : files) {
+        const auto whole = decodeTextFile(file);
+        for (int round = 0; round < 50; ++round) {
+            TextFileDecoder decoder(file);
+            std::u16string text;
+            while (!decoder.step(text, (seed = seed * 1103515245 + 12345) >> 16 & 7)) {}
+            EXPECT_EQ(decoder.encoding(), whole.encoding);
+            ASSERT_EQ(text, normalizeLineEnds(whole.text)) << "file " << &file - files.data() << ", round " << round;
+            EXPECT_EQ(decoder.progress(), decoder.total());
+            const auto ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
+            EXPECT_EQ(decoder.lineEnds(), ends);
+            EXPECT_EQ(decoder.characters(), text.size() - ends);
+        }
+    }
 }

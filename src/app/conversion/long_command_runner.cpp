@@ -100,6 +100,39 @@ bool LongCommandRunner::holdClose() {
     return true;
 }
 
+LongCommandRunner::SlicedWork::SlicedWork(LongCommandRunner& runner)
+    : runner_(runner), busy_(runner, Work::Converting, [&runner] { runner.requestCancel(); }) {
+    runner_.cancelRequested_ = false;
+    clock_.start();
+    started_.start();
+}
+
+LongCommandRunner::SlicedWork::~SlicedWork() {
+    if (shown_) runner_.progress_->finish();
+}
+
+qint64 LongCommandRunner::SlicedWork::sliceMillis() { return lettrica::app::sliceMillis; }
+
+bool LongCommandRunner::SlicedWork::pause(qint64 done, qint64 total) {
+    // Work that ends soon shows nothing and leaves the user's keys and
+    // clicks waiting for the window, as a command that never lets the event
+    // loop run would; it still repaints and answers meanwhile.
+    if (!shown_ && started_.elapsed() < 10 * sliceMillis()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        clock_.start();
+        return !cancelled();
+    }
+    if (!shown_ && !cancelled()) {
+        shown_ = true;
+        runner_.progress_->start(total_ = total);
+    }
+    if (total != total_) runner_.progress_->setMaximum(total_ = total);
+    runner_.progress_->setProgress(done);
+    QCoreApplication::processEvents();
+    clock_.start();
+    return !cancelled();
+}
+
 void LongCommandRunner::requestCancel() { progress_->requestCancel(); }
 
 RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* target,
@@ -164,6 +197,8 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
     }
+    // Qt lays the result out as it is shown and in idle time; laying all of
+    // it out here would keep the user waiting several times as long.
     if (hide) target->show();
     progress_->finish();
     return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;

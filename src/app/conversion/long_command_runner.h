@@ -11,6 +11,7 @@
 // conversion is abandoned, a send dropped) and the window closes as soon as
 // the last guard has ended (readyToClose), whoever started the work.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -79,6 +80,36 @@ public:
     // when the window is closing, what it had before.
     RunOutcome convert(const QTextDocument& source, QTextEdit* target, const translit::Converter& converter,
                        const CancelMessage& message);
+
+    // Work that is no conversion (opening, pasting, saving a text), done in
+    // pieces by its command: the command calls keepGoing() often, between
+    // pieces of a few milliseconds; once a slice has passed it moves the bar,
+    // lets the event loop run and says whether to go on (false after
+    // "Отмена" or when the window is being closed). The progress window shows
+    // once the work has lasted ten slices, so that quick work shows nothing
+    // and takes no keys meanwhile; the busy state lasts as long as the object.
+    class SlicedWork {
+    public:
+        explicit SlicedWork(LongCommandRunner& runner);
+        ~SlicedWork();
+        SlicedWork(const SlicedWork&) = delete;
+        SlicedWork& operator=(const SlicedWork&) = delete;
+
+        bool keepGoing(qint64 done, qint64 total) {
+            return clock_.elapsed() < sliceMillis() ? !cancelled() : pause(done, total);
+        }
+        bool cancelled() const { return runner_.cancelRequested_ || runner_.closing_; }
+
+    private:
+        bool pause(qint64 done, qint64 total);
+        static qint64 sliceMillis();
+
+        LongCommandRunner& runner_;
+        BusyGuard busy_;
+        QElapsedTimer clock_, started_;
+        qint64 total_ = 0;
+        bool shown_ = false;
+    };
 
     // The window is being closed. False when nothing runs; otherwise the
     // work is stopped and readyToClose() follows once it has ended.

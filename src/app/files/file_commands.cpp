@@ -10,6 +10,7 @@
 
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
+#include "app/document/pane_layout.h"
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"
 #include "app/message_boxes.h"
@@ -61,6 +62,7 @@ QString openFailure(const QString& name, const OpenResult& result) {
     case Status::Unreadable:
         return first + QStringLiteral("\nФайл не удаётся прочитать (%1).").arg(QString::fromStdString(result.reason));
     case Status::Opened:
+    case Status::Cancelled:
         break;
     }
     return first;
@@ -79,9 +81,17 @@ QString leftOut(const docio::RtfReadReport& report) {
     return parts.join(QStringLiteral("; "));
 }
 
+// A pace that moves the bar, lets the event loop run between slices and
+// stops at "Отмена".
+Pace pacing(LongCommandRunner::SlicedWork& work) {
+    return [&work](std::size_t done, std::size_t total) {
+        return work.keepGoing(static_cast<qint64>(done), static_cast<qint64>(total));
+    };
+}
+
 }  // namespace
 
-FileCommands::FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+FileCommands::FileCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner,
                            SettingsStore& settings, StatusReport& report, QWidget* window)
     : QObject(window), panes_(panes), runner_(runner), settings_(settings), report_(report), window_(window) {
     setObjectName(QStringLiteral("FileCommands"));
@@ -122,9 +132,9 @@ void FileCommands::openFile() {
     const std::optional<Choice> chosen = choose(false, settings_.openFilter());
     if (!chosen) return;
     settings_.setOpenFilter(chosen->index);
-    // The target's attributes are reset before the file is looked at.
-    applyDefaultAttributes(chosen->pane);
     if (!QFileInfo::exists(chosen->path)) {
+        // The target's attributes are reset before the file is looked at.
+        applyDefaultAttributes(chosen->pane);
         showError(QStringLiteral("Указанный Вами файл \"%1\" на диске не существует.").arg(shortName(chosen->path)));
         return;
     }
@@ -133,29 +143,48 @@ void FileCommands::openFile() {
 
 bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
     using Status = OpenResult::Status;
+    if (runner_.isBusy()) return false;
+    // The pane's old text is replaced whole: its attributes are reset (which
+    // would be a long edit of a large text) only when it stays.
     QTextDocument* document = newPaneDocument(pane);
+    QTextDocument* previous = nullptr;
     OpenResult opened;
-    try {
-        // After the attributes were reset, the typing format is the default one.
-        opened = readDocumentFile(path, *document, pane->currentCharFormat());
-    } catch (const std::bad_alloc&) {
-        opened.status = Status::OutOfMemory;
+    {
+        LongCommandRunner::SlicedWork work(runner_);
+        const Pace pace = pacing(work);
+        try {
+            opened = readDocumentFile(path, *document, defaultCharFormat(), partOf(pace, 0, 0.5));
+            if (opened.status == Status::Opened) {
+                // Shown, and laid out before the window is the user's again.
+                const QTextCursor before = pane->textCursor();
+                previous = swapIntoPane(pane, document);
+                if (!layOutToTheEnd(pane, partOf(pace, 0.5, 1))) {
+                    swapIntoPane(pane, previous);
+                    pane->setTextCursor(before);
+                    previous = nullptr;
+                    opened.status = Status::Cancelled;
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            opened.status = Status::OutOfMemory;
+        }
     }
     if (opened.status != Status::Opened) {
-        delete document;
+        if (pane->document() == document) swapIntoPane(pane, previous);
+        document->deleteLater();
+        if (opened.status == Status::Cancelled) return false;
+        applyDefaultAttributes(pane);
         showError(openFailure(shortName(path), opened));
         return false;
     }
-    showInPane(pane, document);
+    if (previous) previous->deleteLater();
+    pane->setCurrentCharFormat(defaultCharFormat());
     if (const QString left = leftOut(opened.report); !left.isEmpty())
         report_.show(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));
     return true;
 }
 
-bool FileCommands::loadAtStart(const QString& path) {
-    applyDefaultAttributes(panes_.source);
-    return loadFile(panes_.source, path);
-}
+bool FileCommands::loadAtStart(const QString& path) { return loadFile(panes_.source, path); }
 
 void FileCommands::saveFile() {
     if (runner_.isBusy()) return;
@@ -168,44 +197,45 @@ void FileCommands::saveFile() {
 }
 
 void FileCommands::savePane(QTextEdit* pane, bool rtf, const QString& path) {
-    // What the window saves, it opens: a text beyond that is saved only when
-    // the user knows.
-    if (!fitsOpenLimits(*pane->document(), !rtf) &&
-        !confirm(QStringLiteral("Текст длиннее, чем окно открывает (%1 символов или %2 абзацев): файл \"%3\" "
-                                "откроет только lettrica-cli.\nСохранить его?")
-                     .arg(groupedNumber(kMaxOpenCharacters), groupedNumber(kMaxOpenParagraphs), shortName(path))))
-        return;
     std::string error;
     try {
-        error = writePane(pane, rtf, path);
+        LongCommandRunner::SlicedWork work(runner_);
+        error = writePane(pane, rtf, path, pacing(work));
     } catch (const std::bad_alloc&) {
         showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".\n"
                                  "Не хватило памяти; файл не изменён.").arg(shortName(path)));
         return;
     }
-    if (error == kDeclined) return;
+    if (error == kDeclined || error == TextFileWriting::kStopped) return;
     if (!error.empty())
         showError(QStringLiteral("Произошла ошибка при сохранении информации в файл \"%1\".").arg(shortName(path)));
 }
 
-std::string FileCommands::writePane(QTextEdit* pane, bool rtf, const QString& path) {
-    std::string error;
+std::string FileCommands::writePane(QTextEdit* pane, bool rtf, const QString& path, const Pace& pace) {
+    // What the window saves, it opens: a text beyond that is saved only when
+    // the user knows.
+    auto overLimits = [&path] {
+        return !confirm(QStringLiteral("Текст длиннее, чем окно открывает (%1 символов или %2 абзацев): файл \"%3\" "
+                                       "откроет только lettrica-cli.\nСохранить его?")
+                            .arg(groupedNumber(kMaxOpenCharacters), groupedNumber(kMaxOpenParagraphs), shortName(path)));
+    };
     if (rtf) {
-        error = writeRtfFile(path, *pane->document());
-    } else {
-        const std::u16string text = fileText(*pane->document());
-        TextFileEncoding encoding = TextFileEncoding::Cp1251;
-        if (const std::optional<char32_t> c = firstCharacterOutsideCp1251(text)) {
-            // Never a "?" in its place: UTF-8 holds it, or nothing is written.
-            if (!confirm(QStringLiteral("Символ %1 нельзя записать в кодировке Windows-1251.\n"
-                                        "Сохранить текст в кодировке UTF-8?")
-                             .arg(describeCharacter(*c))))
-                return kDeclined;
-            encoding = TextFileEncoding::Utf8;
-        }
-        error = writeTextFile(path, text, encoding);
+        if (!fitsOpenLimits(*pane->document()) && overLimits()) return kDeclined;
+        return writeRtfFile(path, *pane->document(), pace);
     }
-    return error;
+    const TextFileWriting text(*pane->document(), pace);
+    if (!text.ready()) return TextFileWriting::kStopped;
+    if (!text.fitsOpenLimits() && overLimits()) return kDeclined;
+    TextFileEncoding encoding = TextFileEncoding::Cp1251;
+    if (const std::optional<char32_t> c = text.firstCharacterOutsideCp1251()) {
+        // Never a "?" in its place: UTF-8 holds it, or nothing is written.
+        if (!confirm(QStringLiteral("Символ %1 нельзя записать в кодировке Windows-1251.\n"
+                                    "Сохранить текст в кодировке UTF-8?")
+                         .arg(describeCharacter(*c))))
+            return kDeclined;
+        encoding = TextFileEncoding::Utf8;
+    }
+    return text.write(path, encoding);
 }
 
 }  // namespace lettrica::app

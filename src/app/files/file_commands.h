@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/files/file_filters.h"
+#include "app/files/pane_files.h"
 #include "app/window/panes.h"
 
 class QTextEdit;
@@ -34,11 +35,13 @@ class FileCommands : public QObject {
     Q_OBJECT
 public:
     // What a file held that the pane cannot show goes to `report`.
-    FileCommands(const CommandTable& commands, Panes panes, const LongCommandRunner& runner,
+    FileCommands(const CommandTable& commands, Panes panes, LongCommandRunner& runner,
                  SettingsStore& settings, StatusReport& report, QWidget* window);
 
-    // Replaces the pane's text by the file, as Open does after its checks;
-    // shows the open error and leaves the pane as it was when it cannot.
+    // Replaces the pane's text by the file, as Open does after its checks,
+    // with the progress window when it takes a while; shows the open error
+    // and gives the pane the default attributes when it cannot. After
+    // "Отмена" the pane is as it was.
     bool loadFile(QTextEdit* pane, const QString& path);
     // The file named on the command line, into the source pane with the
     // default attributes.
@@ -61,12 +64,13 @@ private:
     // Writes the pane and shows the save error when that failed; writes
     // nothing when the user declines the UTF-8 offer.
     void savePane(QTextEdit* pane, bool rtf, const QString& path);
-    // The write itself: empty, why it failed, or kDeclined.
-    std::string writePane(QTextEdit* pane, bool rtf, const QString& path);
+    // The write itself, paced by `work`: empty, why it failed, kDeclined or
+    // TextFileWriting::kStopped.
+    std::string writePane(QTextEdit* pane, bool rtf, const QString& path, const Pace& pace);
     static constexpr const char* kDeclined = "declined";
 
     Panes panes_;
-    const LongCommandRunner& runner_;
+    LongCommandRunner& runner_;
     SettingsStore& settings_;
     StatusReport& report_;
     QWidget* window_;

@@ -1,7 +1,6 @@
 #include "app/files/pane_files.h"
 
 #include <QFile>
-#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -73,10 +72,26 @@ QTextDocument* newPaneDocument(QTextEdit* pane) {
     return document;
 }
 
+Pace partOf(const Pace& pace, double from, double to) {
+    if (!pace) return {};
+    return [pace, from, to](std::size_t done, std::size_t total) {
+        constexpr double kWhole = 1e6;
+        const double share = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+        return pace(static_cast<std::size_t>(kWhole * (from + (to - from) * share)), static_cast<std::size_t>(kWhole));
+    };
+}
+
 void showInPane(QTextEdit* pane, QTextDocument* document) {
+    QTextDocument* previous = swapIntoPane(pane, document);
+    if (previous != document) previous->deleteLater();
+}
+
+QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document) {
     const bool undo = pane->document()->isUndoRedoEnabled();
     document->setUndoRedoEnabled(undo);
-    QPointer<QTextDocument> previous(pane->document());
+    QTextDocument* previous = pane->document();
+    // The pane deletes a document of its own making when it shows another.
+    previous->setParent(pane);
     // The pane imposes its wrap mode on any document it shows, and a change
     // of mode lays its document out again: change it while the pane shows
     // an empty one, so that neither the old nor the new text is laid out twice.
@@ -89,18 +104,15 @@ void showInPane(QTextEdit* pane, QTextDocument* document) {
         delete empty;
     }
     pane->setDocument(document);
-    if (previous && previous != document) previous->deleteLater();
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::Start);
     pane->setTextCursor(cursor);
+    return previous;
 }
 
-bool fitsOpenLimits(const QTextDocument& document, bool asText) {
-    std::size_t paragraphs = static_cast<std::size_t>(document.blockCount());
+bool fitsOpenLimits(const QTextDocument& document) {
+    const auto paragraphs = static_cast<std::size_t>(document.blockCount());
     const std::size_t characters = static_cast<std::size_t>(document.characterCount()) - paragraphs;
-    if (asText)
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-            paragraphs += static_cast<std::size_t>(block.text().count(QChar(0x2028)));
     return characters <= kMaxOpenCharacters && paragraphs <= kMaxOpenParagraphs;
 }
 
@@ -119,13 +131,14 @@ struct FileBytes {
 
 // The whole file when it is regular. An RTF document is read whatever its
 // size (the text it holds decides); other files up to kMaxTextFileBytes.
-FileBytes readFileBytes(const QString& path) {
+// `pace` sees the bytes read and three times the file's size.
+FileBytes readFileBytes(const QString& path, const Pace& pace, bool& stopped) {
     FileBytes result;
     settings::RegularFileReader file(nativePath(path));
     std::size_t have = 0, limit = kMaxTextFileBytes;
     bool sniffed = false;
     while (file.state() == settings::FileState::Regular) {
-        const std::size_t room = 256 * 1024;
+        const std::size_t room = 1024 * 1024;
         result.bytes.resize(have + room);
         const std::size_t n = file.read(result.bytes.data() + have, room);
         have += n;
@@ -134,11 +147,15 @@ FileBytes readFileBytes(const QString& path) {
             // the size the file claims, as far as it may be read.
             sniffed = true;
             if (docio::isRtfDocument(std::string_view(result.bytes.data(), have))) limit = static_cast<std::size_t>(-1);
-            result.bytes.reserve(std::min(file.sizeHint(), limit - 1) + 1);
+            result.bytes.reserve(std::min(file.sizeHint(), limit - 1) + room);
         }
         if (n == 0) break;
         if (have > limit) {
             result.tooLarge = true;
+            break;
+        }
+        if (pace && !pace(have, 3 * std::max(have, file.sizeHint()))) {
+            stopped = true;
             break;
         }
     }
@@ -148,12 +165,78 @@ FileBytes readFileBytes(const QString& path) {
     return result;
 }
 
-}  // namespace
+// Fills the document from the paragraphs an RTF reader hands over,
+// measuring the words, within the window's limits, pacing the work.
+class RtfFilling final : public docio::RtfParagraphSink {
+public:
+    RtfFilling(QTextDocument& document, std::size_t fileSize, const Pace& pace)
+        : filler_(document, {kMaxOpenCharacters, kMaxOpenParagraphs}), fileSize_(fileSize), pace_(pace) {}
+    bool paragraph(const docio::RichDocument& tables, text::Paragraph&& paragraph) override {
+        for (const text::Run& run : paragraph.runs) words.feed(run.text);
+        words.paragraphEnd();
+        if (!filler_.paragraph(tables, std::move(paragraph))) return false;
+        // The reader does not say how far it is in the file: a file holds
+        // about four bytes for each character of its text.
+        const std::size_t guess = std::min(fileSize_ - 1, 4 * filler_.characters());
+        if (pace_ && !pace_(fileSize_ + guess, 3 * fileSize_)) stopped = true;
+        return !stopped;
+    }
+    RichDocumentFiller& filler() { return filler_; }
+    WordMeter words;
+    bool stopped = false;
 
-OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat) {
+private:
+    RichDocumentFiller filler_;
+    const std::size_t fileSize_;
+    const Pace& pace_;
+};
+
+// A text file into the document a piece at a time: decoded, counted
+// against the limits, measured for long words and inserted, piece by piece.
+OpenResult fillFromText(std::string_view bytes, QTextDocument& document, const QTextCharFormat& plainFormat,
+                        const Pace& pace) {
     using Status = OpenResult::Status;
     OpenResult result;
-    FileBytes file = readFileBytes(path);
+    docio::TextFileDecoder decoder(bytes);
+    WordMeter words;
+    QTextCursor cursor(&document);
+    cursor.setBlockCharFormat(plainFormat);  // also what an empty file gives typed text
+    std::u16string piece;
+    constexpr std::size_t kPiece = 64 * 1024;
+    while (!decoder.done()) {
+        piece.clear();
+        const bool checking = !decoder.encoding();
+        decoder.step(piece, kPiece);
+        // The whole text is counted before any of it goes in.
+        if (checking && decoder.encoding() &&
+            (decoder.lineEnds() >= kMaxOpenParagraphs || decoder.characters() > kMaxOpenCharacters)) {
+            result.status = Status::TooLarge;
+            result.tooManyParagraphs = decoder.lineEnds() >= kMaxOpenParagraphs;
+            return result;
+        }
+        words.feed(piece);  // a line end is a space
+        if (!piece.empty()) cursor.insertText(fromU16(piece), plainFormat);
+        if (pace && !pace(bytes.size() + decoder.progress(), bytes.size() + decoder.total())) {
+            result.status = Status::Cancelled;
+            return result;
+        }
+    }
+    if (words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
+    return result;
+}
+
+}  // namespace
+
+OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat,
+                            const Pace& pace) {
+    using Status = OpenResult::Status;
+    OpenResult result;
+    bool stopped = false;
+    FileBytes file = readFileBytes(path, pace, stopped);
+    if (stopped) {
+        result.status = Status::Cancelled;
+        return result;
+    }
     if (file.state != settings::FileState::Regular) {
         result.status = file.state == settings::FileState::NotRegular ? Status::NotRegular : Status::Unreadable;
         result.reason = file.error;
@@ -163,67 +246,32 @@ OpenResult readDocumentFile(const QString& path, QTextDocument& document, const 
         result.status = Status::TooLarge;
         return result;
     }
-    WordMeter words;
-    if (docio::isRtfDocument(file.bytes)) {
-        // The words are measured from the text as it arrives; the document
-        // is laid out only once it is shown.
-        class MeteredFiller final : public docio::RtfParagraphSink {
-        public:
-            MeteredFiller(RichDocumentFiller& filler, WordMeter& words) : filler_(filler), words_(words) {}
-            bool paragraph(const docio::RichDocument& tables, text::Paragraph&& paragraph) override {
-                for (const text::Run& run : paragraph.runs) words_.feed(run.text);
-                words_.paragraphEnd();
-                return filler_.paragraph(tables, std::move(paragraph));
-            }
+    if (!docio::isRtfDocument(file.bytes)) return fillFromText(file.bytes, document, plainFormat, pace);
 
-        private:
-            RichDocumentFiller& filler_;
-            WordMeter& words_;
-        };
-        RichDocumentFiller filler(document, {kMaxOpenCharacters, kMaxOpenParagraphs});
-        MeteredFiller metered(filler, words);
-        const docio::RtfReadResult read = docio::readRtf(file.bytes, metered);
-        filler.finish();
-        if (filler.overLimits()) {
-            result.status = Status::TooLarge;
-            result.tooManyParagraphs = filler.paragraphs() >= kMaxOpenParagraphs;
-            return result;
-        }
-        if (!readToTheEnd(read.fault.error)) {
-            result.status = Status::Damaged;
-            result.reason = docio::describeRtfError(read.fault.error);
-            return result;
-        }
-        result.report = read.report;
-        result.report.picturesLeftOut += filler.brokenPictures();
-        if (words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
+    // The words are measured from the text as it arrives; the document is
+    // laid out only once it is shown.
+    RtfFilling filling(document, std::max<std::size_t>(file.bytes.size(), 1), pace);
+    const docio::RtfReadResult read = docio::readRtf(file.bytes, filling);
+    RichDocumentFiller& filler = filling.filler();
+    filler.finish();
+    if (filling.stopped) {
+        result.status = Status::Cancelled;
         return result;
     }
-    std::u16string text = docio::normalizeLineEnds(docio::decodeTextFile(file.bytes).text);
-    file.bytes = std::string();
-    const std::size_t lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
-    if (lineEnds >= kMaxOpenParagraphs || text.size() - lineEnds > kMaxOpenCharacters) {
+    if (filler.overLimits()) {
         result.status = Status::TooLarge;
-        result.tooManyParagraphs = lineEnds >= kMaxOpenParagraphs;
+        result.tooManyParagraphs = filler.paragraphs() >= kMaxOpenParagraphs;
         return result;
     }
-    words.feed(text);  // a line end is a space
-    if (words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
-    QTextCursor cursor(&document);
-    cursor.setBlockCharFormat(plainFormat);  // also what an empty file gives typed text
-    cursor.insertText(fromU16(text), plainFormat);
-    return result;
-}
-
-std::u16string fileText(const QTextDocument& document) {
-    const std::u16string text = richDocumentOf(document).text.plainText();
-    std::u16string out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
-        if (c == 0x2028) out += u"\r\n";
-        else out.push_back(c);
+    if (!readToTheEnd(read.fault.error)) {
+        result.status = Status::Damaged;
+        result.reason = docio::describeRtfError(read.fault.error);
+        return result;
     }
-    return out;
+    result.report = read.report;
+    result.report.picturesLeftOut += filler.brokenPictures();
+    if (filling.words.tooLong()) setWrapMode(document, QTextOption::WrapAnywhere);
+    return result;
 }
 
 std::optional<char32_t> firstCharacterOutsideCp1251(std::u16string_view text) {
@@ -237,26 +285,93 @@ std::optional<char32_t> firstCharacterOutsideCp1251(std::u16string_view text) {
     return std::nullopt;
 }
 
-std::string writeTextFile(const QString& path, std::u16string_view text, TextFileEncoding encoding) {
-    std::string bytes;
-    if (encoding == TextFileEncoding::Utf8) {
-        bytes = text::encodeUtf8(text);
-    } else {
-        text::EncodeResult encoded = text::encodeCp1251(text);
-        if (!encoded.ok()) return "a character has no Windows-1251 byte";
-        bytes = std::move(encoded.bytes);
-    }
-    return settings::writeFileAtomically(nativePath(path), bytes).error;
+TextFileWriting::TextFileWriting(const QTextDocument& document, const Pace& pace) : pace_(pace) {
+    bool stopped = false;
+    rich_ = pace ? richDocumentOf(document, pace, stopped) : richDocumentOf(document);
+    ready_ = !stopped;
 }
 
-std::string writeRtfFile(const QString& path, const QTextDocument& document) {
-    const docio::RichDocument rich = richDocumentOf(document);
+bool TextFileWriting::fitsOpenLimits() const {
+    std::size_t characters = 0, paragraphs = rich_.text.paragraphs.size();
+    for (const text::Paragraph& paragraph : rich_.text.paragraphs)
+        for (const text::Run& run : paragraph.runs) {
+            const auto breaks = static_cast<std::size_t>(std::count(run.text.begin(), run.text.end(), char16_t{0x2028}));
+            paragraphs += breaks;
+            characters += run.text.size() - breaks;
+        }
+    return characters <= kMaxOpenCharacters && paragraphs <= kMaxOpenParagraphs;
+}
+
+// A line break inside a paragraph is a line end of the file as well.
+std::optional<char32_t> TextFileWriting::firstCharacterOutsideCp1251() const {
+    for (const text::Paragraph& paragraph : rich_.text.paragraphs)
+        for (const text::Run& run : paragraph.runs) {
+            std::u16string_view rest = run.text;
+            for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
+                br = rest.find(char16_t{0x2028});
+                if (std::optional<char32_t> c = app::firstCharacterOutsideCp1251(rest.substr(0, br))) return c;
+            }
+        }
+    return std::nullopt;
+}
+
+std::string TextFileWriting::write(const QString& path, TextFileEncoding encoding) const {
+    settings::AtomicFileWriter writer(nativePath(path));
+    if (!writer.ok()) return writer.error();
+    std::string bytes;
+    std::size_t done = 0, total = 0;
+    for (const text::Paragraph& paragraph : rich_.text.paragraphs) total += paragraph.length() + 2;
+    const auto& paragraphs = rich_.text.paragraphs;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        if (i > 0) bytes += "\r\n";
+        for (const text::Run& run : paragraphs[i].runs) {
+            std::u16string_view rest = run.text;
+            // A line break inside a paragraph is written as a line end.
+            for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
+                br = rest.find(char16_t{0x2028});
+                const std::u16string_view part = rest.substr(0, br);
+                if (encoding == TextFileEncoding::Utf8) {
+                    text::appendEncodedUtf8(part, bytes);
+                } else {
+                    text::EncodeResult encoded = text::encodeCp1251(part);
+                    if (!encoded.ok()) return "a character has no Windows-1251 byte";
+                    bytes += encoded.bytes;
+                }
+                if (br != rest.npos) bytes += "\r\n";
+            }
+        }
+        done += paragraphs[i].length() + 2;
+        if (bytes.size() >= 256 * 1024 || i + 1 == paragraphs.size()) {
+            if (!writer.write(bytes)) return writer.error();
+            bytes.clear();
+        }
+        if (pace_ && !pace_(done, total)) return kStopped;
+    }
+    if (!writer.commit()) return writer.error();
+    return {};
+}
+
+std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace) {
+    bool stopped = false;
+    // Reading the pane is half the work, writing the file the other half.
+    const Pace half = [&pace](std::size_t done, std::size_t total) { return pace(done / 2, total); };
+    const docio::RichDocument rich = pace ? richDocumentOf(document, half, stopped) : richDocumentOf(document);
+    if (stopped) return TextFileWriting::kStopped;
     settings::AtomicFileWriter writer(nativePath(path));
     if (!writer.ok()) return writer.error();
     bool written = true;
-    docio::writeRtf(rich, [&](std::string_view piece) {
+    docio::RtfWriter rtf(rich, [&](std::string_view piece) {
         if (written) written = writer.write(piece);
     });
+    std::size_t done = 0, total = 0;
+    for (const text::Paragraph& paragraph : rich.text.paragraphs) total += paragraph.length() + 2;
+    for (const text::Paragraph& paragraph : rich.text.paragraphs) {
+        rtf.paragraph(paragraph);
+        done += paragraph.length() + 2;
+        if (!written) break;
+        if (pace && !pace(total + done, 2 * total)) return TextFileWriting::kStopped;
+    }
+    rtf.finish();
     if (!written || !writer.commit()) return writer.error();
     return {};
 }

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,12 +30,16 @@ namespace lettrica::app {
 
 // What the window opens, counted in the text the pane will hold, whatever
 // the file's form: its characters (UTF-16 units, paragraph ends not
-// counted) and its paragraphs. The pane lays out all of it, at about 120
-// bytes a paragraph besides the text; far beyond these a file takes minutes
-// and gigabytes, and it is refused with a message that names lettrica-cli,
-// which has no such limits. An RTF file holds no more text than the pane it
-// was saved from, so whatever a pane within the limits saves, it opens.
-inline constexpr std::size_t kMaxOpenCharacters = 32u << 20;
+// counted) and its paragraphs. Qt places the lines of a document at 1/64
+// pixel in 32 bits: a pane cannot show more than 33.5 million pixels of
+// text, about 2 million lines, and each paragraph takes a line at least.
+// 125 million characters of Russian prose went past that at the window's
+// first width; 64 Mi characters take half as many lines (wider, fewer). The
+// pane lays out all of it when it is filled, about a minute at this size.
+// A larger file is refused with a message that names lettrica-cli, which
+// has no such limits. An RTF file holds no more text than the pane it was
+// saved from, so whatever a pane within the limits saves, it opens.
+inline constexpr std::size_t kMaxOpenCharacters = 64u << 20;
 inline constexpr std::size_t kMaxOpenParagraphs = 2'000'000;
 // Qt takes time in the square of a word's length to wrap it at the pane's
 // edge. A pane opened on a file with a longer run of characters without a
@@ -42,9 +47,9 @@ inline constexpr std::size_t kMaxOpenParagraphs = 2'000'000;
 // without such a word is opened into it.
 inline constexpr std::size_t kLongestWrappedWord = 10'000;
 
-// Whether a pane's text is within what the window opens; a text file counts
-// each line break inside a paragraph as a paragraph of its own.
-bool fitsOpenLimits(const QTextDocument& document, bool asText);
+// Whether a pane's text is within what the window opens as RTF (a TXT file
+// of it: TextFileWriting::fitsOpenLimits).
+bool fitsOpenLimits(const QTextDocument& document);
 
 // A new, empty document with the pane's defaults (font, margins, options),
 // to be filled while no editor lays it out and then shown by showInPane.
@@ -52,6 +57,16 @@ QTextDocument* newPaneDocument(QTextEdit* pane);
 // Shows `document` in the pane instead of its current one (which is deleted
 // later), the caret at the start. The pane takes the document's wrap mode.
 void showInPane(QTextEdit* pane, QTextDocument* document);
+// The same, handing the pane's current document back instead (still a
+// child of the pane), so that it can be shown again.
+QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document);
+
+// Called often while a file is read or written, with the work done and the
+// work in all (in units of its own, growing as the work learns more);
+// false stops the work.
+using Pace = std::function<bool(std::size_t done, std::size_t total)>;
+// `pace` for one part of a work, from `from` to `to` of the whole (0 to 1).
+Pace partOf(const Pace& pace, double from, double to);
 
 struct OpenResult {
     enum class Status {
@@ -61,6 +76,7 @@ struct OpenResult {
         Damaged,      // an RTF document too damaged to show
         TooLarge,     // beyond the limits above
         OutOfMemory,
+        Cancelled,    // the pace said stop
     };
     Status status = Status::Opened;
     std::string reason;        // Unreadable, NotRegular: the system's words; Damaged: the fault
@@ -70,7 +86,8 @@ struct OpenResult {
 
 // Fills the empty `document` from the file; plain text takes `plainFormat`.
 // Anything but Opened leaves the document in no state to be shown.
-OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat);
+OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat,
+                            const Pace& pace = {});
 
 // The document's text as a TXT file holds it: CR LF between paragraphs and
 // for every line break inside one; no formatting, no list markers.
@@ -84,6 +101,28 @@ enum class TextFileEncoding { Cp1251, Utf8 };
 // Write the file; an empty string when it worked, else why not. Text that
 // Windows-1251 cannot hold whole is refused, never written with "?".
 std::string writeTextFile(const QString& path, std::u16string_view text, TextFileEncoding encoding);
-std::string writeRtfFile(const QString& path, const QTextDocument& document);
+std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace = {});
+
+// A document on its way to a TXT file, held once as the engine's text: what
+// the file will hold is looked at before it is written, and written a
+// paragraph at a time. A pace that says stop leaves ready() false.
+class TextFileWriting {
+public:
+    TextFileWriting(const QTextDocument& document, const Pace& pace = {});
+    bool ready() const { return ready_; }
+    // Whether the window opens the file: each line break inside a paragraph
+    // is a paragraph of its own there.
+    bool fitsOpenLimits() const;
+    // As firstCharacterOutsideCp1251 on the file's text.
+    std::optional<char32_t> firstCharacterOutsideCp1251() const;
+    // kStopped when the pace said stop; the old file is then untouched.
+    std::string write(const QString& path, TextFileEncoding encoding) const;
+    static constexpr const char* kStopped = "stopped";
+
+private:
+    docio::RichDocument rich_;
+    Pace pace_;
+    bool ready_ = false;
+};
 
 }  // namespace lettrica::app

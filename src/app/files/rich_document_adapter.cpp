@@ -334,7 +334,23 @@ bool RichDocumentFiller::paragraph(const docio::RichDocument& tables, text::Para
 }
 
 docio::RichDocument richDocumentOf(const QTextDocument& document) {
-    DocumentSnapshot snapshot = snapshotDocument(document);
+    bool stopped = false;
+    return richDocumentOf(document, {}, stopped);
+}
+
+docio::RichDocument richDocumentOf(const QTextDocument& document,
+                                   const std::function<bool(std::size_t, std::size_t)>& pace, bool& stopped) {
+    stopped = false;
+    DocumentSnapshot snapshot;
+    {
+        DocumentReader reader(document, snapshot.formats);
+        constexpr std::size_t kPiece = 64 * 1024;
+        while (!reader.read(snapshot.text, pace ? kPiece : static_cast<std::size_t>(-1)))
+            if (!pace(reader.position(), 2 * reader.total())) {
+                stopped = true;
+                return {};
+            }
+    }
     const DocumentFormats& formats = snapshot.formats;
     docio::RichDocument rich;
     const QFont fallback = document.defaultFont();
@@ -435,8 +451,19 @@ docio::RichDocument richDocumentOf(const QTextDocument& document) {
     for (const text::Paragraph& paragraph : snapshot.text.paragraphs) formatOf.push_back(paragraphFormat(paragraph.format));
 
     rich.text.paragraphs.reserve(snapshot.text.paragraphs.size());
+    std::size_t total = 0, done = 0;
+    if (pace)
+        for (const text::Paragraph& paragraph : snapshot.text.paragraphs) total += paragraph.length() + 2;
     for (std::size_t i = 0; i < snapshot.text.paragraphs.size(); ++i) {
         text::Paragraph& paragraph = snapshot.text.paragraphs[i];
+        if (pace) {
+            // The second half of the work: the text moves from the snapshot.
+            done += paragraph.length() + 2;
+            if (!pace(total + done, 2 * total)) {
+                stopped = true;
+                return {};
+            }
+        }
         // Qt keeps a block before a table that begins the document or a
         // cell, which no file had: an empty first paragraph of its place,
         // followed by a table in that place, is that block.

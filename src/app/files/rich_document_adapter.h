@@ -22,6 +22,7 @@
 // pixel is 15 twips.
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -85,6 +86,10 @@ private:
 // (frame boundaries, a U+FFFC that is no picture) are no text and are left
 // out. A format a run does not set (no font name or size of its own) takes
 // the document's default font.
+// `pace`, when given, is called between pieces with the characters read and
+// in all; once it says stop, the result is incomplete and `stopped` is set.
 docio::RichDocument richDocumentOf(const QTextDocument& document);
+docio::RichDocument richDocumentOf(const QTextDocument& document,
+                                   const std::function<bool(std::size_t, std::size_t)>& pace, bool& stopped);
 
 }  // namespace lettrica::app

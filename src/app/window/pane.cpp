@@ -56,4 +56,9 @@ QMimeData* Pane::createMimeDataFromSelection() const {
     return new PaneMimeData(rich, QTextDocumentFragment(textCursor()));
 }
 
+void Pane::insertFromMimeData(const QMimeData* source) {
+    if (source && pasteHandler_ && pasteHandler_(*source)) return;
+    QTextEdit::insertFromMimeData(source);
+}
+
 }  // namespace lettrica::app

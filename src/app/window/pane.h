@@ -5,6 +5,7 @@
 // (numbers, initials, dashes).
 
 #include <QTextEdit>
+#include <functional>
 
 namespace lettrica::app {
 
@@ -17,8 +18,16 @@ public:
     // LF, every other character as it is.
     static QString plainCopy(QString raw);
 
+    // Sees every paste first; true when it took the paste (a large text).
+    using PasteHandler = std::function<bool(const QMimeData&)>;
+    void setPasteHandler(PasteHandler handler) { pasteHandler_ = std::move(handler); }
+
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    PasteHandler pasteHandler_;
 };
 
 }  // namespace lettrica::app

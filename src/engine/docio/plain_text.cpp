@@ -1,5 +1,6 @@
 #include "docio/plain_text.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "text/cp1251.h"
@@ -54,6 +55,100 @@ std::u16string normalizeLineEnds(std::u16string_view text) {
         }
     }
     return out;
+}
+
+TextFileDecoder::TextFileDecoder(std::string_view bytes) : bytes_(bytes) {}
+
+bool TextFileDecoder::step(std::u16string& out, std::size_t budget) {
+    budget = std::max<std::size_t>(budget, 4);  // a whole UTF-8 character at least
+    if (stage_ == Stage::Check) check(budget);
+    else if (stage_ == Stage::Decode) decode(out, budget);
+    return done();
+}
+
+void TextFileDecoder::check(std::size_t budget) {
+    const std::size_t n = std::min(budget, bytes_.size() - checked_);
+    const std::string_view piece = bytes_.substr(checked_, n);
+    const bool last = checked_ + n == bytes_.size();
+    std::size_t advance = n;
+    if (utf8_) {
+        const text::Utf8Check c = text::checkUtf8(piece);
+        utf8_ = c.valid && (!last || c.completePrefix == n);
+        // A character cut at the piece's end is checked again with the next one.
+        if (utf8_ && !last) advance = c.completePrefix;
+    }
+    count(piece.substr(0, advance));
+    checked_ += advance;
+    if (checked_ < bytes_.size()) return;
+    if (utf8_) {
+        encoding_ = TextEncoding::Utf8;
+        if (bytes_.substr(0, 3) == "\xEF\xBB\xBF") decoded_ = 3;
+        characters_ = utf8Units_ - (decoded_ == 3 ? 1 : 0) - crs_ - lfs_;
+    } else if (std::optional<std::u16string> text = decodeUtf16(bytes_)) {
+        encoding_ = TextEncoding::Utf16;
+        utf16_ = std::move(*text);
+        crs_ = lfs_ = crLfs_ = 0;
+        for (std::size_t i = 0; i < utf16_.size(); ++i) {
+            crs_ += utf16_[i] == u'\r';
+            lfs_ += utf16_[i] == u'\n';
+            crLfs_ += utf16_[i] == u'\n' && i > 0 && utf16_[i - 1] == u'\r';
+        }
+        characters_ = utf16_.size() - crs_ - lfs_;
+    } else {
+        encoding_ = TextEncoding::Cp1251;
+        characters_ = byteUnits_ - crs_ - lfs_;
+    }
+    lineEnds_ = crs_ + lfs_ - crLfs_;
+    stage_ = Stage::Decode;
+}
+
+// Both readings at once: a UTF-8 character is one unit, two beyond the
+// Basic Multilingual Plane; a Windows-1251 byte is one.
+void TextFileDecoder::count(std::string_view checked) {
+    for (char ch : checked) {
+        const auto b = static_cast<unsigned char>(ch);
+        utf8Units_ += (b & 0xC0) != 0x80 ? (b >= 0xF0 ? 2 : 1) : 0;
+        crs_ += b == '\r';
+        lfs_ += b == '\n';
+        crLfs_ += b == '\n' && checkedCr_;
+        checkedCr_ = b == '\r';
+    }
+    byteUnits_ += checked.size();
+}
+
+void TextFileDecoder::decode(std::u16string& out, std::size_t budget) {
+    const std::size_t from = out.size();
+    if (encoding_ == TextEncoding::Utf16) {
+        out += utf16_;
+        utf16_ = std::u16string();
+        decoded_ = bytes_.size();
+    } else {
+        std::size_t end = std::min(bytes_.size(), decoded_ + budget);
+        if (encoding_ == TextEncoding::Utf8)
+            while (end < bytes_.size() && (static_cast<unsigned char>(bytes_[end]) & 0xC0) == 0x80) --end;
+        const std::string_view piece = bytes_.substr(decoded_, end - decoded_);
+        if (encoding_ == TextEncoding::Utf8) text::appendDecodedUtf8(piece, out);
+        else text::appendDecodedCp1251(piece, out);
+        decoded_ = end;
+    }
+    appendNormalized(out, from);
+    if (decoded_ == bytes_.size()) stage_ = Stage::Done;
+}
+
+// Line ends of the text from `from` on made LF in place; a CR LF cut between
+// two pieces is one line end.
+void TextFileDecoder::appendNormalized(std::u16string& out, std::size_t from) {
+    std::size_t w = from;
+    for (std::size_t r = from; r < out.size(); ++r) {
+        const char16_t c = out[r];
+        if (c == u'\n' && afterCr_) {
+            afterCr_ = false;
+            continue;
+        }
+        afterCr_ = c == u'\r';
+        out[w++] = afterCr_ ? u'\n' : c;
+    }
+    out.resize(w);
 }
 
 }  // namespace lettrica::docio

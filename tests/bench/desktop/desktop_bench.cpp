@@ -3,10 +3,25 @@
 // "Отмена" is answered. Run offscreen or under Xvfb, by the Anglo-American
 // table or the system named (its command-line name):
 //   QT_QPA_PLATFORM=offscreen desktop_bench [megabytes [system]]
+// Big texts through the window, each in a process of its own (the peak
+// memory is the process's):
+//   desktop_bench --make-text MEGABYTES FILE [utf8]   a Russian TXT file
+//   desktop_bench --open FILE [WxH]   Open, then scrolling, typing at the
+//                                     end, F3, F2, Save as TXT and as RTF
+//   desktop_bench --paste FILE [WxH]  the same after the file's text is
+//                                     pasted with Alt+V instead
+// Each step gives its time, the longest time without handling events and the
+// peak memory against the text's size in UTF-8.
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,14 +30,19 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <cstdio>
+#include <sys/resource.h>
 
 #include "app/conversion/long_command_runner.h"
+#include "app/files/file_commands.h"
 #include "app/conversion/progress_window.h"
 #include "app/conversion/system_choice.h"
 #include "app/document/document_reader.h"
 #include "app/main_window.h"
+#include "app/window/default_attributes.h"
 #include "convert/document_conversion.h"
+#include "support/file_dialog.h"
 #include "support/whole_documents.h"
+#include "text/cp1251.h"
 #include "translit/registry.h"
 #include "translit/word_list_file.h"
 
@@ -54,6 +74,216 @@ void fillSource(QTextEdit* pane, qint64 bytes) {
     }
 }
 
+// The longest time between two passes of the event loop while it runs: a
+// zero timer ticks at every pass.
+class EventGaps {
+public:
+    EventGaps() {
+        since_.start();
+        QObject::connect(&tick_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, since_.elapsed());
+            since_.start();
+        });
+        tick_.start(0);
+    }
+    qint64 longest() {
+        longest_ = std::max(longest_, since_.elapsed());
+        return longest_;
+    }
+
+private:
+    QTimer tick_;
+    QElapsedTimer since_;
+    qint64 longest_ = 0;
+};
+
+long peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+double utf8Megabytes = 1;
+
+void report(const char* step, qint64 ms, qint64 gap) {
+    const long peak = peakMegabytes();
+    std::printf("  %-36s %7lld ms, longest without events %5lld ms, peak memory %5ld MB (%.1fx the text in UTF-8)\n",
+                step, static_cast<long long>(ms), static_cast<long long>(gap), peak, peak / utf8Megabytes);
+    std::fflush(stdout);
+}
+
+// Lets the pane's layout run in idle time until it has not grown for half a
+// second; reports how long that took and the longest gap meanwhile.
+// The layout's documentSize() would lay out all at once: the scroll bar
+// follows the size laid out so far.
+void settle(QTextEdit* pane, const char* step) {
+    EventGaps gaps;
+    QElapsedTimer settled, total;
+    settled.start();
+    total.start();
+    int size = pane->verticalScrollBar()->maximum();
+    while (settled.elapsed() < 3000 && total.elapsed() < 600000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (pane->verticalScrollBar()->maximum() != size) {
+            size = pane->verticalScrollBar()->maximum();
+            settled.start();
+        }
+    }
+    report(step, total.elapsed() - 3000, gaps.longest());
+}
+
+// Russian words, a paragraph every 12 to 70 words, every line a paragraph.
+int makeText(double megabytes, const QString& path, bool utf8) {
+    const QStringList words = QString::fromUtf8(
+        "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний "
+        "даст мощный толчок подъёму сельского хозяйства. ВНИМАНИЕ: Lettrica 2026!").split(' ');
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return 1;
+    QByteArray out;
+    const qint64 bytes = static_cast<qint64>(megabytes * 1024 * 1024);
+    qint64 written = 0;
+    qint64 inParagraph = 0, length = 12;
+    for (qint64 i = 0; written < bytes; ++i) {
+        QString piece = words[i % words.size()];
+        if (++inParagraph == length) {
+            piece += QStringLiteral("\r\n");
+            inParagraph = 0;
+            length = 12 + (i * 7919) % 59;
+        } else {
+            piece += QLatin1Char(' ');
+        }
+        const std::u16string u(reinterpret_cast<const char16_t*>(piece.utf16()), static_cast<std::size_t>(piece.size()));
+        out += utf8 ? piece.toUtf8() : QByteArray::fromStdString(lettrica::text::encodeCp1251(u).bytes);
+        if (out.size() > (1 << 20)) {
+            written += file.write(out);
+            out.clear();
+        }
+    }
+    file.write(out);
+    return 0;
+}
+
+// The text of a file as the pane holds it.
+QString fileText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError()) {
+        const std::u16string u = lettrica::text::decodeCp1251(std::string_view(bytes.constData(), bytes.size()));
+        text = QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+    }
+    return text;
+}
+
+// The size of the file's text in UTF-8, read a piece at a time so that the
+// bench itself adds nothing to the peak it measures.
+qint64 utf8Size(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    qint64 cp1251 = 0;
+    bool valid = true;
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(1 << 20);
+        if (valid) const QString decoded = utf8(piece);
+        valid = valid && !utf8.hasError();
+        const std::u16string u = lettrica::text::decodeCp1251(std::string_view(piece.constData(), piece.size()));
+        cp1251 += QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size())).toUtf8().size();
+    }
+    return valid ? file.size() : cp1251;
+}
+
+int bigText(bool paste, const QString& path, QSize size) {
+    MainWindow window;
+    if (size.isValid()) window.resize(size);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    QTextEdit* source = window.sourcePane();
+    utf8Megabytes = std::max(0.001, utf8Size(path) / 1e6);
+    std::printf("%s %s (%.1f MB on disk, %.1f MB in UTF-8), window %dx%d:\n", paste ? "paste" : "open",
+                qPrintable(QFileInfo(path).fileName()), QFileInfo(path).size() / 1e6, utf8Megabytes, window.width(),
+                window.height());
+    QElapsedTimer clock;
+    if (paste) {
+        QGuiApplication::clipboard()->setText(fileText(path));
+        report("text in the clipboard", 0, 0);
+        EventGaps gaps;
+        clock.start();
+        window.action(Command::PasteSource)->trigger();
+        report("Alt+V to filled pane", clock.elapsed(), gaps.longest());
+        QGuiApplication::clipboard()->clear();
+    } else {
+        auto* files = window.findChild<lettrica::app::FileCommands*>(QStringLiteral("FileCommands"));
+        EventGaps gaps;
+        clock.start();
+        lettrica::app::applyDefaultAttributes(source);
+        if (!files->loadFile(source, path)) return 1;
+        report("Open to filled pane", clock.elapsed(), gaps.longest());
+    }
+    settle(source, "idle layout of the pane");
+    if (qEnvironmentVariableIsSet("PROBE")) {
+        QElapsedTimer t; t.start();
+        QTextBlock mid = source->document()->findBlock(source->document()->characterCount() / 2);
+        source->document()->documentLayout()->blockBoundingRect(mid);
+        std::printf("probe: half %lld ms, max %d\n", (long long)t.restart(), source->verticalScrollBar()->maximum());
+        source->document()->documentLayout()->blockBoundingRect(source->document()->lastBlock());
+        std::printf("probe: all %lld ms, max %d\n", (long long)t.restart(), source->verticalScrollBar()->maximum());
+        QCoreApplication::processEvents();
+        std::printf("probe: max %d\n", source->verticalScrollBar()->maximum());
+    }
+    std::printf("  %lld characters, %d paragraphs, %d pixels high\n",
+                static_cast<long long>(source->document()->characterCount()), source->document()->blockCount(),
+                source->verticalScrollBar()->maximum() + source->viewport()->height());
+    {
+        EventGaps gaps;
+        clock.start();
+        QScrollBar* bar = source->verticalScrollBar();
+        for (int i = 1; i <= 10; ++i) {
+            bar->setValue(static_cast<int>(static_cast<qint64>(bar->maximum()) * i / 10));
+            source->viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+        report("scroll to 10 places and paint", clock.elapsed(), gaps.longest());
+    }
+    {
+        source->setFocus();
+        source->moveCursor(QTextCursor::End);
+        EventGaps gaps;
+        clock.start();
+        for (char c : std::string("abcdef ghijk")) {
+            QTest::keyClick(source, c);
+            source->viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+        report("type 12 characters at the end", clock.elapsed(), gaps.longest());
+    }
+    for (auto [command, name] : {std::pair{Command::ToLatin, "F3 to shown result"}, {Command::ToCyrillic, "F2 to shown result"}}) {
+        EventGaps gaps;
+        clock.start();
+        window.action(command)->trigger();
+        window.resultPane()->viewport()->repaint();
+        report(name, clock.elapsed(), gaps.longest());
+    }
+    {
+        QTemporaryDir out;
+        const QString saved = out.filePath("saved.txt");
+        chooseFile(3, saved);  // the result pane as TXT
+        EventGaps gaps;
+        clock.start();
+        window.action(Command::Save)->trigger();
+        report("Save of the result as TXT", clock.elapsed(), gaps.longest());
+        if (!QFileInfo::exists(saved)) std::printf("  (nothing was saved)\n");
+        chooseFile(2, out.filePath("saved.rtf"));  // the source pane as RTF
+        clock.start();
+        EventGaps rtfGaps;
+        window.action(Command::Save)->trigger();
+        report("Save of the source as RTF", clock.elapsed(), rtfGaps.longest());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +292,15 @@ int main(int argc, char** argv) {
     qputenv("LETTRICA_HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     QApplication app(argc, argv);
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "--make-text" && argc > 3)
+        return makeText(std::atof(argv[2]), QString::fromLocal8Bit(argv[3]), argc > 4 && QByteArray(argv[4]) == "utf8");
+    if ((mode == "--open" || mode == "--paste") && argc > 2) {
+        // The window's size as WIDTHxHEIGHT; its own size at start when not given.
+        const QList<QByteArray> size = QByteArray(argc > 3 ? argv[3] : "").split('x');
+        return bigText(mode == "--paste", QString::fromLocal8Bit(argv[2]),
+                       size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize());
+    }
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
     const lettrica::translit::SystemInfo* system = lettrica::translit::findSystem(argc > 2 ? argv[2] : "anglo");
     if (!system || system->userTables) {

@@ -1,0 +1,21 @@
+#pragma once
+// Qt lays out a pane's document only as far as it is shown and the rest when
+// it is asked for: a jump to the end of a large text (Ctrl+End, the scroll
+// bar, typing there) would lay out all of it at once, seconds without an
+// answer. The long commands that fill a pane lay it out to its end here, a
+// slice at a time, before they hand the window back.
+
+#include <cstddef>
+#include <functional>
+
+class QTextEdit;
+
+namespace lettrica::app {
+
+// Lays out the pane's document as it shows it, `pace` called between slices
+// with the characters laid out and in all; false when the pace said stop
+// (the rest is laid out when it is asked for, as Qt does). A single
+// paragraph is laid out whole.
+bool layOutToTheEnd(QTextEdit* pane, const std::function<bool(std::size_t, std::size_t)>& pace);
+
+}  // namespace lettrica::app

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# How long the real window leaves the user waiting with a big text, measured
+# from outside: under Xvfb with no window manager, ping_wait sends
+# _NET_WM_PING every 20 ms and takes the longest wait for the answer in each
+# step: Ctrl+O of FILE into the source pane, scrolling to the end, typing
+# there, F3, Ctrl+S of the result as TXT. A step ends when the program has
+# used no processor time for a second; its time, the program's memory then
+# and its peak so far are given beside the wait.
+#   ping_bench.sh LETTRICA PING_WAIT FILE
+set -euo pipefail
+if [ -z "${PING_BENCH_INNER:-}" ]; then
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" \
+    env PING_BENCH_INNER=1 bash "$0" "$@"
+fi
+app=$1 ping=$2 file=$(realpath "$3")
+work=$(mktemp -d)
+export LETTRICA_HOME=$work/home XDG_CONFIG_HOME=$work/config PING_PHASE_FILE=$work/phase
+mkdir -p "$LETTRICA_HOME"
+# Both dialogs at the TXT filters: Open into the source pane, Save the result.
+printf '[File]\r\nOpen=1\r\nSave=3\r\n' > "$LETTRICA_HOME/lettrica.ini"
+echo start > "$PING_PHASE_FILE"
+"$ping" " Lettrica" > "$work/pings" &
+pinger=$!
+trap 'kill $pinger 2>/dev/null || true; kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+sleep 0.5
+"$app" &
+pid=$!
+window=""
+for _ in $(seq 1 100); do
+  window=$(xdotool search --onlyvisible --name '^ Lettrica$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+xdotool windowfocus --sync "$window"
+
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+memory() { awk '/VmRSS|VmHWM/ {printf "%s %d MB  ", $1, $2 / 1024}' "/proc/$pid/status"; }
+started=0
+# Names the step that begins now.
+step() {
+  echo "$1" > "$PING_PHASE_FILE"
+  started=$(date +%s%N)
+}
+# Waits until the program has been idle for a second (answering the pings
+# takes a tick now and then), then reports the step.
+idle() {
+  local before after
+  before=$(ticks)
+  while sleep 1; after=$(ticks); [ $((after - before)) -gt 2 ]; do before=$after; done
+  local ms=$(( ($(date +%s%N) - started) / 1000000 - 1000 ))
+  kill -USR1 $pinger
+  sleep 0.2
+  printf '%-10s %7d ms   %s\n' "$(cat "$PING_PHASE_FILE")" "$ms" "$(memory)"
+}
+# Types a full path into the file dialog that has just been asked for.
+answer_dialog() {
+  local dialog=""
+  for _ in $(seq 1 100); do
+    dialog=$(xdotool getwindowfocus 2>/dev/null || true)
+    [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
+    dialog=""
+    sleep 0.1
+  done
+  [ -n "$dialog" ] || { echo "no file dialog came" >&2; exit 1; }
+  xdotool type --delay 5 "$1"
+  step "$2"
+  xdotool key Return
+}
+
+kill -USR1 $pinger  # the start, not counted
+xdotool key --clearmodifiers ctrl+o
+answer_dialog "$file" open
+idle
+step scroll
+xdotool key --clearmodifiers ctrl+End Prior Prior Prior ctrl+Home Next Next
+idle
+step type
+xdotool key --clearmodifiers ctrl+End
+xdotool type --delay 20 "abcdef ghijk"
+idle
+step F3
+xdotool key F3
+idle
+xdotool key --clearmodifiers ctrl+s
+answer_dialog "$work/result.txt" save
+idle
+ls -l "$work/result.txt" 2>/dev/null | awk '{printf "saved %d MB\n", $5 / 1e6}' || echo "nothing saved"
+echo end > "$PING_PHASE_FILE"
+kill $pinger
+wait $pinger || true
+echo "longest wait for an answer to _NET_WM_PING, by step:"
+grep -v "phase start\|phase end" "$work/pings"
