@@ -38,7 +38,10 @@ help=$(visible_window '^Lettrica — справка$')
 [ -n "$help" ] || fail "F1 showed no help window"
 xdotool windowfocus --sync "$help"
 xdotool key Escape
-sleep 0.5
+for _ in $(seq 1 50); do
+  [ -z "$(xdotool search --onlyvisible --name 'справка' 2>/dev/null)" ] && break
+  sleep 0.1
+done
 [ -z "$(xdotool search --onlyvisible --name 'справка' 2>/dev/null)" ] && kill -0 "$pid" 2>/dev/null ||
   fail "Esc in the help window left it open or closed the program"
 xdotool windowfocus --sync "$window"
