@@ -8,31 +8,19 @@
 # and its peak so far are given beside the wait.
 #   ping_bench.sh LETTRICA PING_WAIT FILE
 set -euo pipefail
-if [ -z "${PING_BENCH_INNER:-}" ]; then
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" \
-    env PING_BENCH_INNER=1 bash "$0" "$@"
-fi
-app=$1 ping=$2 file=$(realpath "$3")
+# Xvfb with no window manager, a settings directory of its own, and start().
+source "$(dirname "$0")/../../e2e/lib/session.sh"
+ping=$2 file=$(realpath "$3")
 work=$(mktemp -d)
-export LETTRICA_HOME=$work/home XDG_CONFIG_HOME=$work/config PING_PHASE_FILE=$work/phase
-mkdir -p "$LETTRICA_HOME"
+export PING_PHASE_FILE=$work/phase
 # Both dialogs at the TXT filters: Open into the source pane, Save the result.
 printf '[File]\r\nOpen=1\r\nSave=3\r\n' > "$LETTRICA_HOME/lettrica.ini"
 echo start > "$PING_PHASE_FILE"
 "$ping" " Lettrica" > "$work/pings" &
 pinger=$!
-trap 'kill $pinger 2>/dev/null || true; kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 0.5
-"$app" &
-pid=$!
-window=""
-for _ in $(seq 1 100); do
-  window=$(xdotool search --onlyvisible --name '^ Lettrica$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
-xdotool windowfocus --sync "$window"
+trap 'kill $pinger 2>/dev/null || true; kill $pid 2>/dev/null || true; rm -rf "$work" "$LETTRICA_HOME"' EXIT
+sleep 0.5  # ping_wait takes the root window's redirect mask before the window maps
+start
 
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 memory() { awk '/VmRSS|VmHWM/ {printf "%s %d MB  ", $1, $2 / 1024}' "/proc/$pid/status"; }
