@@ -60,6 +60,7 @@ kill -USR1 $pinger  # the start, not counted
 xdotool key --clearmodifiers ctrl+o
 answer_dialog "$file" open
 idle
+give_focus "$window"  # no window manager gives it back after the dialog
 step scroll
 xdotool key --clearmodifiers ctrl+End Prior Prior Prior ctrl+Home Next Next
 idle
