@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include "app/files/file_filters.h"
+#include "app/files/pane_files.h"
 #include "app/files/rich_document_adapter.h"
 #include "support/whole_documents.h"
 #include "app/main_window.h"
@@ -191,6 +192,44 @@ private slots:
             QCOMPARE(question.buttons.value(0), QStringList({"&Yes", "&No"}));
         }
         QCOMPARE(readBytes(dir.filePath("tree.txt")), QStringLiteral("Ёлка 中文 😀").toUtf8());
+    }
+
+    // A TXT save asks its pace between paragraphs from the pane to the
+    // committed file, its looks at the text included, and its bar never goes
+    // back; the characters Windows-1251 lacks are found around the Russian
+    // letters that skip its table.
+    void textSaveIsPacedThroughout() {
+        QTextDocument document;
+        QTextCursor c(&document);
+        for (int i = 0; i < 2000; ++i) {
+            if (i > 0) c.insertBlock();
+            c.insertText(i == 1500 ? QStringLiteral("Џ ѐ") : QStringLiteral("Абзац яЁё\u2028z"));
+        }
+        double last = 0;
+        int calls = 0, looking = 0;
+        bool backwards = false;
+        const app::Pace pace = [&](std::size_t done, std::size_t total) {
+            const double share = static_cast<double>(done) / static_cast<double>(total);
+            backwards = backwards || share < last;
+            last = share;
+            ++calls;
+            if (share > 0.45 && share <= 0.5) ++looking;
+            return true;
+        };
+        const app::TextFileWriting text(document, pace);
+        QVERIFY(text.ready() && text.fitsOpenLimits());
+        QCOMPARE(text.firstCharacterOutsideCp1251(), std::optional<char32_t>(U'ѐ'));
+        QVERIFY(looking >= 2000);
+        QTemporaryDir dir;
+        QCOMPARE(text.write(dir.filePath("paced.txt"), app::TextFileEncoding::Utf8), std::string());
+        QVERIFY(!backwards && last == 1.0);
+        QVERIFY(calls >= 3 * 2000);
+
+        // Stopped while it looks, it is not ready to write.
+        const app::TextFileWriting stopped(document, [](std::size_t done, std::size_t total) {
+            return static_cast<double>(done) / static_cast<double>(total) <= 0.45;
+        });
+        QVERIFY(!stopped.ready());
     }
 
     // Asked once; No writes nothing, Yes replaces; a failed write keeps the old file.

@@ -112,17 +112,21 @@ public:
     bool ready() const { return ready_; }
     // Whether the window opens the file: each line break inside a paragraph
     // is a paragraph of its own there.
-    bool fitsOpenLimits() const;
+    bool fitsOpenLimits() const { return fits_; }
     // As firstCharacterOutsideCp1251 on the file's text.
-    std::optional<char32_t> firstCharacterOutsideCp1251() const;
+    std::optional<char32_t> firstCharacterOutsideCp1251() const { return outsideCp1251_; }
     // kStopped when the pace said stop; the old file is then untouched.
     std::string write(const QString& path, TextFileEncoding encoding) const;
     static constexpr const char* kStopped = "stopped";
 
 private:
+    bool lookOver(const Pace& pace);
+
     docio::RichDocument rich_;
     Pace pace_;
     bool ready_ = false;
+    bool fits_ = false;
+    std::optional<char32_t> outsideCp1251_;
 };
 
 }  // namespace lettrica::app

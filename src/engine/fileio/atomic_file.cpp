@@ -300,7 +300,9 @@ bool AtomicFileWriter::write(std::string_view bytes) {
         size -= static_cast<std::size_t>(n);
         written_ += static_cast<std::size_t>(n);
     }
-    if (target_.exists && written_ - flushed_ >= kWriteBehind) {
+    // Whenever the commit flushes, a new file too: else its flush writes the
+    // whole file at once (50 ms for 40 MB).
+    if ((options_.flushNewFile || target_.exists) && written_ - flushed_ >= kWriteBehind) {
         // Only a hint to start writing back; errors show at the flush.
         ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(written_ - flushed_),
                           SYNC_FILE_RANGE_WRITE);
