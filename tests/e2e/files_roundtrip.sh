@@ -20,14 +20,8 @@ soffice_to rtf "$work/in" "$data/formatted.fodt"
 # Return, waits until it is gone and gives the main window the focus again
 # (the name field's completion list may linger a moment).
 answer_file_dialog() {
-  local dialog=""
-  for _ in $(seq 1 100); do
-    dialog=$(xdotool getwindowfocus 2>/dev/null || true)
-    [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
-    dialog=""
-    sleep 0.1
-  done
-  [ -n "$dialog" ] || fail "no file dialog came"
+  local dialog
+  dialog=$(focused_dialog)
   xdotool type --delay 5 "$1"
   xdotool key Return
   for _ in $(seq 1 100); do

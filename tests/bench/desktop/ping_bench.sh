@@ -43,14 +43,7 @@ idle() {
 }
 # Types a full path into the file dialog that has just been asked for.
 answer_dialog() {
-  local dialog=""
-  for _ in $(seq 1 100); do
-    dialog=$(xdotool getwindowfocus 2>/dev/null || true)
-    [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
-    dialog=""
-    sleep 0.1
-  done
-  [ -n "$dialog" ] || { echo "no file dialog came" >&2; exit 1; }
+  focused_dialog > /dev/null
   xdotool type --delay 5 "$1"
   step "$2"
   xdotool key Return

@@ -58,6 +58,20 @@ give_focus() {
   xdotool windowfocus --sync "$1"
 }
 
+# Waits for a dialog just asked for to take the focus from the main window;
+# prints its id.
+focused_dialog() {
+  local dialog=""
+  for _ in $(seq 1 100); do
+    dialog=$(xdotool getwindowfocus 2>/dev/null || true)
+    [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
+    dialog=""
+    sleep 0.1
+  done
+  [ -n "$dialog" ] || fail "no dialog came"
+  printf '%s' "$dialog"
+}
+
 # Esc must close the program, and it must exit cleanly.
 stop() {
   xdotool key Escape
