@@ -49,6 +49,16 @@ QByteArray readBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// Russian text (no other letters) in Windows-1251.
+QByteArray inCp1251(const QString& text) {
+    QByteArray bytes;
+    for (QChar c : text) {
+        const ushort u = c.unicode();
+        bytes += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
+    }
+    return bytes;
+}
+
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -268,11 +278,7 @@ private slots:
     // lettrica-cli named for it.
     void savedFilesOpenAndTooLargeOnesSayWhy() {
         QTemporaryDir dir;
-        QByteArray cp1251Line;
-        for (QChar c : QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n")) {
-            const ushort u = c.unicode();
-            cp1251Line += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
-        }
+        const QByteArray cp1251Line = inCp1251(QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"));
         writeBytes(dir.filePath("big.txt"), cp1251Line.repeated((11 << 20) / cp1251Line.size()));
         {
             chooseFile(1, dir.filePath("big.txt"));
@@ -307,11 +313,7 @@ private slots:
     // and all; uncancelled, both give the whole text.
     void cancelLeavesThePaneAsItWas() {
         QTemporaryDir dir;
-        QByteArray line;
-        for (QChar c : QStringLiteral("Съешь же ещё этих мягких булок.\r\n")) {
-            const ushort u = c.unicode();
-            line += u < 0x80 ? char(u) : u == 0x0451 ? '\xb8' : char(u - 0x0410 + 0xC0);
-        }
+        const QByteArray line = inCp1251(QStringLiteral("Съешь же ещё этих мягких булок.\r\n"));
         writeBytes(dir.filePath("big.txt"), line.repeated(40000));
         fill(window_->sourcePane(), "Жирный", " текст");
         QTextCursor caret(window_->sourcePane()->document());
