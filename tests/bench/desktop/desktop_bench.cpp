@@ -7,11 +7,13 @@
 // memory is the process's):
 //   desktop_bench --make-text MEGABYTES FILE [utf8]   a Russian TXT file
 //   desktop_bench --open FILE [WxH]   Open, then scrolling, typing at the
-//                                     end, F3, F2, Save as TXT and as RTF
+//                                     end, F3, F2, F4, F5 (each with the idle
+//                                     time after it), Save as TXT and as RTF
 //   desktop_bench --paste FILE [WxH]  the same after the file's text is
 //                                     pasted with Alt+V instead
 // Each step gives its time, the longest time without handling events and the
-// peak memory against the text's size in UTF-8.
+// peak memory against the text's size in UTF-8; DESKTOP_BENCH_GAPS=1 also
+// lists every gap over 50 ms.
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+#include <ctime>
 
 #include "app/conversion/long_command_runner.h"
 #include "app/files/file_commands.h"
@@ -41,6 +44,7 @@
 #include "app/window/default_attributes.h"
 #include "convert/document_conversion.h"
 #include "support/file_dialog.h"
+#include "support/pane_choice.h"
 #include "support/whole_documents.h"
 #include "text/cp1251.h"
 #include "translit/registry.h"
@@ -81,7 +85,15 @@ public:
     EventGaps() {
         since_.start();
         QObject::connect(&tick_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, since_.elapsed());
+            const qint64 gap = since_.elapsed();
+            // Each long gap with the moment it ended, to be matched with a
+            // profile taken by `perf record -k CLOCK_MONOTONIC`.
+            if (gap >= 50 && qEnvironmentVariableIsSet("DESKTOP_BENCH_GAPS")) {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("    gap %lld ms ending at %ld.%03ld\n", static_cast<long long>(gap), now.tv_sec, now.tv_nsec / 1000000);
+            }
+            longest_ = std::max(longest_, gap);
             since_.start();
         });
         tick_.start(0);
@@ -265,6 +277,19 @@ int bigText(bool paste, const QString& path, QSize size) {
         window.action(command)->trigger();
         window.resultPane()->viewport()->repaint();
         report(name, clock.elapsed(), gaps.longest());
+        // The replaced result is freed and the new one laid out meanwhile.
+        settle(window.resultPane(), "  then idle time");
+    }
+    // Both panes in place: capitals, then Windows-1251 to KOI8-R.
+    for (auto [command, choice, name] : {std::tuple{Command::ChangeCase, 0, "F4 on both panes"},
+                                         {Command::Recode, 1, "F5 on both panes"}}) {
+        answerDialog([choice](PaneChoiceDialog* d) { setChoice(d, choice, true, true); });
+        EventGaps gaps;
+        clock.start();
+        window.action(command)->trigger();
+        window.resultPane()->viewport()->repaint();
+        report(name, clock.elapsed(), gaps.longest());
+        settle(window.resultPane(), "  then idle time");
     }
     {
         QTemporaryDir out;
