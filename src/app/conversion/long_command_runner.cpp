@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include "app/conversion/conversion_pipeline.h"
+#include "app/document/document_disposal.h"
+#include "app/document/pane_layout.h"
 #include "app/message_boxes.h"
 #include "app/conversion/progress_window.h"
 
@@ -35,11 +37,12 @@ void handOver(QTextEdit* pane, QTextDocument* document) {
     QTextDocument* old = pane->document();
     document->setUndoRedoEnabled(old->isUndoRedoEnabled());
     document->setParent(pane);
-    // The pane would delete its first document on the spot; freeing a large
-    // one waits for the event loop instead.
+    // The pane would delete its first document on the spot; a large one is
+    // freed elsewhere instead.
     old->setParent(nullptr);
     pane->setDocument(document);
-    old->deleteLater();
+    layOutWhenIdle(pane);
+    disposeOfDocument(old);
 }
 }  // namespace
 
@@ -197,8 +200,9 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
     }
-    // Qt lays the result out as it is shown and in idle time; laying all of
-    // it out here would keep the user waiting several times as long.
+    // The result is laid out as it is shown and in idle time (handOver);
+    // laying all of it out here would keep the user waiting several times as
+    // long.
     if (hide) target->show();
     progress_->finish();
     return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/document/document_disposal.h"
+#include "app/document/pane_layout.h"
 #include "app/files/rich_document_adapter.h"
 #include "app/u16_text.h"
 #include "docio/plain_text.h"
@@ -83,7 +85,7 @@ Pace partOf(const Pace& pace, double from, double to) {
 
 void showInPane(QTextEdit* pane, QTextDocument* document) {
     QTextDocument* previous = swapIntoPane(pane, document);
-    if (previous != document) previous->deleteLater();
+    if (previous != document) disposeOfDocument(previous);
 }
 
 QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document) {
@@ -104,6 +106,7 @@ QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document) {
         delete empty;
     }
     pane->setDocument(document);
+    layOutWhenIdle(pane);
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::Start);
     pane->setTextCursor(cursor);
