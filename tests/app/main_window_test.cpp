@@ -266,15 +266,18 @@ private slots:
     // characters and more.
     void replacedResultIsFreedElsewhereAndTheNewOneLaidOutInSlices() {
         QString text;
-        for (int i = 0; i < 20000; ++i) text += QString::fromUtf8("Щука плавает в реке, а ёж сидит под ёлкой. Ура!\n");
+        for (int i = 0; i < 25000; ++i) text += QString::fromUtf8("Щука плавает в реке, а ёж сидит под ёлкой. Ура!\n");
         window_->sourcePane()->setPlainText(text);
         convertByKey(window_, Qt::Key_F3);
         QPointer<QTextDocument> first = window_->resultPane()->document();
         QThread* freedBy = nullptr;
+        bool emptiedInPlace = false;
         connect(first, &QObject::destroyed, this, [&freedBy] { freedBy = QThread::currentThread(); }, Qt::DirectConnection);
+        connect(first, &QTextDocument::contentsChanged, this, [&emptiedInPlace] { emptiedInPlace = true; });
         convertByKey(window_, Qt::Key_F3);
         QTRY_VERIFY(first.isNull());
         QVERIFY(freedBy && freedBy != QThread::currentThread());
+        QVERIFY(!emptiedInPlace);
 
         // How far the new result is laid out: its first block without lines.
         const QTextDocument* result = window_->resultPane()->document();

@@ -10,7 +10,7 @@
 
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
-#include "app/document/document_disposal.h"
+#include "app/document/pane_documents.h"
 #include "app/document/pane_layout.h"
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/document/document_disposal.h"
+#include "app/document/pane_documents.h"
 #include "app/document/pane_layout.h"
 #include "app/files/rich_document_adapter.h"
 #include "app/u16_text.h"
@@ -62,15 +62,9 @@ void setWrapMode(QTextDocument& document, QTextOption::WrapMode mode) {
 }  // namespace
 
 QTextDocument* newPaneDocument(QTextEdit* pane) {
-    const QTextDocument* old = pane->document();
-    auto* document = new QTextDocument(pane);
-    document->setDefaultFont(old->defaultFont());
-    document->setDefaultTextOption(old->defaultTextOption());
+    QTextDocument* document = documentLike(*pane->document());
+    document->setParent(pane);
     setWrapMode(*document, QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document->setDocumentMargin(old->documentMargin());
-    document->setIndentWidth(old->indentWidth());
-    document->setDefaultStyleSheet(old->defaultStyleSheet());
-    document->setUndoRedoEnabled(false);
     return document;
 }
 

@@ -1,9 +1,12 @@
-#include "app/document/document_disposal.h"
+#include "app/document/pane_documents.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QThread>
+
+#include "app/document/pane_layout.h"
 
 namespace lettrica::app {
 
@@ -48,7 +51,39 @@ private:
     QPointer<QTextDocument> document_;
 };
 
+// Below this many characters a document is emptied in place.
+constexpr int kLargeDocument = 1 << 20;
+
 }  // namespace
+
+QTextDocument* documentLike(const QTextDocument& pane) {
+    auto* document = new QTextDocument;
+    document->setDefaultFont(pane.defaultFont());
+    document->setDefaultTextOption(pane.defaultTextOption());
+    document->setDocumentMargin(pane.documentMargin());
+    document->setIndentWidth(pane.indentWidth());
+    document->setDefaultStyleSheet(pane.defaultStyleSheet());
+    document->setUndoRedoEnabled(false);
+    return document;
+}
+
+void replaceDocument(QTextEdit* pane, QTextDocument* document) {
+    QTextDocument* old = pane->document();
+    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    document->setParent(pane);
+    // The pane would delete its first document on the spot.
+    old->setParent(nullptr);
+    pane->setDocument(document);
+    layOutWhenIdle(pane);
+    disposeOfDocument(old);
+}
+
+void clearPane(QTextEdit* pane) {
+    if (pane->document()->characterCount() < kLargeDocument) return pane->clear();
+    const QTextCharFormat typing = pane->currentCharFormat();
+    replaceDocument(pane, documentLike(*pane->document()));
+    pane->setCurrentCharFormat(typing);
+}
 
 void disposeOfDocument(QTextDocument* document) {
     if (!document) return;
