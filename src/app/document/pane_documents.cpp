@@ -34,17 +34,24 @@ QThread* startedDisposalThread() {
     return disposalThread;
 }
 
+// A document is moved with its children (its layout and its timers, its
+// frames) and then deleted by the other thread's event loop.
+void freeElsewhere(QTextDocument* document) {
+    if (!QCoreApplication::instance()) {
+        delete document;
+        return;
+    }
+    document->moveToThread(startedDisposalThread());
+    document->deleteLater();
+}
+
 // Holds the document until the event loop deletes it, which happens only
 // once control is back at the loop level where it was handed over.
 class Carrier : public QObject {
 public:
     explicit Carrier(QTextDocument* document) : document_(document) {}
     ~Carrier() override {
-        if (!document_) return;
-        // A document is moved with its children (its layout and its timers,
-        // its frames) and then deleted by the other thread's event loop.
-        document_->moveToThread(startedDisposalThread());
-        document_->deleteLater();
+        if (document_) freeElsewhere(document_);
     }
 
 private:
@@ -67,13 +74,23 @@ QTextDocument* documentLike(const QTextDocument& pane) {
     return document;
 }
 
-void replaceDocument(QTextEdit* pane, QTextDocument* document) {
+namespace {
+
+// Shows `document` in the pane; returns the pane's previous document, now
+// without a parent (the pane would delete its first document on the spot).
+QTextDocument* swapIn(QTextEdit* pane, QTextDocument* document) {
     QTextDocument* old = pane->document();
     document->setUndoRedoEnabled(old->isUndoRedoEnabled());
     document->setParent(pane);
-    // The pane would delete its first document on the spot.
     old->setParent(nullptr);
     pane->setDocument(document);
+    return old;
+}
+
+}  // namespace
+
+void replaceDocument(QTextEdit* pane, QTextDocument* document) {
+    QTextDocument* old = swapIn(pane, document);
     layOutWhenIdle(pane);
     disposeOfDocument(old);
 }
@@ -81,18 +98,18 @@ void replaceDocument(QTextEdit* pane, QTextDocument* document) {
 void clearPane(QTextEdit* pane) {
     if (pane->document()->characterCount() < kLargeDocument) return pane->clear();
     const QTextCharFormat typing = pane->currentCharFormat();
-    replaceDocument(pane, documentLike(*pane->document()));
+    QTextDocument* old = swapIn(pane, documentLike(*pane->document()));
     pane->setCurrentCharFormat(typing);
+    // Nothing reads it any more: it goes now, not after the command that
+    // fills the pane again.
+    freeElsewhere(old);
 }
 
 void disposeOfDocument(QTextDocument* document) {
     if (!document) return;
     document->setParent(nullptr);  // only an object without a parent may change threads
-    if (!QCoreApplication::instance()) {
-        delete document;
-        return;
-    }
-    (new Carrier(document))->deleteLater();
+    if (QCoreApplication::instance()) (new Carrier(document))->deleteLater();
+    else delete document;
 }
 
 }  // namespace lettrica::app
