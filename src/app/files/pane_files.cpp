@@ -289,6 +289,8 @@ TextFileWriting::TextFileWriting(const QTextDocument& document, const Pace& pace
     ready_ = !stopped && lookOver(partOf(pace, 0.45, 0.5));
 }
 
+TextFileWriting::~TextFileWriting() { disposeOfDocument(rich_); }
+
 // One paced pass over the text (on 20 MiB the two looks cost the window
 // 75 ms at once): the window's limits, where a line break inside a
 // paragraph is a paragraph of its own, and the first character
@@ -353,7 +355,12 @@ std::string writeRtfFile(const QString& path, const QTextDocument& document, con
     bool stopped = false;
     // Reading the pane is half the work, writing the file the other half.
     const Pace half = [&pace](std::size_t done, std::size_t total) { return pace(done / 2, total); };
-    const docio::RichDocument rich = pace ? richDocumentOf(document, half, stopped) : richDocumentOf(document);
+    // Freed off the window's thread, whatever the way out.
+    struct Disposed {
+        docio::RichDocument rich;
+        ~Disposed() { disposeOfDocument(rich); }
+    } held{pace ? richDocumentOf(document, half, stopped) : richDocumentOf(document)};
+    const docio::RichDocument& rich = held.rich;
     if (stopped) return TextFileWriting::kStopped;
     settings::AtomicFileWriter writer(nativePath(path));
     if (!writer.ok()) return writer.error();

@@ -110,6 +110,9 @@ std::string writeRtfFile(const QString& path, const QTextDocument& document, con
 class TextFileWriting {
 public:
     TextFileWriting(const QTextDocument& document, const Pace& pace = {});
+    ~TextFileWriting();  // the text is freed off the window's thread
+    TextFileWriting(const TextFileWriting&) = delete;
+    TextFileWriting& operator=(const TextFileWriting&) = delete;
     bool ready() const { return ready_; }
     // Whether the window opens the file: each line break inside a paragraph
     // is a paragraph of its own there.
