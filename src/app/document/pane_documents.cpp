@@ -66,6 +66,19 @@ private:
 // Below this many characters a document is emptied in place.
 constexpr int kLargeDocument = 1 << 20;
 
+// Shows `document` in the pane, laid out in idle time; returns the pane's
+// previous document, now without a parent (the pane would delete its first
+// document on the spot) and no longer watched by the idle layout.
+QTextDocument* swapIn(QTextEdit* pane, QTextDocument* document) {
+    QTextDocument* old = pane->document();
+    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    document->setParent(pane);
+    old->setParent(nullptr);
+    pane->setDocument(document);
+    layOutWhenIdle(pane);
+    return old;
+}
+
 }  // namespace
 
 QTextDocument* documentLike(const QTextDocument& pane) {
@@ -79,26 +92,7 @@ QTextDocument* documentLike(const QTextDocument& pane) {
     return document;
 }
 
-namespace {
-
-// Shows `document` in the pane; returns the pane's previous document, now
-// without a parent (the pane would delete its first document on the spot).
-QTextDocument* swapIn(QTextEdit* pane, QTextDocument* document) {
-    QTextDocument* old = pane->document();
-    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
-    document->setParent(pane);
-    old->setParent(nullptr);
-    pane->setDocument(document);
-    return old;
-}
-
-}  // namespace
-
-void replaceDocument(QTextEdit* pane, QTextDocument* document) {
-    QTextDocument* old = swapIn(pane, document);
-    layOutWhenIdle(pane);
-    disposeOfDocument(old);
-}
+void replaceDocument(QTextEdit* pane, QTextDocument* document) { disposeOfDocument(swapIn(pane, document)); }
 
 void clearPane(QTextEdit* pane) {
     if (pane->document()->characterCount() < kLargeDocument) return pane->clear();

@@ -26,7 +26,8 @@ bool layOutToTheEnd(QTextEdit* pane, const std::function<bool(std::size_t, std::
 // From now on the pane's current document is laid out in idle time a slice
 // at a time, from its start, instead of by Qt's own steps; so is any document
 // of the pane later laid out again from its start (a new width, wrap mode or
-// font). Call it whenever a document is put into the pane.
+// font). Call it whenever a document is put into the pane, before the one
+// it replaces leaves the window's thread.
 void layOutWhenIdle(QTextEdit* pane);
 
 }  // namespace lettrica::app
