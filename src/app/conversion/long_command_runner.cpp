@@ -175,9 +175,8 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
     }
-    // The result is laid out as it is shown and in idle time;
-    // laying all of it out here would keep the user waiting several times as
-    // long.
+    // The result is laid out as it is shown and then in idle time; laying
+    // all of it out here would keep the user waiting several times as long.
     if (hide) target->show();
     progress_->finish();
     return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;
