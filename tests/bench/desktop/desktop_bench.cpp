@@ -93,7 +93,7 @@ class EventGaps {
 public:
     EventGaps() {
         since_.start();
-        cpuSince_ = threadMillis();
+        cpuStart_ = cpuSince_ = threadMillis();
         QObject::connect(&tick_, &QTimer::timeout, [this] {
             const qint64 gap = since_.elapsed(), cpu = threadMillis() - cpuSince_;
             // Each long gap with the moment it ended, to be matched with a
@@ -116,6 +116,8 @@ public:
         longest_ = std::max(longest_, since_.elapsed());
         return longest_;
     }
+    // The window thread's processor time since the step began.
+    qint64 busy() const { return threadMillis() - cpuStart_; }
     qint64 longestCpu() {
         longestCpu_ = std::max(longestCpu_, threadMillis() - cpuSince_);
         return longestCpu_;
@@ -124,7 +126,7 @@ public:
 private:
     QTimer tick_;
     QElapsedTimer since_;
-    qint64 cpuSince_ = 0;
+    qint64 cpuStart_ = 0, cpuSince_ = 0;
     qint64 longest_ = 0, longestCpu_ = 0;
 };
 
@@ -140,10 +142,11 @@ double utf8Megabytes = 1;
 void report(const char* step, qint64 ms, EventGaps* gaps) {
     const long peak = peakMegabytes();
     const qint64 gap = gaps ? gaps->longest() : 0, cpu = gaps ? gaps->longestCpu() : 0;
-    std::printf("  %-36s %7lld ms, longest without events %5lld ms (processor %4lld ms), peak memory %5ld MB "
-                "(%.1fx the text in UTF-8)\n",
-                step, static_cast<long long>(ms), static_cast<long long>(gap), static_cast<long long>(cpu), peak,
-                peak / utf8Megabytes);
+    const qint64 busy = gaps ? gaps->busy() : 0;
+    std::printf("  %-32s %7lld ms (processor %6lld ms), longest without events %5lld ms (processor %4lld ms), "
+                "peak memory %5ld MB (%.1fx the text in UTF-8)\n",
+                step, static_cast<long long>(ms), static_cast<long long>(busy), static_cast<long long>(gap),
+                static_cast<long long>(cpu), peak, peak / utf8Megabytes);
     std::fflush(stdout);
 }
 
