@@ -89,13 +89,19 @@ public:
     Output& operator=(const Output&) = delete;
 
     void write(std::string_view bytes);
+    // Writes what was gathered: the reader waits for it.
+    void flush() { flushBuffer(); }
     // Flushes and, for a file, moves the new file into place.
     void commit();
 
+    // The bytes given to write() so far.
+    std::size_t written() const { return written_; }
+    // Where the next byte lands in the file (for a file the standard output
+    // is, counted from its start).
+    std::size_t position() const { return base_ + written_; }
     // A file is written to a temporary one first: what went there can be
     // taken back, back to a position written() once gave.
     bool canTakeBack() const { return file_ != nullptr; }
-    std::size_t written() const;
     void takeBack(std::size_t position);
 
 private:
@@ -105,8 +111,11 @@ private:
 
     std::string path_;  // as given, for messages; empty for the standard output
     int fd_ = -1;       // the standard output, a device or a FIFO
+    off_t filePos_ = -1;  // where the next write lands when fd_ is a regular file
     std::unique_ptr<settings::AtomicFileWriter> file_;
     std::string buffer_;  // small writes are gathered here
+    std::size_t written_ = 0;
+    std::size_t base_ = 0;  // where the standard output's file stood at the start
 };
 
 // The OUT of "-o OUT" (or "--output OUT"), "-" when absent; an empty name is

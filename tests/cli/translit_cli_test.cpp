@@ -94,16 +94,35 @@ TEST_F(TranslitCli, PipeWithAutoDetection) {
 }
 
 TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
-    // A pipe that pauses after 300 KB and stays open until their
-    // conversion has come out (or ten seconds have passed): what was read
-    // is written, not held for the end.
-    write("part.txt", repeat("Schuka zhuk ", 300000 / 12));
-    Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
-                   "mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && [ $i -lt 100 ]; do "
-                   "sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_LT(std::stoi(read("tries")), 100);
-    EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", 300000 / 12));
+    // A pipe that pauses after 300 KB, or after a few words, and stays open
+    // until their conversion has come out (or ten seconds have passed):
+    // what was read is written, not held for the end nor until enough
+    // has gathered.
+    for (const std::size_t words : {std::size_t{25000}, std::size_t{20}}) {
+        write("part.txt", repeat("Schuka zhuk ", words));
+        Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
+                       "rm -f feed seen.txt && mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && "
+                       "[ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_LT(std::stoi(read("tries")), 100) << words;
+        EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", words)) << words;
+    }
+}
+
+TEST_F(TranslitCli, StandardOutputIntoAFileWhereverItStands) {
+    // Several megabytes into the file the shell opened: new, after bytes
+    // written before, appended to; each the same as -o gives.
+    write("big.txt", repeat("Schuka zhuk ", kBig / 12));
+    ASSERT_EQ(run("to-cyrillic --encoding utf-8 -o want.txt big.txt").code, 0);
+    const std::string want = read("want.txt");
+    write("appended.txt", "abc");
+    const std::string cli = quote(LETTRICA_CLI) + " to-cyrillic --encoding utf-8 big.txt";
+    const std::string cmd = "cd " + quote(path("").string()) + " && " + cli + " > new.txt && { printf abc; " + cli +
+                            "; } > after.txt && " + cli + " >> appended.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_TRUE(read("new.txt") == want);
+    EXPECT_TRUE(read("after.txt") == "abc" + want);
+    EXPECT_TRUE(read("appended.txt") == "abc" + want);
 }
 
 TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
