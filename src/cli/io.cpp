@@ -303,7 +303,6 @@ Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
             const int flags = ::fcntl(fd_, F_GETFL);
             const off_t at = flags >= 0 && (flags & O_APPEND) ? st.st_size : ::lseek(fd_, 0, SEEK_CUR);
             if (at >= 0) filePos_ = at;
-            base_ = static_cast<std::size_t>(std::max<off_t>(at, 0));
         }
         return;
     }
@@ -416,12 +415,12 @@ bool pump(Input& input, translit::StreamConversion& conversion, Output& output) 
             // A write costs the kernel as much again in its own work as the
             // bytes it copies when it is a few hundred kilobytes (times,
             // journal, allocation): a file's output goes out a megabyte at
-            // a time, in whole megabytes of the output, so that the page
-            // cache takes it in large pieces.
-            const std::size_t end = (output.position() + out.size()) / kWriteSize * kWriteSize;
-            const std::size_t whole = end - output.position();
-            output.write(std::string_view(out).substr(0, whole));
-            out.erase(0, whole);
+            // a time. Not in whole megabytes of the file: the page cache
+            // then takes them in folios of a megabyte, whose memory a
+            // virtual machine may have handed back to its host, and the
+            // copy into them can take three times as long.
+            output.write(out);
+            out.clear();
         }
         if (n == 0) return true;
     }

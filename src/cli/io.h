@@ -96,9 +96,6 @@ public:
 
     // The bytes given to write() so far.
     std::size_t written() const { return written_; }
-    // Where the next byte lands in the file (for a file the standard output
-    // is, counted from its start).
-    std::size_t position() const { return base_ + written_; }
     // A file is written to a temporary one first: what went there can be
     // taken back, back to a position written() once gave.
     bool canTakeBack() const { return file_ != nullptr; }
@@ -115,7 +112,6 @@ private:
     std::unique_ptr<settings::AtomicFileWriter> file_;
     std::string buffer_;  // small writes are gathered here
     std::size_t written_ = 0;
-    std::size_t base_ = 0;  // where the standard output's file stood at the start
 };
 
 // The OUT of "-o OUT" (or "--output OUT"), "-" when absent; an empty name is
