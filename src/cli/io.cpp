@@ -297,12 +297,17 @@ Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
     if (path_.empty()) {
         fd_ = STDOUT_FILENO;
         // A file the shell opened: writes go where it stands (at its end
-        // when appended to).
+        // when appended to). Standing at its end, what this run wrote can
+        // be cut off again; before other bytes, never.
         struct stat st{};
         if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
             const int flags = ::fcntl(fd_, F_GETFL);
             const off_t at = flags >= 0 && (flags & O_APPEND) ? st.st_size : ::lseek(fd_, 0, SEEK_CUR);
-            if (at >= 0) filePos_ = at;
+            if (at >= 0) {
+                filePos_ = at;
+                allocate_ = true;
+                if (at == st.st_size) stdoutStart_ = at;
+            }
         }
         return;
     }
@@ -335,9 +340,9 @@ void Output::writeAll(const char* bytes, std::size_t size) {
         return;
     }
     // Where the file system cannot, the write goes on as usual.
-    if (filePos_ >= 0 && size >= kAllocateAhead &&
+    if (allocate_ && size >= kAllocateAhead &&
         ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, filePos_, static_cast<off_t>(size)) != 0)
-        filePos_ = -1;
+        allocate_ = false;
     while (size > 0) {
         ssize_t n = ::write(fd_, bytes, size);
         if (n < 0 && errno == EINTR) continue;
@@ -366,14 +371,20 @@ void Output::write(std::string_view bytes) {
 }
 
 void Output::takeBack(std::size_t position) {
+    const std::size_t inFile = written_ - buffer_.size();
     written_ = position;
-    const std::size_t inFile = file_->written();
     if (position >= inFile) {
         buffer_.resize(position - inFile);
         return;
     }
     buffer_.clear();
-    if (!file_->truncate(position)) throw IoError(shownName(), file_->reason());
+    if (file_) {
+        if (!file_->truncate(position)) throw IoError(shownName(), file_->reason());
+        return;
+    }
+    const off_t at = stdoutStart_ + static_cast<off_t>(position);
+    if (::ftruncate(fd_, at) != 0 || ::lseek(fd_, at, SEEK_SET) < 0) throw IoError(shownName(), errnoText(errno));
+    filePos_ = at;
 }
 
 void Output::commit() {

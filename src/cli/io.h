@@ -96,9 +96,10 @@ public:
 
     // The bytes given to write() so far.
     std::size_t written() const { return written_; }
-    // A file is written to a temporary one first: what went there can be
-    // taken back, back to a position written() once gave.
-    bool canTakeBack() const { return file_ != nullptr; }
+    // A file is written to a temporary one first, and a file the standard
+    // output is gets written at its end: what went there can be taken
+    // back, back to a position written() once gave.
+    bool canTakeBack() const { return file_ != nullptr || stdoutStart_ >= 0; }
     void takeBack(std::size_t position);
 
 private:
@@ -108,7 +109,9 @@ private:
 
     std::string path_;  // as given, for messages; empty for the standard output
     int fd_ = -1;       // the standard output, a device or a FIFO
-    off_t filePos_ = -1;  // where the next write lands when fd_ is a regular file
+    off_t filePos_ = -1;      // where the next write lands when fd_ is a regular file
+    bool allocate_ = false;   // its blocks are allocated ahead of large writes
+    off_t stdoutStart_ = -1;  // where it ended when this run began writing there
     std::unique_ptr<settings::AtomicFileWriter> file_;
     std::string buffer_;  // small writes are gathered here
     std::size_t written_ = 0;

@@ -110,19 +110,26 @@ TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
 }
 
 TEST_F(TranslitCli, StandardOutputIntoAFileWhereverItStands) {
-    // Several megabytes into the file the shell opened: new, after bytes
-    // written before, appended to; each the same as -o gives.
-    write("big.txt", repeat("Schuka zhuk ", kBig / 12));
-    ASSERT_EQ(run("to-cyrillic --encoding utf-8 -o want.txt big.txt").code, 0);
+    // Megabytes of UTF-8 and a Windows-1251 byte at the end, so what was
+    // written as UTF-8 is taken back, into the file the shell opened: new,
+    // after bytes written before, appended to; each the same as -o gives.
+    // Over a longer file (1<>) nothing can be taken back without cutting
+    // its rest: the rest stays.
+    write("big.txt", repeat("Schuka zhuk ", kBig / 12) + "\xB9");
+    ASSERT_EQ(run("to-cyrillic -o want.txt big.txt").code, 0);
     const std::string want = read("want.txt");
+    ASSERT_EQ(want.substr(want.size() - 2), cp1251(" №"));
     write("appended.txt", "abc");
-    const std::string cli = quote(LETTRICA_CLI) + " to-cyrillic --encoding utf-8 big.txt";
+    const std::string rest = repeat("old ", kBig / 2);
+    write("over.txt", rest);
+    const std::string cli = quote(LETTRICA_CLI) + " to-cyrillic big.txt";
     const std::string cmd = "cd " + quote(path("").string()) + " && " + cli + " > new.txt && { printf abc; " + cli +
-                            "; } > after.txt && " + cli + " >> appended.txt";
+                            "; } > after.txt && " + cli + " >> appended.txt && " + cli + " 1<> over.txt";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_TRUE(read("new.txt") == want);
     EXPECT_TRUE(read("after.txt") == "abc" + want);
     EXPECT_TRUE(read("appended.txt") == "abc" + want);
+    EXPECT_TRUE(read("over.txt") == want + rest.substr(want.size()));
 }
 
 TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
@@ -149,8 +156,9 @@ TEST_F(TranslitCli, AutoDetectionIntoAFileGivesWhatTheStandardOutputGets) {
     // Into a file, a file is read once: as UTF-8 while it holds, then again
     // from where its reading began as Windows-1251 once a byte shows it is
     // not. Only that input's output is taken back, never an earlier one's.
-    // On the standard output nothing can be taken back: the whole input is
-    // checked first. Both must give the same bytes.
+    // So is a file the standard output is. Into a pipe nothing can be
+    // taken back: the whole input is checked first. All must give the
+    // same bytes.
     const std::string utf8 = repeat("жук Sch ", kBig / 9);
     write("valid.txt", utf8);
     write("late.txt", utf8 + "\xC6");
@@ -163,9 +171,11 @@ TEST_F(TranslitCli, AutoDetectionIntoAFileGivesWhatTheStandardOutputGets) {
     for (const char* command : {"to-latin", "to-cyrillic --table gost"}) {
         for (const char* files : sets) {
             const Result toStdout = run(std::string(command) + " " + files);
+            const Result toPipe = run(std::string(command) + " " + files + " | cat");
             const Result toFile = run(std::string(command) + " -o out.txt " + files);
             EXPECT_EQ(toFile.code, 0) << toFile.err;
             EXPECT_TRUE(read("out.txt") == toStdout.out) << command << " " << files;
+            EXPECT_TRUE(toPipe.out == toStdout.out) << command << " " << files;
         }
     }
 
