@@ -204,7 +204,7 @@ void Input::keep(const char* bytes, std::size_t size) {
     }
 }
 
-std::string Input::peek(std::size_t size) {
+std::string Input::peek(std::size_t size, const std::function<bool(std::string_view)>& told) {
     struct stat st{};
     const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
     const off_t at = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
@@ -220,7 +220,7 @@ std::string Input::peek(std::size_t size) {
     // What isUtf8() kept is the start; else read it and keep it.
     if (utf8_ < 0) {
         char buffer[256];
-        while (head_.size() - headPos_ < size) {
+        while (head_.size() - headPos_ < size && !(told && told(std::string_view(head_).substr(headPos_)))) {
             const std::size_t n = readSource(buffer, std::min(sizeof buffer, size - (head_.size() - headPos_)));
             if (n == 0) break;
             head_.append(buffer, n);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -58,8 +59,10 @@ public:
     // now; 0 for anything else.
     std::size_t sizeLeft() const;
     // Up to `size` bytes from the start, left in place for read() (a file
-    // is read where it is; from a pipe they are kept like isUtf8()'s).
-    std::string peek(std::size_t size);
+    // is read where it is; from a pipe they are kept like isUtf8()'s). A
+    // pipe is read no further once `told` says the bytes so far answer the
+    // caller's question: one that pauses early is not waited for.
+    std::string peek(std::size_t size, const std::function<bool(std::string_view)>& told = {});
 
 private:
     std::size_t readSource(char* buffer, std::size_t size);

@@ -97,8 +97,8 @@ TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
     // A pipe that pauses after 300 KB, or after a few words, and stays open
     // until their conversion has come out (or ten seconds have passed):
     // what was read is written, not held for the end nor until enough
-    // has gathered.
-    for (const std::size_t words : {std::size_t{25000}, std::size_t{20}}) {
+    // has gathered to write or to tell an RTF document.
+    for (const std::size_t words : {std::size_t{25000}, std::size_t{20}, std::size_t{2}}) {
         write("part.txt", repeat("Schuka zhuk ", words));
         Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
                        "rm -f feed seen.txt && mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && "
