@@ -223,10 +223,10 @@ private slots:
             backwards = backwards || share < last;
             last = share;
             ++calls;
-            if (share > 0.45 && share <= 0.5) ++looking;
+            if (share > 0.1 && share <= 0.5) ++looking;
             return true;
         };
-        const app::TextFileWriting text(document, pace);
+        app::TextFileWriting text(document, pace);
         QVERIFY(text.ready() && text.fitsOpenLimits());
         QCOMPARE(text.firstCharacterOutsideCp1251(), std::optional<char32_t>(U'ѐ'));
         QVERIFY(looking >= 2000);

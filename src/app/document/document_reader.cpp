@@ -57,6 +57,25 @@ bool DocumentReader::read(text::StyledText& into, std::size_t budget) {
     return done();
 }
 
+bool DocumentReader::skim(Skimmed& into) {
+    if (done()) return false;
+    into.style = paragraphStyle(block_);
+    into.runFormats.clear();
+    into.length = 0;
+    for (QTextBlock::iterator it = block_.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid()) continue;
+        const int format = charFormat(fragment.charFormatIndex(), fragment);
+        if (fragment.length() == 0) continue;
+        into.runFormats.push_back(format);
+        into.length += static_cast<std::size_t>(fragment.length());
+    }
+    position_ += into.length;
+    block_ = block_.next();
+    if (!done()) position_ += 2;
+    return true;
+}
+
 int DocumentReader::charFormat(int documentIndex, const QTextFragment& fragment) {
     auto it = charIndex_.constFind(documentIndex);
     if (it != charIndex_.constEnd()) return *it;

@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "app/document/document_model.h"
 
@@ -30,6 +31,18 @@ public:
     // appends each paragraph to `into` once it is read to its end.
     // Returns done().
     bool read(text::StyledText& into, std::size_t budget);
+
+    // The next paragraph's formats without its text, registered as read()
+    // would (so a reader that skims and one that reads the same document
+    // give the same indexes): its style, and the format of each fragment
+    // with text, in order. Not to be mixed with read() on one reader.
+    struct Skimmed {
+        int style = 0;
+        std::vector<int> runFormats;
+        std::size_t length = 0;  // its characters
+    };
+    // False once every paragraph is skimmed.
+    bool skim(Skimmed& into);
 
     bool done() const { return !block_.isValid(); }
     // Characters read so far and in all, a paragraph break counting two.

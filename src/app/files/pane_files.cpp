@@ -286,21 +286,22 @@ std::optional<char32_t> firstCharacterOutsideCp1251(std::u16string_view text) {
     return std::nullopt;
 }
 
-TextFileWriting::TextFileWriting(const QTextDocument& document, const Pace& pace) : pace_(partOf(pace, 0.5, 1)) {
-    bool stopped = false;
-    rich_ = pace ? richDocumentOf(document, partOf(pace, 0, 0.45), stopped) : richDocumentOf(document);
-    ready_ = !stopped && lookOver(partOf(pace, 0.45, 0.5));
+TextFileWriting::TextFileWriting(const QTextDocument& document, const Pace& pace)
+    : reading_(std::make_unique<RichDocumentReading>(document)), pace_(partOf(pace, 0.5, 1)) {
+    ready_ = reading_->readTables(partOf(pace, 0, 0.1)) && lookOver(partOf(pace, 0.1, 0.5));
 }
 
-// One paced pass over the text (on 20 MiB the two looks cost the window
-// 75 ms at once): the window's limits, where a line break inside a
-// paragraph is a paragraph of its own, and the first character
+TextFileWriting::~TextFileWriting() = default;
+
+// One paced pass over the text: the window's limits, where a line break
+// inside a paragraph is a paragraph of its own, and the first character
 // Windows-1251 lacks.
 bool TextFileWriting::lookOver(const Pace& pace) {
-    const auto& paragraphs = rich_.text.paragraphs;
-    std::size_t characters = 0, lines = paragraphs.size();
-    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        for (const text::Run& run : paragraphs[i].runs) {
+    std::size_t characters = 0, lines = 0;
+    text::Paragraph paragraph;
+    while (reading_->next(paragraph)) {
+        ++lines;
+        for (const text::Run& run : paragraph.runs) {
             std::u16string_view rest = run.text;
             for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
                 br = rest.find(char16_t{0x2028});
@@ -310,22 +311,21 @@ bool TextFileWriting::lookOver(const Pace& pace) {
                 if (!outsideCp1251_) outsideCp1251_ = app::firstCharacterOutsideCp1251(part);
             }
         }
-        if (pace && !pace(i + 1, paragraphs.size())) return false;
+        if (pace && !pace(reading_->position(), reading_->total())) return false;
     }
     fits_ = characters <= kMaxOpenCharacters && lines <= kMaxOpenParagraphs;
     return true;
 }
 
-std::string TextFileWriting::write(const QString& path, TextFileEncoding encoding) const {
+std::string TextFileWriting::write(const QString& path, TextFileEncoding encoding) {
     settings::AtomicFileWriter writer(nativePath(path));
     if (!writer.ok()) return writer.error();
+    reading_->rewind();
     std::string bytes;
-    std::size_t done = 0, total = 0;
-    for (const text::Paragraph& paragraph : rich_.text.paragraphs) total += paragraph.length() + 2;
-    const auto& paragraphs = rich_.text.paragraphs;
-    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        if (i > 0) bytes += "\r\n";
-        for (const text::Run& run : paragraphs[i].runs) {
+    text::Paragraph paragraph;
+    for (bool first = true; reading_->next(paragraph); first = false) {
+        if (!first) bytes += "\r\n";
+        for (const text::Run& run : paragraph.runs) {
             std::u16string_view rest = run.text;
             // A line break inside a paragraph is written as a line end.
             for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
@@ -341,36 +341,32 @@ std::string TextFileWriting::write(const QString& path, TextFileEncoding encodin
                 if (br != rest.npos) bytes += "\r\n";
             }
         }
-        done += paragraphs[i].length() + 2;
-        if (bytes.size() >= 256 * 1024 || i + 1 == paragraphs.size()) {
+        if (bytes.size() >= 256 * 1024) {
             if (!writer.write(bytes)) return writer.error();
             bytes.clear();
         }
-        if (pace_ && !pace_(done, total)) return kStopped;
+        if (pace_ && !pace_(reading_->position(), reading_->total())) return kStopped;
     }
+    if (!bytes.empty() && !writer.write(bytes)) return writer.error();
     if (!writer.commit()) return writer.error();
     return {};
 }
 
 std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace) {
-    bool stopped = false;
-    // Reading the pane is half the work, writing the file the other half.
-    const Pace half = [&pace](std::size_t done, std::size_t total) { return pace(done / 2, total); };
-    const docio::RichDocument rich = pace ? richDocumentOf(document, half, stopped) : richDocumentOf(document);
-    if (stopped) return TextFileWriting::kStopped;
+    // The formats first, then each paragraph written as it is read.
+    RichDocumentReading reading(document);
+    if (!reading.readTables(partOf(pace, 0, 0.1))) return TextFileWriting::kStopped;
     settings::AtomicFileWriter writer(nativePath(path));
     if (!writer.ok()) return writer.error();
     bool written = true;
-    docio::RtfWriter rtf(rich, [&](std::string_view piece) {
+    docio::RtfWriter rtf(reading.tables(), [&](std::string_view piece) {
         if (written) written = writer.write(piece);
     });
-    std::size_t done = 0, total = 0;
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) total += paragraph.length() + 2;
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) {
+    const Pace rest = partOf(pace, 0.1, 1);
+    text::Paragraph paragraph;
+    while (written && reading.next(paragraph)) {
         rtf.paragraph(paragraph);
-        done += paragraph.length() + 2;
-        if (!written) break;
-        if (pace && !pace(total + done, 2 * total)) return TextFileWriting::kStopped;
+        if (rest && !rest(reading.position(), reading.total())) return TextFileWriting::kStopped;
     }
     rtf.finish();
     if (!written || !writer.commit()) return writer.error();

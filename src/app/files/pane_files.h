@@ -18,6 +18,7 @@
 #include <QTextCharFormat>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -103,12 +104,16 @@ enum class TextFileEncoding { Cp1251, Utf8 };
 std::string writeTextFile(const QString& path, std::u16string_view text, TextFileEncoding encoding);
 std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace = {});
 
-// A document on its way to a TXT file, held once as the engine's text: what
-// the file will hold is looked at before it is written, and written a
-// paragraph at a time. A pace that says stop leaves ready() false.
+class RichDocumentReading;
+
+// A document on its way to a TXT file, read from the document a paragraph
+// at a time, twice: what the file will hold is looked at before it is
+// written, and then written. The document must not change meanwhile. A
+// pace that says stop leaves ready() false.
 class TextFileWriting {
 public:
     TextFileWriting(const QTextDocument& document, const Pace& pace = {});
+    ~TextFileWriting();
     bool ready() const { return ready_; }
     // Whether the window opens the file: each line break inside a paragraph
     // is a paragraph of its own there.
@@ -116,13 +121,13 @@ public:
     // As firstCharacterOutsideCp1251 on the file's text.
     std::optional<char32_t> firstCharacterOutsideCp1251() const { return outsideCp1251_; }
     // kStopped when the pace said stop; the old file is then untouched.
-    std::string write(const QString& path, TextFileEncoding encoding) const;
+    std::string write(const QString& path, TextFileEncoding encoding);
     static constexpr const char* kStopped = "stopped";
 
 private:
     bool lookOver(const Pace& pace);
 
-    docio::RichDocument rich_;
+    std::unique_ptr<RichDocumentReading> reading_;
     Pace pace_;
     bool ready_ = false;
     bool fits_ = false;

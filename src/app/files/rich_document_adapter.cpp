@@ -8,6 +8,7 @@
 #include <QTextTableFormat>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -333,43 +334,63 @@ bool RichDocumentFiller::paragraph(const docio::RichDocument& tables, text::Para
     return true;
 }
 
-docio::RichDocument richDocumentOf(const QTextDocument& document) {
-    bool stopped = false;
-    return richDocumentOf(document, {}, stopped);
-}
+class RichDocumentReading::Impl {
+public:
+    explicit Impl(const QTextDocument& document) : document_(document), fallback_(document.defaultFont()) { rewind(); }
 
-docio::RichDocument richDocumentOf(const QTextDocument& document,
-                                   const std::function<bool(std::size_t, std::size_t)>& pace, bool& stopped) {
-    stopped = false;
-    DocumentSnapshot snapshot;
-    {
-        DocumentReader reader(document, snapshot.formats);
-        constexpr std::size_t kPiece = 64 * 1024;
-        while (!reader.read(snapshot.text, pace ? kPiece : static_cast<std::size_t>(-1)))
-            if (!pace(reader.position(), 2 * reader.total())) {
-                stopped = true;
-                return {};
-            }
+    bool readTables(const std::function<bool(std::size_t, std::size_t)>& pace);
+    bool next(text::Paragraph& out);
+    void rewind() {
+        reader_.reset();
+        readFormats_ = std::make_unique<DocumentFormats>();
+        reader_ = std::make_unique<DocumentReader>(document_, *readFormats_);
+        chunk_.paragraphs.clear();
+        inChunk_ = paragraph_ = 0;
     }
-    const DocumentFormats& formats = snapshot.formats;
-    docio::RichDocument rich;
-    const QFont fallback = document.defaultFont();
+    const docio::RichDocument& tables() const { return rich_; }
+    const DocumentReader& reader() const { return *reader_; }
 
-    // Tables: the table frames, in document order; a frame that is no
-    // table (a pasted page's box) holds its paragraphs for its parent.
-    std::vector<int> tableOf(static_cast<std::size_t>(formats.frames.size()), -1);
-    auto placement = [&](Container c) {
-        while (c.frame >= 0 && c.frame < formats.frames.size()) {
-            const int table = tableOf[static_cast<std::size_t>(c.frame)];
-            if (table >= 0) return std::make_tuple(table, c.row, c.column);
-            const FrameShape& f = formats.frames[c.frame];
-            if (f.parent >= c.frame) break;
-            c = Container{f.parent, f.parentRow, f.parentColumn};
-        }
-        return std::make_tuple(-1, 0, 0);
-    };
-    for (qsizetype i = 0; i < formats.frames.size(); ++i) {
-        const FrameShape& shape = formats.frames[i];
+private:
+    using Place = std::tuple<int, int, int>;  // table, row, column
+    void addTables();
+    Place placement(Container c) const;
+    int charFormat(int index);
+    int paragraphFormat(int index);
+    Place placeOf(int format) const {
+        const ParagraphFormat& f = rich_.paragraphFormats[static_cast<std::size_t>(format)];
+        return Place{f.table, f.row, f.column};
+    }
+    bool within(Place place, const Place& cell) const;
+
+    const QTextDocument& document_;
+    const QFont fallback_;
+    docio::RichDocument rich_;  // the tables; no text
+
+    // The pass over the formats: the document's formats by the indexes a
+    // reader gives them, which a second reader of the same document gives
+    // them again.
+    DocumentFormats formats_;
+    std::vector<int> tableOf_;  // by frame: the table it is, -1 for a frame that is no table
+    std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex_;
+    std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex_;
+    QHash<int, int> byQtChar_, byStyle_;  // -1: a picture that cannot be had
+    std::vector<bool> skip_;              // by paragraph
+
+    // The paragraphs, a chunk at a time.
+    std::unique_ptr<DocumentFormats> readFormats_;
+    std::unique_ptr<DocumentReader> reader_;
+    text::StyledText chunk_;
+    std::size_t inChunk_ = 0, paragraph_ = 0;
+};
+
+// Tables: the table frames, in document order; a frame that is no table
+// (a pasted page's box) holds its paragraphs for its parent. Frames come
+// to light as their paragraphs are read, a parent before its children.
+void RichDocumentReading::Impl::addTables() {
+    const auto& frames = formats_.frames;
+    for (auto i = static_cast<qsizetype>(tableOf_.size()); i < frames.size(); ++i) {
+        tableOf_.push_back(-1);
+        const FrameShape& shape = frames[i];
         if (!shape.table) continue;
         docio::Table t;
         t.rows = shape.rows;
@@ -389,96 +410,125 @@ docio::RichDocument richDocumentOf(const QTextDocument& document,
             t.cells.push_back(cell);
         }
         std::tie(t.parent, t.parentRow, t.parentColumn) = placement(Container{shape.parent, shape.parentRow, shape.parentColumn});
-        tableOf[static_cast<std::size_t>(i)] = static_cast<int>(rich.tables.size());
-        rich.tables.push_back(std::move(t));
+        tableOf_.back() = static_cast<int>(rich_.tables.size());
+        rich_.tables.push_back(std::move(t));
     }
+}
 
-    // Formats as the paragraphs first use them, each distinct one once.
-    std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex;
-    std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex;
-    QHash<int, int> byQtChar, byStyle;  // -1: a picture that cannot be had
-    auto charFormat = [&](int index) {
-        auto known = byQtChar.constFind(index);
-        if (known != byQtChar.constEnd()) return *known;
-        const QTextCharFormat q = formats.charFormats.value(index);
-        CharFormat f;
-        if (q.isImageFormat()) {
-            const QTextImageFormat image = q.toImageFormat();
-            const QUrl name(image.name());
-            QVariant resource = formats.images.value(name);
-            if (!resource.isValid()) resource = document.resource(QTextDocument::ImageResource, name);
-            const std::optional<docio::Image> picture = richImage(image, resource);
-            if (!picture) return *byQtChar.insert(index, -1);
-            f.image = static_cast<int>(rich.images.size());
-            rich.images.push_back(*picture);
-        } else {
-            f = richCharFormat(q, fallback);
-        }
-        auto [at, added] = charIndex.try_emplace(std::move(f), static_cast<int>(rich.charFormats.size()));
-        if (added) rich.charFormats.push_back(at->first);
-        return *byQtChar.insert(index, at->second);
-    };
-    auto paragraphFormat = [&](int index) {
-        auto known = byStyle.constFind(index);
-        if (known != byStyle.constEnd()) return *known;
-        const ParagraphStyle style = formats.paragraphStyles.value(index);
-        const QTextListFormat* list = style.list >= 0 && style.list < formats.lists.size() ? &formats.lists[style.list] : nullptr;
-        ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
-        std::tie(f.table, f.row, f.column) = placement(style.container);
-        auto [at, added] = paragraphIndex.try_emplace(f, static_cast<int>(rich.paragraphFormats.size()));
-        if (added) rich.paragraphFormats.push_back(f);
-        return *byStyle.insert(index, at->second);
-    };
+RichDocumentReading::Impl::Place RichDocumentReading::Impl::placement(Container c) const {
+    const auto& frames = formats_.frames;
+    while (c.frame >= 0 && c.frame < frames.size() && static_cast<std::size_t>(c.frame) < tableOf_.size()) {
+        const int table = tableOf_[static_cast<std::size_t>(c.frame)];
+        if (table >= 0) return Place{table, c.row, c.column};
+        const FrameShape& f = frames[c.frame];
+        if (f.parent >= c.frame) break;
+        c = Container{f.parent, f.parentRow, f.parentColumn};
+    }
+    return Place{-1, 0, 0};
+}
 
-    // Whether the paragraph of `format` lies in the cell `cell`, or in a
-    // table nested in it however deep (the body holds everything).
-    using Place = std::tuple<int, int, int>;
-    auto placeOf = [&](int format) {
-        const ParagraphFormat& f = rich.paragraphFormats[static_cast<std::size_t>(format)];
-        return Place{f.table, f.row, f.column};
-    };
-    auto within = [&](Place place, const Place& cell) {
-        for (int steps = 0; steps <= static_cast<int>(rich.tables.size()); ++steps) {
-            if (place == cell || std::get<0>(cell) < 0) return true;
-            if (std::get<0>(place) < 0) return false;
-            const docio::Table& t = rich.tables[static_cast<std::size_t>(std::get<0>(place))];
-            place = Place{t.parent, t.parentRow, t.parentColumn};
-        }
-        return false;
-    };
-    std::vector<int> formatOf;
-    formatOf.reserve(snapshot.text.paragraphs.size());
-    for (const text::Paragraph& paragraph : snapshot.text.paragraphs) formatOf.push_back(paragraphFormat(paragraph.format));
+// Formats as the paragraphs first use them, each distinct one once.
+int RichDocumentReading::Impl::charFormat(int index) {
+    auto known = byQtChar_.constFind(index);
+    if (known != byQtChar_.constEnd()) return *known;
+    const QTextCharFormat q = formats_.charFormats.value(index);
+    CharFormat f;
+    if (q.isImageFormat()) {
+        const QTextImageFormat image = q.toImageFormat();
+        const QUrl name(image.name());
+        QVariant resource = formats_.images.value(name);
+        if (!resource.isValid()) resource = document_.resource(QTextDocument::ImageResource, name);
+        const std::optional<docio::Image> picture = richImage(image, resource);
+        if (!picture) return *byQtChar_.insert(index, -1);
+        f.image = static_cast<int>(rich_.images.size());
+        rich_.images.push_back(*picture);
+    } else {
+        f = richCharFormat(q, fallback_);
+    }
+    auto [at, added] = charIndex_.try_emplace(std::move(f), static_cast<int>(rich_.charFormats.size()));
+    if (added) rich_.charFormats.push_back(at->first);
+    return *byQtChar_.insert(index, at->second);
+}
 
-    rich.text.paragraphs.reserve(snapshot.text.paragraphs.size());
-    std::size_t total = 0, done = 0;
-    if (pace)
-        for (const text::Paragraph& paragraph : snapshot.text.paragraphs) total += paragraph.length() + 2;
-    for (std::size_t i = 0; i < snapshot.text.paragraphs.size(); ++i) {
-        text::Paragraph& paragraph = snapshot.text.paragraphs[i];
-        if (pace) {
-            // The second half of the work: the text moves from the snapshot.
-            done += paragraph.length() + 2;
-            if (!pace(total + done, 2 * total)) {
-                stopped = true;
-                return {};
-            }
-        }
-        // Qt keeps a block before a table that begins the document or a
-        // cell, which no file had: an empty first paragraph of its place,
-        // followed by a table in that place, is that block.
-        const Place here = placeOf(formatOf[i]);
-        if (paragraph.length() == 0 && i + 1 < formatOf.size() && placeOf(formatOf[i + 1]) != here &&
-            within(placeOf(formatOf[i + 1]), here) && (i == 0 || !within(placeOf(formatOf[i - 1]), here)))
+int RichDocumentReading::Impl::paragraphFormat(int index) {
+    auto known = byStyle_.constFind(index);
+    if (known != byStyle_.constEnd()) return *known;
+    const ParagraphStyle style = formats_.paragraphStyles.value(index);
+    const QTextListFormat* list = style.list >= 0 && style.list < formats_.lists.size() ? &formats_.lists[style.list] : nullptr;
+    ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
+    std::tie(f.table, f.row, f.column) = placement(style.container);
+    auto [at, added] = paragraphIndex_.try_emplace(f, static_cast<int>(rich_.paragraphFormats.size()));
+    if (added) rich_.paragraphFormats.push_back(f);
+    return *byStyle_.insert(index, at->second);
+}
+
+// Whether the paragraph at `place` lies in the cell `cell`, or in a table
+// nested in it however deep (the body holds everything).
+bool RichDocumentReading::Impl::within(Place place, const Place& cell) const {
+    for (int steps = 0; steps <= static_cast<int>(rich_.tables.size()); ++steps) {
+        if (place == cell || std::get<0>(cell) < 0) return true;
+        if (std::get<0>(place) < 0) return false;
+        const docio::Table& t = rich_.tables[static_cast<std::size_t>(std::get<0>(place))];
+        place = Place{t.parent, t.parentRow, t.parentColumn};
+    }
+    return false;
+}
+
+bool RichDocumentReading::Impl::readTables(const std::function<bool(std::size_t, std::size_t)>& pace) {
+    DocumentReader reader(document_, formats_);
+    DocumentReader::Skimmed skimmed;
+    // Qt keeps a block before a table that begins the document or a cell,
+    // which no file had: an empty first paragraph of its place, followed by
+    // a table in that place, is that block. Whether a paragraph is one shows
+    // at the next, so the decision runs a paragraph behind.
+    struct Seen {
+        int format = 0;
+        bool empty = false;
+    };
+    std::optional<Seen> before, current;
+    auto decide = [&](const std::optional<Seen>& after) {
+        const Place here = placeOf(current->format);
+        skip_.push_back(current->empty && after && placeOf(after->format) != here && within(placeOf(after->format), here) &&
+                        (!before || !within(placeOf(before->format), here)));
+    };
+    const auto paragraphs = static_cast<std::size_t>(document_.blockCount());
+    std::size_t looked = 0;
+    while (reader.skim(skimmed)) {
+        addTables();
+        const Seen seen{paragraphFormat(skimmed.style), skimmed.length == 0};
+        for (int format : skimmed.runFormats) charFormat(format);
+        if (current) decide(seen);
+        before = current;
+        current = seen;
+        if (pace && !pace(++looked, std::max(paragraphs, looked))) return false;
+    }
+    if (current) decide(std::nullopt);
+    return true;
+}
+
+bool RichDocumentReading::Impl::next(text::Paragraph& out) {
+    constexpr std::size_t kChunk = 64 * 1024;
+    for (;;) {
+        if (inChunk_ == chunk_.paragraphs.size()) {
+            chunk_.paragraphs.clear();
+            inChunk_ = 0;
+            if (reader_->done()) return false;
+            reader_->read(chunk_, kChunk);
             continue;
-        text::Paragraph out;
-        out.format = formatOf[i];
+        }
+        text::Paragraph& paragraph = chunk_.paragraphs[inChunk_++];
+        const std::size_t index = paragraph_++;
+        if (index < skip_.size() && skip_[index]) continue;
+        // The tables are whole and stay so: a format they lack (which only
+        // a document changed meanwhile has) is none.
+        out.format = byStyle_.value(paragraph.format, 0);
+        out.runs.clear();
         out.runs.reserve(paragraph.runs.size());
         for (text::Run& run : paragraph.runs) {
-            const int format = charFormat(run.format);
+            const int format = byQtChar_.value(run.format, -1);
             if (format < 0) continue;
             // What stands for an object is no text, but for a picture.
-            const bool picture = rich.charFormats[static_cast<std::size_t>(format)].image >= 0;
+            const bool picture = rich_.charFormats[static_cast<std::size_t>(format)].image >= 0;
             std::erase_if(run.text, [picture](char16_t c) {
                 const bool object = c == docio::kObjectCharacter || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029;
                 return picture ? c != docio::kObjectCharacter : object;
@@ -488,8 +538,28 @@ docio::RichDocument richDocumentOf(const QTextDocument& document,
             if (!out.runs.empty() && out.runs.back().format == format) out.runs.back().text += run.text;
             else out.runs.push_back(text::Run{std::move(run.text), format});
         }
-        rich.text.paragraphs.push_back(std::move(out));
+        paragraph = text::Paragraph{};
+        return true;
     }
+}
+
+RichDocumentReading::RichDocumentReading(const QTextDocument& document) : impl_(std::make_unique<Impl>(document)) {}
+RichDocumentReading::~RichDocumentReading() = default;
+bool RichDocumentReading::readTables(const std::function<bool(std::size_t, std::size_t)>& pace) {
+    return impl_->readTables(pace);
+}
+const docio::RichDocument& RichDocumentReading::tables() const { return impl_->tables(); }
+bool RichDocumentReading::next(text::Paragraph& paragraph) { return impl_->next(paragraph); }
+void RichDocumentReading::rewind() { impl_->rewind(); }
+std::size_t RichDocumentReading::position() const { return impl_->reader().position(); }
+std::size_t RichDocumentReading::total() const { return impl_->reader().total(); }
+
+docio::RichDocument richDocumentOf(const QTextDocument& document) {
+    RichDocumentReading reading(document);
+    reading.readTables();
+    docio::RichDocument rich = reading.tables();
+    text::Paragraph paragraph;
+    while (reading.next(paragraph)) rich.text.paragraphs.push_back(std::move(paragraph));
     return rich;
 }
 
