@@ -1,0 +1,16 @@
+#include "app/memory_policy.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace lettrica::app {
+
+void keepBigBuffersMapped() {
+#if defined(__GLIBC__)
+    // glibc's own starting value, kept from then on.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
+
+}  // namespace lettrica::app
