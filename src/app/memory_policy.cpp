@@ -1,5 +1,7 @@
 #include "app/memory_policy.h"
 
+#include <cstdlib>  // says whether this is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
