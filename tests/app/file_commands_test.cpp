@@ -30,6 +30,7 @@
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
+#include "text/cp1251.h"
 #include "app/conversion/long_command_runner.h"
 #include "app/conversion/progress_window.h"
 #include "support/cancel_press.h"
@@ -205,41 +206,67 @@ private slots:
     }
 
     // A TXT save asks its pace between paragraphs from the pane to the
-    // committed file, its looks at the text included, and its bar never goes
-    // back; the characters Windows-1251 lacks are found around the Russian
-    // letters that skip its table.
+    // committed file and its bar never goes back. A Windows-1251 text is read
+    // once, written while it is looked at; a character Windows-1251 lacks
+    // (found around the Russian letters that skip its table) has it written
+    // again in UTF-8. Stopped, it leaves the old file as it was.
     void textSaveIsPacedThroughout() {
-        QTextDocument document;
-        QTextCursor c(&document);
-        for (int i = 0; i < 2000; ++i) {
-            if (i > 0) c.insertBlock();
-            c.insertText(i == 1500 ? QStringLiteral("Џ ѐ") : QStringLiteral("Абзац яЁё\u2028z"));
-        }
+        // 2000 paragraphs with a line break in each; the 1500th odd or not.
+        auto fill = [](QTextDocument& document, const QString& odd, QString& file) {
+            QTextCursor c(&document);
+            for (int i = 0; i < 2000; ++i) {
+                if (i > 0) c.insertBlock();
+                c.insertText(i == 1500 ? odd : QStringLiteral("Абзац яЁё\u2028z"));
+                file += (i > 0 ? "\r\n" : "") + (i == 1500 ? odd : QStringLiteral("Абзац яЁё\r\nz"));
+            }
+        };
         double last = 0;
-        int calls = 0, looking = 0;
+        int calls = 0;
         bool backwards = false;
         const app::Pace pace = [&](std::size_t done, std::size_t total) {
             const double share = static_cast<double>(done) / static_cast<double>(total);
             backwards = backwards || share < last;
             last = share;
             ++calls;
-            if (share > 0.1 && share <= 0.5) ++looking;
             return true;
         };
-        app::TextFileWriting text(document, pace);
+        QTemporaryDir dir;
+        QTextDocument mixed;
+        QString mixedFile;
+        fill(mixed, QStringLiteral("Џ ѐ"), mixedFile);
+        app::TextFileWriting text(mixed, dir.filePath("paced.txt"), pace);
         QVERIFY(text.ready() && text.fitsOpenLimits());
         QCOMPARE(text.firstCharacterOutsideCp1251(), std::optional<char32_t>(U'ѐ'));
-        QVERIFY(looking >= 2000);
-        QTemporaryDir dir;
-        QCOMPARE(text.write(dir.filePath("paced.txt"), app::TextFileEncoding::Utf8), std::string());
+        const int looking = calls;
+        QVERIFY(looking >= 2000 && last < 0.9);
+        QCOMPARE(text.write(app::TextFileEncoding::Utf8), std::string());
         QVERIFY(!backwards && last == 1.0);
-        QVERIFY(calls >= 3 * 2000);
+        QVERIFY(calls - looking >= 2000);
+        QCOMPARE(readBytes(dir.filePath("paced.txt")), mixedFile.toUtf8());
 
-        // Stopped while it looks, it is not ready to write.
-        const app::TextFileWriting stopped(document, [](std::size_t done, std::size_t total) {
-            return static_cast<double>(done) / static_cast<double>(total) <= 0.45;
-        });
-        QVERIFY(!stopped.ready());
+        QTextDocument russian;
+        QString russianFile;
+        fill(russian, QStringLiteral("Џ"), russianFile);
+        calls = 0;
+        last = 0;
+        app::TextFileWriting once(russian, dir.filePath("once.txt"), pace);
+        QVERIFY(once.ready() && !once.firstCharacterOutsideCp1251() && last == 1.0);
+        QCOMPARE(once.write(app::TextFileEncoding::Cp1251), std::string());
+        QVERIFY(calls >= 2000 && calls < 2100);
+        QCOMPARE(readBytes(dir.filePath("once.txt")), QByteArray::fromStdString(text::encodeCp1251(russianFile.toStdU16String()).bytes));
+
+        // Stopped while it looks: not ready, the old file untouched, no
+        // temporary file left beside it.
+        writeBytes(dir.filePath("kept.txt"), "old");
+        {
+            app::TextFileWriting stopped(russian, dir.filePath("kept.txt"), [](std::size_t done, std::size_t total) {
+                return static_cast<double>(done) / static_cast<double>(total) <= 0.45;
+            });
+            QVERIFY(!stopped.ready());
+            QCOMPARE(stopped.write(app::TextFileEncoding::Cp1251), std::string(app::TextFileWriting::kStopped));
+        }
+        QCOMPARE(readBytes(dir.filePath("kept.txt")), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
     // Asked once; No writes nothing, Yes replaces; a failed write keeps the old file.

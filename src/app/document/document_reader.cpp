@@ -20,11 +20,12 @@ std::size_t countedLength(const QTextDocument& document) {
 
 }  // namespace
 
-DocumentReader::DocumentReader(const QTextDocument& document, DocumentFormats& formats)
+DocumentReader::DocumentReader(const QTextDocument& document, DocumentFormats& formats, EmptyParagraphFormat empty)
     : document_(document),
       formats_(formats),
       all_(document.allFormats()),
       hasFrames_(!document.rootFrame()->childFrames().isEmpty()),
+      blockChar_(empty == EmptyParagraphFormat::Read),
       total_(countedLength(document)),
       block_(document.begin()) {}
 
@@ -96,13 +97,14 @@ int DocumentReader::charFormat(int documentIndex, const QTextFragment& fragment)
 int DocumentReader::paragraphStyle(const QTextBlock& block) {
     const int list = block.textList() ? listIndex(block.textList()) : -1;
     const Container container = containerOf(block);
-    const auto key = std::make_tuple(block.blockFormatIndex(), block.charFormatIndex(), list, container.frame,
-                                     container.row, container.column);
+    const auto key = std::make_tuple(block.blockFormatIndex(), blockChar_ ? block.charFormatIndex() : -1, list,
+                                     container.frame, container.row, container.column);
     auto it = paragraphIndex_.find(key);
     if (it != paragraphIndex_.end()) return it->second;
     const int index = static_cast<int>(formats_.paragraphStyles.size());
-    formats_.paragraphStyles.append(
-        ParagraphStyle{withoutObject(block.blockFormat()), withoutObject(block.charFormat()), list, container});
+    formats_.paragraphStyles.append(ParagraphStyle{withoutObject(block.blockFormat()),
+                                                   blockChar_ ? withoutObject(block.charFormat()) : QTextCharFormat(),
+                                                   list, container});
     paragraphIndex_.emplace(key, index);
     return index;
 }

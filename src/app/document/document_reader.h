@@ -24,8 +24,12 @@ namespace lettrica::app {
 
 class DocumentReader {
 public:
-    // Formats found on the way are added to `formats`.
-    DocumentReader(const QTextDocument& document, DocumentFormats& formats);
+    // Formats found on the way are added to `formats`. What an empty
+    // paragraph shows (ParagraphStyle::blockChar) costs a search of the
+    // document for every paragraph; a file has no use for it.
+    enum class EmptyParagraphFormat { Read, Skip };
+    DocumentReader(const QTextDocument& document, DocumentFormats& formats,
+                   EmptyParagraphFormat empty = EmptyParagraphFormat::Read);
 
     // Reads about `budget` more characters (a fragment is never split) and
     // appends each paragraph to `into` once it is read to its end.
@@ -61,6 +65,7 @@ private:
     DocumentFormats& formats_;
     const QList<QTextFormat> all_;  // the document's formats, by its own index
     const bool hasFrames_;
+    const bool blockChar_;
     const std::size_t total_;
     std::size_t position_ = 0;
 

@@ -343,12 +343,14 @@ public:
     void rewind() {
         reader_.reset();
         readFormats_ = std::make_unique<DocumentFormats>();
-        reader_ = std::make_unique<DocumentReader>(document_, *readFormats_);
+        reader_ = std::make_unique<DocumentReader>(document_, *readFormats_, DocumentReader::EmptyParagraphFormat::Skip);
         chunk_.paragraphs.clear();
-        inChunk_ = paragraph_ = 0;
+        inChunk_ = paragraph_ = handedOut_ = 0;
+        before_ = -1;
     }
     const docio::RichDocument& tables() const { return rich_; }
-    const DocumentReader& reader() const { return *reader_; }
+    std::size_t position() const { return std::min(handedOut_, reader_->total()); }
+    std::size_t total() const { return reader_->total(); }
 
 private:
     using Place = std::tuple<int, int, int>;  // table, row, column
@@ -361,15 +363,22 @@ private:
         return Place{f.table, f.row, f.column};
     }
     bool within(Place place, const Place& cell) const;
+    // Whether the paragraph of rich format `format`, empty or not, is the
+    // block Qt keeps before a table, given the formats of the paragraphs
+    // around it (-1: none).
+    bool keptBeforeTable(bool empty, int format, int before, int after) const;
 
     const QTextDocument& document_;
     const QFont fallback_;
     docio::RichDocument rich_;  // the tables; no text
 
-    // The pass over the formats: the document's formats by the indexes a
-    // reader gives them, which a second reader of the same document gives
-    // them again.
+    // The document's formats by the indexes a reader gives them, which a
+    // second reader of the same document gives them again: those of the
+    // pass over the formats, or of the reader of the text when there was
+    // none (the tables then grow as the paragraphs come).
     DocumentFormats formats_;
+    const DocumentFormats* known_ = &formats_;
+    bool tablesRead_ = false;
     std::vector<int> tableOf_;  // by frame: the table it is, -1 for a frame that is no table
     std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex_;
     std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex_;
@@ -381,13 +390,15 @@ private:
     std::unique_ptr<DocumentReader> reader_;
     text::StyledText chunk_;
     std::size_t inChunk_ = 0, paragraph_ = 0;
+    int before_ = -1;  // the rich format of the paragraph before
+    std::size_t handedOut_ = 0;  // characters of the paragraphs next() is past, breaks counting two
 };
 
 // Tables: the table frames, in document order; a frame that is no table
 // (a pasted page's box) holds its paragraphs for its parent. Frames come
 // to light as their paragraphs are read, a parent before its children.
 void RichDocumentReading::Impl::addTables() {
-    const auto& frames = formats_.frames;
+    const auto& frames = known_->frames;
     for (auto i = static_cast<qsizetype>(tableOf_.size()); i < frames.size(); ++i) {
         tableOf_.push_back(-1);
         const FrameShape& shape = frames[i];
@@ -416,7 +427,7 @@ void RichDocumentReading::Impl::addTables() {
 }
 
 RichDocumentReading::Impl::Place RichDocumentReading::Impl::placement(Container c) const {
-    const auto& frames = formats_.frames;
+    const auto& frames = known_->frames;
     while (c.frame >= 0 && c.frame < frames.size() && static_cast<std::size_t>(c.frame) < tableOf_.size()) {
         const int table = tableOf_[static_cast<std::size_t>(c.frame)];
         if (table >= 0) return Place{table, c.row, c.column};
@@ -431,12 +442,12 @@ RichDocumentReading::Impl::Place RichDocumentReading::Impl::placement(Container 
 int RichDocumentReading::Impl::charFormat(int index) {
     auto known = byQtChar_.constFind(index);
     if (known != byQtChar_.constEnd()) return *known;
-    const QTextCharFormat q = formats_.charFormats.value(index);
+    const QTextCharFormat q = known_->charFormats.value(index);
     CharFormat f;
     if (q.isImageFormat()) {
         const QTextImageFormat image = q.toImageFormat();
         const QUrl name(image.name());
-        QVariant resource = formats_.images.value(name);
+        QVariant resource = known_->images.value(name);
         if (!resource.isValid()) resource = document_.resource(QTextDocument::ImageResource, name);
         const std::optional<docio::Image> picture = richImage(image, resource);
         if (!picture) return *byQtChar_.insert(index, -1);
@@ -453,8 +464,8 @@ int RichDocumentReading::Impl::charFormat(int index) {
 int RichDocumentReading::Impl::paragraphFormat(int index) {
     auto known = byStyle_.constFind(index);
     if (known != byStyle_.constEnd()) return *known;
-    const ParagraphStyle style = formats_.paragraphStyles.value(index);
-    const QTextListFormat* list = style.list >= 0 && style.list < formats_.lists.size() ? &formats_.lists[style.list] : nullptr;
+    const ParagraphStyle style = known_->paragraphStyles.value(index);
+    const QTextListFormat* list = style.list >= 0 && style.list < known_->lists.size() ? &known_->lists[style.list] : nullptr;
     ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
     std::tie(f.table, f.row, f.column) = placement(style.container);
     auto [at, added] = paragraphIndex_.try_emplace(f, static_cast<int>(rich_.paragraphFormats.size()));
@@ -474,69 +485,85 @@ bool RichDocumentReading::Impl::within(Place place, const Place& cell) const {
     return false;
 }
 
+// Qt keeps a block before a table that begins the document or a cell,
+// which no file had: an empty first paragraph of its place, followed by a
+// table in that place, is that block.
+bool RichDocumentReading::Impl::keptBeforeTable(bool empty, int format, int before, int after) const {
+    if (!empty || after < 0) return false;
+    const Place here = placeOf(format);
+    return placeOf(after) != here && within(placeOf(after), here) && (before < 0 || !within(placeOf(before), here));
+}
+
 bool RichDocumentReading::Impl::readTables(const std::function<bool(std::size_t, std::size_t)>& pace) {
-    DocumentReader reader(document_, formats_);
+    tablesRead_ = true;
+    known_ = &formats_;
+    DocumentReader reader(document_, formats_, DocumentReader::EmptyParagraphFormat::Skip);
     DocumentReader::Skimmed skimmed;
-    // Qt keeps a block before a table that begins the document or a cell,
-    // which no file had: an empty first paragraph of its place, followed by
-    // a table in that place, is that block. Whether a paragraph is one shows
-    // at the next, so the decision runs a paragraph behind.
-    struct Seen {
-        int format = 0;
-        bool empty = false;
-    };
-    std::optional<Seen> before, current;
-    auto decide = [&](const std::optional<Seen>& after) {
-        const Place here = placeOf(current->format);
-        skip_.push_back(current->empty && after && placeOf(after->format) != here && within(placeOf(after->format), here) &&
-                        (!before || !within(placeOf(before->format), here)));
-    };
+    // Whether a paragraph is the block kept before a table shows at the
+    // next, so the decision runs a paragraph behind.
+    int before = -1, current = -1;
+    bool empty = false;
     const auto paragraphs = static_cast<std::size_t>(document_.blockCount());
     std::size_t looked = 0;
     while (reader.skim(skimmed)) {
         addTables();
-        const Seen seen{paragraphFormat(skimmed.style), skimmed.length == 0};
-        for (int format : skimmed.runFormats) charFormat(format);
-        if (current) decide(seen);
+        const int format = paragraphFormat(skimmed.style);
+        for (int run : skimmed.runFormats) charFormat(run);
+        if (current >= 0) skip_.push_back(keptBeforeTable(empty, current, before, format));
         before = current;
-        current = seen;
+        current = format;
+        empty = skimmed.length == 0;
         if (pace && !pace(++looked, std::max(paragraphs, looked))) return false;
     }
-    if (current) decide(std::nullopt);
+    if (current >= 0) skip_.push_back(keptBeforeTable(empty, current, before, -1));
     return true;
 }
 
 bool RichDocumentReading::Impl::next(text::Paragraph& out) {
     constexpr std::size_t kChunk = 64 * 1024;
+    if (!tablesRead_) known_ = readFormats_.get();
     for (;;) {
-        if (inChunk_ == chunk_.paragraphs.size()) {
-            chunk_.paragraphs.clear();
+        // The paragraph after the next is read too: without the tables, it
+        // decides whether the next one is a block Qt keeps before a table.
+        while (chunk_.paragraphs.size() - inChunk_ < 2 && !reader_->done()) {
+            chunk_.paragraphs.erase(chunk_.paragraphs.begin(), chunk_.paragraphs.begin() + static_cast<std::ptrdiff_t>(inChunk_));
             inChunk_ = 0;
-            if (reader_->done()) return false;
             reader_->read(chunk_, kChunk);
-            continue;
         }
+        if (inChunk_ == chunk_.paragraphs.size()) return false;
         text::Paragraph& paragraph = chunk_.paragraphs[inChunk_++];
         const std::size_t index = paragraph_++;
-        if (index < skip_.size() && skip_[index]) continue;
-        // The tables are whole and stay so: a format they lack (which only
-        // a document changed meanwhile has) is none.
-        out.format = byStyle_.value(paragraph.format, 0);
+        handedOut_ += paragraph.length() + 2;
+        int format = 0;
+        if (tablesRead_) {
+            // The tables are whole and stay so: a format they lack (which
+            // only a document changed meanwhile has) is none.
+            format = byStyle_.value(paragraph.format, 0);
+            if (index < skip_.size() && skip_[index]) continue;
+        } else {
+            addTables();
+            format = paragraphFormat(paragraph.format);
+            const int after = inChunk_ < chunk_.paragraphs.size() ? paragraphFormat(chunk_.paragraphs[inChunk_].format) : -1;
+            const int before = before_;
+            before_ = format;
+            if (keptBeforeTable(paragraph.length() == 0, format, before, after)) continue;
+        }
+        out.format = format;
         out.runs.clear();
         out.runs.reserve(paragraph.runs.size());
         for (text::Run& run : paragraph.runs) {
-            const int format = byQtChar_.value(run.format, -1);
-            if (format < 0) continue;
+            const int f = tablesRead_ ? byQtChar_.value(run.format, -1) : charFormat(run.format);
+            if (f < 0) continue;
             // What stands for an object is no text, but for a picture.
-            const bool picture = rich_.charFormats[static_cast<std::size_t>(format)].image >= 0;
+            const bool picture = rich_.charFormats[static_cast<std::size_t>(f)].image >= 0;
             std::erase_if(run.text, [picture](char16_t c) {
                 const bool object = c == docio::kObjectCharacter || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029;
                 return picture ? c != docio::kObjectCharacter : object;
             });
             if (run.text.empty()) continue;
             // Qt's formats may differ where ours are the same: such runs join.
-            if (!out.runs.empty() && out.runs.back().format == format) out.runs.back().text += run.text;
-            else out.runs.push_back(text::Run{std::move(run.text), format});
+            if (!out.runs.empty() && out.runs.back().format == f) out.runs.back().text += run.text;
+            else out.runs.push_back(text::Run{std::move(run.text), f});
         }
         paragraph = text::Paragraph{};
         return true;
@@ -551,8 +578,8 @@ bool RichDocumentReading::readTables(const std::function<bool(std::size_t, std::
 const docio::RichDocument& RichDocumentReading::tables() const { return impl_->tables(); }
 bool RichDocumentReading::next(text::Paragraph& paragraph) { return impl_->next(paragraph); }
 void RichDocumentReading::rewind() { impl_->rewind(); }
-std::size_t RichDocumentReading::position() const { return impl_->reader().position(); }
-std::size_t RichDocumentReading::total() const { return impl_->reader().total(); }
+std::size_t RichDocumentReading::position() const { return impl_->position(); }
+std::size_t RichDocumentReading::total() const { return impl_->total(); }
 
 docio::RichDocument richDocumentOf(const QTextDocument& document) {
     RichDocumentReading reading(document);

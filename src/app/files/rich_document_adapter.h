@@ -92,7 +92,8 @@ docio::RichDocument richDocumentOf(const QTextDocument& document);
 // second time: the tables (formats, tables, pictures) come first, from one
 // pass over the document's formats, then the paragraphs are read from the
 // document as they are asked for, a few tens of thousands of characters
-// ahead. The document must not change while it is read.
+// ahead. Without that pass (a text file needs no tables) the tables grow as
+// the paragraphs come. The document must not change while it is read.
 class RichDocumentReading {
 public:
     explicit RichDocumentReading(const QTextDocument& document);
@@ -100,8 +101,9 @@ public:
     RichDocumentReading(const RichDocumentReading&) = delete;
     RichDocumentReading& operator=(const RichDocumentReading&) = delete;
 
-    // The pass over the formats. `pace`, when given, sees the paragraphs
-    // looked at and in all; false when it said stop.
+    // The pass over the formats, before any paragraph is asked for. `pace`,
+    // when given, sees the paragraphs looked at and in all; false when it
+    // said stop.
     bool readTables(const std::function<bool(std::size_t, std::size_t)>& pace = {});
     // Every format, table and picture the paragraphs use (no text), once
     // readTables() is done.
@@ -111,7 +113,7 @@ public:
     bool next(text::Paragraph& paragraph);
     // From the first paragraph again.
     void rewind();
-    // Characters of the document read by next() so far and in all, a
+    // Characters of the paragraphs next() has gone past and in all, a
     // paragraph break counting two.
     std::size_t position() const;
     std::size_t total() const;
