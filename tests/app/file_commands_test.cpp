@@ -269,6 +269,47 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
+    // A TXT save reads the pane without the pass over its formats, deciding
+    // on the way which empty block Qt keeps before a table and which
+    // characters stand for objects; it must give the paragraphs the full
+    // reading gives (an empty line too many or too few before a table was
+    // the fault to catch), for tables first in the document and in cells,
+    // frames and pictures.
+    void textSaveReadsAsTheFullReading() {
+        const char* const pages[] = {
+            "<table border='1'><tr><td>а</td><td>б</td></tr></table><p>после</p>",
+            "<p></p><table><tr><td><table><tr><td>внутри</td></tr></table>ячейка</td><td></td></tr></table><p></p>",
+            "<p>один</p><p></p><table><tr><td></td></tr></table><table><tr><td>два</td></tr></table>",
+            "<ol><li>Хлеб</li><li>Молоко<ol><li>козье</li></ol></li></ol><p>tab\there&#x2028;line &#xFFFC; 中文</p>",
+        };
+        QTemporaryDir dir;
+        for (const char* page : pages) {
+            QTextDocument document;
+            document.setHtml(QString::fromUtf8(page));
+            QTextCursor c(&document);
+            c.movePosition(QTextCursor::End);
+            QImage image(4, 4, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            document.addResource(QTextDocument::ImageResource, QUrl("picture"), image);
+            QTextImageFormat picture;
+            picture.setName("picture");
+            c.insertImage(picture);
+            c.insertFrame(QTextFrameFormat());
+            c.insertText(QStringLiteral("в рамке"));
+
+            QString expected;
+            const docio::RichDocument whole = app::richDocumentOf(document);
+            for (const text::Paragraph& p : whole.text.paragraphs) {
+                if (&p != &whole.text.paragraphs.front()) expected += "\r\n";
+                expected += QString::fromStdU16String(p.plainText()).replace(QChar(0x2028), "\r\n");
+            }
+            app::TextFileWriting text(document, dir.filePath("t.txt"));
+            QVERIFY(text.ready());
+            QCOMPARE(text.write(app::TextFileEncoding::Utf8), std::string());
+            QCOMPARE(QString::fromUtf8(readBytes(dir.filePath("t.txt"))), expected);
+        }
+    }
+
     // Asked once; No writes nothing, Yes replaces; a failed write keeps the old file.
     void overwriteQuestionAndFailedSaves() {
         QTemporaryDir dir;
