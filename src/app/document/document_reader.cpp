@@ -95,9 +95,14 @@ int DocumentReader::charFormat(int documentIndex, const QTextFragment& fragment)
 }
 
 int DocumentReader::paragraphStyle(const QTextBlock& block) {
-    const int list = block.textList() ? listIndex(block.textList()) : -1;
+    // A block's list is named by its format: looked up once a format.
+    const int blockFormat = block.blockFormatIndex();
+    auto known = listOfBlockFormat_.constFind(blockFormat);
+    if (known == listOfBlockFormat_.constEnd())
+        known = listOfBlockFormat_.insert(blockFormat, block.textList() ? listIndex(block.textList()) : -1);
+    const int list = *known;
     const Container container = containerOf(block);
-    const auto key = std::make_tuple(block.blockFormatIndex(), blockChar_ ? block.charFormatIndex() : -1, list,
+    const auto key = std::make_tuple(blockFormat, blockChar_ ? block.charFormatIndex() : -1, list,
                                      container.frame, container.row, container.column);
     auto it = paragraphIndex_.find(key);
     if (it != paragraphIndex_.end()) return it->second;

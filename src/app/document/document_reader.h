@@ -76,6 +76,7 @@ private:
 
     QHash<int, int> charIndex_;
     QHash<const QTextObject*, int> listIndex_;
+    QHash<int, int> listOfBlockFormat_;  // the document's block format -> list index, -1 for none
     QHash<const QTextFrame*, int> frameIndex_;
     // (block format, block char format, list, frame, row, column) -> paragraph style
     std::map<std::tuple<int, int, int, int, int, int>, int> paragraphIndex_;
