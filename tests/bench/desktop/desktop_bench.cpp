@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/conversion/long_command_runner.h"
 #include "app/files/file_commands.h"
@@ -38,6 +39,7 @@
 #include "app/conversion/system_choice.h"
 #include "app/document/document_reader.h"
 #include "app/main_window.h"
+#include "app/memory_policy.h"
 #include "app/window/default_attributes.h"
 #include "convert/document_conversion.h"
 #include "support/file_dialog.h"
@@ -103,12 +105,23 @@ long peakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
+long residentMegabytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
 double utf8Megabytes = 1;
 
 void report(const char* step, qint64 ms, qint64 gap) {
-    const long peak = peakMegabytes();
-    std::printf("  %-36s %7lld ms, longest without events %5lld ms, peak memory %5ld MB (%.1fx the text in UTF-8)\n",
-                step, static_cast<long long>(ms), static_cast<long long>(gap), peak, peak / utf8Megabytes);
+    const long peak = peakMegabytes(), now = residentMegabytes();
+    std::printf("  %-36s %7lld ms, longest without events %5lld ms, peak memory %5ld MB (%.1fx the text in UTF-8), "
+                "now %ld MB (%.1fx)\n",
+                step, static_cast<long long>(ms), static_cast<long long>(gap), peak, peak / utf8Megabytes, now,
+                now / utf8Megabytes);
     std::fflush(stdout);
 }
 
@@ -265,6 +278,9 @@ int bigText(bool paste, const QString& path, QSize size) {
         window.action(command)->trigger();
         window.resultPane()->viewport()->repaint();
         report(name, clock.elapsed(), gaps.longest());
+        // Qt lays the rest of the result out in idle time, as a user who
+        // reads it waits for.
+        settle(window.resultPane(), "idle layout of the result");
     }
     {
         QTemporaryDir out;
@@ -287,6 +303,7 @@ int bigText(bool paste, const QString& path, QSize size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    lettrica::app::keepBigBuffersMapped();  // as the window's own main does
     // A settings directory of its own, so the run leaves no trace.
     QTemporaryDir home;
     qputenv("LETTRICA_HOME", home.path().toUtf8());
