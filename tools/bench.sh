@@ -6,7 +6,7 @@
 # peak memory, and the ratios the speed goals name, at the processor's vector
 # level and without vector loops (LETTRICA_SIMD=scalar), side by side.
 #
-#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--keep DIR] [--no-scalar] [--only REGEX]
+#   tools/bench.sh [--size MB] [--runs N] [--uconv-size MB] [--cli PATH] [--base PATH] [--keep DIR] [--no-scalar] [--only REGEX]
 #
 # --size        corpus size in MB (10^6 bytes), Windows-1251 (default 100)
 # --runs        timed runs of each command, after one warm-up (default 5); the
@@ -14,6 +14,9 @@
 # --uconv-size  uconv is slow: it gets a slice of this size (default 10) and
 #               its figure is scaled to MB/s like the others
 # --cli         the lettrica-cli to measure (default: build the release preset)
+# --base        another lettrica-cli (an earlier build) run in turn with the
+#               first on every case, each against its own iconv run, and
+#               compared with it at the end
 # --keep DIR    generate into DIR and keep the files (default: a temporary
 #               directory, removed at the end)
 # --no-scalar   skip the runs with LETTRICA_SIMD=scalar
@@ -27,17 +30,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-size=100 runs=5 uconv_size=10 cli="" keep="" scalar=1 only=""
+size=100 runs=5 uconv_size=10 cli="" base="" keep="" scalar=1 only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --size) size=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --uconv-size) uconv_size=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
+    --base) base=$(realpath "$2"); shift 2 ;;
     --keep) keep=$2; shift 2 ;;
     --no-scalar) scalar=0; shift ;;
     --only) only=$2; shift 2 ;;
-    -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -61,12 +65,13 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 
-python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" "$scalar" "$only" <<'PY'
+python3 - "$work" "$size" "$runs" "$uconv_size" "$cli" "$scalar" "$only" "$base" <<'PY'
 import os, random, re, statistics, subprocess, sys, time
 
 work, size_mb, runs, uconv_mb, cli = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
 with_scalar = sys.argv[6] == "1"
 only = re.compile(sys.argv[7]) if sys.argv[7] else None
+base = sys.argv[8] or None
 MB = 1e6
 
 # --- corpus -----------------------------------------------------------------
@@ -161,10 +166,15 @@ scalar_env = dict(env, LETTRICA_SIMD="scalar")
 
 # (label, argv, input file, stdin file or None, stdout file or None, environment, goal group or None)
 cases = []
+BASE = " [base]"  # the label of a case's twin run with --base, which counts for no goal
 def lettrica(label, argv, src, group=None, stdin_path=None, stdout_path=None):
-    cases.append((label, argv, src, stdin_path, stdout_path, env, group))
+    runs = [(label, env, group)]
     if with_scalar and group:
-        cases.append((label + " [scalar]", argv, src, stdin_path, stdout_path, scalar_env, group + ("scalar",)))
+        runs.append((label + " [scalar]", scalar_env, group + ("scalar",)))
+    for name, run_env, goal in runs:
+        cases.append((name, argv, src, stdin_path, stdout_path, run_env, goal))
+        if base:
+            cases.append((name + BASE, [base] + argv[1:], src, stdin_path, stdout_path, run_env, None))
 
 for table in ("anglo", "gost"):
     for enc, src in (("cp1251", corpus_path), ("utf-8", utf8_path)):
@@ -172,6 +182,8 @@ for table in ("anglo", "gost"):
                  [cli, "to-latin", "--table", table, "-o", out(f"l.{table}.{enc}"), src], src, ("to-latin", enc))
 lettrica("to-latin anglo cp1251, stdin -> stdout", [cli, "to-latin"], corpus_path,
          stdin_path=corpus_path, stdout_path=out("pipe"))
+lettrica("to-cyrillic anglo auto, file -> stdout", [cli, "to-cyrillic", latin_path], latin_path,
+         stdout_path=out("c.stdout"))
 for table in ("anglo", "gost"):
     for enc in ("auto", "utf-8", "cp1251"):  # the Latin text is ASCII: auto checks it is UTF-8, then reads it so
         src = latin_of[table]
@@ -294,6 +306,16 @@ for direction, goal in GOALS.items():
             case = cells[1][0].replace(" [scalar]", "")
             print(f"{what:36} {case:34} {cells[0][1]:>22} {cells[1][1]:>22}")
 print("  ! below the goal")
+if base:
+    print()
+    print(f"this lettrica-cli against --base {base}: x iconv, median (range), each against its own iconv run")
+    print(f"{'command':49} {'wall':>17} {'wall base':>17} {'cpu':>17} {'cpu base':>17}")
+    def cell(label, k):
+        med, lo, hi = ratios(label, k)
+        return f"{med:5.2f} ({lo:.1f}-{hi:.1f})"
+    for c in cases:
+        if c[0] + BASE in times:
+            print(f"{c[0]:49} {cell(c[0], 0):>17} {cell(c[0] + BASE, 0):>17} {cell(c[0], 1):>17} {cell(c[0] + BASE, 1):>17}")
 peaks = [rss[c[0]] for c in cases if c[0].startswith("to-") and rss[c[0]] is not None]
 if peaks:
     print(f"lettrica-cli peak memory {max(peaks):.1f} MB on a {os.path.getsize(corpus_path) / MB:.0f} MB input"

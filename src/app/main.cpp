@@ -1,10 +1,12 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/memory_policy.h"
 #include "app/qt_translations.h"
 #include "app/tray/app_icon.h"
 
 int main(int argc, char** argv) {
+    lettrica::app::keepBigBuffersMapped();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lettrica"));
     lettrica::app::installQtTranslations();

@@ -93,6 +93,11 @@ constexpr std::size_t kGather = 64 * 1024;
 // What a conversion gathers before it writes.
 constexpr std::size_t kWriteSize = 1 << 20;
 
+// Writes from this size on into a regular file have their blocks allocated
+// first, as the atomic writer does for -o: else ext4 reserves them page by
+// page, a fifth of the kernel's time for a large output.
+constexpr std::size_t kAllocateAhead = 64 << 10;
+
 }  // namespace
 
 Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : path) {
@@ -199,7 +204,7 @@ void Input::keep(const char* bytes, std::size_t size) {
     }
 }
 
-std::string Input::peek(std::size_t size) {
+std::string Input::peek(std::size_t size, const std::function<bool(std::string_view)>& told) {
     struct stat st{};
     const bool file = ::fstat(fd_, &st) == 0 && (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode));
     const off_t at = file ? ::lseek(fd_, 0, SEEK_CUR) : -1;
@@ -215,7 +220,7 @@ std::string Input::peek(std::size_t size) {
     // What isUtf8() kept is the start; else read it and keep it.
     if (utf8_ < 0) {
         char buffer[256];
-        while (head_.size() - headPos_ < size) {
+        while (head_.size() - headPos_ < size && !(told && told(std::string_view(head_).substr(headPos_)))) {
             const std::size_t n = readSource(buffer, std::min(sizeof buffer, size - (head_.size() - headPos_)));
             if (n == 0) break;
             head_.append(buffer, n);
@@ -291,6 +296,19 @@ std::string outputOption(const Args& args) {
 Output::Output(const std::string& path) : path_(path == "-" ? "" : path) {
     if (path_.empty()) {
         fd_ = STDOUT_FILENO;
+        // A file the shell opened: writes go where it stands (at its end
+        // when appended to). Standing at its end, what this run wrote can
+        // be cut off again; before other bytes, never.
+        struct stat st{};
+        if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+            const int flags = ::fcntl(fd_, F_GETFL);
+            const off_t at = flags >= 0 && (flags & O_APPEND) ? st.st_size : ::lseek(fd_, 0, SEEK_CUR);
+            if (at >= 0) {
+                filePos_ = at;
+                allocate_ = true;
+                if (at == st.st_size) stdoutStart_ = at;
+            }
+        }
         return;
     }
     const settings::WriteTarget target = settings::resolveWriteTarget(path_);
@@ -321,12 +339,17 @@ void Output::writeAll(const char* bytes, std::size_t size) {
         if (!file_->write(std::string_view(bytes, size))) throw IoError(shownName(), file_->reason());
         return;
     }
+    // Where the file system cannot, the write goes on as usual.
+    if (allocate_ && size >= kAllocateAhead &&
+        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, filePos_, static_cast<off_t>(size)) != 0)
+        allocate_ = false;
     while (size > 0) {
         ssize_t n = ::write(fd_, bytes, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw IoError(shownName(), errnoText(n < 0 ? errno : ENOSPC));
         bytes += n;
         size -= static_cast<std::size_t>(n);
+        if (filePos_ >= 0) filePos_ += n;
     }
 }
 
@@ -337,6 +360,7 @@ void Output::flushBuffer() {
 }
 
 void Output::write(std::string_view bytes) {
+    written_ += bytes.size();
     if (buffer_.size() + bytes.size() <= kGather) {
         buffer_.append(bytes);
         return;
@@ -346,16 +370,21 @@ void Output::write(std::string_view bytes) {
     else writeAll(bytes.data(), bytes.size());
 }
 
-std::size_t Output::written() const { return (file_ ? file_->written() : 0) + buffer_.size(); }
-
 void Output::takeBack(std::size_t position) {
-    const std::size_t inFile = file_->written();
+    const std::size_t inFile = written_ - buffer_.size();
+    written_ = position;
     if (position >= inFile) {
         buffer_.resize(position - inFile);
         return;
     }
     buffer_.clear();
-    if (!file_->truncate(position)) throw IoError(shownName(), file_->reason());
+    if (file_) {
+        if (!file_->truncate(position)) throw IoError(shownName(), file_->reason());
+        return;
+    }
+    const off_t at = stdoutStart_ + static_cast<off_t>(position);
+    if (::ftruncate(fd_, at) != 0 || ::lseek(fd_, at, SEEK_SET) < 0) throw IoError(shownName(), errnoText(errno));
+    filePos_ = at;
 }
 
 void Output::commit() {
@@ -387,11 +416,20 @@ bool pump(Input& input, translit::StreamConversion& conversion, Output& output) 
         const std::size_t n = input.read(room.data(), room.size());
         conversion.advance(n, out);
         if (conversion.stopped()) return false;
-        // A write costs the kernel as much again in its own work as the
-        // bytes it copies when it is a few hundred kilobytes (times,
-        // journal, allocation): a file's output goes out a megabyte at a
-        // time. A short read (a pipe, a pause, the end) passes on at once.
-        if (out.size() >= kWriteSize || n < room.size()) {
+        if (n < room.size()) {
+            // A pipe that pauses, or the end: what is converted goes out
+            // now, not when more comes.
+            output.write(out);
+            output.flush();
+            out.clear();
+        } else if (out.size() >= kWriteSize) {
+            // A write costs the kernel as much again in its own work as the
+            // bytes it copies when it is a few hundred kilobytes (times,
+            // journal, allocation): a file's output goes out a megabyte at
+            // a time. Not in whole megabytes of the file: the page cache
+            // then takes them in folios of a megabyte, whose memory a
+            // virtual machine may have handed back to its host, and the
+            // copy into them can take three times as long.
             output.write(out);
             out.clear();
         }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -58,8 +59,10 @@ public:
     // now; 0 for anything else.
     std::size_t sizeLeft() const;
     // Up to `size` bytes from the start, left in place for read() (a file
-    // is read where it is; from a pipe they are kept like isUtf8()'s).
-    std::string peek(std::size_t size);
+    // is read where it is; from a pipe they are kept like isUtf8()'s). A
+    // pipe is read no further once `told` says the bytes so far answer the
+    // caller's question: one that pauses early is not waited for.
+    std::string peek(std::size_t size, const std::function<bool(std::string_view)>& told = {});
 
 private:
     std::size_t readSource(char* buffer, std::size_t size);
@@ -89,13 +92,17 @@ public:
     Output& operator=(const Output&) = delete;
 
     void write(std::string_view bytes);
+    // Writes what was gathered: the reader waits for it.
+    void flush() { flushBuffer(); }
     // Flushes and, for a file, moves the new file into place.
     void commit();
 
-    // A file is written to a temporary one first: what went there can be
-    // taken back, back to a position written() once gave.
-    bool canTakeBack() const { return file_ != nullptr; }
-    std::size_t written() const;
+    // The bytes given to write() so far.
+    std::size_t written() const { return written_; }
+    // A file is written to a temporary one first, and a file the standard
+    // output is gets written at its end: what went there can be taken
+    // back, back to a position written() once gave.
+    bool canTakeBack() const { return file_ != nullptr || stdoutStart_ >= 0; }
     void takeBack(std::size_t position);
 
 private:
@@ -105,8 +112,12 @@ private:
 
     std::string path_;  // as given, for messages; empty for the standard output
     int fd_ = -1;       // the standard output, a device or a FIFO
+    off_t filePos_ = -1;      // where the next write lands when fd_ is a regular file
+    bool allocate_ = false;   // its blocks are allocated ahead of large writes
+    off_t stdoutStart_ = -1;  // where it ended when this run began writing there
     std::unique_ptr<settings::AtomicFileWriter> file_;
     std::string buffer_;  // small writes are gathered here
+    std::size_t written_ = 0;
 };
 
 // The OUT of "-o OUT" (or "--output OUT"), "-" when absent; an empty name is

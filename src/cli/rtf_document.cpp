@@ -21,6 +21,17 @@ namespace {
 // Enough for a byte-order mark, some white space and "{\rtf".
 constexpr std::size_t kSniffSize = 64;
 
+// Whether the start of an input already tells if it is an RTF document: no
+// more bytes could change the answer.
+bool rtfStartTold(std::string_view start) {
+    constexpr std::string_view bom = "\xEF\xBB\xBF", magic = "{\\rtf";
+    if (start.size() < bom.size() && bom.starts_with(start)) return false;
+    if (start.starts_with(bom)) start.remove_prefix(bom.size());
+    while (!start.empty() && (start[0] == ' ' || start[0] == '\t' || start[0] == '\r' || start[0] == '\n'))
+        start.remove_prefix(1);
+    return !start.empty() && (start.size() >= magic.size() || !magic.starts_with(start));
+}
+
 // The whole input in one buffer, which the reader needs.
 struct WholeInput {
     std::unique_ptr<char[]> bytes;
@@ -151,7 +162,7 @@ private:
 // and written: the document takes a few times its text, not the hundred
 // bytes a paragraph of a whole document model.
 bool convertIfRtf(Input& input, std::size_t inputs, const translit::Converter& converter, Output& output) {
-    if (!docio::isRtfDocument(input.peek(kSniffSize))) return false;
+    if (!docio::isRtfDocument(input.peek(kSniffSize, rtfStartTold))) return false;
     if (inputs > 1) throw UsageError(input.name() + " is an RTF document: it is converted on its own, one FILE a run");
     StoredParagraphs paragraphs;
     docio::RtfReadResult read;

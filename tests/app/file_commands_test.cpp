@@ -32,6 +32,7 @@
 #include "app/main_window.h"
 #include "docio/rtf_builder.h"
 #include "docio/rtf_writer.h"
+#include "text/cp1251.h"
 #include "app/conversion/long_command_runner.h"
 #include "app/conversion/progress_window.h"
 #include "support/cancel_press.h"
@@ -207,41 +208,108 @@ private slots:
     }
 
     // A TXT save asks its pace between paragraphs from the pane to the
-    // committed file, its looks at the text included, and its bar never goes
-    // back; the characters Windows-1251 lacks are found around the Russian
-    // letters that skip its table.
+    // committed file and its bar never goes back. A Windows-1251 text is read
+    // once, written while it is looked at; a character Windows-1251 lacks
+    // (found around the Russian letters that skip its table) has it written
+    // again in UTF-8. Stopped, it leaves the old file as it was.
     void textSaveIsPacedThroughout() {
-        QTextDocument document;
-        QTextCursor c(&document);
-        for (int i = 0; i < 2000; ++i) {
-            if (i > 0) c.insertBlock();
-            c.insertText(i == 1500 ? QStringLiteral("Џ ѐ") : QStringLiteral("Абзац яЁё\u2028z"));
-        }
+        // 2000 paragraphs with a line break in each; the 1500th odd or not.
+        auto fill = [](QTextDocument& document, const QString& odd, QString& file) {
+            QTextCursor c(&document);
+            for (int i = 0; i < 2000; ++i) {
+                if (i > 0) c.insertBlock();
+                c.insertText(i == 1500 ? odd : QStringLiteral("Абзац яЁё\u2028z"));
+                file += (i > 0 ? "\r\n" : "") + (i == 1500 ? odd : QStringLiteral("Абзац яЁё\r\nz"));
+            }
+        };
         double last = 0;
-        int calls = 0, looking = 0;
+        int calls = 0;
         bool backwards = false;
         const app::Pace pace = [&](std::size_t done, std::size_t total) {
             const double share = static_cast<double>(done) / static_cast<double>(total);
             backwards = backwards || share < last;
             last = share;
             ++calls;
-            if (share > 0.45 && share <= 0.5) ++looking;
             return true;
         };
-        const app::TextFileWriting text(document, pace);
+        QTemporaryDir dir;
+        QTextDocument mixed;
+        QString mixedFile;
+        fill(mixed, QStringLiteral("Џ ѐ"), mixedFile);
+        app::TextFileWriting text(mixed, dir.filePath("paced.txt"), pace);
         QVERIFY(text.ready() && text.fitsOpenLimits());
         QCOMPARE(text.firstCharacterOutsideCp1251(), std::optional<char32_t>(U'ѐ'));
-        QVERIFY(looking >= 2000);
-        QTemporaryDir dir;
-        QCOMPARE(text.write(dir.filePath("paced.txt"), app::TextFileEncoding::Utf8), std::string());
+        const int looking = calls;
+        QVERIFY(looking >= 2000 && last < 0.9);
+        QCOMPARE(text.write(app::TextFileEncoding::Utf8), std::string());
         QVERIFY(!backwards && last == 1.0);
-        QVERIFY(calls >= 3 * 2000);
+        QVERIFY(calls - looking >= 2000);
+        QCOMPARE(readBytes(dir.filePath("paced.txt")), mixedFile.toUtf8());
 
-        // Stopped while it looks, it is not ready to write.
-        const app::TextFileWriting stopped(document, [](std::size_t done, std::size_t total) {
-            return static_cast<double>(done) / static_cast<double>(total) <= 0.45;
-        });
-        QVERIFY(!stopped.ready());
+        QTextDocument russian;
+        QString russianFile;
+        fill(russian, QStringLiteral("Џ"), russianFile);
+        calls = 0;
+        last = 0;
+        app::TextFileWriting once(russian, dir.filePath("once.txt"), pace);
+        QVERIFY(once.ready() && !once.firstCharacterOutsideCp1251() && last == 1.0);
+        QCOMPARE(once.write(app::TextFileEncoding::Cp1251), std::string());
+        QVERIFY(calls >= 2000 && calls < 2100);
+        QCOMPARE(readBytes(dir.filePath("once.txt")), QByteArray::fromStdString(text::encodeCp1251(russianFile.toStdU16String()).bytes));
+
+        // Stopped while it looks: not ready, the old file untouched, no
+        // temporary file left beside it.
+        writeBytes(dir.filePath("kept.txt"), "old");
+        {
+            app::TextFileWriting stopped(russian, dir.filePath("kept.txt"), [](std::size_t done, std::size_t total) {
+                return static_cast<double>(done) / static_cast<double>(total) <= 0.45;
+            });
+            QVERIFY(!stopped.ready());
+            QCOMPARE(stopped.write(app::TextFileEncoding::Cp1251), std::string(app::TextFileWriting::kStopped));
+        }
+        QCOMPARE(readBytes(dir.filePath("kept.txt")), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // A TXT save reads the pane without the pass over its formats, deciding
+    // on the way which empty block Qt keeps before a table and which
+    // characters stand for objects; it must give the paragraphs the full
+    // reading gives (an empty line too many or too few before a table was
+    // the fault to catch), for tables first in the document and in cells,
+    // frames and pictures.
+    void textSaveReadsAsTheFullReading() {
+        const char* const pages[] = {
+            "<table border='1'><tr><td>а</td><td>б</td></tr></table><p>после</p>",
+            "<p></p><table><tr><td><table><tr><td>внутри</td></tr></table>ячейка</td><td></td></tr></table><p></p>",
+            "<p>один</p><p></p><table><tr><td></td></tr></table><table><tr><td>два</td></tr></table>",
+            "<ol><li>Хлеб</li><li>Молоко<ol><li>козье</li></ol></li></ol><p>tab\there&#x2028;line &#xFFFC; 中文</p>",
+        };
+        QTemporaryDir dir;
+        for (const char* page : pages) {
+            QTextDocument document;
+            document.setHtml(QString::fromUtf8(page));
+            QTextCursor c(&document);
+            c.movePosition(QTextCursor::End);
+            QImage image(4, 4, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            document.addResource(QTextDocument::ImageResource, QUrl("picture"), image);
+            QTextImageFormat picture;
+            picture.setName("picture");
+            c.insertImage(picture);
+            c.insertFrame(QTextFrameFormat());
+            c.insertText(QStringLiteral("в рамке"));
+
+            QString expected;
+            const docio::RichDocument whole = app::richDocumentOf(document);
+            for (const text::Paragraph& p : whole.text.paragraphs) {
+                if (&p != &whole.text.paragraphs.front()) expected += "\r\n";
+                expected += QString::fromStdU16String(p.plainText()).replace(QChar(0x2028), "\r\n");
+            }
+            app::TextFileWriting text(document, dir.filePath("t.txt"));
+            QVERIFY(text.ready());
+            QCOMPARE(text.write(app::TextFileEncoding::Utf8), std::string());
+            QCOMPARE(QString::fromUtf8(readBytes(dir.filePath("t.txt"))), expected);
+        }
     }
 
     // Asked once; No writes nothing, Yes replaces; a failed write keeps the old file.

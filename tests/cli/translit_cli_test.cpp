@@ -94,16 +94,36 @@ TEST_F(TranslitCli, PipeWithAutoDetection) {
 }
 
 TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
-    // A pipe that pauses after 300 KB and stays open until their
-    // conversion has come out (or ten seconds have passed): what was read
-    // is written, not held for the end.
-    write("part.txt", repeat("Schuka zhuk ", 300000 / 12));
-    Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
-                   "mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && [ $i -lt 100 ]; do "
-                   "sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_LT(std::stoi(read("tries")), 100);
-    EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", 300000 / 12));
+    // A pipe that pauses after 300 KB, or after a few words, and stays open
+    // until their conversion has come out (or ten seconds have passed):
+    // what was read is written, not held for the end nor until enough
+    // has gathered to write or to tell an RTF document.
+    for (const std::size_t words : {std::size_t{25000}, std::size_t{20}, std::size_t{2}}) {
+        write("part.txt", repeat("Schuka zhuk ", words));
+        Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
+                       "rm -f feed seen.txt && mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && "
+                       "[ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_LT(std::stoi(read("tries")), 100) << words;
+        EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", words)) << words;
+    }
+}
+
+TEST_F(TranslitCli, StandardOutputIntoAFileWhereverItStands) {
+    // UTF-8 for megabytes, then a Windows-1251 byte: what went out as UTF-8
+    // is taken back, only this run's, wherever the shell's file stood; over
+    // a longer file (1<>) nothing is cut and its rest stays.
+    write("big.txt", repeat("Schuka zhuk ", kBig / 12) + "\xB9");
+    ASSERT_EQ(run("to-cyrillic -o want.txt big.txt").code, 0);
+    const std::string want = read("want.txt"), rest = repeat("old ", kBig / 2);
+    write("appended.txt", "abc");
+    write("over.txt", rest);
+    const std::string cli = quote(LETTRICA_CLI) + " to-cyrillic big.txt";
+    ASSERT_EQ(std::system(("cd " + quote(path("").string()) + " && { printf abc; " + cli + "; } > after.txt && " +
+                           cli + " >> appended.txt && " + cli + " 1<> over.txt").c_str()), 0);
+    EXPECT_TRUE(read("after.txt") == "abc" + want);
+    EXPECT_TRUE(read("appended.txt") == "abc" + want);
+    EXPECT_TRUE(read("over.txt") == want + rest.substr(want.size()));
 }
 
 TEST_F(TranslitCli, AutoDetectionLooksAtTheWholeFile) {
@@ -130,8 +150,9 @@ TEST_F(TranslitCli, AutoDetectionIntoAFileGivesWhatTheStandardOutputGets) {
     // Into a file, a file is read once: as UTF-8 while it holds, then again
     // from where its reading began as Windows-1251 once a byte shows it is
     // not. Only that input's output is taken back, never an earlier one's.
-    // On the standard output nothing can be taken back: the whole input is
-    // checked first. Both must give the same bytes.
+    // So is a file the standard output is. Into a pipe nothing can be
+    // taken back: the whole input is checked first. All must give the
+    // same bytes.
     const std::string utf8 = repeat("жук Sch ", kBig / 9);
     write("valid.txt", utf8);
     write("late.txt", utf8 + "\xC6");
@@ -144,9 +165,11 @@ TEST_F(TranslitCli, AutoDetectionIntoAFileGivesWhatTheStandardOutputGets) {
     for (const char* command : {"to-latin", "to-cyrillic --table gost"}) {
         for (const char* files : sets) {
             const Result toStdout = run(std::string(command) + " " + files);
+            const Result toPipe = run(std::string(command) + " " + files + " | cat");
             const Result toFile = run(std::string(command) + " -o out.txt " + files);
             EXPECT_EQ(toFile.code, 0) << toFile.err;
             EXPECT_TRUE(read("out.txt") == toStdout.out) << command << " " << files;
+            EXPECT_TRUE(toPipe.out == toStdout.out) << command << " " << files;
         }
     }
 

@@ -20,11 +20,12 @@ std::size_t countedLength(const QTextDocument& document) {
 
 }  // namespace
 
-DocumentReader::DocumentReader(const QTextDocument& document, DocumentFormats& formats)
+DocumentReader::DocumentReader(const QTextDocument& document, DocumentFormats& formats, EmptyParagraphFormat empty)
     : document_(document),
       formats_(formats),
       all_(document.allFormats()),
       hasFrames_(!document.rootFrame()->childFrames().isEmpty()),
+      blockChar_(empty == EmptyParagraphFormat::Read),
       total_(countedLength(document)),
       block_(document.begin()) {}
 
@@ -57,6 +58,25 @@ bool DocumentReader::read(text::StyledText& into, std::size_t budget) {
     return done();
 }
 
+bool DocumentReader::skim(Skimmed& into) {
+    if (done()) return false;
+    into.style = paragraphStyle(block_);
+    into.runFormats.clear();
+    into.length = 0;
+    for (QTextBlock::iterator it = block_.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid()) continue;
+        const int format = charFormat(fragment.charFormatIndex(), fragment);
+        if (fragment.length() == 0) continue;
+        into.runFormats.push_back(format);
+        into.length += static_cast<std::size_t>(fragment.length());
+    }
+    position_ += into.length;
+    block_ = block_.next();
+    if (!done()) position_ += 2;
+    return true;
+}
+
 int DocumentReader::charFormat(int documentIndex, const QTextFragment& fragment) {
     auto it = charIndex_.constFind(documentIndex);
     if (it != charIndex_.constEnd()) return *it;
@@ -75,15 +95,21 @@ int DocumentReader::charFormat(int documentIndex, const QTextFragment& fragment)
 }
 
 int DocumentReader::paragraphStyle(const QTextBlock& block) {
-    const int list = block.textList() ? listIndex(block.textList()) : -1;
+    // A block's list is named by its format: looked up once a format.
+    const int blockFormat = block.blockFormatIndex();
+    auto known = listOfBlockFormat_.constFind(blockFormat);
+    if (known == listOfBlockFormat_.constEnd())
+        known = listOfBlockFormat_.insert(blockFormat, block.textList() ? listIndex(block.textList()) : -1);
+    const int list = *known;
     const Container container = containerOf(block);
-    const auto key = std::make_tuple(block.blockFormatIndex(), block.charFormatIndex(), list, container.frame,
-                                     container.row, container.column);
+    const auto key = std::make_tuple(blockFormat, blockChar_ ? block.charFormatIndex() : -1, list,
+                                     container.frame, container.row, container.column);
     auto it = paragraphIndex_.find(key);
     if (it != paragraphIndex_.end()) return it->second;
     const int index = static_cast<int>(formats_.paragraphStyles.size());
-    formats_.paragraphStyles.append(
-        ParagraphStyle{withoutObject(block.blockFormat()), withoutObject(block.charFormat()), list, container});
+    formats_.paragraphStyles.append(ParagraphStyle{withoutObject(block.blockFormat()),
+                                                   blockChar_ ? withoutObject(block.charFormat()) : QTextCharFormat(),
+                                                   list, container});
     paragraphIndex_.emplace(key, index);
     return index;
 }

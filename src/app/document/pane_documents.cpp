@@ -13,7 +13,6 @@ namespace lettrica::app {
 namespace {
 
 QThread* disposalThread = nullptr;
-QObject* onDisposalThread = nullptr;  // what the thread runs work for
 
 // Runs in QApplication's destructor, while the fonts that the documents'
 // layouts refer to still exist: what was handed over is freed first.
@@ -21,9 +20,7 @@ void endDisposalThread() {
     if (!disposalThread) return;
     disposalThread->quit();
     disposalThread->wait();
-    delete onDisposalThread;
     delete disposalThread;
-    onDisposalThread = nullptr;
     disposalThread = nullptr;
 }
 
@@ -32,8 +29,6 @@ QThread* startedDisposalThread() {
         disposalThread = new QThread;
         disposalThread->setObjectName(QStringLiteral("DocumentDisposal"));
         disposalThread->start(QThread::LowestPriority);
-        onDisposalThread = new QObject;
-        onDisposalThread->moveToThread(disposalThread);
         qAddPostRoutine(endDisposalThread);
     }
     return disposalThread;
@@ -109,17 +104,6 @@ void disposeOfDocument(QTextDocument* document) {
     document->setParent(nullptr);  // only an object without a parent may change threads
     if (QCoreApplication::instance()) (new Carrier(document))->deleteLater();
     else delete document;
-}
-
-void disposeOfDocument(docio::RichDocument& document) {
-    auto* held = new docio::RichDocument(std::move(document));
-    document = {};
-    if (!QCoreApplication::instance()) {
-        delete held;
-        return;
-    }
-    startedDisposalThread();
-    QMetaObject::invokeMethod(onDisposalThread, [held] { delete held; }, Qt::QueuedConnection);
 }
 
 }  // namespace lettrica::app

@@ -5,8 +5,6 @@
 // text), all of it in one event were it deleted where it lived; emptying it
 // in place (QTextEdit::clear) costs the same.
 
-#include "docio/rich_format.h"
-
 class QTextDocument;
 class QTextEdit;
 
@@ -31,9 +29,5 @@ void clearPane(QTextEdit* pane);
 // hold it meanwhile: no pane shows it, no cursor or block of it is kept.
 // The thread ends with the application, freeing what it was given.
 void disposeOfDocument(QTextDocument* document);
-
-// The same for the engine's copy of a pane (what a save writes): it is as
-// large, and freed on that thread at once. `document` is left empty.
-void disposeOfDocument(docio::RichDocument& document);
 
 }  // namespace lettrica::app

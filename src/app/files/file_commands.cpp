@@ -224,7 +224,7 @@ std::string FileCommands::writePane(QTextEdit* pane, bool rtf, const QString& pa
         if (!fitsOpenLimits(*pane->document()) && overLimits()) return kDeclined;
         return writeRtfFile(path, *pane->document(), pace);
     }
-    const TextFileWriting text(*pane->document(), pace);
+    TextFileWriting text(*pane->document(), path, pace);
     if (!text.ready()) return TextFileWriting::kStopped;
     if (!text.fitsOpenLimits() && overLimits()) return kDeclined;
     TextFileEncoding encoding = TextFileEncoding::Cp1251;
@@ -236,7 +236,7 @@ std::string FileCommands::writePane(QTextEdit* pane, bool rtf, const QString& pa
             return kDeclined;
         encoding = TextFileEncoding::Utf8;
     }
-    return text.write(path, encoding);
+    return text.write(encoding);
 }
 
 }  // namespace lettrica::app

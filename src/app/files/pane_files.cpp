@@ -283,98 +283,156 @@ std::optional<char32_t> firstCharacterOutsideCp1251(std::u16string_view text) {
     return std::nullopt;
 }
 
-TextFileWriting::TextFileWriting(const QTextDocument& document, const Pace& pace) : pace_(partOf(pace, 0.5, 1)) {
-    bool stopped = false;
-    rich_ = pace ? richDocumentOf(document, partOf(pace, 0, 0.45), stopped) : richDocumentOf(document);
-    ready_ = !stopped && lookOver(partOf(pace, 0.45, 0.5));
+namespace {
+
+// Appends a paragraph as a TXT file holds it: a line break inside it is a
+// line end. False when a character has no Windows-1251 byte.
+bool appendFileText(const text::Paragraph& paragraph, TextFileEncoding encoding, std::string& bytes) {
+    for (const text::Run& run : paragraph.runs) {
+        std::u16string_view rest = run.text;
+        for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
+            br = rest.find(char16_t{0x2028});
+            const std::u16string_view part = rest.substr(0, br);
+            if (encoding == TextFileEncoding::Utf8) {
+                text::appendEncodedUtf8(part, bytes);
+            } else {
+                text::EncodeResult encoded = text::encodeCp1251(part);
+                if (!encoded.ok()) return false;
+                bytes += encoded.bytes;
+            }
+            if (br != rest.npos) bytes += "\r\n";
+        }
+    }
+    return true;
 }
 
-TextFileWriting::~TextFileWriting() { disposeOfDocument(rich_); }
+}  // namespace
 
-// One paced pass over the text (on 20 MiB the two looks cost the window
-// 75 ms at once): the window's limits, where a line break inside a
-// paragraph is a paragraph of its own, and the first character
-// Windows-1251 lacks.
-bool TextFileWriting::lookOver(const Pace& pace) {
-    const auto& paragraphs = rich_.text.paragraphs;
-    std::size_t characters = 0, lines = paragraphs.size();
-    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        for (const text::Run& run : paragraphs[i].runs) {
+class TextFileWriting::Impl {
+public:
+    Impl(const QTextDocument& document, const QString& path, const Pace& pace)
+        : reading(document), writer(nativePath(path)), pace_(pace) {}
+
+    // Writes the file's text from the first paragraph on, as long as it can
+    // be written in `encoding`, calling `look` with each paragraph. False
+    // when the pace said stop.
+    bool pass(TextFileEncoding encoding, const std::function<void(const text::Paragraph&)>& look);
+    // More work than one pass, `more` characters from here: the bar keeps
+    // what it shows and shares out the rest over what is left.
+    void growWork(std::size_t more) {
+        shown_ = share();
+        base_ = done_;
+        left_ = std::max<std::size_t>(more, 1);
+    }
+    // A second pass, from here to the end of it.
+    std::size_t anotherPass() const { return (passStart_ + reading.total() - done_) + reading.total(); }
+    bool grown() const { return left_ > 0; }
+
+    RichDocumentReading reading;
+    settings::AtomicFileWriter writer;
+    std::string error;         // the writer's, once it failed
+    bool whole = false;        // every paragraph written in the encoding of the last pass
+    TextFileEncoding written = TextFileEncoding::Cp1251;
+
+private:
+    double share() const {
+        if (left_ == 0) return reading.total() == 0 ? 1.0 : static_cast<double>(done_) / static_cast<double>(reading.total());
+        return shown_ + (1 - shown_) * static_cast<double>(done_ - base_) / static_cast<double>(left_);
+    }
+
+    const Pace pace_;
+    std::size_t done_ = 0;  // characters read, in all passes
+    std::size_t passStart_ = 0;
+    double shown_ = 0;
+    std::size_t base_ = 0, left_ = 0;
+};
+
+bool TextFileWriting::Impl::pass(TextFileEncoding encoding, const std::function<void(const text::Paragraph&)>& look) {
+    written = encoding;
+    whole = false;
+    bool writing = error.empty() && writer.ok() && writer.truncate(0);
+    reading.rewind();
+    passStart_ = done_;
+    std::string bytes;
+    text::Paragraph paragraph;
+    for (bool first = true; reading.next(paragraph); first = false) {
+        if (look) look(paragraph);
+        if (writing) {
+            if (!first) bytes += "\r\n";
+            writing = appendFileText(paragraph, encoding, bytes);
+            if (writing && bytes.size() >= 256 * 1024) {
+                writing = writer.write(bytes);
+                if (!writing) error = writer.error();
+                bytes.clear();
+            }
+        }
+        done_ = passStart_ + reading.position();
+        if (pace_ && !pace_(static_cast<std::size_t>(share() * 1e6), 1000000)) return false;
+    }
+    if (writing && !bytes.empty()) {
+        writing = writer.write(bytes);
+        if (!writing) error = writer.error();
+    }
+    whole = writing;
+    return true;
+}
+
+TextFileWriting::TextFileWriting(const QTextDocument& document, const QString& path, const Pace& pace)
+    : impl_(std::make_unique<Impl>(document, path, pace)) {
+    // The window's limits, where a line break inside a paragraph is a
+    // paragraph of its own, and the first character Windows-1251 lacks.
+    std::size_t characters = 0, lines = 0;
+    const auto look = [&](const text::Paragraph& paragraph) {
+        ++lines;
+        for (const text::Run& run : paragraph.runs) {
             std::u16string_view rest = run.text;
             for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
                 br = rest.find(char16_t{0x2028});
                 const std::u16string_view part = rest.substr(0, br);
                 characters += part.size();
                 if (br != rest.npos) ++lines;
-                if (!outsideCp1251_) outsideCp1251_ = app::firstCharacterOutsideCp1251(part);
+                if (!outsideCp1251_ && (outsideCp1251_ = app::firstCharacterOutsideCp1251(part)))
+                    impl_->growWork(impl_->anotherPass());
             }
         }
-        if (pace && !pace(i + 1, paragraphs.size())) return false;
-    }
+    };
+    ready_ = impl_->pass(TextFileEncoding::Cp1251, look);
     fits_ = characters <= kMaxOpenCharacters && lines <= kMaxOpenParagraphs;
-    return true;
 }
 
-std::string TextFileWriting::write(const QString& path, TextFileEncoding encoding) const {
-    settings::AtomicFileWriter writer(nativePath(path));
+TextFileWriting::~TextFileWriting() = default;
+
+std::string TextFileWriting::write(TextFileEncoding encoding) {
+    if (!ready_) return kStopped;
+    settings::AtomicFileWriter& writer = impl_->writer;
+    if (!impl_->error.empty()) return impl_->error;
     if (!writer.ok()) return writer.error();
-    std::string bytes;
-    std::size_t done = 0, total = 0;
-    for (const text::Paragraph& paragraph : rich_.text.paragraphs) total += paragraph.length() + 2;
-    const auto& paragraphs = rich_.text.paragraphs;
-    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        if (i > 0) bytes += "\r\n";
-        for (const text::Run& run : paragraphs[i].runs) {
-            std::u16string_view rest = run.text;
-            // A line break inside a paragraph is written as a line end.
-            for (std::size_t br; !rest.empty(); rest.remove_prefix(br == rest.npos ? rest.size() : br + 1)) {
-                br = rest.find(char16_t{0x2028});
-                const std::u16string_view part = rest.substr(0, br);
-                if (encoding == TextFileEncoding::Utf8) {
-                    text::appendEncodedUtf8(part, bytes);
-                } else {
-                    text::EncodeResult encoded = text::encodeCp1251(part);
-                    if (!encoded.ok()) return "a character has no Windows-1251 byte";
-                    bytes += encoded.bytes;
-                }
-                if (br != rest.npos) bytes += "\r\n";
-            }
-        }
-        done += paragraphs[i].length() + 2;
-        if (bytes.size() >= 256 * 1024 || i + 1 == paragraphs.size()) {
-            if (!writer.write(bytes)) return writer.error();
-            bytes.clear();
-        }
-        if (pace_ && !pace_(done, total)) return kStopped;
+    if (!impl_->whole || impl_->written != encoding) {
+        if (!impl_->grown()) impl_->growWork(impl_->reading.total());
+        if (!impl_->pass(encoding, {})) return kStopped;
+        if (!impl_->error.empty()) return impl_->error;
+        if (!writer.ok()) return writer.error();
+        if (!impl_->whole) return "a character has no Windows-1251 byte";
     }
     if (!writer.commit()) return writer.error();
     return {};
 }
 
 std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace) {
-    bool stopped = false;
-    // Reading the pane is half the work, writing the file the other half.
-    const Pace half = [&pace](std::size_t done, std::size_t total) { return pace(done / 2, total); };
-    // Freed off the window's thread, whatever the way out.
-    struct Disposed {
-        docio::RichDocument rich;
-        ~Disposed() { disposeOfDocument(rich); }
-    } held{pace ? richDocumentOf(document, half, stopped) : richDocumentOf(document)};
-    const docio::RichDocument& rich = held.rich;
-    if (stopped) return TextFileWriting::kStopped;
+    // The formats first, then each paragraph written as it is read.
+    RichDocumentReading reading(document);
+    if (!reading.readTables(partOf(pace, 0, 0.1))) return TextFileWriting::kStopped;
     settings::AtomicFileWriter writer(nativePath(path));
     if (!writer.ok()) return writer.error();
     bool written = true;
-    docio::RtfWriter rtf(rich, [&](std::string_view piece) {
+    docio::RtfWriter rtf(reading.tables(), [&](std::string_view piece) {
         if (written) written = writer.write(piece);
     });
-    std::size_t done = 0, total = 0;
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) total += paragraph.length() + 2;
-    for (const text::Paragraph& paragraph : rich.text.paragraphs) {
+    const Pace rest = partOf(pace, 0.1, 1);
+    text::Paragraph paragraph;
+    while (written && reading.next(paragraph)) {
         rtf.paragraph(paragraph);
-        done += paragraph.length() + 2;
-        if (!written) break;
-        if (pace && !pace(total + done, 2 * total)) return TextFileWriting::kStopped;
+        if (rest && !rest(reading.position(), reading.total())) return TextFileWriting::kStopped;
     }
     rtf.finish();
     if (!written || !writer.commit()) return writer.error();

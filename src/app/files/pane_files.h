@@ -18,6 +18,7 @@
 #include <QTextCharFormat>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -104,30 +105,32 @@ enum class TextFileEncoding { Cp1251, Utf8 };
 std::string writeTextFile(const QString& path, std::u16string_view text, TextFileEncoding encoding);
 std::string writeRtfFile(const QString& path, const QTextDocument& document, const Pace& pace = {});
 
-// A document on its way to a TXT file, held once as the engine's text: what
-// the file will hold is looked at before it is written, and written a
-// paragraph at a time. A pace that says stop leaves ready() false.
+class RichDocumentReading;
+
+// A document on its way to a TXT file, read from the document a paragraph
+// at a time. The pass that looks at what the file will hold, before any
+// question is asked, also writes it to a temporary file beside `path` in
+// Windows-1251, as long as Windows-1251 holds it; write() then only puts the
+// file in place, or writes it again in UTF-8. The document must not change
+// meanwhile. A pace that says stop leaves ready() false.
 class TextFileWriting {
 public:
-    TextFileWriting(const QTextDocument& document, const Pace& pace = {});
-    ~TextFileWriting();  // the text is freed off the window's thread
-    TextFileWriting(const TextFileWriting&) = delete;
-    TextFileWriting& operator=(const TextFileWriting&) = delete;
+    TextFileWriting(const QTextDocument& document, const QString& path, const Pace& pace = {});
+    ~TextFileWriting();
     bool ready() const { return ready_; }
     // Whether the window opens the file: each line break inside a paragraph
     // is a paragraph of its own there.
     bool fitsOpenLimits() const { return fits_; }
     // As firstCharacterOutsideCp1251 on the file's text.
     std::optional<char32_t> firstCharacterOutsideCp1251() const { return outsideCp1251_; }
-    // kStopped when the pace said stop; the old file is then untouched.
-    std::string write(const QString& path, TextFileEncoding encoding) const;
+    // An empty string when the file is written, else why not; kStopped when
+    // the pace said stop. Until it is written, the old file is untouched.
+    std::string write(TextFileEncoding encoding);
     static constexpr const char* kStopped = "stopped";
 
 private:
-    bool lookOver(const Pace& pace);
-
-    docio::RichDocument rich_;
-    Pace pace_;
+    class Impl;
+    std::unique_ptr<Impl> impl_;
     bool ready_ = false;
     bool fits_ = false;
     std::optional<char32_t> outsideCp1251_;

@@ -8,6 +8,7 @@
 #include <QTextTableFormat>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -333,43 +334,74 @@ bool RichDocumentFiller::paragraph(const docio::RichDocument& tables, text::Para
     return true;
 }
 
-docio::RichDocument richDocumentOf(const QTextDocument& document) {
-    bool stopped = false;
-    return richDocumentOf(document, {}, stopped);
-}
+class RichDocumentReading::Impl {
+public:
+    explicit Impl(const QTextDocument& document) : document_(document), fallback_(document.defaultFont()) { rewind(); }
 
-docio::RichDocument richDocumentOf(const QTextDocument& document,
-                                   const std::function<bool(std::size_t, std::size_t)>& pace, bool& stopped) {
-    stopped = false;
-    DocumentSnapshot snapshot;
-    {
-        DocumentReader reader(document, snapshot.formats);
-        constexpr std::size_t kPiece = 64 * 1024;
-        while (!reader.read(snapshot.text, pace ? kPiece : static_cast<std::size_t>(-1)))
-            if (!pace(reader.position(), 2 * reader.total())) {
-                stopped = true;
-                return {};
-            }
+    bool readTables(const std::function<bool(std::size_t, std::size_t)>& pace);
+    bool next(text::Paragraph& out);
+    void rewind() {
+        reader_.reset();
+        readFormats_ = std::make_unique<DocumentFormats>();
+        reader_ = std::make_unique<DocumentReader>(document_, *readFormats_, DocumentReader::EmptyParagraphFormat::Skip);
+        chunk_.paragraphs.clear();
+        inChunk_ = paragraph_ = handedOut_ = 0;
+        before_ = -1;
     }
-    const DocumentFormats& formats = snapshot.formats;
-    docio::RichDocument rich;
-    const QFont fallback = document.defaultFont();
+    const docio::RichDocument& tables() const { return rich_; }
+    std::size_t position() const { return std::min(handedOut_, reader_->total()); }
+    std::size_t total() const { return reader_->total(); }
 
-    // Tables: the table frames, in document order; a frame that is no
-    // table (a pasted page's box) holds its paragraphs for its parent.
-    std::vector<int> tableOf(static_cast<std::size_t>(formats.frames.size()), -1);
-    auto placement = [&](Container c) {
-        while (c.frame >= 0 && c.frame < formats.frames.size()) {
-            const int table = tableOf[static_cast<std::size_t>(c.frame)];
-            if (table >= 0) return std::make_tuple(table, c.row, c.column);
-            const FrameShape& f = formats.frames[c.frame];
-            if (f.parent >= c.frame) break;
-            c = Container{f.parent, f.parentRow, f.parentColumn};
-        }
-        return std::make_tuple(-1, 0, 0);
-    };
-    for (qsizetype i = 0; i < formats.frames.size(); ++i) {
-        const FrameShape& shape = formats.frames[i];
+private:
+    using Place = std::tuple<int, int, int>;  // table, row, column
+    void addTables();
+    Place placement(Container c) const;
+    int charFormat(int index);
+    int paragraphFormat(int index);
+    Place placeOf(int format) const {
+        const ParagraphFormat& f = rich_.paragraphFormats[static_cast<std::size_t>(format)];
+        return Place{f.table, f.row, f.column};
+    }
+    bool within(Place place, const Place& cell) const;
+    // Whether the paragraph of rich format `format`, empty or not, is the
+    // block Qt keeps before a table, given the formats of the paragraphs
+    // around it (-1: none).
+    bool keptBeforeTable(bool empty, int format, int before, int after) const;
+
+    const QTextDocument& document_;
+    const QFont fallback_;
+    docio::RichDocument rich_;  // the tables; no text
+
+    // The document's formats by the indexes a reader gives them, which a
+    // second reader of the same document gives them again: those of the
+    // pass over the formats, or of the reader of the text when there was
+    // none (the tables then grow as the paragraphs come).
+    DocumentFormats formats_;
+    const DocumentFormats* known_ = &formats_;
+    bool tablesRead_ = false;
+    std::vector<int> tableOf_;  // by frame: the table it is, -1 for a frame that is no table
+    std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex_;
+    std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex_;
+    QHash<int, int> byQtChar_, byStyle_;  // -1: a picture that cannot be had
+    std::vector<bool> skip_;              // by paragraph
+
+    // The paragraphs, a chunk at a time.
+    std::unique_ptr<DocumentFormats> readFormats_;
+    std::unique_ptr<DocumentReader> reader_;
+    text::StyledText chunk_;
+    std::size_t inChunk_ = 0, paragraph_ = 0;
+    int before_ = -1;  // the rich format of the paragraph before
+    std::size_t handedOut_ = 0;  // characters of the paragraphs next() is past, breaks counting two
+};
+
+// Tables: the table frames, in document order; a frame that is no table
+// (a pasted page's box) holds its paragraphs for its parent. Frames come
+// to light as their paragraphs are read, a parent before its children.
+void RichDocumentReading::Impl::addTables() {
+    const auto& frames = known_->frames;
+    for (auto i = static_cast<qsizetype>(tableOf_.size()); i < frames.size(); ++i) {
+        tableOf_.push_back(-1);
+        const FrameShape& shape = frames[i];
         if (!shape.table) continue;
         docio::Table t;
         t.rows = shape.rows;
@@ -389,107 +421,172 @@ docio::RichDocument richDocumentOf(const QTextDocument& document,
             t.cells.push_back(cell);
         }
         std::tie(t.parent, t.parentRow, t.parentColumn) = placement(Container{shape.parent, shape.parentRow, shape.parentColumn});
-        tableOf[static_cast<std::size_t>(i)] = static_cast<int>(rich.tables.size());
-        rich.tables.push_back(std::move(t));
+        tableOf_.back() = static_cast<int>(rich_.tables.size());
+        rich_.tables.push_back(std::move(t));
     }
+}
 
-    // Formats as the paragraphs first use them, each distinct one once.
-    std::unordered_map<CharFormat, int, docio::CharFormatHash> charIndex;
-    std::unordered_map<ParagraphFormat, int, docio::ParagraphFormatHash> paragraphIndex;
-    QHash<int, int> byQtChar, byStyle;  // -1: a picture that cannot be had
-    auto charFormat = [&](int index) {
-        auto known = byQtChar.constFind(index);
-        if (known != byQtChar.constEnd()) return *known;
-        const QTextCharFormat q = formats.charFormats.value(index);
-        CharFormat f;
-        if (q.isImageFormat()) {
-            const QTextImageFormat image = q.toImageFormat();
-            const QUrl name(image.name());
-            QVariant resource = formats.images.value(name);
-            if (!resource.isValid()) resource = document.resource(QTextDocument::ImageResource, name);
-            const std::optional<docio::Image> picture = richImage(image, resource);
-            if (!picture) return *byQtChar.insert(index, -1);
-            f.image = static_cast<int>(rich.images.size());
-            rich.images.push_back(*picture);
+RichDocumentReading::Impl::Place RichDocumentReading::Impl::placement(Container c) const {
+    const auto& frames = known_->frames;
+    while (c.frame >= 0 && c.frame < frames.size() && static_cast<std::size_t>(c.frame) < tableOf_.size()) {
+        const int table = tableOf_[static_cast<std::size_t>(c.frame)];
+        if (table >= 0) return Place{table, c.row, c.column};
+        const FrameShape& f = frames[c.frame];
+        if (f.parent >= c.frame) break;
+        c = Container{f.parent, f.parentRow, f.parentColumn};
+    }
+    return Place{-1, 0, 0};
+}
+
+// Formats as the paragraphs first use them, each distinct one once.
+int RichDocumentReading::Impl::charFormat(int index) {
+    auto known = byQtChar_.constFind(index);
+    if (known != byQtChar_.constEnd()) return *known;
+    const QTextCharFormat q = known_->charFormats.value(index);
+    CharFormat f;
+    if (q.isImageFormat()) {
+        const QTextImageFormat image = q.toImageFormat();
+        const QUrl name(image.name());
+        QVariant resource = known_->images.value(name);
+        if (!resource.isValid()) resource = document_.resource(QTextDocument::ImageResource, name);
+        const std::optional<docio::Image> picture = richImage(image, resource);
+        if (!picture) return *byQtChar_.insert(index, -1);
+        f.image = static_cast<int>(rich_.images.size());
+        rich_.images.push_back(*picture);
+    } else {
+        f = richCharFormat(q, fallback_);
+    }
+    auto [at, added] = charIndex_.try_emplace(std::move(f), static_cast<int>(rich_.charFormats.size()));
+    if (added) rich_.charFormats.push_back(at->first);
+    return *byQtChar_.insert(index, at->second);
+}
+
+int RichDocumentReading::Impl::paragraphFormat(int index) {
+    auto known = byStyle_.constFind(index);
+    if (known != byStyle_.constEnd()) return *known;
+    const ParagraphStyle style = known_->paragraphStyles.value(index);
+    const QTextListFormat* list = style.list >= 0 && style.list < known_->lists.size() ? &known_->lists[style.list] : nullptr;
+    ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
+    std::tie(f.table, f.row, f.column) = placement(style.container);
+    auto [at, added] = paragraphIndex_.try_emplace(f, static_cast<int>(rich_.paragraphFormats.size()));
+    if (added) rich_.paragraphFormats.push_back(f);
+    return *byStyle_.insert(index, at->second);
+}
+
+// Whether the paragraph at `place` lies in the cell `cell`, or in a table
+// nested in it however deep (the body holds everything).
+bool RichDocumentReading::Impl::within(Place place, const Place& cell) const {
+    for (int steps = 0; steps <= static_cast<int>(rich_.tables.size()); ++steps) {
+        if (place == cell || std::get<0>(cell) < 0) return true;
+        if (std::get<0>(place) < 0) return false;
+        const docio::Table& t = rich_.tables[static_cast<std::size_t>(std::get<0>(place))];
+        place = Place{t.parent, t.parentRow, t.parentColumn};
+    }
+    return false;
+}
+
+// Qt keeps a block before a table that begins the document or a cell,
+// which no file had: an empty first paragraph of its place, followed by a
+// table in that place, is that block.
+bool RichDocumentReading::Impl::keptBeforeTable(bool empty, int format, int before, int after) const {
+    if (!empty || after < 0) return false;
+    const Place here = placeOf(format);
+    return placeOf(after) != here && within(placeOf(after), here) && (before < 0 || !within(placeOf(before), here));
+}
+
+bool RichDocumentReading::Impl::readTables(const std::function<bool(std::size_t, std::size_t)>& pace) {
+    tablesRead_ = true;
+    known_ = &formats_;
+    DocumentReader reader(document_, formats_, DocumentReader::EmptyParagraphFormat::Skip);
+    DocumentReader::Skimmed skimmed;
+    // Whether a paragraph is the block kept before a table shows at the
+    // next, so the decision runs a paragraph behind.
+    int before = -1, current = -1;
+    bool empty = false;
+    const auto paragraphs = static_cast<std::size_t>(document_.blockCount());
+    std::size_t looked = 0;
+    while (reader.skim(skimmed)) {
+        addTables();
+        const int format = paragraphFormat(skimmed.style);
+        for (int run : skimmed.runFormats) charFormat(run);
+        if (current >= 0) skip_.push_back(keptBeforeTable(empty, current, before, format));
+        before = current;
+        current = format;
+        empty = skimmed.length == 0;
+        if (pace && !pace(++looked, std::max(paragraphs, looked))) return false;
+    }
+    if (current >= 0) skip_.push_back(keptBeforeTable(empty, current, before, -1));
+    return true;
+}
+
+bool RichDocumentReading::Impl::next(text::Paragraph& out) {
+    constexpr std::size_t kChunk = 64 * 1024;
+    if (!tablesRead_) known_ = readFormats_.get();
+    for (;;) {
+        // The paragraph after the next is read too: without the tables, it
+        // decides whether the next one is a block Qt keeps before a table.
+        while (chunk_.paragraphs.size() - inChunk_ < 2 && !reader_->done()) {
+            chunk_.paragraphs.erase(chunk_.paragraphs.begin(), chunk_.paragraphs.begin() + static_cast<std::ptrdiff_t>(inChunk_));
+            inChunk_ = 0;
+            reader_->read(chunk_, kChunk);
+        }
+        if (inChunk_ == chunk_.paragraphs.size()) return false;
+        text::Paragraph& paragraph = chunk_.paragraphs[inChunk_++];
+        const std::size_t index = paragraph_++;
+        handedOut_ += paragraph.length() + 2;
+        int format = 0;
+        if (tablesRead_) {
+            // The tables are whole and stay so: a format they lack (which
+            // only a document changed meanwhile has) is none.
+            format = byStyle_.value(paragraph.format, 0);
+            if (index < skip_.size() && skip_[index]) continue;
         } else {
-            f = richCharFormat(q, fallback);
+            addTables();
+            format = paragraphFormat(paragraph.format);
+            const int after = inChunk_ < chunk_.paragraphs.size() ? paragraphFormat(chunk_.paragraphs[inChunk_].format) : -1;
+            const int before = before_;
+            before_ = format;
+            if (keptBeforeTable(paragraph.length() == 0, format, before, after)) continue;
         }
-        auto [at, added] = charIndex.try_emplace(std::move(f), static_cast<int>(rich.charFormats.size()));
-        if (added) rich.charFormats.push_back(at->first);
-        return *byQtChar.insert(index, at->second);
-    };
-    auto paragraphFormat = [&](int index) {
-        auto known = byStyle.constFind(index);
-        if (known != byStyle.constEnd()) return *known;
-        const ParagraphStyle style = formats.paragraphStyles.value(index);
-        const QTextListFormat* list = style.list >= 0 && style.list < formats.lists.size() ? &formats.lists[style.list] : nullptr;
-        ParagraphFormat f = richParagraphFormat(style.block, list, style.list + 1);
-        std::tie(f.table, f.row, f.column) = placement(style.container);
-        auto [at, added] = paragraphIndex.try_emplace(f, static_cast<int>(rich.paragraphFormats.size()));
-        if (added) rich.paragraphFormats.push_back(f);
-        return *byStyle.insert(index, at->second);
-    };
-
-    // Whether the paragraph of `format` lies in the cell `cell`, or in a
-    // table nested in it however deep (the body holds everything).
-    using Place = std::tuple<int, int, int>;
-    auto placeOf = [&](int format) {
-        const ParagraphFormat& f = rich.paragraphFormats[static_cast<std::size_t>(format)];
-        return Place{f.table, f.row, f.column};
-    };
-    auto within = [&](Place place, const Place& cell) {
-        for (int steps = 0; steps <= static_cast<int>(rich.tables.size()); ++steps) {
-            if (place == cell || std::get<0>(cell) < 0) return true;
-            if (std::get<0>(place) < 0) return false;
-            const docio::Table& t = rich.tables[static_cast<std::size_t>(std::get<0>(place))];
-            place = Place{t.parent, t.parentRow, t.parentColumn};
-        }
-        return false;
-    };
-    std::vector<int> formatOf;
-    formatOf.reserve(snapshot.text.paragraphs.size());
-    for (const text::Paragraph& paragraph : snapshot.text.paragraphs) formatOf.push_back(paragraphFormat(paragraph.format));
-
-    rich.text.paragraphs.reserve(snapshot.text.paragraphs.size());
-    std::size_t total = 0, done = 0;
-    if (pace)
-        for (const text::Paragraph& paragraph : snapshot.text.paragraphs) total += paragraph.length() + 2;
-    for (std::size_t i = 0; i < snapshot.text.paragraphs.size(); ++i) {
-        text::Paragraph& paragraph = snapshot.text.paragraphs[i];
-        if (pace) {
-            // The second half of the work: the text moves from the snapshot.
-            done += paragraph.length() + 2;
-            if (!pace(total + done, 2 * total)) {
-                stopped = true;
-                return {};
-            }
-        }
-        // Qt keeps a block before a table that begins the document or a
-        // cell, which no file had: an empty first paragraph of its place,
-        // followed by a table in that place, is that block.
-        const Place here = placeOf(formatOf[i]);
-        if (paragraph.length() == 0 && i + 1 < formatOf.size() && placeOf(formatOf[i + 1]) != here &&
-            within(placeOf(formatOf[i + 1]), here) && (i == 0 || !within(placeOf(formatOf[i - 1]), here)))
-            continue;
-        text::Paragraph out;
-        out.format = formatOf[i];
+        out.format = format;
+        out.runs.clear();
         out.runs.reserve(paragraph.runs.size());
         for (text::Run& run : paragraph.runs) {
-            const int format = charFormat(run.format);
-            if (format < 0) continue;
+            const int f = tablesRead_ ? byQtChar_.value(run.format, -1) : charFormat(run.format);
+            if (f < 0) continue;
             // What stands for an object is no text, but for a picture.
-            const bool picture = rich.charFormats[static_cast<std::size_t>(format)].image >= 0;
+            const bool picture = rich_.charFormats[static_cast<std::size_t>(f)].image >= 0;
             std::erase_if(run.text, [picture](char16_t c) {
                 const bool object = c == docio::kObjectCharacter || c == 0xFDD0 || c == 0xFDD1 || c == 0x2029;
                 return picture ? c != docio::kObjectCharacter : object;
             });
             if (run.text.empty()) continue;
             // Qt's formats may differ where ours are the same: such runs join.
-            if (!out.runs.empty() && out.runs.back().format == format) out.runs.back().text += run.text;
-            else out.runs.push_back(text::Run{std::move(run.text), format});
+            if (!out.runs.empty() && out.runs.back().format == f) out.runs.back().text += run.text;
+            else out.runs.push_back(text::Run{std::move(run.text), f});
         }
-        rich.text.paragraphs.push_back(std::move(out));
+        paragraph = text::Paragraph{};
+        return true;
     }
+}
+
+RichDocumentReading::RichDocumentReading(const QTextDocument& document) : impl_(std::make_unique<Impl>(document)) {}
+RichDocumentReading::~RichDocumentReading() = default;
+bool RichDocumentReading::readTables(const std::function<bool(std::size_t, std::size_t)>& pace) {
+    return impl_->readTables(pace);
+}
+const docio::RichDocument& RichDocumentReading::tables() const { return impl_->tables(); }
+bool RichDocumentReading::next(text::Paragraph& paragraph) { return impl_->next(paragraph); }
+void RichDocumentReading::rewind() { impl_->rewind(); }
+std::size_t RichDocumentReading::position() const { return impl_->position(); }
+std::size_t RichDocumentReading::total() const { return impl_->total(); }
+
+docio::RichDocument richDocumentOf(const QTextDocument& document) {
+    RichDocumentReading reading(document);
+    reading.readTables();
+    docio::RichDocument rich = reading.tables();
+    text::Paragraph paragraph;
+    while (reading.next(paragraph)) rich.text.paragraphs.push_back(std::move(paragraph));
     return rich;
 }
 

@@ -86,10 +86,41 @@ private:
 // (frame boundaries, a U+FFFC that is no picture) are no text and are left
 // out. A format a run does not set (no font name or size of its own) takes
 // the document's default font.
-// `pace`, when given, is called between pieces with the characters read and
-// in all; once it says stop, the result is incomplete and `stopped` is set.
 docio::RichDocument richDocumentOf(const QTextDocument& document);
-docio::RichDocument richDocumentOf(const QTextDocument& document,
-                                   const std::function<bool(std::size_t, std::size_t)>& pace, bool& stopped);
+
+// The same a paragraph at a time, so that a save never holds the text a
+// second time: the tables (formats, tables, pictures) come first, from one
+// pass over the document's formats, then the paragraphs are read from the
+// document as they are asked for, a few tens of thousands of characters
+// ahead. Without that pass (a text file needs no tables) the tables grow as
+// the paragraphs come. The document must not change while it is read.
+class RichDocumentReading {
+public:
+    explicit RichDocumentReading(const QTextDocument& document);
+    ~RichDocumentReading();
+    RichDocumentReading(const RichDocumentReading&) = delete;
+    RichDocumentReading& operator=(const RichDocumentReading&) = delete;
+
+    // The pass over the formats, before any paragraph is asked for. `pace`,
+    // when given, sees the paragraphs looked at and in all; false when it
+    // said stop.
+    bool readTables(const std::function<bool(std::size_t, std::size_t)>& pace = {});
+    // Every format, table and picture the paragraphs use (no text), once
+    // readTables() is done.
+    const docio::RichDocument& tables() const;
+
+    // The next paragraph; false after the last.
+    bool next(text::Paragraph& paragraph);
+    // From the first paragraph again.
+    void rewind();
+    // Characters of the paragraphs next() has gone past and in all, a
+    // paragraph break counting two.
+    std::size_t position() const;
+    std::size_t total() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace lettrica::app

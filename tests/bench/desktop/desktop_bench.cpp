@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <sys/resource.h>
 #include <ctime>
+#include <unistd.h>
 
 #include "app/conversion/long_command_runner.h"
 #include "app/files/file_commands.h"
@@ -41,6 +42,7 @@
 #include "app/conversion/system_choice.h"
 #include "app/document/document_reader.h"
 #include "app/main_window.h"
+#include "app/memory_policy.h"
 #include "app/window/default_attributes.h"
 #include "convert/document_conversion.h"
 #include "support/file_dialog.h"
@@ -136,17 +138,26 @@ long peakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
+long residentMegabytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
 double utf8Megabytes = 1;
 
 // `gaps` null: nothing to say of them.
 void report(const char* step, qint64 ms, EventGaps* gaps) {
-    const long peak = peakMegabytes();
+    const long peak = peakMegabytes(), now = residentMegabytes();
     const qint64 gap = gaps ? gaps->longest() : 0, cpu = gaps ? gaps->longestCpu() : 0;
     const qint64 busy = gaps ? gaps->busy() : 0;
     std::printf("  %-32s %7lld ms (processor %6lld ms), longest without events %5lld ms (processor %4lld ms), "
-                "peak memory %5ld MB (%.1fx the text in UTF-8)\n",
+                "peak memory %5ld MB (%.1fx the text in UTF-8), now %ld MB (%.1fx)\n",
                 step, static_cast<long long>(ms), static_cast<long long>(busy), static_cast<long long>(gap),
-                static_cast<long long>(cpu), peak, peak / utf8Megabytes);
+                static_cast<long long>(cpu), peak, peak / utf8Megabytes, now, now / utf8Megabytes);
     std::fflush(stdout);
 }
 
@@ -335,6 +346,7 @@ int bigText(bool paste, const QString& path, QSize size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    lettrica::app::keepBigBuffersMapped();  // as the window's own main does
     // A settings directory of its own, so the run leaves no trace.
     QTemporaryDir home;
     qputenv("LETTRICA_HOME", home.path().toUtf8());
