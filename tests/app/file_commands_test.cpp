@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QThread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -392,11 +394,19 @@ private slots:
         app::setSliceMillis(0);  // a slice per pass of the event loop
         auto* progress = window_->runner()->progressWindow();
         MessageCatcher none;
+        // The pane keeps its own document, which goes, off the window's
+        // thread, only once a file has opened.
+        QPointer<QTextDocument> kept = window_->sourcePane()->document();
+        QThread* freedBy = nullptr;
+        connect(kept, &QObject::destroyed, this, [&freedBy] { freedBy = QThread::currentThread(); },
+                Qt::DirectConnection);
         for (int at : {5, 80}) {
             CancelPress cancel(progress, [progress, at] { return progress->percent() >= at; });
             chooseFile(1, dir.filePath("big.txt"));
             window_->action(Command::Open)->trigger();
             QVERIFY(cancel.pressed());
+            QCoreApplication::processEvents();
+            QCOMPARE(window_->sourcePane()->document(), kept.data());
             QCOMPARE(window_->sourcePane()->toHtml(), before);
             QVERIFY(!window_->runner()->isBusy() && !window_->sourcePane()->isReadOnly());
         }
@@ -418,6 +428,8 @@ private slots:
         chooseFile(1, dir.filePath("big.txt"));
         window_->action(Command::Open)->trigger();
         QCOMPARE(window_->sourcePane()->toPlainText().size(), 40000 * (line.size() - 1));
+        QTRY_VERIFY(kept.isNull());
+        QVERIFY(freedBy && freedBy != QThread::currentThread());
         QCOMPARE(none.texts, QStringList{});
         QGuiApplication::clipboard()->clear();
         app::setSliceMillis(30);

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -18,6 +19,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextLayout>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
@@ -256,6 +259,55 @@ private slots:
         QTest::keyClick(window_, Qt::Key_F3);
         QCOMPARE(window_->resultPane()->toPlainText(), QStringLiteral("Da"));
         lettrica::app::setSliceMillis(30);
+    }
+
+    // A result replaced by the next one is freed on a thread of its own,
+    // not in one event of the window's; the new one is laid out in idle time
+    // a few milliseconds at a time, never in Qt's own steps of 200 000
+    // characters and more, and so again after the pane's width changes.
+    void replacedResultIsFreedElsewhereAndTheNewOneLaidOutInSlices() {
+        QString text;
+        for (int i = 0; i < 12500; ++i)
+            text += QString::fromUtf8("Щука плавает в реке, а ёж сидит под ёлкой. Ура! Съешь же ещё этих мягких булок.\n");
+        window_->sourcePane()->setPlainText(text);
+        convertByKey(window_, Qt::Key_F3);
+        QPointer<QTextDocument> first = window_->resultPane()->document();
+        const bool undo = first->isUndoRedoEnabled();
+        QThread* freedBy = nullptr;
+        bool emptiedInPlace = false;
+        connect(first, &QObject::destroyed, this, [&freedBy] { freedBy = QThread::currentThread(); }, Qt::DirectConnection);
+        connect(first, &QTextDocument::contentsChanged, this, [&emptiedInPlace] { emptiedInPlace = true; });
+        convertByKey(window_, Qt::Key_F3);
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(freedBy && freedBy != QThread::currentThread());
+        QVERIFY(!emptiedInPlace);
+        QCOMPARE(window_->resultPane()->document()->isUndoRedoEnabled(), undo);
+
+        // How far the result is laid out for the pane's width: its first
+        // paragraph without lines, or with lines of another width.
+        const QTextDocument* result = window_->resultPane()->document();
+        auto laidOut = [result] {
+            const qreal width = result->firstBlock().layout()->lineAt(0).width();
+            int low = 0, high = result->blockCount();
+            while (low < high) {
+                const int mid = (low + high) / 2;
+                const QTextLayout* layout = result->findBlockByNumber(mid).layout();
+                (layout->lineCount() > 0 && layout->lineAt(0).width() == width ? low = mid + 1 : high = mid);
+            }
+            return low == result->blockCount() ? result->characterCount() : result->findBlockByNumber(low).position();
+        };
+        for (int width : {0, 300}) {
+            if (width > 0) window_->resize(width, window_->height());
+            int before = laidOut(), longestStep = 0;
+            QTimer pass;
+            connect(&pass, &QTimer::timeout, [&] {
+                longestStep = std::max(longestStep, laidOut() - before);
+                before = laidOut();
+            });
+            pass.start(0);
+            QTRY_VERIFY_WITH_TIMEOUT(before == result->characterCount(), 30000);
+            QVERIFY2(longestStep < 200000, qPrintable(QString::number(longestStep)));
+        }
     }
 
     void closingDuringARunStopsItAndCloses() {

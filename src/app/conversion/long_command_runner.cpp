@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/conversion/conversion_pipeline.h"
+#include "app/document/pane_documents.h"
 #include "app/message_boxes.h"
 #include "app/conversion/progress_window.h"
 
@@ -18,29 +19,6 @@ namespace {
 // Characters of work between two looks at the clock.
 constexpr std::size_t kSlice = 16 * 1024;
 qint64 sliceMillis = 30;
-
-// A new document that shows like the pane's own.
-QTextDocument* documentLike(const QTextDocument& pane) {
-    auto* document = new QTextDocument;
-    document->setDefaultFont(pane.defaultFont());
-    document->setDefaultTextOption(pane.defaultTextOption());
-    document->setDocumentMargin(pane.documentMargin());
-    document->setIndentWidth(pane.indentWidth());
-    document->setDefaultStyleSheet(pane.defaultStyleSheet());
-    document->setUndoRedoEnabled(false);
-    return document;
-}
-
-void handOver(QTextEdit* pane, QTextDocument* document) {
-    QTextDocument* old = pane->document();
-    document->setUndoRedoEnabled(old->isUndoRedoEnabled());
-    document->setParent(pane);
-    // The pane would delete its first document on the spot; freeing a large
-    // one waits for the event loop instead.
-    old->setParent(nullptr);
-    pane->setDocument(document);
-    old->deleteLater();
-}
 }  // namespace
 
 void setSliceMillis(int millis) { sliceMillis = millis; }
@@ -191,14 +169,14 @@ RunOutcome LongCommandRunner::convert(const QTextDocument& source, QTextEdit* ta
         }
     }
 
-    handOver(target, document);
+    replaceDocument(target, document);
     if (!cancelled) {
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::Start);
         target->setTextCursor(cursor);
     }
-    // Qt lays the result out as it is shown and in idle time; laying all of
-    // it out here would keep the user waiting several times as long.
+    // The result is laid out as it is shown and then in idle time; laying
+    // all of it out here would keep the user waiting several times as long.
     if (hide) target->show();
     progress_->finish();
     return cancelled ? RunOutcome::Cancelled : RunOutcome::Finished;

@@ -6,6 +6,7 @@
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
 #include "app/conversion/system_choice.h"
+#include "app/document/pane_documents.h"
 #include "app/tables/user_tables.h"
 #include "app/window/status_report.h"
 #include "translit/registry.h"
@@ -55,7 +56,7 @@ void TransliterationCommands::convert(Direction direction) {
     if (runner_.isBusy()) return;
     const translit::SystemInfo& system = systems_.current();
     const Chosen chosen = converterFor(system, direction);
-    panes_.result->clear();
+    clearPane(panes_.result);
     runner_.convert(*panes_.source->document(), panes_.result, *chosen.converter,
                     {QString::fromUtf8("Перевод..."), QString::fromUtf8("Перевод прерван пользователем.")});
     QString note = QString::fromUtf8(" Система транслитерации: ") + QString::fromStdString(system.caption);

@@ -10,6 +10,7 @@
 
 #include "app/command_table.h"
 #include "app/conversion/long_command_runner.h"
+#include "app/document/pane_documents.h"
 #include "app/document/pane_layout.h"
 #include "app/files/file_filters.h"
 #include "app/files/pane_files.h"
@@ -171,13 +172,13 @@ bool FileCommands::loadFile(QTextEdit* pane, const QString& path) {
     }
     if (opened.status != Status::Opened) {
         if (pane->document() == document) swapIntoPane(pane, previous);
-        document->deleteLater();
+        disposeOfDocument(document);
         if (opened.status == Status::Cancelled) return false;
         applyDefaultAttributes(pane);
         showError(openFailure(shortName(path), opened));
         return false;
     }
-    if (previous) previous->deleteLater();
+    if (previous) disposeOfDocument(previous);
     pane->setCurrentCharFormat(defaultCharFormat());
     if (const QString left = leftOut(opened.report); !left.isEmpty())
         report_.show(QStringLiteral("В файле \"%1\" %2.").arg(shortName(path), left));

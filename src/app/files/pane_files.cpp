@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/document/pane_documents.h"
+#include "app/document/pane_layout.h"
 #include "app/files/rich_document_adapter.h"
 #include "app/u16_text.h"
 #include "docio/plain_text.h"
@@ -60,15 +62,9 @@ void setWrapMode(QTextDocument& document, QTextOption::WrapMode mode) {
 }  // namespace
 
 QTextDocument* newPaneDocument(QTextEdit* pane) {
-    const QTextDocument* old = pane->document();
-    auto* document = new QTextDocument(pane);
-    document->setDefaultFont(old->defaultFont());
-    document->setDefaultTextOption(old->defaultTextOption());
+    QTextDocument* document = documentLike(*pane->document());
+    document->setParent(pane);
     setWrapMode(*document, QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document->setDocumentMargin(old->documentMargin());
-    document->setIndentWidth(old->indentWidth());
-    document->setDefaultStyleSheet(old->defaultStyleSheet());
-    document->setUndoRedoEnabled(false);
     return document;
 }
 
@@ -83,7 +79,7 @@ Pace partOf(const Pace& pace, double from, double to) {
 
 void showInPane(QTextEdit* pane, QTextDocument* document) {
     QTextDocument* previous = swapIntoPane(pane, document);
-    if (previous != document) previous->deleteLater();
+    if (previous != document) disposeOfDocument(previous);
 }
 
 QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document) {
@@ -104,6 +100,7 @@ QTextDocument* swapIntoPane(QTextEdit* pane, QTextDocument* document) {
         delete empty;
     }
     pane->setDocument(document);
+    layOutWhenIdle(pane);
     QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::Start);
     pane->setTextCursor(cursor);

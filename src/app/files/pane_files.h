@@ -55,8 +55,9 @@ bool fitsOpenLimits(const QTextDocument& document);
 // A new, empty document with the pane's defaults (font, margins, options),
 // to be filled while no editor lays it out and then shown by showInPane.
 QTextDocument* newPaneDocument(QTextEdit* pane);
-// Shows `document` in the pane instead of its current one (which is deleted
-// later), the caret at the start. The pane takes the document's wrap mode.
+// Shows `document` in the pane instead of its current one (which is freed
+// later, off the window's thread), the caret at the start, laid out in idle
+// time a slice at a time. The pane takes the document's wrap mode.
 void showInPane(QTextEdit* pane, QTextDocument* document);
 // The same, handing the pane's current document back instead (still a
 // child of the pane), so that it can be shown again.

@@ -7,11 +7,13 @@
 // memory is the process's):
 //   desktop_bench --make-text MEGABYTES FILE [utf8]   a Russian TXT file
 //   desktop_bench --open FILE [WxH]   Open, then scrolling, typing at the
-//                                     end, F3, F2, Save as TXT and as RTF
+//                                     end, F3, F2, F4, F5 (each with the idle
+//                                     time after it), Save as TXT and as RTF
 //   desktop_bench --paste FILE [WxH]  the same after the file's text is
 //                                     pasted with Alt+V instead
 // Each step gives its time, the longest time without handling events and the
-// peak memory against the text's size in UTF-8.
+// peak memory against the text's size in UTF-8; DESKTOP_BENCH_GAPS=1 also
+// lists every gap over 50 ms.
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+#include <ctime>
 #include <unistd.h>
 
 #include "app/conversion/long_command_runner.h"
@@ -43,6 +46,7 @@
 #include "app/window/default_attributes.h"
 #include "convert/document_conversion.h"
 #include "support/file_dialog.h"
+#include "support/pane_choice.h"
 #include "support/whole_documents.h"
 #include "text/cp1251.h"
 #include "translit/registry.h"
@@ -76,15 +80,37 @@ void fillSource(QTextEdit* pane, qint64 bytes) {
     }
 }
 
+// The window thread's processor time in milliseconds.
+qint64 threadMillis() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
 // The longest time between two passes of the event loop while it runs: a
-// zero timer ticks at every pass.
+// zero timer ticks at every pass. Also the longest processor time the
+// window's thread spent between two passes, which other work on a busy
+// machine does not stretch.
 class EventGaps {
 public:
     EventGaps() {
         since_.start();
+        cpuStart_ = cpuSince_ = threadMillis();
         QObject::connect(&tick_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, since_.elapsed());
+            const qint64 gap = since_.elapsed(), cpu = threadMillis() - cpuSince_;
+            // Each long gap with the moment it ended, to be matched with a
+            // profile taken by `perf record -k CLOCK_MONOTONIC`.
+            if (gap >= 50 && qEnvironmentVariableIsSet("DESKTOP_BENCH_GAPS")) {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("    gap %lld ms (%lld ms on the processor) ending at %ld.%03ld\n",
+                            static_cast<long long>(gap), static_cast<long long>(cpu), now.tv_sec,
+                            now.tv_nsec / 1000000);
+            }
+            longest_ = std::max(longest_, gap);
+            longestCpu_ = std::max(longestCpu_, cpu);
             since_.start();
+            cpuSince_ = threadMillis();
         });
         tick_.start(0);
     }
@@ -92,11 +118,18 @@ public:
         longest_ = std::max(longest_, since_.elapsed());
         return longest_;
     }
+    // The window thread's processor time since the step began.
+    qint64 busy() const { return threadMillis() - cpuStart_; }
+    qint64 longestCpu() {
+        longestCpu_ = std::max(longestCpu_, threadMillis() - cpuSince_);
+        return longestCpu_;
+    }
 
 private:
     QTimer tick_;
     QElapsedTimer since_;
-    qint64 longest_ = 0;
+    qint64 cpuStart_ = 0, cpuSince_ = 0;
+    qint64 longest_ = 0, longestCpu_ = 0;
 };
 
 long peakMegabytes() {
@@ -116,33 +149,33 @@ long residentMegabytes() {
 
 double utf8Megabytes = 1;
 
-void report(const char* step, qint64 ms, qint64 gap) {
+// `gaps` null: nothing to say of them.
+void report(const char* step, qint64 ms, EventGaps* gaps) {
     const long peak = peakMegabytes(), now = residentMegabytes();
-    std::printf("  %-36s %7lld ms, longest without events %5lld ms, peak memory %5ld MB (%.1fx the text in UTF-8), "
-                "now %ld MB (%.1fx)\n",
-                step, static_cast<long long>(ms), static_cast<long long>(gap), peak, peak / utf8Megabytes, now,
-                now / utf8Megabytes);
+    const qint64 gap = gaps ? gaps->longest() : 0, cpu = gaps ? gaps->longestCpu() : 0;
+    const qint64 busy = gaps ? gaps->busy() : 0;
+    std::printf("  %-32s %7lld ms (processor %6lld ms), longest without events %5lld ms (processor %4lld ms), "
+                "peak memory %5ld MB (%.1fx the text in UTF-8), now %ld MB (%.1fx)\n",
+                step, static_cast<long long>(ms), static_cast<long long>(busy), static_cast<long long>(gap),
+                static_cast<long long>(cpu), peak, peak / utf8Megabytes, now, now / utf8Megabytes);
     std::fflush(stdout);
 }
 
-// Lets the pane's layout run in idle time until it has not grown for half a
-// second; reports how long that took and the longest gap meanwhile.
-// The layout's documentSize() would lay out all at once: the scroll bar
-// follows the size laid out so far.
+// Lets the pane's layout run in idle time until its last paragraph has
+// lines (a document put into the pane is laid out from its start), and a
+// second more for what else waits for idle time; reports how long the
+// layout took and the longest gap meanwhile. The layout's documentSize()
+// would lay out all at once.
 void settle(QTextEdit* pane, const char* step) {
     EventGaps gaps;
-    QElapsedTimer settled, total;
-    settled.start();
+    QElapsedTimer total;
     total.start();
-    int size = pane->verticalScrollBar()->maximum();
-    while (settled.elapsed() < 3000 && total.elapsed() < 600000) {
+    qint64 laidOut = -1;
+    while (total.elapsed() < 600000 && (laidOut < 0 || total.elapsed() < laidOut + 1000)) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (pane->verticalScrollBar()->maximum() != size) {
-            size = pane->verticalScrollBar()->maximum();
-            settled.start();
-        }
+        if (laidOut < 0 && pane->document()->lastBlock().layout()->lineCount() > 0) laidOut = total.elapsed();
     }
-    report(step, total.elapsed() - 3000, gaps.longest());
+    report(step, laidOut, &gaps);
 }
 
 // Russian words, a paragraph every 12 to 70 words, every line a paragraph.
@@ -221,11 +254,11 @@ int bigText(bool paste, const QString& path, QSize size) {
     QElapsedTimer clock;
     if (paste) {
         QGuiApplication::clipboard()->setText(fileText(path));
-        report("text in the clipboard", 0, 0);
+        report("text in the clipboard", 0, nullptr);
         EventGaps gaps;
         clock.start();
         window.action(Command::PasteSource)->trigger();
-        report("Alt+V to filled pane", clock.elapsed(), gaps.longest());
+        report("Alt+V to filled pane", clock.elapsed(), &gaps);
         QGuiApplication::clipboard()->clear();
     } else {
         auto* files = window.findChild<lettrica::app::FileCommands*>(QStringLiteral("FileCommands"));
@@ -233,7 +266,7 @@ int bigText(bool paste, const QString& path, QSize size) {
         clock.start();
         lettrica::app::applyDefaultAttributes(source);
         if (!files->loadFile(source, path)) return 1;
-        report("Open to filled pane", clock.elapsed(), gaps.longest());
+        report("Open to filled pane", clock.elapsed(), &gaps);
     }
     settle(source, "idle layout of the pane");
     if (qEnvironmentVariableIsSet("PROBE")) {
@@ -258,7 +291,7 @@ int bigText(bool paste, const QString& path, QSize size) {
             source->viewport()->repaint();
             QCoreApplication::processEvents();
         }
-        report("scroll to 10 places and paint", clock.elapsed(), gaps.longest());
+        report("scroll to 10 places and paint", clock.elapsed(), &gaps);
     }
     {
         source->setFocus();
@@ -270,17 +303,27 @@ int bigText(bool paste, const QString& path, QSize size) {
             source->viewport()->repaint();
             QCoreApplication::processEvents();
         }
-        report("type 12 characters at the end", clock.elapsed(), gaps.longest());
+        report("type 12 characters at the end", clock.elapsed(), &gaps);
     }
     for (auto [command, name] : {std::pair{Command::ToLatin, "F3 to shown result"}, {Command::ToCyrillic, "F2 to shown result"}}) {
         EventGaps gaps;
         clock.start();
         window.action(command)->trigger();
         window.resultPane()->viewport()->repaint();
-        report(name, clock.elapsed(), gaps.longest());
-        // Qt lays the rest of the result out in idle time, as a user who
-        // reads it waits for.
-        settle(window.resultPane(), "idle layout of the result");
+        report(name, clock.elapsed(), &gaps);
+        // The replaced result is freed and the new one laid out meanwhile.
+        settle(window.resultPane(), "  then idle time");
+    }
+    // Both panes in place: capitals, then Windows-1251 to KOI8-R.
+    for (auto [command, choice, name] : {std::tuple{Command::ChangeCase, 0, "F4 on both panes"},
+                                         {Command::Recode, 1, "F5 on both panes"}}) {
+        answerDialog([choice](PaneChoiceDialog* d) { setChoice(d, choice, true, true); });
+        EventGaps gaps;
+        clock.start();
+        window.action(command)->trigger();
+        window.resultPane()->viewport()->repaint();
+        report(name, clock.elapsed(), &gaps);
+        settle(window.resultPane(), "  then idle time");
     }
     {
         QTemporaryDir out;
@@ -289,13 +332,13 @@ int bigText(bool paste, const QString& path, QSize size) {
         EventGaps gaps;
         clock.start();
         window.action(Command::Save)->trigger();
-        report("Save of the result as TXT", clock.elapsed(), gaps.longest());
+        report("Save of the result as TXT", clock.elapsed(), &gaps);
         if (!QFileInfo::exists(saved)) std::printf("  (nothing was saved)\n");
         chooseFile(2, out.filePath("saved.rtf"));  // the source pane as RTF
         clock.start();
         EventGaps rtfGaps;
         window.action(Command::Save)->trigger();
-        report("Save of the source as RTF", clock.elapsed(), rtfGaps.longest());
+        report("Save of the source as RTF", clock.elapsed(), &rtfGaps);
     }
     return 0;
 }
