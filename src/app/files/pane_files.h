@@ -91,10 +91,6 @@ struct OpenResult {
 OpenResult readDocumentFile(const QString& path, QTextDocument& document, const QTextCharFormat& plainFormat,
                             const Pace& pace = {});
 
-// The document's text as a TXT file holds it: CR LF between paragraphs and
-// for every line break inside one; no formatting, no list markers.
-std::u16string fileText(const QTextDocument& document);
-
 // The first character Windows-1251 cannot hold, as a whole code point.
 std::optional<char32_t> firstCharacterOutsideCp1251(std::u16string_view text);
 
