@@ -98,14 +98,21 @@ TEST_F(TranslitCli, OutputOfAPipeComesOutBeforeItsEnd) {
     // until their conversion has come out (or ten seconds have passed):
     // what was read is written, not held for the end nor until enough
     // has gathered to write or to tell an RTF document.
-    for (const std::size_t words : {std::size_t{25000}, std::size_t{20}, std::size_t{2}}) {
-        write("part.txt", repeat("Schuka zhuk ", words));
+    // A pause after a line break waits for the whole line, its last
+    // letters included.
+    const std::string anything = "[ ! -s seen.txt ]", line = "[ \"$(wc -l < seen.txt)\" -lt 1 ]";
+    for (const auto& [words, piece, want, waitWhile] :
+         {std::tuple{std::size_t{25000}, "Schuka zhuk ", "Щука жук ", anything},
+          {std::size_t{20}, "Schuka zhuk ", "Щука жук ", anything},
+          {std::size_t{2}, "Schuka zhuk ", "Щука жук ", anything},
+          {std::size_t{1}, "Schuka zhuk\n", "Щука жук\n", line}}) {
+        write("part.txt", repeat(piece, words));
         Result r = run("to-cyrillic --encoding utf-8 < feed > seen.txt; wait", {}, Stdin::Null,
-                       "rm -f feed seen.txt && mkfifo feed && { { cat part.txt; i=0; while [ ! -s seen.txt ] && "
-                       "[ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
+                       "rm -f feed seen.txt && mkfifo feed && { { cat part.txt; i=0; while " + waitWhile +
+                           " && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done; echo $i > tries; } > feed & } &&");
         EXPECT_EQ(r.code, 0) << r.err;
-        EXPECT_LT(std::stoi(read("tries")), 100) << words;
-        EXPECT_TRUE(read("seen.txt") == repeat("Щука жук ", words)) << words;
+        EXPECT_LT(std::stoi(read("tries")), 100) << piece;
+        EXPECT_TRUE(read("seen.txt") == repeat(want, words)) << piece;
     }
 }
 

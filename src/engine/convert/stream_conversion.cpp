@@ -86,7 +86,11 @@ void StreamConversion::advance(std::size_t n, std::string& out) {
         if (text::composeCyrillicUtf8(piece, composed_)) piece = composed_;
         if (!final) wait = std::min(text::composeHoldBack(piece), piece.size() - context_);
     }
-    const std::size_t used = context_ + convert(piece.substr(0, piece.size() - wait), final, out);
+    // No rule reaches past a line break: a piece that ends with one is
+    // converted to its end, so that a pipe pausing after a line gives the
+    // whole line rather than all but its last characters.
+    const bool lineEnd = !final && wait == 0 && !piece.empty() && piece.back() == '\n';
+    const std::size_t used = context_ + convert(piece.substr(0, piece.size() - wait), final || lineEnd, out);
     // The rest is at most a few characters (a word, for a converter that
     // reads words), with the context before it; after a repair it is valid
     // UTF-8 and is not repaired again.
