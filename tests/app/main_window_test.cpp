@@ -2,6 +2,7 @@
 // commands with formatting and cancel.
 
 #include <algorithm>
+#include <atomic>
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,7 @@
 #include "app/conversion/progress_window.h"
 #include "support/cancel_press.h"
 #include "support/message_catcher.h"
+#include "support/pane_choice.h"
 #include "support/window_in_home.h"
 #include "translit/registry.h"
 #include "translit/word_list_file.h"
@@ -308,6 +310,24 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(before == result->characterCount(), 30000);
             QVERIFY2(longestStep < 200000, qPrintable(QString::number(longestStep)));
         }
+    }
+
+    // Capitals on both panes: the source's old document is on its way out
+    // before the result's new one is built, not kept until the command ends.
+    void bothPanesInPlaceFreeTheFirstOldDocumentBetweenThem() {
+        QString text;
+        for (int i = 0; i < 2000; ++i) text += QString::fromUtf8("Щука плавает в реке.\n");
+        window_->sourcePane()->setPlainText(text);
+        window_->resultPane()->setPlainText(text);
+        std::atomic<bool> freed = false;
+        connect(window_->sourcePane()->document(), &QObject::destroyed, this, [&freed] { freed = true; },
+                Qt::DirectConnection);
+        answerDialog([](PaneChoiceDialog* d) { setChoice(d, 0, true, true); });
+        window_->action(Command::ChangeCase)->trigger();
+        QCOMPARE(window_->resultPane()->toPlainText().left(5), QString::fromUtf8("ЩУКА "));
+        // No event loop has run since: only the command itself can have let it go.
+        for (int i = 0; i < 500 && !freed; ++i) QThread::msleep(10);
+        QVERIFY(freed);
     }
 
     void closingDuringARunStopsItAndCloses() {

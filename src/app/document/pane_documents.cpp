@@ -5,6 +5,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QThread>
+#include <utility>
+#include <vector>
 
 #include "app/document/pane_layout.h"
 
@@ -58,6 +60,9 @@ private:
     QPointer<QTextDocument> document_;
 };
 
+// Handed over and not yet freed.
+std::vector<QPointer<Carrier>> waiting;
+
 // Below this many characters a document is emptied in place.
 constexpr int kLargeDocument = 1 << 20;
 
@@ -102,8 +107,18 @@ void clearPane(QTextEdit* pane) {
 void disposeOfDocument(QTextDocument* document) {
     if (!document) return;
     document->setParent(nullptr);  // only an object without a parent may change threads
-    if (QCoreApplication::instance()) (new Carrier(document))->deleteLater();
-    else delete document;
+    if (!QCoreApplication::instance()) {
+        delete document;
+        return;
+    }
+    std::erase_if(waiting, [](const QPointer<Carrier>& carrier) { return carrier.isNull(); });
+    auto* carrier = new Carrier(document);
+    waiting.push_back(carrier);
+    carrier->deleteLater();
+}
+
+void freeDisposedDocuments() {
+    for (const QPointer<Carrier>& carrier : std::exchange(waiting, {})) delete carrier.data();
 }
 
 }  // namespace lettrica::app

@@ -30,4 +30,9 @@ void clearPane(QTextEdit* pane);
 // The thread ends with the application, freeing what it was given.
 void disposeOfDocument(QTextDocument* document);
 
+// Frees at once the documents disposeOfDocument was given, for a command
+// that replaces one pane's document and then another's: the first need not
+// wait beside the second's new one. Only where nothing reads them any more.
+void freeDisposedDocuments();
+
 }  // namespace lettrica::app

@@ -4,6 +4,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "app/document/pane_documents.h"
 #include "app/textcommands/case_dialog.h"
 #include "app/command_table.h"
 #include "app/textcommands/recode_dialog.h"
@@ -60,7 +61,10 @@ void TextServices::runPanes(bool source, bool result, const translit::Converter&
     // Busy for both passes, so that nothing slips in between them.
     LongCommandRunner::BusyGuard busy(runner_, Work::Converting);
     const bool cancelled = source && runPass(panes_.source, converter, message) == RunOutcome::Cancelled;
-    if (!cancelled && result) runPass(panes_.result, converter, message);
+    if (cancelled || !result) return;
+    // The source's old document goes before the result's new one is built.
+    freeDisposedDocuments();
+    runPass(panes_.result, converter, message);
 }
 
 RunOutcome TextServices::runPass(QTextEdit* pane, const translit::Converter& converter,
