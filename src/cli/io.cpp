@@ -93,11 +93,6 @@ constexpr std::size_t kGather = 64 * 1024;
 // What a conversion gathers before it writes.
 constexpr std::size_t kWriteSize = 1 << 20;
 
-// Writes from this size on into a regular file have their blocks allocated
-// first, as the atomic writer does for -o: else ext4 reserves them page by
-// page, a fifth of the kernel's time for a large output.
-constexpr std::size_t kAllocateAhead = 64 << 10;
-
 }  // namespace
 
 Input::Input(const std::string& path) : name_(path == "-" ? "standard input" : path) {
@@ -339,10 +334,8 @@ void Output::writeAll(const char* bytes, std::size_t size) {
         if (!file_->write(std::string_view(bytes, size))) throw IoError(shownName(), file_->reason());
         return;
     }
-    // Where the file system cannot, the write goes on as usual.
-    if (allocate_ && size >= kAllocateAhead &&
-        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, filePos_, static_cast<off_t>(size)) != 0)
-        allocate_ = false;
+    // A regular file gets its blocks as the atomic writer's do (-o).
+    if (allocate_ && !settings::allocateAhead(fd_, static_cast<std::uint64_t>(filePos_), size)) allocate_ = false;
     while (size > 0) {
         ssize_t n = ::write(fd_, bytes, size);
         if (n < 0 && errno == EINTR) continue;

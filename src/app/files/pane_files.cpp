@@ -329,8 +329,7 @@ public:
     bool grown() const { return left_ > 0; }
 
     RichDocumentReading reading;
-    settings::AtomicFileWriter writer;
-    std::string error;         // the writer's, once it failed
+    settings::AtomicFileWriter writer;  // keeps its error once a write failed
     bool whole = false;        // every paragraph written in the encoding of the last pass
     TextFileEncoding written = TextFileEncoding::Cp1251;
 
@@ -350,29 +349,26 @@ private:
 bool TextFileWriting::Impl::pass(TextFileEncoding encoding, const std::function<void(const text::Paragraph&)>& look) {
     written = encoding;
     whole = false;
-    bool writing = error.empty() && writer.ok() && writer.truncate(0);
+    bool writing = writer.truncate(0);
     reading.rewind();
     passStart_ = done_;
     std::string bytes;
+    const auto flush = [&] {
+        writing = writer.write(bytes);
+        bytes.clear();
+    };
     text::Paragraph paragraph;
     for (bool first = true; reading.next(paragraph); first = false) {
         if (look) look(paragraph);
         if (writing) {
             if (!first) bytes += "\r\n";
             writing = appendFileText(paragraph, encoding, bytes);
-            if (writing && bytes.size() >= 256 * 1024) {
-                writing = writer.write(bytes);
-                if (!writing) error = writer.error();
-                bytes.clear();
-            }
+            if (writing && bytes.size() >= 256 * 1024) flush();
         }
         done_ = passStart_ + reading.position();
         if (pace_ && !pace_(static_cast<std::size_t>(share() * 1e6), 1000000)) return false;
     }
-    if (writing && !bytes.empty()) {
-        writing = writer.write(bytes);
-        if (!writing) error = writer.error();
-    }
+    if (writing && !bytes.empty()) flush();
     whole = writing;
     return true;
 }
@@ -405,12 +401,10 @@ TextFileWriting::~TextFileWriting() = default;
 std::string TextFileWriting::write(TextFileEncoding encoding) {
     if (!ready_) return kStopped;
     settings::AtomicFileWriter& writer = impl_->writer;
-    if (!impl_->error.empty()) return impl_->error;
     if (!writer.ok()) return writer.error();
     if (!impl_->whole || impl_->written != encoding) {
         if (!impl_->grown()) impl_->growWork(impl_->reading.total());
         if (!impl_->pass(encoding, {})) return kStopped;
-        if (!impl_->error.empty()) return impl_->error;
         if (!writer.ok()) return writer.error();
         if (!impl_->whole) return "a character has no Windows-1251 byte";
     }

@@ -256,6 +256,11 @@ AtomicFileWriter::~AtomicFileWriter() {
     if (!committed_) discard();
 }
 
+bool allocateAhead(int fd, std::uint64_t at, std::size_t size) {
+    return size < kAllocateAhead ||
+           ::fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(at), static_cast<off_t>(size)) == 0;
+}
+
 std::string AtomicFileWriter::error() const { return target_.path.string() + ": " + reason_; }
 
 void AtomicFileWriter::discard() {
@@ -282,12 +287,7 @@ bool AtomicFileWriter::write(std::string_view bytes) {
     if (!ok()) return false;
     const char* p = bytes.data();
     std::size_t size = bytes.size();
-    // A large write finds its blocks allocated in one extent rather than
-    // reserved page by page (ext4 spends a third of a big write on that);
-    // exactly this range, so nothing is left allocated beyond the file.
-    // Where the file system cannot, the write goes on as usual.
-    if (size >= kAllocateAhead)
-        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(written_), static_cast<off_t>(size));
+    allocateAhead(fd_, written_, size);
     while (size > 0) {
         const ssize_t n = ::write(fd_, p, size);
         if (n < 0 && errno == EINTR) continue;

@@ -24,6 +24,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -130,5 +131,12 @@ void removeTemporariesOnSignals();
 
 // A short random string for names of temporary files.
 std::string uniqueSuffix();
+
+// Before a large write of `size` bytes at `at` into the file `fd`, has its
+// blocks allocated in one extent rather than reserved page by page (ext4
+// spends a third of a big write on that); exactly this range, so nothing is
+// left allocated beyond the file. False only where the file system cannot;
+// the write then goes on as usual.
+bool allocateAhead(int fd, std::uint64_t at, std::size_t size);
 
 }  // namespace lettrica::settings
